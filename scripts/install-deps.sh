@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs the Debian packages this project needs to build, run and test.
+# Does nothing when everything is already present; runs `apt-get update`
+# only when something has to be installed.
+set -euo pipefail
+
+PACKAGES=(
+  # toolchain
+  build-essential cmake ninja-build pkg-config
+  # Qt 5 development files
+  qtbase5-dev qtbase5-dev-tools qttools5-dev qttools5-dev-tools
+  qtmultimedia5-dev libqt5serialport5-dev libqt5charts5-dev libqt5svg5-dev
+  # runtime plug-ins: SVG icons, audio playback/decoding through GStreamer
+  libqt5svg5 qt5-image-formats-plugins libqt5multimedia5-plugins
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-tools
+  # a font that covers Traditional Chinese
+  fonts-noto-cjk
+  # virtual display for the tests and screenshots
+  xvfb xauth
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+echo "Installing: ${missing[*]}" >&2
+$SUDO apt-get update
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QSettings>
+#include <QString>
+
+// The persistent settings store shared by the editor and the updater.
+// Every user opens its own QSettings with these names; nothing is cached.
+namespace vc::settings {
+
+inline constexpr const char *Organisation = "Mervalo";
+inline constexpr const char *Application = "VantorCreator";
+
+inline constexpr const char *Version = "main/version";
+inline constexpr const char *Language = "main/language";
+inline constexpr const char *Gadget = "main/gadget";
+inline constexpr const char *CurrentFile = "main/currentfile";
+inline constexpr const char *CurrentPicPath = "main/currentpicpath";
+inline constexpr const char *WindowSize = "window/size";
+inline constexpr const char *WindowMaximize = "window/maximize";
+
+// The version written at every start.
+inline constexpr double ProgramVersion = 3.21311;
+
+// "main/language": 1 = Traditional Chinese (source texts), 2 = English,
+// 99 when read at start-up means "never set" (first run).
+inline constexpr int LanguageChinese = 1;
+inline constexpr int LanguageEnglish = 2;
+inline constexpr int LanguageUnset = 99;
+// Gadget chosen on the very first run: the third catalogue row.
+inline constexpr int FirstRunGadget = 3;
+
+inline QSettings open()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, Organisation, Application);
+}
+
+// Default start locations, below the user's home directory.
+QString defaultDocumentsPath();
+QString defaultPicturesPath();
+
+} // namespace vc::settings

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QStringList>
+
+class QApplication;
+class QTranslator;
+class MainWindow;
+
+namespace vc {
+
+// Writes the program version and installs the chosen language, marking the
+// first run in the settings. Returns the language that is in effect
+// (1 Chinese, 2 English).
+int applyStartupSettings(QApplication &app, QTranslator &translator);
+
+// Builds and shows the main window the way the last session left it.
+MainWindow *createMainWindow(const QStringList &arguments);
+
+// The whole program: settings, language, main window, event loop.
+int runEditor(int argc, char **argv);
+
+} // namespace vc

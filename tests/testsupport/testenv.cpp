@@ -1,0 +1,53 @@
+#include "testenv.h"
+
+#include "app/appsettings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+
+namespace vc::test {
+
+namespace {
+QTemporaryDir *g_home = nullptr;
+}
+
+void isolateEnvironment()
+{
+    if (g_home)
+        return;
+    g_home = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/vc-test-XXXXXX"));
+    const QByteArray home = g_home->path().toLocal8Bit();
+    qputenv("HOME", home);
+    qputenv("XDG_CONFIG_HOME", home + "/.config");
+    qputenv("XDG_DATA_HOME", home + "/.local/share");
+    qputenv("XDG_CACHE_HOME", home + "/.cache");
+    qputenv("XDG_RUNTIME_DIR", home + "/.runtime");
+    QDir(g_home->path()).mkpath(QStringLiteral(".config"));
+    QDir(g_home->path()).mkpath(QStringLiteral(".runtime"));
+    QFile::setPermissions(g_home->path() + QStringLiteral("/.runtime"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                              QFileDevice::ExeOwner);
+    QStandardPaths::setTestModeEnabled(true);
+    std::atexit([] {
+        delete g_home;
+        g_home = nullptr;
+    });
+}
+
+QString testHome()
+{
+    return g_home ? g_home->path() : QString();
+}
+
+void clearSettings()
+{
+    QSettings s = vc::settings::open();
+    s.clear();
+    s.sync();
+}
+
+} // namespace vc::test

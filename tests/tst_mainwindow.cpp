@@ -1,0 +1,217 @@
+#include "app/appsettings.h"
+#include "app/mainwindow.h"
+#include "app/startup.h"
+#include "testsupport/scriptedprompter.h"
+#include "testsupport/testenv.h"
+#include "ui_mainwindow.h"
+
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QUrl>
+
+// The main window is built with QT_FATAL_WARNINGS=1 (see CMake), so a widget
+// renamed in the form that breaks a slot wired by name aborts this test.
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { vc::test::clearSettings(); }
+
+    void windowBasics();
+    void menuEntries_data();
+    void menuEntries();
+    void widgetDefaults();
+    void closeQuestion_data();
+    void closeQuestion();
+    void geometryRestored();
+    void dropDispatch_data();
+    void dropDispatch();
+    void dragEnterNeedsUris();
+};
+
+void TestMainWindow::windowBasics()
+{
+    vc::test::ScriptedPrompter prompter;
+    MainWindow w;
+    QCOMPARE(w.windowTitle(), QStringLiteral("VantorCreator"));
+    QCOMPARE(w.minimumSize(), QSize(1000, 720));
+    QCOMPARE(w.size(), QSize(1300, 885));
+    QCOMPARE(w.iconSize(), QSize(30, 30));
+    QVERIFY(w.acceptDrops());
+    QVERIFY(!w.styleSheet().isEmpty());
+    QVERIFY(w.styleSheet().contains(QLatin1String("rgb(50, 55, 60)")));
+    QCOMPARE(w.form()->statusBar->currentMessage(), QStringLiteral("WELCOME!!"));
+    QCOMPARE(w.form()->menuBar->actions().size(), 3);
+}
+
+void TestMainWindow::menuEntries_data()
+{
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shortcut");
+
+    QTest::newRow("new") << "menu" << "actionNew" << "開新檔案" << "Ctrl+N";
+    QTest::newRow("load") << "menu" << "actionLoad" << "讀檔..." << "Ctrl+L";
+    QTest::newRow("save") << "menu" << "actionSave" << "存檔..." << "Ctrl+S";
+    QTest::newRow("saveas") << "menu" << "actionSaveas" << "另存新檔..." << "Ctrl+Shift+S";
+    QTest::newRow("dir") << "menu" << "actionDIR" << "取代圖片位置..." << "";
+    QTest::newRow("sql") << "menu" << "actionSQL" << "匯出圖庫..." << "";
+    QTest::newRow("undo") << "menu_4" << "actionUndo" << "復原" << "Ctrl+Z";
+    QTest::newRow("redo") << "menu_4" << "actionRedo" << "重作" << "Ctrl+Y";
+    QTest::newRow("copy") << "menu_4" << "actionCopy" << "複製" << "Ctrl+C";
+    QTest::newRow("paste") << "menu_4" << "actionPaste" << "貼上" << "Ctrl+V";
+    QTest::newRow("upload") << "menu_4" << "actionUpload" << "上傳" << "Ctrl+U";
+    QTest::newRow("preference") << "menu_4" << "actionPreference" << "偏好設定..." << "";
+    QTest::newRow("enter") << "menu_4" << "actionEnter" << "新增/確認" << "Return";
+    QTest::newRow("about") << "menu_2" << "actionAbout" << "關於..." << "";
+    QTest::newRow("format") << "menu_2" << "actionFormat" << "清除記憶體" << "";
+    QTest::newRow("firmware") << "menu_2" << "actionFirUpdate" << "更新韌體..." << "";
+    QTest::newRow("admin") << "menu_2" << "action_admin" << "後台..." << "Ctrl+Shift+M";
+    QTest::newRow("chinese") << "menuLanguage" << "actionChinese" << "繁體中文" << "";
+    QTest::newRow("english") << "menuLanguage" << "actionEnglish" << "English" << "";
+}
+
+void TestMainWindow::menuEntries()
+{
+    QFETCH(QString, menu);
+    QFETCH(QString, action);
+    vc::test::ScriptedPrompter prompter;
+    MainWindow w;
+    auto *m = w.findChild<QMenu *>(menu);
+    QVERIFY(m);
+    auto *a = w.findChild<QAction *>(action);
+    QVERIFY(a);
+    QVERIFY(m->actions().contains(a));
+    QTEST(a->text(), "text");
+    QTEST(a->shortcut().toString(), "shortcut");
+}
+
+void TestMainWindow::widgetDefaults()
+{
+    vc::test::ScriptedPrompter prompter;
+    MainWindow w;
+    auto *ui = w.form();
+    QCOMPARE(ui->Mode_Pic->count(), 4);
+    QCOMPARE(ui->Mode_Pic->currentIndex(), 0);
+    QCOMPARE(ui->Mode_Pic->tabText(0), QStringLiteral("使用圖片"));
+    QCOMPARE(ui->Mode_Pic->tabText(3), QStringLiteral("圖騰"));
+    QCOMPARE(ui->timeline_scaler->value(), 80);
+    QCOMPARE(ui->timeline_scaler->minimum(), 40);
+    QCOMPARE(ui->timeline_scaler->maximum(), 160);
+    QCOMPARE(ui->timeline_max->time(), QTime(0, 5));
+    QCOMPARE(ui->Mode_t2->time(), QTime(0, 0, 5));
+    QCOMPARE(ui->Mode_last->value(), 5.0);
+    QCOMPARE(ui->Speed_slide->value(), 10);
+    QVERIFY(ui->speedAutoCheckBox->isChecked());
+    QCOMPARE(ui->prop_track->count(), 8);
+    QCOMPARE(ui->prop_track->itemText(7), QStringLiteral("8"));
+    QVERIFY(ui->AutoRepeat->isChecked());
+    QVERIFY(!ui->Ex_Button->isEnabled());
+    QVERIFY(!ui->Add_Button->isEnabled());
+    QCOMPARE(ui->Add_Button->text(), QStringLiteral("插入圖樣"));
+    QCOMPARE(ui->Saved_status->text(), QStringLiteral("圖樣數：0"));
+    QCOMPARE(ui->Oview_slide->value(), 9);
+    QCOMPARE(ui->Spe_comboBox->count(), 14);
+    QCOMPARE(ui->Font_size->currentIndex(), 9);
+    QCOMPARE(ui->Song_play->shortcut().toString(), QStringLiteral("Space"));
+    QVERIFY(!ui->Song_play_2->associatedWidgets().contains(&w)); // belongs to no menu
+}
+
+void TestMainWindow::closeQuestion_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("save") << int(QMessageBox::Save) << true;
+    QTest::newRow("no") << int(QMessageBox::No) << true;
+    QTest::newRow("cancel") << int(QMessageBox::Cancel) << false;
+    QTest::newRow("box closed") << int(QMessageBox::NoButton) << false;
+}
+
+void TestMainWindow::closeQuestion()
+{
+    QFETCH(int, answer);
+    vc::test::ScriptedPrompter prompter;
+    MainWindow w;
+    w.resize(1111, 777);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    prompter.calls.clear();
+    prompter.buttons.enqueue(static_cast<QMessageBox::StandardButton>(answer));
+    const bool closed = w.close();
+    QTEST(closed, "closes");
+    QCOMPARE(prompter.calls.size(), 1);
+    QCOMPARE(prompter.calls.first().text, QStringLiteral("<font color='white'>關閉前儲存？</font>"));
+    QCOMPARE(prompter.calls.first().title, QString());
+    QCOMPARE(prompter.calls.first().defaultButton, QMessageBox::Save);
+    // Geometry is written even when the close is cancelled.
+    QSettings s = vc::settings::open();
+    QCOMPARE(s.value(vc::settings::WindowSize).toSize(), QSize(1111, 777));
+    QCOMPARE(s.value(vc::settings::WindowMaximize).toBool(), false);
+}
+
+void TestMainWindow::geometryRestored()
+{
+    vc::test::ScriptedPrompter prompter;
+    {
+        std::unique_ptr<MainWindow> w(vc::createMainWindow({}));
+        QCOMPARE(w->size(), w->minimumSize()); // no stored size yet
+        w->showMaximized();
+        QTRY_VERIFY(w->isMaximized());
+        prompter.buttons.enqueue(QMessageBox::No);
+        QVERIFY(w->close());
+    }
+    QVERIFY(vc::settings::open().value(vc::settings::WindowMaximize).toBool());
+    std::unique_ptr<MainWindow> again(vc::createMainWindow({}));
+    QTRY_VERIFY(again->isMaximized());
+    prompter.buttons.enqueue(QMessageBox::No);
+    again->close();
+}
+
+void TestMainWindow::dropDispatch_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("warning");
+    QTest::newRow("capital extension") << QStringList{"/tmp/song.WAV"} << "無法辨識的副檔名 .WAV";
+    QTest::newRow("unknown") << QStringList{"/tmp/a.txt"} << "無法辨識的副檔名 .txt";
+    QTest::newRow("first only") << QStringList{"/tmp/a.doc", "/tmp/b.txt"} << "無法辨識的副檔名 .doc";
+    QTest::newRow("no extension") << QStringList{"/tmp/noext"} << "無法辨識的副檔名 .";
+}
+
+void TestMainWindow::dropDispatch()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QString, warning);
+    vc::test::ScriptedPrompter prompter;
+    MainWindow w;
+    prompter.calls.clear();
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const QString &f : files)
+        urls << QUrl::fromLocalFile(f);
+    mime.setUrls(urls);
+    QDropEvent drop(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &drop);
+    QCOMPARE(prompter.messageTexts(), QStringList{warning});
+}
+
+void TestMainWindow::dragEnterNeedsUris()
+{
+    vc::test::ScriptedPrompter prompter;
+    MainWindow w;
+    QMimeData text;
+    text.setText(QStringLiteral("hello"));
+    QDragEnterEvent e1(QPoint(1, 1), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &e1);
+    QVERIFY(!e1.isAccepted());
+    QMimeData uris;
+    uris.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/x.vtc3"))});
+    QDragEnterEvent e2(QPoint(1, 1), Qt::CopyAction, &uris, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &e2);
+    QVERIFY(e2.isAccepted());
+}
+
+VC_TEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
