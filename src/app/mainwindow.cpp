@@ -4,6 +4,7 @@
 #include "app/appsettings.h"
 #include "app/prompter.h"
 #include "model/showglobals.h"
+#include "render/mygl.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -242,4 +243,26 @@ void MainWindow::openDroppedFile(const QString &fileName)
     // Projects, songs and pictures are opened by their own areas once
     // those exist; anything else is refused.
     vc::prompter().warning(this, QString(), tr("無法辨識的副檔名 .") + ext);
+}
+
+// ---------------------------------------------------------------- preview
+
+void MainWindow::glpreview_change(bool flag, const QPixmap &pattern, short leds, int fps,
+                                  double seconds, int loops)
+{
+    Q_UNUSED(flag);
+    ui->GLWidget->setPattern(pattern, leds, fps, seconds, loops);
+}
+
+void MainWindow::Oviewer_change(int r, int g, int b)
+{
+    QPixmap square(80, 80);
+    square.fill(QColor(r, g, b));
+    glpreview_change(false, square, vc::globals().leds, static_cast<int>(vc::globals().frameRate),
+                     0.0, 1);
+}
+
+void MainWindow::Oviewer_change()
+{
+    Oviewer_change(m_colour1.red(), m_colour1.green(), m_colour1.blue());
 }

@@ -45,6 +45,15 @@ public:
     // Opens a dropped file by its extension (projects, songs, pictures).
     void openDroppedFile(const QString &fileName);
 
+public slots:
+    // --- prop preview hand-off: every pattern change goes through these
+    void glpreview_change(bool flag, const QPixmap &pattern, short leds, int fps, double seconds,
+                          int loops);
+    // Previews an 80 x 80 square of one colour (black when nothing plays).
+    void Oviewer_change(int r, int g, int b);
+    // Previews colour 1.
+    void Oviewer_change();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;

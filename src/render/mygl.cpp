@@ -12,3 +12,13 @@ void MyGL::paintGL()
     QPainter p(this);
     p.fillRect(rect(), Qt::black);
 }
+
+void MyGL::setPattern(const QPixmap &pattern, short leds, int fps, double seconds, int loops)
+{
+    Q_UNUSED(leds);
+    Q_UNUSED(fps);
+    Q_UNUSED(seconds);
+    Q_UNUSED(loops);
+    m_pattern = pattern;
+    update();
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QOpenGLWidget>
+#include <QPixmap>
 
 // The animated preview of the spinning prop.
 class MyGL : public QOpenGLWidget
@@ -9,6 +10,13 @@ class MyGL : public QOpenGLWidget
 public:
     explicit MyGL(QWidget *parent = nullptr);
 
+    // Shows a new pattern: leds rows, played loops times in seconds.
+    void setPattern(const QPixmap &pattern, short leds, int fps, double seconds, int loops);
+    QPixmap pattern() const { return m_pattern; }
+
 protected:
     void paintGL() override;
+
+private:
+    QPixmap m_pattern;
 };
