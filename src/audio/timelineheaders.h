@@ -31,10 +31,13 @@ public:
     explicit TimelineHeaders(QWidget *parent = nullptr);
 
     Indicator *indicator() const { return m_indicator; }
+    // Where an exported show begins, in ruler pixels; 0 = no start mark.
+    int startMark() const { return m_startMark; }
 
 signals:
     void indicatorMoved(int x, bool byUser);
 
 private:
     Indicator *m_indicator = nullptr;
+    int m_startMark = 0;
 };
