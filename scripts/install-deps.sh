@@ -17,6 +17,8 @@ PACKAGES=(
   fonts-noto-cjk
   # virtual display for the tests and screenshots
   xvfb xauth
+  # software OpenGL for the preview widget under the virtual display
+  libgl1-mesa-dri
 )
 
 missing=()

@@ -154,6 +154,7 @@ void MainWindow::gadgetchange(QAction *action)
 void MainWindow::on_Leds_valueChanged(int value)
 {
     vc::globals().leds = static_cast<qint16>(value);
+    ui->GLWidget->clearViews();
 }
 
 void MainWindow::on_FPS_V_valueChanged(int value)

@@ -66,6 +66,10 @@ private slots:
     void on_Leds_valueChanged(int value);
     void on_FPS_V_valueChanged(int value);
 
+    // preview controls
+    void on_Oview_slide_valueChanged(int value);
+    void on_static_checkbox_toggled(bool checked);
+
 private:
     void buildGadgetMenu();
     void restoreGadget();

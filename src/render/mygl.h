@@ -1,10 +1,16 @@
 #pragma once
 
+#include "render/proppreview.h"
+
+#include <QOpenGLFunctions>
 #include <QOpenGLWidget>
 #include <QPixmap>
 
-// The animated preview of the spinning prop.
-class MyGL : public QOpenGLWidget
+class QTimer;
+
+// The animated preview of the spinning prop: the disc on the left, the LED
+// staff on the right, repainted continuously without waiting for vsync.
+class MyGL : public QOpenGLWidget, protected QOpenGLFunctions
 {
     Q_OBJECT
 public:
@@ -12,11 +18,27 @@ public:
 
     // Shows a new pattern: leds rows, played loops times in seconds.
     void setPattern(const QPixmap &pattern, short leds, int fps, double seconds, int loops);
-    QPixmap pattern() const { return m_pattern; }
+    void setSweep(int sweep);
+    // Playback jumped to time t inside the item from start to end.
+    void seek(int t, int start, int end);
+    // The LED count changed: both views go black.
+    void clearViews();
+
+    vc::PropPreview &preview() { return m_preview; }
+    QPixmap pattern() const { return m_lastPattern; }
+
+public slots:
+    void update_fps();
 
 protected:
+    void initializeGL() override;
     void paintGL() override;
 
 private:
-    QPixmap m_pattern;
+    vc::PropPreview m_preview;
+    QPixmap m_lastPattern;
+    int m_averageFrame = 60;
+    int m_shownFrame = 60;
+    QTimer *m_repaint = nullptr;
+    QTimer *m_fpsTimer = nullptr;
 };

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Measures the editor's cold start: from launching the program to its main
+# window being mapped on a virtual display. Needs a built editor, Xvfb and
+# xdotool (a developer tool: apt-get install xdotool). Uses a throw-away
+# HOME so the real settings are not touched.
+#   scripts/bench-startup.sh [runs]
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+exe="${BUILD_DIR:-$root/build}/src/VantorCreator"
+runs="${1:-5}"
+command -v xdotool >/dev/null || { echo "xdotool is needed" >&2; exit 2; }
+
+display=":$((60 + RANDOM % 30))"
+Xvfb "$display" -screen 0 1920x1080x24 >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null || true' EXIT
+sleep 1
+
+home="$(mktemp -d)"
+trap 'kill $xvfb 2>/dev/null || true; rm -rf "$home"' EXIT
+# One run to write the first-run settings, so every measured run is a normal start.
+for i in $(seq 0 "$runs"); do
+  start=$(date +%s%N)
+  HOME="$home" XDG_CONFIG_HOME="$home/.config" DISPLAY="$display" "$exe" >/dev/null 2>&1 &
+  pid=$!
+  DISPLAY="$display" xdotool search --sync --onlyvisible --name '^VantorCreator' >/dev/null
+  end=$(date +%s%N)
+  kill "$pid"; wait "$pid" 2>/dev/null || true
+  if [ "$i" -gt 0 ]; then
+    echo "run $i: $(( (end - start) / 1000000 )) ms"
+  fi
+done
