@@ -10,8 +10,6 @@
 using vc::EffectSettings;
 namespace EG = vc::EffectGenerator;
 
-Q_DECLARE_METATYPE(EffectSettings)
-
 namespace {
 
 // Set VC_REGENERATE_GOLDENS=1 to rewrite the golden files from the current

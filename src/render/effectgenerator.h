@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QMetaType>
 
 namespace vc {
 
@@ -73,3 +74,5 @@ QString iconName(int effect);
 
 } // namespace EffectGenerator
 } // namespace vc
+
+Q_DECLARE_METATYPE(vc::EffectSettings)
