@@ -1,0 +1,122 @@
+#pragma once
+
+#include <QByteArray>
+#include <QColor>
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+namespace vc {
+
+// The kind of a mode: the index of the editor tab that produced it.
+enum ModeKind
+{
+    Picture = 0,
+    Colour = 1,
+    Text = 2,
+    Effect = 3
+};
+
+// One mode as a value. Tracks, project files, the clipboard and drags carry
+// it as the byte array encode() writes: a big-endian Qt data stream at the
+// default version holding, in this order, the thumb (image), start and end
+// (QTime counted from midnight), colour, loops, kind, speed (32-bit
+// integers) and the parameter text. Readers ignore bytes after the text.
+struct ModeRecord
+{
+    QImage thumb;      // the pattern, 85 pixels high; x is time, y runs along the LEDs
+    qint32 start = -1; // ms from the song's start; -1 is a null time and counts as 0
+    qint32 end = -1;   // same unit
+    QColor colour;     // the colour of a Colour mode, invalid for the other kinds
+    qint32 loops = 1;  // how often the pattern plays within the mode
+    qint32 kind = Picture;
+    qint32 speed = 0; // 0: loops set by hand; 2..18: loops follow this speed
+    QString params;   // the parameter text of the kind, see the builders below
+
+    // The thumb's stream bytes as they were read or last written: the first
+    // thumbLength bytes of thumbSource (a record sharing its buffer, so no
+    // second copy is kept). Reused while the thumb keeps the same
+    // cacheKey(), so re-timing an item does not compress its picture again.
+    mutable QByteArray thumbSource;
+    mutable int thumbLength = 0;
+    mutable qint64 thumbKey = 0;
+
+    int startMs() const { return start < 0 ? 0 : start; }
+    int endMs() const { return end < 0 ? 0 : end; }
+    int durationMs() const { return endMs() - startMs(); }
+
+    QByteArray encode() const;
+    // Reads the eight fields. A truncated or corrupt record gives the fields
+    // that could be read (the rest keep their defaults) and *ok = false; a
+    // thumb whose header claims a picture larger than MaxThumbPixels is
+    // skipped without being decoded.
+    static ModeRecord decode(const QByteArray &bytes, bool *ok = nullptr);
+
+    // Sets the times and, when the mode has a speed, the repeat count that
+    // follows from it (see loopsForSpeed).
+    void retime(int newStart, int newEnd, float frameRate, int leds);
+};
+
+// Thumbs are 85 pixels high; anything near this size is not a thumb.
+constexpr qint64 MaxThumbPixels = qint64(1) << 24;
+constexpr int ThumbHeight = 85;
+
+// The width of an image of the given size once fast-scaled to a height of
+// leds pixels, as QImage::scaledToHeight computes it.
+int scaledWidthForHeight(QSize size, int leds);
+
+// The repeat count of a mode with a speed: how often the pattern fits in the
+// mode when played at that speed. Returns `fallback` when it cannot be
+// computed (no speed, no thumb, no LEDs).
+int loopsForSpeed(int speed, int startMs, int endMs, float frameRate, QSize thumbSize, int leds,
+                  int fallback);
+
+// "mm:ss.zzz" of a millisecond count (negative counts as 0), as item
+// tooltips and the editor show times.
+QString formatTime(int ms);
+
+// ---------------------------------------------------------------- params
+
+// Parameter texts: fields split by "?" and then by "|"; switches "0"/"1";
+// colours as "#rrggbb".
+QString pictureParams(int loops, const QString &path, int gap, bool flipH, bool flipV);
+QString colourParams(const QColor &colour);
+QString textParams(int loops, const QColor &colour1, const QColor &colour2, const QString &text,
+                   int fontIndex, int fontSizeIndex, int width, bool flipH, bool flipV);
+QString effectParams(int loops, const QColor &colour1, const QColor &colour2, int effectIndex,
+                     int threeColourState, int effectWidth, bool flipH, bool flipV);
+
+// What a parameter text says, read back for the editor. The repeat count in
+// the text is never read back: the record's loops field is the authority.
+struct ModeParams
+{
+    bool oldFormat = false; // written by old versions; cannot be opened
+    int kind = -1;
+    // Picture
+    QString picturePath;
+    int gap = 0;
+    // Colour, Text, Effect
+    QColor colour1;
+    QColor colour2;
+    // Text
+    QString text;
+    int fontIndex = 0;
+    int fontSizeIndex = 0;
+    int width = 0;
+    // Effect
+    int effectIndex = 0;
+    int threeColourState = 0; // only 0, 1 and 2 are meaningful
+    int effectWidth = 0;
+    // Picture, Text, Effect
+    bool flipH = false;
+    bool flipV = false;
+
+    bool isOldFormat() const { return oldFormat; }
+};
+
+// True for texts of old versions: neither "|" nor "#" in them.
+bool isOldFormat(const QString &params);
+// Missing fields read as 0 / empty; nothing here fails on short texts.
+ModeParams parseParams(const QString &params);
+
+} // namespace vc
