@@ -508,4 +508,31 @@
         <translation>Unrecognised file extension .</translation>
     </message>
 </context>
+<context>
+    <name>WorkerThread</name>
+    <message>
+        <source>偵測不到裝置！</source>
+        <translation>No device detect!</translation>
+    </message>
+    <message>
+        <source>輸出錯誤！</source>
+        <translation>export error!</translation>
+    </message>
+    <message>
+        <source>ERROR01</source>
+        <translation></translation>
+    </message>
+    <message>
+        <source>ERROR02</source>
+        <translation></translation>
+    </message>
+    <message>
+        <source>與道具的連線中斷，道具上的秀可能不完整。</source>
+        <translation>The connection to the prop was lost; the show on the prop may be incomplete.</translation>
+    </message>
+    <message>
+        <source>道具未確認收到秀，請重新上傳。</source>
+        <translation>The prop did not confirm the show; please upload again.</translation>
+    </message>
+</context>
 </TS>
