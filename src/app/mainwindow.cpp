@@ -4,7 +4,9 @@
 #include "app/appsettings.h"
 #include "app/prompter.h"
 #include "model/showglobals.h"
+#include "render/effecttab.h"
 #include "render/mygl.h"
+#include "render/texttab.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -35,6 +37,9 @@ MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent), ui(new Ui::MainWindow), m_random(new QRandomGenerator(1))
 {
     ui->setupUi(this);
+    // The form's slots forward to the tabs from the first signal on.
+    m_effectTab = new vc::EffectTab(this);
+    m_textTab = new vc::TextTab(this);
     setStyleSheet(loadStyleSheet());
 
     vc::globals().leds = static_cast<qint16>(ui->Leds->value());

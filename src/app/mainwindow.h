@@ -13,6 +13,11 @@ namespace Ui {
 class MainWindow;
 }
 
+namespace vc {
+class EffectTab;
+class TextTab;
+} // namespace vc
+
 // The editor's single window. Its on_<object>_<signal> slots are wired by
 // name from the form and forward to one object per area; the logic of an
 // area lives in that object, not here.
@@ -30,6 +35,10 @@ public:
     QColor &colour1() { return m_colour1; }
     QColor &colour2() { return m_colour2; }
     QRandomGenerator &random() { return *m_random; }
+
+    // --- the effect and text tabs of the mode editor
+    vc::EffectTab *effectTab() const { return m_effectTab; }
+    vc::TextTab *textTab() const { return m_textTab; }
 
     // --- gadget catalogue and prop selection
     const QVector<vc::GadgetInfo> &gadgets() const { return m_gadgets; }
@@ -70,6 +79,41 @@ private slots:
     void on_Oview_slide_valueChanged(int value);
     void on_static_checkbox_toggled(bool checked);
 
+    // effect tab
+    void on_Spe_comboBox_currentIndexChanged(int index);
+    void on_Spe_comboBox_highlighted(int index);
+    void on_Spe_rslide_valueChanged(int value);
+    void on_Spe_gslide_valueChanged(int value);
+    void on_Spe_bslide_valueChanged(int value);
+    void on_Spe_rnum_valueChanged(int arg1);
+    void on_Spe_gnum_valueChanged(int arg1);
+    void on_Spe_bnum_valueChanged(int arg1);
+    void on_Spe_width_valueChanged(int arg1);
+    void on_Spe_revV_clicked();
+    void on_Spe_revH_clicked();
+    void on_Spe_color3_clicked();
+    void on_Spe_back_toggled(bool checked);
+    void on_Color_dialog_2_clicked();
+    void on_Color_Exc2_clicked();
+    void on_Spe_random_clicked();
+
+    // text tab
+    void on_text_Edit_textChanged(const QString &arg1);
+    void on_fontComboBox_currentIndexChanged(int index);
+    void on_Font_size_currentIndexChanged(int index);
+    void on_Text_slide_valueChanged(int value);
+    void on_Text_revH_stateChanged(int arg1);
+    void on_Text_revV_clicked(bool checked);
+    void on_text_rslide_valueChanged(int value);
+    void on_text_gslide_valueChanged(int value);
+    void on_text_bslide_valueChanged(int value);
+    void on_text_rnum_valueChanged(int arg1);
+    void on_text_gnum_valueChanged(int arg1);
+    void on_text_bnum_valueChanged(int arg1);
+    void on_text_bcolor_toggled(bool checked);
+    void on_Color_dialog_clicked();
+    void on_Color_Exc_clicked();
+
 private:
     void buildGadgetMenu();
     void restoreGadget();
@@ -80,6 +124,8 @@ private:
     QColor m_colour1{255, 255, 255};
     QColor m_colour2{0, 0, 0};
     QRandomGenerator *m_random = nullptr;
+    vc::EffectTab *m_effectTab = nullptr;
+    vc::TextTab *m_textTab = nullptr;
 
     QVector<vc::GadgetInfo> m_gadgets;
     QActionGroup *m_languageGroup = nullptr;

@@ -535,4 +535,18 @@
         <translation>The prop did not confirm the show; please upload again.</translation>
     </message>
 </context>
+<context>
+    <name>vc::EffectTab</name>
+    <message>
+        <source>選擇顏色</source>
+        <translation>choose color</translation>
+    </message>
+</context>
+<context>
+    <name>vc::TextTab</name>
+    <message>
+        <source>選擇顏色</source>
+        <translation>choose color</translation>
+    </message>
+</context>
 </TS>
