@@ -65,6 +65,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     setAcceptDrops(true);
 
+    setupDevice();
     buildGadgetMenu();
     restoreGadget();
 

@@ -6,6 +6,8 @@
 #include <QMainWindow>
 #include <QVector>
 
+class DeviceMaintenance;
+class ExportUpload;
 class QActionGroup;
 class QRandomGenerator;
 
@@ -54,6 +56,16 @@ public:
     // Opens a dropped file by its extension (projects, songs, pictures).
     void openDroppedFile(const QString &fileName);
 
+    // --- show export, upload and prop maintenance
+    ExportUpload *exportUpload() const { return m_exportUpload; }
+    DeviceMaintenance *maintenance() const { return m_maintenance; }
+    // The firmware update proper (after the password).
+    void updatesystem();
+    // Missing-picture check, run before a show is written to a file: true
+    // when every picture mode's file exists. Placeholder until the project
+    // files area implements the check.
+    bool checkMissingPictures() { return true; }
+
 public slots:
     // --- prop preview hand-off: every pattern change goes through these
     void glpreview_change(bool flag, const QPixmap &pattern, short leds, int fps, double seconds,
@@ -62,6 +74,16 @@ public slots:
     void Oviewer_change(int r, int g, int b);
     // Previews colour 1.
     void Oviewer_change();
+
+    // --- reports of the upload worker
+    void export_slot(int percent, int port);
+    void warnex(QString str);
+    void finishup();
+    void terminateup();
+
+signals:
+    // Stops the running upload at once.
+    void Upload_Cancel_Clicked();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -113,12 +135,20 @@ private slots:
     void on_text_bcolor_toggled(bool checked);
     void on_Color_dialog_clicked();
     void on_Color_Exc_clicked();
+    // show export, upload and prop maintenance
+    void on_UPload_Button_clicked();
+    void on_actionUpload_triggered();
+    void on_Ex_Button_clicked();
+    void on_actionFormat_triggered();
+    void on_actionFirUpdate_triggered();
+    void on_action_admin_triggered();
 
 private:
     void buildGadgetMenu();
     void restoreGadget();
     void warnLowResolution();
     bool askSaveBeforeClose();
+    void setupDevice();
 
     Ui::MainWindow *ui = nullptr;
     QColor m_colour1{255, 255, 255};
@@ -133,4 +163,7 @@ private:
 
     QString m_currentFile;
     QString m_currentPicPath;
+
+    ExportUpload *m_exportUpload = nullptr;
+    DeviceMaintenance *m_maintenance = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "device/portline.h"
 
 #include <QSerialPort>
+#include <QSerialPortInfo>
 
 PortLine::PortLine(QSerialPort *port, qint32 baudRate) : m_port(port), m_baudRate(baudRate) {}
 
@@ -67,3 +68,16 @@ QIODevice &PortLine::io()
 {
     return *m_port;
 }
+
+namespace vc::device {
+
+QStringList systemPortCandidates()
+{
+    QStringList names;
+    const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &info : ports)
+        names << info.portName();
+    return portCandidates(names);
+}
+
+} // namespace vc::device

@@ -26,3 +26,10 @@ private:
     QSerialPort *m_port;
     qint32 m_baudRate;
 };
+
+namespace vc::device {
+// The candidate ports for finding the prop on this system (see
+// portCandidates): the variable VANTOR_SERIAL_PORTS, "COM0" to "COM99" on
+// Windows, else the serial ports the system lists.
+QStringList systemPortCandidates();
+} // namespace vc::device

@@ -507,6 +507,105 @@
         <source>無法辨識的副檔名 .</source>
         <translation>Unrecognised file extension .</translation>
     </message>
+    <message>
+        <source>輸出中</source>
+        <translation>uploading</translation>
+    </message>
+    <message>
+        <source>無可上傳圖樣</source>
+        <translation>No uploadable pattern</translation>
+    </message>
+    <message>
+        <source>請選擇正確之時間軸</source>
+        <translation>Please choose the correct track</translation>
+    </message>
+    <message>
+        <source>道具秀只能描述 1 至 255 顆 LED，目前的 LED 數為 %1。</source>
+        <translation>A show image describes 1 to 255 LEDs; the LED count is %1.</translation>
+    </message>
+    <message>
+        <source>這條時間軸需要 %1 個區塊，道具秀最多 255 個。請減少圖樣或縮短圖樣間的空白。</source>
+        <translation>This track needs %1 blocks; a show holds at most 255. Use fewer modes or shorten the pauses between them.</translation>
+    </message>
+    <message>
+        <source>無法寫入秀的暫存檔 %1：%2</source>
+        <translation>Cannot write the show image file %1: %2</translation>
+    </message>
+    <message>
+        <source>轉檔中...</source>
+        <translation>converting...</translation>
+    </message>
+    <message>
+        <source>傳輸中...</source>
+        <translation>Uploading...</translation>
+    </message>
+    <message>
+        <source>已取消上傳</source>
+        <translation>Canceled</translation>
+    </message>
+    <message>
+        <source>完成</source>
+        <translation>finish</translation>
+    </message>
+    <message>
+        <source>上傳完成</source>
+        <translation>Upload finished</translation>
+    </message>
+    <message>
+        <source>上傳進行中，請等上傳結束後再匯出。</source>
+        <translation>An upload is running; export when it has ended.</translation>
+    </message>
+    <message>
+        <source>無法寫入檔案 %1：%2</source>
+        <translation>Cannot write the file %1: %2</translation>
+    </message>
+    <message>
+        <source>偵測不到裝置！</source>
+        <translation>No device detected!</translation>
+    </message>
+    <message>
+        <source>記憶體清除完成</source>
+        <translation>wipe finished</translation>
+    </message>
+    <message>
+        <source>清除記憶體逾時</source>
+        <translation>wipe time out</translation>
+    </message>
+    <message>
+        <source>與道具的連線中斷，記憶體可能未清除完成。</source>
+        <translation>The connection to the prop was lost; the memory may not be wiped completely.</translation>
+    </message>
+    <message>
+        <source>找不到燒錄程式 %1</source>
+        <translation>Flashing script not found: %1</translation>
+    </message>
+    <message>
+        <source>找不到韌體檔案 %1</source>
+        <translation>Firmware file not found: %1</translation>
+    </message>
+    <message>
+        <source>找不到裝置！</source>
+        <translation>No device found!!</translation>
+    </message>
+    <message>
+        <source>無法啟動燒錄程式 %1</source>
+        <translation>Cannot start the flashing script %1</translation>
+    </message>
+</context>
+<context>
+    <name>Pass</name>
+    <message>
+        <source>後台密碼</source>
+        <translation>admin password</translation>
+    </message>
+    <message>
+        <source>密碼</source>
+        <translation>password</translation>
+    </message>
+    <message>
+        <source>密碼錯誤</source>
+        <translation>wrong password</translation>
+    </message>
 </context>
 <context>
     <name>WorkerThread</name>
@@ -533,6 +632,29 @@
     <message>
         <source>道具未確認收到秀，請重新上傳。</source>
         <translation>The prop did not confirm the show; please upload again.</translation>
+    </message>
+</context>
+<context>
+    <name>setup</name>
+    <message>
+        <source>自動捲動</source>
+        <translation>auto-scroll</translation>
+    </message>
+    <message>
+        <source>AS:切換燈種 AT:系統資訊 A0:全速測試模式 AP#:啟動第#軌</source>
+        <translation>AS: switch LED type  AT: system information  A0: full-speed test mode  AP#: start show slot #</translation>
+    </message>
+    <message>
+        <source>連線中...</source>
+        <translation>connecting...</translation>
+    </message>
+    <message>
+        <source>偵測不到裝置！</source>
+        <translation>No device detected!</translation>
+    </message>
+    <message>
+        <source>連接成功</source>
+        <translation> connected</translation>
     </message>
 </context>
 <context>
