@@ -135,6 +135,7 @@ private slots:
     void on_text_bcolor_toggled(bool checked);
     void on_Color_dialog_clicked();
     void on_Color_Exc_clicked();
+
     // show export, upload and prop maintenance
     void on_UPload_Button_clicked();
     void on_actionUpload_triggered();
