@@ -4,6 +4,7 @@
 #include "app/appsettings.h"
 #include "app/prompter.h"
 #include "model/showglobals.h"
+#include "model/trackscontroller.h"
 #include "render/effecttab.h"
 #include "render/mygl.h"
 #include "render/texttab.h"
@@ -15,6 +16,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QRandomGenerator>
 #include <QScreen>
@@ -61,7 +63,13 @@ MainWindow::MainWindow(QWidget *parent)
     m_languageGroup->addAction(ui->actionEnglish);
     m_gadgetGroup = new QActionGroup(this);
 
+    // The first track; it becomes the current track.
+    m_tracks = new vc::TracksController(this);
+    m_tracks->addTimeline(-1);
+
     ui->audio_frame->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    connect(ui->Add_Button, &MyButton::hovered, this, &MainWindow::on_Addbutton_hovered);
 
     setAcceptDrops(true);
 
@@ -73,6 +81,9 @@ MainWindow::MainWindow(QWidget *parent)
     ui->action_admin->setEnabled(true);
 
     warnLowResolution();
+
+    m_tracks->resetHistory();
+    m_tracks->refreshCounters();
 
     ui->statusBar->showMessage(QStringLiteral("WELCOME!!"));
 }
@@ -220,6 +231,17 @@ bool MainWindow::askSaveBeforeClose()
     default:
         return false;
     }
+}
+
+// ---------------------------------------------------------------- keys
+
+void MainWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Delete) {
+        m_tracks->deleteSelected();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 // ---------------------------------------------------------------- drops

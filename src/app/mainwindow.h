@@ -10,6 +10,12 @@ class DeviceMaintenance;
 class ExportUpload;
 class QActionGroup;
 class QRandomGenerator;
+class Timeline;
+class TimelineItem;
+
+namespace vc {
+class TracksController;
+}
 
 namespace Ui {
 class MainWindow;
@@ -66,6 +72,19 @@ public:
     // files area implements the check.
     bool checkMissingPictures() { return true; }
 
+    // --- tracks (mainwindow_tracks.cpp): the track area's object, and the
+    // handlers the tracks' signals reach (connected by pointer, not by name)
+    vc::TracksController *tracks() const { return m_tracks; }
+    void addTimeline(short p);
+    void on_timeline_Pressed(Timeline *track, bool byUser);
+    void on_timelineItem_Clicked(TimelineItem *item, bool flag);
+    void on_timelineItem_dragEnd(QByteArray orig, TimelineItem *item, Timeline *orig_tl);
+    void on_tlDuplicated_clicked(Timeline *source);
+    void on_timeline_dragIn(Timeline *target);
+    void on_Addbutton_hovered(bool hovered);
+    // Opens a selected item in the editor panel (apply mode).
+    void openItemInEditor(TimelineItem *item);
+
 public slots:
     // --- prop preview hand-off: every pattern change goes through these
     void glpreview_change(bool flag, const QPixmap &pattern, short leds, int fps, double seconds,
@@ -74,6 +93,10 @@ public slots:
     void Oviewer_change(int r, int g, int b);
     // Previews colour 1.
     void Oviewer_change();
+
+    // Leaves apply mode: no selected item, the panel inserts again.
+    void on_cancelSelect_clicked();
+    void data_changed();
 
     // --- reports of the upload worker
     void export_slot(int percent, int port);
@@ -89,6 +112,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private slots:
     // shell: language and gadgets
@@ -96,6 +120,16 @@ private slots:
     void on_actionEnglish_triggered();
     void on_Leds_valueChanged(int value);
     void on_FPS_V_valueChanged(int value);
+
+    // tracks, undo and clipboard
+    void on_timeline_add_clicked();
+    void on_timeline_remove_clicked();
+    void on_timeline_up_clicked();
+    void on_timeline_down_clicked();
+    void on_actionUndo_triggered();
+    void on_actionRedo_triggered();
+    void on_actionCopy_triggered();
+    void on_actionPaste_triggered();
 
     // preview controls
     void on_Oview_slide_valueChanged(int value);
@@ -167,4 +201,6 @@ private:
 
     ExportUpload *m_exportUpload = nullptr;
     DeviceMaintenance *m_maintenance = nullptr;
+
+    vc::TracksController *m_tracks = nullptr;
 };

@@ -124,12 +124,14 @@ QByteArray ModeRecord::encode() const
     return out;
 }
 
-ModeRecord ModeRecord::decode(const QByteArray &bytes, bool *ok)
+ModeRecord ModeRecord::decode(const QByteArray &bytes, bool *ok, int *used)
 {
     ModeRecord r;
     bool good = true;
     if (ok)
         *ok = false;
+    if (used)
+        *used = 0;
 
     QBuffer buffer;
     buffer.setData(bytes);
@@ -233,6 +235,8 @@ ModeRecord ModeRecord::decode(const QByteArray &bytes, bool *ok)
 
     if (ok)
         *ok = good;
+    if (used)
+        *used = int(buffer.pos());
     return r;
 }
 

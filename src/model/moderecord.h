@@ -49,8 +49,9 @@ struct ModeRecord
     // Reads the eight fields. A truncated or corrupt record gives the fields
     // that could be read (the rest keep their defaults) and *ok = false; a
     // thumb whose header claims a picture larger than MaxThumbPixels is
-    // skipped without being decoded.
-    static ModeRecord decode(const QByteArray &bytes, bool *ok = nullptr);
+    // skipped without being decoded. *used is the length of the eight
+    // fields (bytes after them are ignored).
+    static ModeRecord decode(const QByteArray &bytes, bool *ok = nullptr, int *used = nullptr);
 
     // Sets the times and, when the mode has a speed, the repeat count that
     // follows from it (see loopsForSpeed).

@@ -8,4 +8,9 @@ ShowGlobals &globals()
     return g;
 }
 
+int timeToX(int ms)
+{
+    return int(double(float(ms < 0 ? 0 : ms) / globals().msPerPixel) + 0.5);
+}
+
 } // namespace vc

@@ -591,6 +591,22 @@
         <source>無法啟動燒錄程式 %1</source>
         <translation>Cannot start the flashing script %1</translation>
     </message>
+    <message>
+        <source>套用編輯</source>
+        <translation>apply edit</translation>
+    </message>
+    <message>
+        <source>確認移除軌道？</source>
+        <translation>Remove track?</translation>
+    </message>
+    <message>
+        <source>&lt;font color=&apos;white&apos;&gt;此動作無法復原&lt;/font&gt;</source>
+        <translation>&lt;font color=&apos;white&apos;&gt;This cannot be undone&lt;/font&gt;</translation>
+    </message>
+    <message>
+        <source>圖樣數：</source>
+        <translation>modes:</translation>
+    </message>
 </context>
 <context>
     <name>Pass</name>
@@ -605,6 +621,60 @@
     <message>
         <source>密碼錯誤</source>
         <translation>wrong password</translation>
+    </message>
+</context>
+<context>
+    <name>Timeline</name>
+    <message>
+        <source>圖樣</source>
+        <translation>pattern</translation>
+    </message>
+    <message>
+        <source>貼上</source>
+        <translation>Paste</translation>
+    </message>
+    <message>
+        <source>複製時間軸</source>
+        <translation>duplicate track</translation>
+    </message>
+    <message>
+        <source>移除時間軸</source>
+        <translation>remove track</translation>
+    </message>
+</context>
+<context>
+    <name>TimelineItem</name>
+    <message>
+        <source>長度: </source>
+        <translation>length: </translation>
+    </message>
+    <message>
+        <source>
+開始時間: </source>
+        <translation>
+start time: </translation>
+    </message>
+    <message>
+        <source>
+結束時間: </source>
+        <translation>
+end time: </translation>
+    </message>
+    <message>
+        <source>圖樣</source>
+        <translation>pattern</translation>
+    </message>
+    <message>
+        <source>移除</source>
+        <translation>remove</translation>
+    </message>
+    <message>
+        <source>複製</source>
+        <translation>copy</translation>
+    </message>
+    <message>
+        <source>剪下</source>
+        <translation>cut</translation>
     </message>
 </context>
 <context>

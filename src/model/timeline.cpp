@@ -1,0 +1,300 @@
+#include "model/timeline.h"
+
+#include "audio/timelineheaders.h"
+#include "model/showglobals.h"
+#include "model/timelineitem.h"
+#include "timeline/smallwidgets.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSet>
+
+#include <algorithm>
+
+namespace {
+
+const char *const LabelStyle = "color: rgb(255,255,255); background-color: rgba(255,255,255,20); "
+                               "border: 1px solid rgb(30,35,40);";
+const char *const CurrentLabelStyle = "color: rgb(255,255,255); background-color: "
+                                      "rgba(100,100,255,70); border: 1px solid rgb(30,35,40);";
+
+} // namespace
+
+Timeline::Timeline(QWidget *parent, TimelineHeaders *ruler) : QFrame(parent), m_ruler(ruler)
+{
+    setFixedHeight(TrackHeight);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setAcceptDrops(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+
+    m_ghost = new QWidget(this);
+    m_ghost->setAttribute(Qt::WA_StyledBackground);
+    m_ghost->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_ghost->setStyleSheet(QStringLiteral("background-color: rgba(255, 0, 0, 0.5);"));
+    m_ghost->hide();
+}
+
+TimelineItem *Timeline::itemAt(int ms) const
+{
+    for (TimelineItem *item : m_items) {
+        if (item->startMs() <= ms && ms < item->endMs())
+            return item;
+    }
+    return nullptr;
+}
+
+void Timeline::setRowLabel(MyLabel *label)
+{
+    m_rowLabel = label;
+    if (m_rowLabel)
+        m_rowLabel->setStyleSheet(QLatin1String(m_active ? CurrentLabelStyle : LabelStyle));
+}
+
+void Timeline::setActive(bool active)
+{
+    m_active = active;
+    if (m_rowLabel)
+        m_rowLabel->setStyleSheet(QLatin1String(active ? CurrentLabelStyle : LabelStyle));
+    update();
+}
+
+void Timeline::showGhost(int startMs, int lengthMs)
+{
+    const float scale = vc::globals().msPerPixel;
+    m_ghost->setGeometry(int(float(std::max(startMs, 0)) / scale), 0,
+                         int(float(std::max(lengthMs, 0)) / scale), height());
+    m_ghost->raise();
+    m_ghost->show();
+}
+
+void Timeline::hideGhost()
+{
+    m_ghost->hide();
+}
+
+void Timeline::orderByStart()
+{
+    std::stable_sort(m_items.begin(), m_items.end(),
+                     [](TimelineItem *a, TimelineItem *b) { return a->startMs() < b->startMs(); });
+}
+
+// ---------------------------------------------------------------- items
+
+void Timeline::adopt(TimelineItem *item)
+{
+    if (item->parentWidget() != this)
+        item->setParent(this);
+    connect(item, &TimelineItem::itemDeleted, this, &Timeline::on_itemRemoveRequested);
+    connect(item, &TimelineItem::itemClicked, this, &Timeline::on_itemClicked);
+    connect(item, &TimelineItem::itemDoubleClicked, this, &Timeline::on_itemDoubleClicked);
+    connect(item, &TimelineItem::dragEnd, this,
+            qOverload<QByteArray, TimelineItem *, QWidget *>(&Timeline::on_itemDragEnd));
+    connect(this, &Timeline::timelineMultiUpdated, item, &TimelineItem::update_timeline_multi);
+    item->setFixedHeight(height() - 10);
+    item->update_timeline_multi();
+    item->show();
+}
+
+void Timeline::detach(TimelineItem *item)
+{
+    if (m_dragged == item)
+        m_dragged = nullptr;
+    disconnect(item, nullptr, this, nullptr);
+    disconnect(this, nullptr, item, nullptr);
+    item->hide();
+    // The track area keeps the item: the undo history may put it back.
+    if (item->parentWidget() == this)
+        item->setParent(parentWidget());
+}
+
+void Timeline::deleteTimelineItem(TimelineItem *item)
+{
+    if (!item)
+        return;
+    m_items.removeOne(item);
+    detach(item);
+}
+
+void Timeline::addTimelineItem(TimelineItem *item)
+{
+    if (!item)
+        return;
+    if (Timeline *old = item->track())
+        old->deleteTimelineItem(item);
+    else
+        m_items.removeOne(item);
+    m_items.append(item);
+    adopt(item);
+}
+
+void Timeline::on_itemRemoveRequested(TimelineItem *item)
+{
+    deleteTimelineItem(item);
+    emit itemRemoved(item);
+}
+
+QVector<vc::placement::Span> Timeline::spans() const
+{
+    QVector<vc::placement::Span> out;
+    out.reserve(m_items.size());
+    for (const TimelineItem *item : m_items)
+        out.append(vc::placement::Span{item->start(), item->end()});
+    return out;
+}
+
+void Timeline::apply(const vc::placement::Result &result)
+{
+    using vc::placement::Fate;
+    const QList<TimelineItem *> old = m_items;
+    QVector<TimelineItem *> pieces(old.size(), nullptr);
+    // Only the side that moved is written, so a null time stays null.
+    auto retime = [](TimelineItem *item, int start, int end) {
+        const int s = start == item->startMs() ? item->start() : start;
+        const int e = end == item->endMs() ? item->end() : end;
+        if (s != item->start() || e != item->end())
+            item->setTimes(s, e);
+    };
+    for (int i = 0; i < old.size(); ++i) {
+        const vc::placement::Outcome &o = result.outcomes.at(i);
+        TimelineItem *item = old.at(i);
+        switch (o.fate) {
+        case Fate::Kept:
+            break;
+        case Fate::Retimed:
+            retime(item, o.start, o.end);
+            break;
+        case Fate::Removed:
+            detach(item);
+            break;
+        case Fate::Split: {
+            // The second half is a new item with a copy of the record.
+            auto *piece = new TimelineItem(item->data(), this);
+            adopt(piece);
+            retime(item, o.start, o.end);
+            piece->setTimes(o.pieceStart, o.pieceEnd);
+            pieces[i] = piece;
+            break;
+        }
+        }
+    }
+    m_items.clear();
+    m_items.reserve(result.order.size());
+    for (const vc::placement::Slot &slot : result.order)
+        m_items.append(slot.piece ? pieces.at(slot.index) : old.at(slot.index));
+}
+
+void Timeline::sortItems()
+{
+    apply(vc::placement::sortItems(spans()));
+}
+
+void Timeline::on_itemDragEnd(QByteArray orig, TimelineItem *item, QWidget *orig_parent)
+{
+    const int placed = int(m_items.indexOf(item));
+    // An item that is not on this track is not placed here; the track is
+    // only sorted.
+    apply(vc::placement::place(spans(), placed));
+    m_dragged = nullptr;
+    if (!orig_parent)
+        return;
+    if (orig_parent == this)
+        emit itemDragEnd(orig, item, nullptr);
+    else
+        emit itemDragEnd(orig, item, qobject_cast<Timeline *>(orig_parent));
+}
+
+void Timeline::on_itemDragEnd(QByteArray orig, TimelineItem *item)
+{
+    on_itemDragEnd(orig, item, nullptr);
+}
+
+int Timeline::indicatorMs() const
+{
+    if (!m_ruler || !m_ruler->indicator())
+        return 0;
+    const QTime t = m_ruler->indicator()->time();
+    return t.isValid() ? t.msecsSinceStartOfDay() : 0;
+}
+
+void Timeline::on_itemPaste_clicked()
+{
+    const QMimeData *mime = QApplication::clipboard()->mimeData();
+    if (!mime || !mime->hasFormat(TimelineItem::MimeType))
+        return;
+    const QByteArray bytes = mime->data(TimelineItem::MimeType);
+    bool ok = false;
+    vc::ModeRecord::decode(bytes, &ok);
+    if (!ok)
+        return; // not a mode this program wrote
+    auto *item = new TimelineItem(bytes, this);
+    addTimelineItem(item);
+    const int s = indicatorMs();
+    item->setTimes(s, item->durationMs() + s);
+    emit itemDragEnd(QByteArray(), item, nullptr);
+}
+
+// ---------------------------------------------------------------- track
+
+void Timeline::on_itemClicked(TimelineItem *item, bool flag)
+{
+    emit itemClicked(item, flag);
+}
+
+void Timeline::on_itemDoubleClicked(TimelineItem *item)
+{
+    // Moving the play indicator to the item's edge belongs to the timeline
+    // view's mouse handling.
+    Q_UNUSED(item);
+}
+
+void Timeline::on_tlDuplicated_clicked()
+{
+    emit tlDuplicated_clicked(this);
+}
+
+void Timeline::on_label_pressed(QMouseEvent *event)
+{
+    press(event->button(), event->globalPos());
+}
+
+void Timeline::mousePressEvent(QMouseEvent *event)
+{
+    press(event->button(), event->globalPos());
+}
+
+void Timeline::press(Qt::MouseButton button, const QPoint &globalPos)
+{
+    emit timelinePressed(this, true);
+    if (button != Qt::RightButton)
+        return;
+    QMenu menu;
+    menu.setTitle(tr("圖樣"));
+    QAction *paste = menu.addAction(tr("貼上"), this, &Timeline::on_itemPaste_clicked);
+    const QMimeData *mime = QApplication::clipboard()->mimeData();
+    paste->setEnabled(mime && mime->hasFormat(TimelineItem::MimeType));
+    menu.addSeparator();
+    menu.addAction(tr("複製時間軸"), this, &Timeline::on_tlDuplicated_clicked);
+    menu.addAction(tr("移除時間軸"), this, &Timeline::timelineDeleteClicked);
+    menu.exec(globalPos);
+}
+
+void Timeline::mouseDoubleClickEvent(QMouseEvent *)
+{
+    emit timelineDoubleClicked();
+}
+
+void Timeline::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    const QRect r(-2, 0, width() + 4, height());
+    if (m_active)
+        p.fillRect(r, QColor(100, 100, 255, 70));
+    p.setPen(QPen(QColor(30, 35, 40), 2));
+    p.setBrush(QColor(0, 0, 0, 50));
+    p.drawRect(r);
+}

@@ -1,0 +1,181 @@
+#include "model/timelineitem.h"
+
+#include "model/showglobals.h"
+#include "model/timeline.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+
+const QString TimelineItem::MimeType = QStringLiteral("timeline/itemByteArray");
+
+TimelineItem::TimelineItem(const QByteArray &record, QWidget *parent) : QPushButton(parent)
+{
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::NoFocus);
+    m_id = QStringLiteral("0x%1").arg(quintptr(this), 16, 16, QLatin1Char('0'));
+    setData(record);
+    show();
+}
+
+QPixmap TimelineItem::thumbPixmap() const
+{
+    return QPixmap::fromImage(m_record.thumb);
+}
+
+void TimelineItem::setSelected(bool on)
+{
+    if (m_selected == on)
+        return;
+    m_selected = on;
+    update();
+}
+
+Timeline *TimelineItem::track() const
+{
+    return qobject_cast<Timeline *>(parentWidget());
+}
+
+void TimelineItem::setData(const QByteArray &record)
+{
+    int used = 0;
+    m_record = vc::ModeRecord::decode(record, &m_complete, &used);
+    if (m_complete && used == record.size()) {
+        // Already exactly what re-encoding would write: share it.
+        m_data = record;
+        setToolTip(timesText());
+    } else {
+        reEncode();
+    }
+    layOut();
+    update();
+}
+
+void TimelineItem::setTimes(int start, int end)
+{
+    m_record.retime(start, end, vc::globals().frameRate, vc::globals().leds);
+    layOut();
+    reEncode();
+    update();
+}
+
+void TimelineItem::setParams(const QString &params)
+{
+    m_record.params = params;
+    reEncode();
+}
+
+void TimelineItem::reEncode()
+{
+    m_data = m_record.encode();
+    setToolTip(timesText());
+}
+
+QString TimelineItem::timesText() const
+{
+    return tr("長度: ") + vc::formatTime(durationMs()) + tr("\n開始時間: ") +
+           vc::formatTime(startMs()) + tr("\n結束時間: ") + vc::formatTime(endMs());
+}
+
+void TimelineItem::layOut()
+{
+    setMinimumWidth(int(20.0f / vc::globals().msPerPixel));
+    setGeometry(vc::timeToX(startMs()), 5, vc::timeToX(std::max(durationMs(), 0)), height());
+}
+
+void TimelineItem::update_timeline_multi()
+{
+    layOut();
+}
+
+void TimelineItem::on_itemDelete_clicked()
+{
+    emit itemDeleted(this);
+}
+
+void TimelineItem::on_itemCopy_clicked()
+{
+    auto *mime = new QMimeData;
+    mime->setData(MimeType, m_data);
+    QApplication::clipboard()->setMimeData(mime);
+}
+
+void TimelineItem::on_itemCut_clicked()
+{
+    on_itemCopy_clicked();
+    emit itemDeleted(this);
+}
+
+void TimelineItem::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    const int w = width();
+    const int h = height();
+    QPen pen = m_selected ? QPen(QColor(240, 240, 250), 6) : QPen(Qt::black, 2);
+    p.setPen(pen);
+    if (!m_record.thumb.isNull()) {
+        // The thumb as a repeated texture: at its own aspect for a mode with
+        // a speed, otherwise stretched so that it shows exactly `loops` times.
+        QImage tile;
+        if (m_record.speed != 0) {
+            tile = m_record.thumb.scaledToHeight(h + 2, Qt::FastTransformation);
+        } else {
+            const int tileWidth = std::max(1, w / std::max(1, m_record.loops));
+            tile = m_record.thumb.scaled(tileWidth, h + 2, Qt::IgnoreAspectRatio,
+                                         Qt::FastTransformation);
+        }
+        if (!tile.isNull())
+            p.setBrush(QBrush(tile));
+    }
+    p.drawRect(-1, -1, w, h + 2);
+}
+
+void TimelineItem::mousePressEvent(QMouseEvent *event)
+{
+    raise();
+    QPointer<TimelineItem> self(this);
+    if (event->button() == Qt::RightButton) {
+        QMenu menu; // no parent: removing the item must not take the menu with it
+        menu.setTitle(tr("圖樣"));
+        menu.addAction(tr("移除"), this, &TimelineItem::on_itemDelete_clicked);
+        menu.addAction(tr("複製"), this, &TimelineItem::on_itemCopy_clicked);
+        menu.addAction(tr("剪下"), this, &TimelineItem::on_itemCut_clicked);
+        emit itemClicked(this, false);
+        menu.exec(event->globalPos());
+        return;
+    }
+    if (event->button() != Qt::LeftButton) {
+        QPushButton::mousePressEvent(event);
+        return;
+    }
+    // A press is a drag that did not move: the item is selected, its track
+    // becomes current and the item is placed again.
+    const QByteArray orig = m_data;
+    Timeline *origTrack = track();
+    m_dragOrigin = origTrack ? mapTo(origTrack, event->pos()) : event->pos();
+    emit itemClicked(this, false);
+    if (!self)
+        return;
+    if (origTrack)
+        emit origTrack->timelinePressed(origTrack, false);
+    if (self)
+        emit dragEnd(orig, this, origTrack);
+}
+
+void TimelineItem::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        emit itemDoubleClicked(this);
+}
+
+void TimelineItem::mouseMoveEvent(QMouseEvent *event)
+{
+    const int x = event->pos().x();
+    setCursor(x < Edge || x > width() - Edge ? Qt::SplitHCursor : Qt::OpenHandCursor);
+    event->ignore(); // the track passes moves on to the ruler
+}
