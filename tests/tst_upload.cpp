@@ -1,9 +1,16 @@
+#include "app/mainwindow.h"
+#include "device/exportupload.h"
+#include "device/serialprotocol.h"
 #include "device/showimage.h"
 #include "device/streamfiles.h"
 #include "device/workerthread.h"
+#include "render/mygl.h"
 #include "testsupport/propsimulator.h"
+#include "testsupport/scriptedprompter.h"
 #include "testsupport/testenv.h"
+#include "ui_mainwindow.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -71,7 +78,24 @@ private slots:
     void hangUpMidTransfer();
     void silentAfterImage();
 
+    // through the main window
+    void statusText_data();
+    void statusText();
+    void windowUploadsExample();
+    void numberedPortInStatusBar();
+    void buttonCancelsAndRestarts();
+    void emptyTrackWarns();
+    void refusedBuildWritesNothing();
+    void failureShownAndControlsBack();
+    void exportWritesShowFile();
+    void exportCancelledWritesNothing();
+    void exportWaitsForUpload();
+
 private:
+    // A main window set up for the example show, its stream files in the
+    // temporary directory and its track holding `items`.
+    MainWindow *makeWindow(const QVector<ShowItem> &items);
+    static bool uploadDone(MainWindow &w);
     // Writes the stream files of the example show into the temporary dir.
     StreamFiles exampleFiles();
     StreamFiles filesWith(const QByteArray &header, const QByteArray &frames);
@@ -316,6 +340,266 @@ void TestUpload::silentAfterImage()
     QVERIFY(r.messages.first().contains(QStringLiteral("未確認")));
     QCOMPARE(prop.received().size(), 1 + 21 + 26);
     QCOMPARE(r.progress, (QList<QPair<int, int>>{{0, 0}}));
+}
+
+// ---------------------------------------------------------------- window
+
+namespace {
+
+ShowItem redItem()
+{
+    ShowItem it;
+    it.start = 0;
+    it.end = 480;
+    it.kind = ColourMode;
+    it.colour = QColor(255, 0, 0);
+    return it;
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+MainWindow *TestUpload::makeWindow(const QVector<ShowItem> &items)
+{
+    auto *w = new MainWindow;
+    Ui::MainWindow *ui = w->form();
+    ui->Leds->setValue(2);
+    ui->FPS_V->setValue(10);
+    ui->prop_track->setCurrentIndex(0);
+    ui->AutoRepeat->setChecked(true);
+    w->exportUpload()->setStreamFiles(
+        {m_dir.filePath("w-extemp2.tmp"), m_dir.filePath("w-extemp.tmp")});
+    QFile::remove(m_dir.filePath("w-extemp2.tmp"));
+    QFile::remove(m_dir.filePath("w-extemp.tmp"));
+    w->exportUpload()->setTimings(quickTimings());
+    w->exportUpload()->setItemSource([items] { return items; });
+    return w;
+}
+
+bool TestUpload::uploadDone(MainWindow &w)
+{
+    return PropSimulator::waitUntil([&] { return !w.exportUpload()->worker(); }, 10000);
+}
+
+void TestUpload::statusText_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<int>("percent");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("COM3 at 45") << "COM3" << 45 << "COM3 輸出中 45%";
+    QTest::newRow("COM5 done") << "COM5" << 100 << "COM5 輸出中 100%";
+    QTest::newRow("unnumbered") << "ttyUSB0" << 0 << "ttyUSB0 輸出中 0%";
+}
+
+void TestUpload::statusText()
+{
+    QFETCH(QString, label);
+    QFETCH(int, percent);
+    QTEST(ExportUpload::statusText(label, percent), "text");
+    QCOMPARE(portLabel("/dev/" + label), label);
+}
+
+void TestUpload::windowUploadsExample()
+{
+    PropSimulator prop;
+    prop.setGreeting("Vantor");
+    prop.setSlotAnswer("OK");
+    prop.setFinalAnswer("END", 21 + 26);
+    qputenv(PortListVariable, prop.portName().toLocal8Bit());
+    vc::test::ScriptedPrompter prompter;
+    QScopedPointer<MainWindow> w(makeWindow({redItem()}));
+    Ui::MainWindow *ui = w->form();
+
+    ui->UPload_Button->click();
+    QCOMPARE(ui->UPload_Button->text(), QStringLiteral("傳輸中..."));
+    QVERIFY(!ui->GLWidget->isEnabled());
+    QVERIFY(uploadDone(*w));
+    QCOMPARE(ui->UPload_Button->text(), QStringLiteral("上傳至道具"));
+    QVERIFY(ui->GLWidget->isEnabled());
+    QVERIFY(ui->Ex_Button->isEnabled());
+    QCOMPARE(ui->progressBar->value(), 100);
+    QCOMPARE(ui->statusBar->currentMessage(),
+             ExportUpload::statusText(portLabel(prop.portName()), 100));
+    QCOMPARE(prompter.count("about"), 1);
+    QCOMPARE(prompter.calls.last().title, QStringLiteral("完成"));
+    QCOMPARE(prompter.calls.last().text, QStringLiteral("上傳完成"));
+    QCOMPARE(prop.received().mid(22), readData("showimage_red480.frames"));
+    // The image went to the per-user stream files the window was given.
+    QCOMPARE(fileBytes(m_dir.filePath("w-extemp2.tmp")), readData("showimage_red480.header"));
+    qunsetenv(PortListVariable);
+}
+
+void TestUpload::numberedPortInStatusBar()
+{
+    // Ports named COM0 .. COM5 where only COM5 is a prop: the status bar
+    // names the port that answered.
+    PropSimulator prop;
+    prop.setGreeting("Vantor");
+    prop.setSlotAnswer("OK");
+    prop.setFinalAnswer("END", 21 + 26);
+    QDir dir(m_dir.path());
+    dir.mkpath("ports");
+    QStringList names;
+    for (int n = 0; n <= 5; ++n)
+        names << dir.filePath(QStringLiteral("ports/COM%1").arg(n));
+    QFile::remove(names.last());
+    QVERIFY(QFile::link(prop.portName(), names.last()));
+    qputenv(PortListVariable, names.join(QDir::listSeparator()).toLocal8Bit());
+    vc::test::ScriptedPrompter prompter;
+    QScopedPointer<MainWindow> w(makeWindow({redItem()}));
+
+    w->form()->UPload_Button->click();
+    QVERIFY(uploadDone(*w));
+    QCOMPARE(w->form()->statusBar->currentMessage(), QStringLiteral("COM5 輸出中 100%"));
+    QCOMPARE(prompter.messageTexts(), QStringList{QStringLiteral("上傳完成")});
+    qunsetenv(PortListVariable);
+}
+
+void TestUpload::buttonCancelsAndRestarts()
+{
+    PropSimulator prop;
+    prop.setGreeting("Vantor");
+    prop.setSlotAnswer("OK");
+    prop.setFinalAnswer("END", 21 + 26);
+    prop.setStallAfter(10);
+    qputenv(PortListVariable, prop.portName().toLocal8Bit());
+    vc::test::ScriptedPrompter prompter;
+    QScopedPointer<MainWindow> w(makeWindow({redItem()}));
+    Ui::MainWindow *ui = w->form();
+
+    ui->UPload_Button->click();
+    QVERIFY(PropSimulator::waitUntil([&] { return prop.received().size() >= 10; }, 5000));
+    QPointer<WorkerThread> first = w->exportUpload()->worker();
+    QVERIFY(first);
+
+    ui->UPload_Button->click();
+    QVERIFY(!w->exportUpload()->worker());
+    QCOMPARE(ui->UPload_Button->text(), QStringLiteral("上傳至道具"));
+    QCOMPARE(ui->progressBar->value(), 0);
+    QCOMPARE(prompter.calls.last().title, QStringLiteral("已取消上傳"));
+    QCOMPARE(prompter.calls.last().text, QStringLiteral("已取消上傳"));
+    QVERIFY(PropSimulator::waitUntil([&] { return !prop.portOpen(); }, 1000));
+    QVERIFY(PropSimulator::waitUntil([&] { return first.isNull(); }, 1000));
+
+    // A fresh build and upload on the freed port.
+    prop.setStallAfter(-1);
+    ui->UPload_Button->click();
+    QVERIFY(uploadDone(*w));
+    QCOMPARE(prop.sessionCount(), 2);
+    QCOMPARE(prompter.calls.last().text, QStringLiteral("上傳完成"));
+    QCOMPARE(prompter.count("message"), 1);
+    qunsetenv(PortListVariable);
+}
+
+void TestUpload::emptyTrackWarns()
+{
+    vc::test::ScriptedPrompter prompter;
+    QScopedPointer<MainWindow> w(makeWindow({}));
+    w->form()->UPload_Button->click();
+    QVERIFY(!w->exportUpload()->worker());
+    QCOMPARE(prompter.calls.size(), 1);
+    QCOMPARE(prompter.calls.first().title, QStringLiteral("無可上傳圖樣"));
+    QCOMPARE(prompter.calls.first().text, QStringLiteral("請選擇正確之時間軸"));
+    QVERIFY(!QFile::exists(m_dir.filePath("w-extemp.tmp")));
+}
+
+void TestUpload::refusedBuildWritesNothing()
+{
+    vc::test::ScriptedPrompter prompter;
+    QScopedPointer<MainWindow> w(makeWindow({redItem()}));
+    Ui::MainWindow *ui = w->form();
+    ui->Leds->setValue(256);
+    ui->UPload_Button->click();
+    QVERIFY(!w->exportUpload()->worker());
+    QCOMPARE(prompter.calls.size(), 1);
+    QVERIFY(prompter.calls.first().text.contains("256"));
+    QCOMPARE(ui->UPload_Button->text(), QStringLiteral("上傳至道具"));
+    QVERIFY(ui->GLWidget->isEnabled());
+    QVERIFY(!QFile::exists(m_dir.filePath("w-extemp.tmp")));
+    QVERIFY(!QFile::exists(m_dir.filePath("w-extemp2.tmp")));
+}
+
+void TestUpload::failureShownAndControlsBack()
+{
+    PropSimulator prop;
+    prop.setGreeting("Vantor");
+    prop.setSlotAnswer("ERR busy");
+    qputenv(PortListVariable, prop.portName().toLocal8Bit());
+    vc::test::ScriptedPrompter prompter;
+    QScopedPointer<MainWindow> w(makeWindow({redItem()}));
+    Ui::MainWindow *ui = w->form();
+    ui->UPload_Button->click();
+    QVERIFY(uploadDone(*w));
+    QCOMPARE(prompter.messageTexts(),
+             QStringList{QStringLiteral("<font color='white'>ERROR02</font>")});
+    QCOMPARE(prompter.calls.last().icon, int(QMessageBox::Critical));
+    QCOMPARE(ui->UPload_Button->text(), QStringLiteral("上傳至道具"));
+    QVERIFY(ui->GLWidget->isEnabled());
+    QVERIFY(ui->Ex_Button->isEnabled());
+    qunsetenv(PortListVariable);
+}
+
+void TestUpload::exportWritesShowFile()
+{
+    vc::test::ScriptedPrompter prompter;
+    QScopedPointer<MainWindow> w(makeWindow({redItem()}));
+    Ui::MainWindow *ui = w->form();
+    prompter.fileNames << m_dir.filePath("show");
+    ui->Ex_Button->setEnabled(true);
+    ui->Ex_Button->click();
+
+    QCOMPARE(prompter.calls.first().kind, QStringLiteral("save"));
+    QCOMPARE(prompter.calls.first().title, QStringLiteral("匯出"));
+    QCOMPARE(prompter.calls.first().text, QDir::homePath() + "/Documents");
+    QCOMPARE(prompter.calls.first().filter, QStringLiteral("*.bin"));
+    QCOMPARE(fileBytes(m_dir.filePath("show.bin")), readData("showimage_red480.bin"));
+    QCOMPARE(prompter.calls.last().kind, QStringLiteral("about"));
+    QCOMPARE(prompter.calls.last().text, QStringLiteral("上傳完成"));
+    QCOMPARE(ui->progressBar->value(), 100);
+    QVERIFY(ui->Ex_Button->isEnabled());
+    QVERIFY(ui->GLWidget->isEnabled());
+    QVERIFY(w->currentFile() != m_dir.filePath("show.bin"));
+}
+
+void TestUpload::exportCancelledWritesNothing()
+{
+    vc::test::ScriptedPrompter prompter;
+    QScopedPointer<MainWindow> w(makeWindow({redItem()}));
+    w->exportUpload()->exportClicked();
+    QCOMPARE(prompter.calls.size(), 1);
+    QVERIFY(!QFile::exists(m_dir.filePath("w-extemp.tmp")));
+}
+
+void TestUpload::exportWaitsForUpload()
+{
+    PropSimulator prop;
+    prop.setGreeting("Vantor");
+    prop.setSlotAnswer("OK");
+    prop.setStallAfter(10);
+    qputenv(PortListVariable, prop.portName().toLocal8Bit());
+    vc::test::ScriptedPrompter prompter;
+    QScopedPointer<MainWindow> w(makeWindow({redItem()}));
+    w->form()->UPload_Button->click();
+    QVERIFY(PropSimulator::waitUntil([&] { return prop.received().size() >= 10; }, 5000));
+    const QByteArray frames = fileBytes(m_dir.filePath("w-extemp.tmp"));
+
+    // The stream files are being sent: an export must not rebuild them.
+    w->exportUpload()->setItemSource([] { return QVector<ShowItem>{redItem(), redItem()}; });
+    prompter.fileNames << m_dir.filePath("during");
+    w->exportUpload()->exportClicked();
+    QCOMPARE(prompter.count("save"), 0);
+    QVERIFY(prompter.calls.last().text.contains(QStringLiteral("上傳進行中")));
+    QCOMPARE(fileBytes(m_dir.filePath("w-extemp.tmp")), frames);
+    QVERIFY(w->exportUpload()->worker());
+
+    w->form()->UPload_Button->click(); // cancel
+    QVERIFY(!w->exportUpload()->worker());
+    qunsetenv(PortListVariable);
 }
 
 VC_TEST_MAIN(TestUpload)

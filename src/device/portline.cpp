@@ -36,6 +36,13 @@ void PortLine::clearBuffers()
         m_port->clearError();
 }
 
+void PortLine::clearInput()
+{
+    m_port->clear(QSerialPort::Input);
+    if (m_port->error() == QSerialPort::UnsupportedOperationError)
+        m_port->clearError();
+}
+
 void PortLine::close()
 {
     if (m_port->isOpen()) {

@@ -15,6 +15,7 @@ public:
     bool open(const QString &name) override;
     bool raiseDtr() override;
     void clearBuffers() override;
+    void clearInput() override;
     void close() override;
     bool isOpen() const override;
     bool broken() const override;

@@ -117,7 +117,10 @@ QStringList portCandidates(const QStringList &systemPorts)
 QString portLabel(const QString &candidate)
 {
     const QString dev = QStringLiteral("/dev/");
-    return candidate.startsWith(dev) ? candidate.mid(dev.size()) : candidate;
+    if (candidate.startsWith(dev))
+        return candidate.mid(dev.size());
+    const int slash = candidate.lastIndexOf(QLatin1Char('/'));
+    return slash >= 0 ? candidate.mid(slash + 1) : candidate;
 }
 
 PortSearch findProp(SerialLine &line, const QStringList &candidates,
@@ -274,7 +277,8 @@ WipeOutcome wipeMemory(SerialLine &line, const SerialTimings &timings)
 {
     if (sendBytes(line, QByteArrayLiteral("DD")) != WaitResult::Done)
         return WipeOutcome::LineLost;
-    line.clearBuffers();
+    // Only the input: "DD" may still be on its way out of the driver.
+    line.clearInput();
     // What comes at once is the prop taking the command, not its answer.
     if (waitForData(line, timings.wipeSkipMs) == WaitResult::Broken)
         return WipeOutcome::LineLost;

@@ -53,6 +53,8 @@ public:
     virtual bool raiseDtr() = 0;
     // Drops whatever waits in the input and output buffers.
     virtual void clearBuffers() = 0;
+    // Drops what has arrived and not been read.
+    virtual void clearInput() = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
     // True after an error that ends the conversation (unplugged, hung up).
@@ -86,7 +88,8 @@ QByteArray readAnswer(SerialLine &line, int quietMs, const CancelFlag *cancel = 
 // path-list separator); otherwise "COM0" to "COM99" on Windows and the
 // ports the system lists (systemPorts) in name order elsewhere.
 QStringList portCandidates(const QStringList &systemPorts);
-// How a candidate is shown to the user: "COM5", "ttyUSB0".
+// How a candidate is shown to the user: "COM5"; a device path without
+// "/dev/" ("ttyUSB0", "pts/3"); any other path by its file name.
 QString portLabel(const QString &candidate);
 
 struct PortSearch

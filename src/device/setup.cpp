@@ -26,6 +26,7 @@ setup::~setup()
 void setup::connectToProp(const QStringList &candidates, const SerialTimings &timings)
 {
     ui->MONITOR->setPlainText(tr("連線中..."));
+    ui->MONITOR->moveCursor(QTextCursor::End);
     PortLine line(m_port, ServiceBaud);
     SearchHooks hooks;
     hooks.silent = [this](const QString &name) {

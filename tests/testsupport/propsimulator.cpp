@@ -110,6 +110,12 @@ void PropSimulator::setWipeAnswer(const QByteArray &text, int delayMs)
     m_wipeDelayMs = delayMs;
 }
 
+void PropSimulator::write(const QByteArray &bytes)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    send(bytes);
+}
+
 QByteArray PropSimulator::received() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);

@@ -40,6 +40,9 @@ public:
     // Answers "DD" with text after delayMs.
     void setWipeAnswer(const QByteArray &text, int delayMs);
 
+    // Sends bytes to the program now (the prop talking on its own).
+    void write(const QByteArray &bytes);
+
     // Bytes received in the current (or last) session.
     QByteArray received() const;
     // Bytes received per session, all sessions.

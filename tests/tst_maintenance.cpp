@@ -1,0 +1,401 @@
+#include "app/mainwindow.h"
+#include "device/maintenance.h"
+#include "device/pass.h"
+#include "device/serialprotocol.h"
+#include "device/setup.h"
+#include "testsupport/propsimulator.h"
+#include "testsupport/scriptedprompter.h"
+#include "testsupport/testenv.h"
+#include "ui_mainwindow.h"
+#include "ui_pass.h"
+#include "ui_setup.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSerialPort>
+#include <QTemporaryDir>
+
+using namespace vc::device;
+using vc::test::PropSimulator;
+using vc::test::ScriptedPrompter;
+
+namespace {
+
+SerialTimings quickTimings()
+{
+    SerialTimings t;
+    t.greetingMs = 300;
+    return t;
+}
+
+// Points the port search at the given simulators for one test.
+struct PortList
+{
+    explicit PortList(const QStringList &names)
+    {
+        qputenv(PortListVariable, names.join(QDir::listSeparator()).toLocal8Bit());
+    }
+    ~PortList() { qunsetenv(PortListVariable); }
+};
+
+// Answers the password dialog with `password`, then runs `next` on the
+// following dialog (the terminal), if any.
+void answerDialogs(ScriptedPrompter &prompter, const QString &password,
+                   std::function<void(QDialog *)> next = {})
+{
+    prompter.onExec = [password, next](QDialog *d) {
+        if (auto *pass = qobject_cast<Pass *>(d)) {
+            pass->form()->lineEdit->setText(password);
+            pass->form()->buttonBox->button(QDialogButtonBox::Ok)->click();
+            return pass->result();
+        }
+        if (next)
+            next(d);
+        return int(QDialog::Rejected);
+    };
+}
+
+} // namespace
+
+class TestMaintenance : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void passForm();
+    void password_data();
+    void password();
+
+    void wipeAnswered_data();
+    void wipeAnswered();
+    void wipeGreetingRules_data();
+    void wipeGreetingRules();
+
+    void firmwareStartsScript();
+    void firmwareRefusals_data();
+    void firmwareRefusals();
+    void flashScriptChecksArguments_data();
+    void flashScriptChecksArguments();
+
+    void terminalForm();
+    void terminalTalks();
+    void terminalWithoutProp();
+
+private:
+    MainWindow *makeWindow();
+};
+
+MainWindow *TestMaintenance::makeWindow()
+{
+    auto *w = new MainWindow;
+    w->maintenance()->setTimings(quickTimings());
+    return w;
+}
+
+void TestMaintenance::passForm()
+{
+    Pass p;
+    QCOMPARE(p.objectName(), QStringLiteral("Pass"));
+    QCOMPARE(p.windowTitle(), QStringLiteral("後台密碼"));
+    QCOMPARE(p.minimumSize(), QSize(215, 79));
+    QCOMPARE(p.maximumSize(), QSize(215, 79));
+    QCOMPARE(p.form()->label->text(), QStringLiteral("密碼"));
+    QCOMPARE(p.form()->lineEdit->echoMode(), QLineEdit::Password);
+    QCOMPARE(p.form()->buttonBox->standardButtons(),
+             QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+}
+
+void TestMaintenance::password_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("right") << "qk" << true;
+    QTest::newRow("trailing space") << "qk " << false;
+    QTest::newRow("capitals") << "QK" << false;
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("prefix") << "q" << false;
+}
+
+void TestMaintenance::password()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, accepted);
+    ScriptedPrompter prompter;
+    Pass p;
+    p.show();
+    p.form()->lineEdit->setText(typed);
+    p.form()->buttonBox->button(QDialogButtonBox::Ok)->click();
+    QCOMPARE(p.result() == QDialog::Accepted, accepted);
+    QCOMPARE(p.isVisible(), !accepted);
+    QCOMPARE(prompter.messageTexts(),
+             accepted ? QStringList() : QStringList{QStringLiteral("密碼錯誤")});
+    if (!accepted) {
+        // Another try works.
+        p.form()->lineEdit->setText("qk");
+        p.form()->buttonBox->button(QDialogButtonBox::Ok)->click();
+        QCOMPARE(p.result(), int(QDialog::Accepted));
+    }
+}
+
+void TestMaintenance::wipeAnswered_data()
+{
+    // Delays counted from "DD"; the first 500 ms are not the answer, then
+    // the wipe polls for 5 s.
+    QTest::addColumn<int>("delayMs");
+    QTest::addColumn<bool>("done");
+    QTest::newRow("4900 ms into the poll") << 500 + 4900 << true;
+    QTest::newRow("after the last poll") << 500 + 5000 + 700 << false;
+}
+
+void TestMaintenance::wipeAnswered()
+{
+    QFETCH(int, delayMs);
+    QFETCH(bool, done);
+    PropSimulator prop;
+    prop.setGreeting("Please Wait\r\n");
+    prop.setWipeAnswer("Wait\r\n", delayMs);
+    PortList ports({prop.portName()});
+    ScriptedPrompter prompter;
+    QScopedPointer<MainWindow> w(new MainWindow);
+
+    w->form()->actionFormat->trigger();
+    QCOMPARE(prop.received(), QByteArray("DD"));
+    QCOMPARE(prompter.calls.size(), 1);
+    const ScriptedPrompter::Call &c = prompter.calls.first();
+    QCOMPARE(c.kind, QString(done ? "about" : "message"));
+    QCOMPARE(c.title, QString());
+    QCOMPARE(c.text, QString(done ? "記憶體清除完成" : "清除記憶體逾時"));
+    QVERIFY(PropSimulator::waitUntil([&] { return !prop.portOpen(); }, 1000));
+}
+
+void TestMaintenance::wipeGreetingRules_data()
+{
+    QTest::addColumn<QByteArray>("firstGreeting");
+    QTest::addColumn<bool>("firstTaken");
+    QTest::newRow("Wait anywhere") << QByteArray("ready. Wait for it") << true;
+    QTest::newRow("lower case wait") << QByteArray("please wait") << false;
+    QTest::newRow("other text") << QByteArray("Vantor") << false;
+}
+
+void TestMaintenance::wipeGreetingRules()
+{
+    QFETCH(QByteArray, firstGreeting);
+    QFETCH(bool, firstTaken);
+    PropSimulator first;
+    first.setGreeting(firstGreeting);
+    first.setWipeAnswer("Wait", 600);
+    PropSimulator second;
+    second.setGreeting("Wait");
+    second.setWipeAnswer("Wait", 600);
+    PortList ports({first.portName(), second.portName()});
+    ScriptedPrompter prompter;
+    QScopedPointer<MainWindow> w(makeWindow());
+
+    w->form()->actionFormat->trigger();
+    QCOMPARE(prompter.messageTexts(), QStringList{QStringLiteral("記憶體清除完成")});
+    QCOMPARE(first.received(), firstTaken ? QByteArray("DD") : QByteArray());
+    QCOMPARE(second.sessionCount(), firstTaken ? 0 : 1);
+    // A port that was not taken is let go before the next name is tried.
+    QVERIFY(!first.portOpen());
+
+    // Without any prop that greets with "Wait", "DD" goes nowhere.
+    prompter.calls.clear();
+    PortList only({first.portName()});
+    if (!firstTaken) {
+        w->form()->actionFormat->trigger();
+        QCOMPARE(prompter.messageTexts(), QStringList{QStringLiteral("偵測不到裝置！")});
+        QVERIFY(!first.received().contains("DD"));
+    }
+}
+
+void TestMaintenance::firmwareStartsScript()
+{
+    QTemporaryDir work;
+    QDir dir(work.path());
+    dir.mkpath("tool/firm");
+    QFile fw(dir.filePath("tool/firm/Vantor.RE.bin"));
+    QVERIFY(fw.open(QIODevice::WriteOnly));
+    fw.write("firmware");
+    fw.close();
+    // A script that records how it was called.
+    QFile script(dir.filePath("tool/maple_upload"));
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$PWD/called.tmp\"\n"
+                 "mv \"$PWD/called.tmp\" \"$PWD/called\"\n");
+    script.close();
+    script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+
+    PropSimulator prop;
+    prop.setGreeting("Vantor");
+    PropSimulator silent;
+    PortList ports({silent.portName(), prop.portName()});
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(work.path());
+    ScriptedPrompter prompter;
+    answerDialogs(prompter, "qk");
+    QScopedPointer<MainWindow> w(makeWindow());
+    w->form()->actionFirUpdate->trigger();
+    QDir::setCurrent(before);
+
+    QCOMPARE(prompter.count("exec"), 1);
+    QCOMPARE(prompter.count("message"), 0);
+    QVERIFY(PropSimulator::waitUntil([&] { return QFile::exists(dir.filePath("called")); }, 5000));
+    QFile called(dir.filePath("called"));
+    QVERIFY(called.open(QIODevice::ReadOnly));
+    const QStringList args =
+        QString::fromLocal8Bit(called.readAll()).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(args, (QStringList{prop.portName(), "2", "1EAF:0003",
+                                QDir(work.path()).canonicalPath() + "/tool/firm/Vantor.RE.bin"}));
+    // The flashing tool gets the port to itself.
+    QVERIFY(!prop.portOpen());
+    QVERIFY(prop.received().isEmpty());
+}
+
+void TestMaintenance::firmwareRefusals_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("script");
+    QTest::addColumn<bool>("firmware");
+    QTest::addColumn<bool>("prop");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("wrong password") << "x" << true << true << true << "密碼錯誤";
+    QTest::newRow("no prop") << "qk" << true << true << false << "找不到裝置！";
+    QTest::newRow("no firmware") << "qk" << true << false << true << "找不到韌體檔案";
+    QTest::newRow("no script") << "qk" << false << true << true << "找不到燒錄程式";
+}
+
+void TestMaintenance::firmwareRefusals()
+{
+    QFETCH(QString, password);
+    QFETCH(bool, script);
+    QFETCH(bool, firmware);
+    QFETCH(bool, prop);
+    QFETCH(QString, message);
+    QTemporaryDir work;
+    QDir dir(work.path());
+    dir.mkpath("tool/firm");
+    if (firmware) {
+        QFile fw(dir.filePath("tool/firm/Vantor.RE.bin"));
+        fw.open(QIODevice::WriteOnly);
+        fw.write("fw");
+    }
+    if (script)
+        QFile::copy(QStringLiteral(VC_SOURCE_DIR "/tool/maple_upload"),
+                    dir.filePath("tool/maple_upload"));
+    PropSimulator sim;
+    sim.setGreeting("Vantor");
+    PortList ports(prop ? QStringList{sim.portName()} : QStringList{dir.filePath("none")});
+
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(work.path());
+    ScriptedPrompter prompter;
+    prompter.onExec = [password](QDialog *d) {
+        auto *pass = qobject_cast<Pass *>(d);
+        pass->form()->lineEdit->setText(password);
+        pass->accept();
+        return pass->result();
+    };
+    QScopedPointer<MainWindow> w(makeWindow());
+    w->form()->actionFirUpdate->trigger();
+    QDir::setCurrent(before);
+
+    QCOMPARE(prompter.count("message"), 1);
+    QVERIFY2(prompter.messageTexts().first().contains(message),
+             qPrintable(prompter.messageTexts().first()));
+    if (password != "qk" || !script || !firmware)
+        QCOMPARE(sim.sessionCount(), 0);
+}
+
+void TestMaintenance::flashScriptChecksArguments_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("says");
+    const QString fw = QStringLiteral(VC_TESTDATA_DIR "/showimage_red480.bin");
+    QTest::newRow("good") << QStringList{"COM3", "2", "1EAF:0003", fw} << 0 << "COM3";
+    QTest::newRow("three arguments") << QStringList{"COM3", "2", "1EAF:0003"} << 1 << "usage";
+    QTest::newRow("bad usb id") << QStringList{"COM3", "2", "1EAF", fw} << 1 << "usb-id";
+    QTest::newRow("no firmware") << QStringList{"COM3", "2", "1EAF:0003", "/nonexistent.bin"} << 1
+                                 << "not found";
+}
+
+void TestMaintenance::flashScriptChecksArguments()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, says);
+    QProcess p;
+    p.start(QStringLiteral(VC_SOURCE_DIR "/tool/maple_upload"), args);
+    QVERIFY(p.waitForFinished(5000));
+    QTEST(p.exitCode(), "exitCode");
+    const QString out =
+        QString::fromLocal8Bit(p.readAllStandardOutput() + p.readAllStandardError());
+    QVERIFY2(out.contains(says), qPrintable(out));
+}
+
+void TestMaintenance::terminalForm()
+{
+    setup s(nullptr, {}, quickTimings());
+    QCOMPARE(s.windowTitle(), QStringLiteral("Serial COM"));
+    QVERIFY(s.form()->checkBox->isChecked());
+    QCOMPARE(s.form()->checkBox->text(), QStringLiteral("自動捲動"));
+    QCOMPARE(s.form()->label->text(),
+             QStringLiteral("AS:切換燈種 AT:系統資訊 A0:全速測試模式 AP#:啟動第#軌"));
+    QVERIFY(s.form()->MONITOR->isReadOnly());
+    QVERIFY(!s.form()->MONITOR->isUndoRedoEnabled());
+    QCOMPARE(s.form()->MONITOR->cursorWidth(), 1);
+    QCOMPARE(s.form()->SEND_BUTTON->text(), QStringLiteral("SEND"));
+    QCOMPARE(s.form()->actionenter->shortcut(), QKeySequence(Qt::Key_Return));
+    QVERIFY(s.form()->SEND_BUTTON->actions().contains(s.form()->actionenter));
+}
+
+void TestMaintenance::terminalTalks()
+{
+    PropSimulator silent;
+    PropSimulator prop;
+    prop.setGreeting("Vantor v3\r\n");
+    PortList ports({silent.portName(), prop.portName()});
+    ScriptedPrompter prompter;
+    QString monitorAtOpen;
+    QString monitorAfter;
+    QByteArray sent;
+    answerDialogs(prompter, "qk", [&](QDialog *d) {
+        auto *s = qobject_cast<setup *>(d);
+        QVERIFY(s);
+        monitorAtOpen = s->form()->MONITOR->toPlainText();
+        s->form()->COMMAND->setText("AT");
+        s->form()->SEND_BUTTON->click();
+        QVERIFY(s->form()->COMMAND->text().isEmpty());
+        QVERIFY(PropSimulator::waitUntil([&] { return prop.received().size() >= 2; }, 2000));
+        QTest::qWait(100);
+        sent = prop.received();
+        prop.write("system ok");
+        PropSimulator::waitUntil(
+            [&] { return s->form()->MONITOR->toPlainText().endsWith("system ok"); }, 2000);
+        monitorAfter = s->form()->MONITOR->toPlainText();
+    });
+    QScopedPointer<MainWindow> w(makeWindow());
+    w->form()->action_admin->trigger();
+
+    QCOMPARE(prompter.count("exec"), 2);
+    QCOMPARE(sent, QByteArray("\x41\x54"));
+    QCOMPARE(monitorAtOpen, "連線中..." + portLabel(silent.portName()) + " not working." +
+                                portLabel(prop.portName()) + "連接成功");
+    QCOMPARE(monitorAfter, monitorAtOpen + "system ok");
+    // Closing the terminal lets go of the port.
+    QVERIFY(PropSimulator::waitUntil([&] { return !prop.portOpen(); }, 1000));
+}
+
+void TestMaintenance::terminalWithoutProp()
+{
+    QTemporaryDir dir;
+    setup s(nullptr, {dir.filePath("none")}, quickTimings());
+    QCOMPARE(s.form()->MONITOR->toPlainText(), QStringLiteral("連線中...\n偵測不到裝置！"));
+    s.form()->COMMAND->setText("AT");
+    s.form()->SEND_BUTTON->click();
+    QCOMPARE(s.form()->COMMAND->text(), QStringLiteral("AT"));
+}
+
+VC_TEST_MAIN(TestMaintenance)
+#include "tst_maintenance.moc"
