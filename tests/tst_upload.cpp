@@ -4,6 +4,10 @@
 #include "device/showimage.h"
 #include "device/streamfiles.h"
 #include "device/workerthread.h"
+#include "model/moderecord.h"
+#include "model/timeline.h"
+#include "model/timelineitem.h"
+#include "model/trackscontroller.h"
 #include "render/mygl.h"
 #include "testsupport/propsimulator.h"
 #include "testsupport/scriptedprompter.h"
@@ -89,12 +93,14 @@ private slots:
     void failureShownAndControlsBack();
     void exportWritesShowFile();
     void exportCancelledWritesNothing();
+    void exportTakesTrackInPlayOrder();
     void exportWaitsForUpload();
 
 private:
     // A main window set up for the example show, its stream files in the
-    // temporary directory and its track holding `items`.
+    // temporary directory and its current track holding `items`.
     MainWindow *makeWindow(const QVector<ShowItem> &items);
+    static void addToTrack(MainWindow &w, const ShowItem &item);
     static bool uploadDone(MainWindow &w);
     // Writes the stream files of the example show into the temporary dir.
     StreamFiles exampleFiles();
@@ -377,8 +383,24 @@ MainWindow *TestUpload::makeWindow(const QVector<ShowItem> &items)
     QFile::remove(m_dir.filePath("w-extemp2.tmp"));
     QFile::remove(m_dir.filePath("w-extemp.tmp"));
     w->exportUpload()->setTimings(quickTimings());
-    w->exportUpload()->setItemSource([items] { return items; });
+    for (const ShowItem &it : items)
+        addToTrack(*w, it);
     return w;
+}
+
+void TestUpload::addToTrack(MainWindow &w, const ShowItem &item)
+{
+    vc::ModeRecord r;
+    r.thumb = QImage(85, 85, QImage::Format_RGB32);
+    r.thumb.fill(item.colour);
+    r.start = item.start;
+    r.end = item.end;
+    r.colour = item.colour;
+    r.loops = item.loops;
+    r.kind = item.kind;
+    r.params = vc::colourParams(item.colour);
+    Timeline *track = w.tracks()->currentTrack();
+    track->addTimelineItem(new TimelineItem(r.encode(), track));
 }
 
 bool TestUpload::uploadDone(MainWindow &w)
@@ -575,6 +597,26 @@ void TestUpload::exportCancelledWritesNothing()
     QVERIFY(!QFile::exists(m_dir.filePath("w-extemp.tmp")));
 }
 
+void TestUpload::exportTakesTrackInPlayOrder()
+{
+    ShowItem red = redItem();
+    red.start = 1000;
+    red.end = 1480;
+    ShowItem blue = redItem();
+    blue.colour = Qt::blue;
+    vc::test::ScriptedPrompter prompter;
+    QScopedPointer<MainWindow> w(makeWindow({red, blue}));
+    prompter.fileNames << m_dir.filePath("ordered.bin");
+    w->exportUpload()->exportClicked();
+    const QByteArray frames = fileBytes(m_dir.filePath("w-extemp.tmp"));
+    // blue, the 520 ms pause, red
+    QCOMPARE(frames.mid(1, 3).toHex(' '), QByteArray("00 00 56"));
+    QCOMPARE(fileBytes(m_dir.filePath("w-extemp2.tmp")).mid(12, 6), QByteArray("2\xff"
+                                                                               "2\xff"
+                                                                               "2\xff"));
+    QVERIFY(frames.contains(QByteArray::fromHex("ff 56 00 00")));
+}
+
 void TestUpload::exportWaitsForUpload()
 {
     PropSimulator prop;
@@ -589,7 +631,10 @@ void TestUpload::exportWaitsForUpload()
     const QByteArray frames = fileBytes(m_dir.filePath("w-extemp.tmp"));
 
     // The stream files are being sent: an export must not rebuild them.
-    w->exportUpload()->setItemSource([] { return QVector<ShowItem>{redItem(), redItem()}; });
+    ShowItem later = redItem();
+    later.start = 1000;
+    later.end = 2000;
+    addToTrack(*w, later);
     prompter.fileNames << m_dir.filePath("during");
     w->exportUpload()->exportClicked();
     QCOMPARE(prompter.count("save"), 0);

@@ -6,6 +6,9 @@
 #include "device/showfile.h"
 #include "device/workerthread.h"
 #include "model/showglobals.h"
+#include "model/timeline.h"
+#include "model/timelineitem.h"
+#include "model/trackscontroller.h"
 #include "render/mygl.h"
 #include "ui_mainwindow.h"
 
@@ -38,16 +41,26 @@ ExportUpload::~ExportUpload()
         delete w.data();
 }
 
-void ExportUpload::setItemSource(std::function<QVector<ShowItem>()> source)
-{
-    m_itemSource = std::move(source);
-}
-
 QVector<ShowItem> ExportUpload::currentTrackItems() const
 {
-    if (m_itemSource)
-        return m_itemSource();
-    return {};
+    const vc::TracksController *tracks = m_window->tracks();
+    Timeline *track = tracks ? tracks->currentTrack() : nullptr;
+    if (!track)
+        return {};
+    track->sortItems();
+    QVector<ShowItem> items;
+    items.reserve(track->items().size());
+    for (const TimelineItem *item : track->items()) {
+        ShowItem it;
+        it.start = item->startMs();
+        it.end = item->endMs();
+        it.kind = item->kind();
+        it.colour = item->colour();
+        it.loops = item->loops();
+        it.thumb = item->thumb();
+        items << it;
+    }
+    return items;
 }
 
 ShowSettings ExportUpload::currentSettings() const

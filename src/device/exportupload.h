@@ -10,8 +10,6 @@
 #include <QPointer>
 #include <QStringList>
 
-#include <functional>
-
 class MainWindow;
 
 // The main window's show export and upload: builds the show image of the
@@ -43,7 +41,7 @@ public:
     // is returned; the previous stream files are then left as they were.
     bool buildShowImage();
 
-    // The current track's modes in play order.
+    // The current track's modes, sorted into play order on the track.
     QVector<vc::device::ShowItem> currentTrackItems() const;
     // What the build reads from the window besides the items.
     vc::device::ShowSettings currentSettings() const;
@@ -55,12 +53,11 @@ public:
     // "COM3 輸出中 45%": the answering port and how far the upload is.
     static QString statusText(const QString &portLabel, int percent);
 
-    // For tests and special set-ups: where the stream files go, the serial
-    // time limits, and where the items come from.
+    // For tests and special set-ups: where the stream files go and the
+    // serial time limits.
     void setStreamFiles(const vc::device::StreamFiles &files) { m_files = files; }
     vc::device::StreamFiles streamFiles() const { return m_files; }
     void setTimings(const vc::device::SerialTimings &timings) { m_timings = timings; }
-    void setItemSource(std::function<QVector<vc::device::ShowItem>()> source);
 
 private:
     void cancelUpload();
@@ -72,7 +69,6 @@ private:
     MainWindow *m_window;
     vc::device::StreamFiles m_files;
     vc::device::SerialTimings m_timings;
-    std::function<QVector<vc::device::ShowItem>()> m_itemSource;
 
     QPointer<WorkerThread> m_worker;
     QStringList m_candidates; // of the running worker, for the port labels
