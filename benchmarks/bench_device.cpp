@@ -55,7 +55,8 @@ QVector<ShowItem> tenMinuteTrack()
         it.thumb.fill(Qt::black);
         QPainter p(&it.thumb);
         for (int x = 0; x < 170; x += 10)
-            p.fillRect(x, (x * 3 + i) % 60, 8, 25, QColor::fromHsv((x * 2 + i * 11) % 360, 255, 255));
+            p.fillRect(x, (x * 3 + i) % 60, 8, 25,
+                       QColor::fromHsv((x * 2 + i * 11) % 360, 255, 255));
         items << it;
     }
     return items;

@@ -64,7 +64,6 @@ class TestMaintenance : public QObject
     Q_OBJECT
 
 private slots:
-    void passForm();
     void password_data();
     void password();
 
@@ -79,7 +78,6 @@ private slots:
     void flashScriptChecksArguments_data();
     void flashScriptChecksArguments();
 
-    void terminalForm();
     void terminalTalks();
     void terminalWithoutProp();
 
@@ -92,19 +90,6 @@ MainWindow *TestMaintenance::makeWindow()
     auto *w = new MainWindow;
     w->maintenance()->setTimings(quickTimings());
     return w;
-}
-
-void TestMaintenance::passForm()
-{
-    Pass p;
-    QCOMPARE(p.objectName(), QStringLiteral("Pass"));
-    QCOMPARE(p.windowTitle(), QStringLiteral("後台密碼"));
-    QCOMPARE(p.minimumSize(), QSize(215, 79));
-    QCOMPARE(p.maximumSize(), QSize(215, 79));
-    QCOMPARE(p.form()->label->text(), QStringLiteral("密碼"));
-    QCOMPARE(p.form()->lineEdit->echoMode(), QLineEdit::Password);
-    QCOMPARE(p.form()->buttonBox->standardButtons(),
-             QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
 }
 
 void TestMaintenance::password_data()
@@ -332,22 +317,6 @@ void TestMaintenance::flashScriptChecksArguments()
     const QString out =
         QString::fromLocal8Bit(p.readAllStandardOutput() + p.readAllStandardError());
     QVERIFY2(out.contains(says), qPrintable(out));
-}
-
-void TestMaintenance::terminalForm()
-{
-    setup s(nullptr, {}, quickTimings());
-    QCOMPARE(s.windowTitle(), QStringLiteral("Serial COM"));
-    QVERIFY(s.form()->checkBox->isChecked());
-    QCOMPARE(s.form()->checkBox->text(), QStringLiteral("自動捲動"));
-    QCOMPARE(s.form()->label->text(),
-             QStringLiteral("AS:切換燈種 AT:系統資訊 A0:全速測試模式 AP#:啟動第#軌"));
-    QVERIFY(s.form()->MONITOR->isReadOnly());
-    QVERIFY(!s.form()->MONITOR->isUndoRedoEnabled());
-    QCOMPARE(s.form()->MONITOR->cursorWidth(), 1);
-    QCOMPARE(s.form()->SEND_BUTTON->text(), QStringLiteral("SEND"));
-    QCOMPARE(s.form()->actionenter->shortcut(), QKeySequence(Qt::Key_Return));
-    QVERIFY(s.form()->SEND_BUTTON->actions().contains(s.form()->actionenter));
 }
 
 void TestMaintenance::terminalTalks()

@@ -90,6 +90,7 @@ private slots:
     void buttonCancelsAndRestarts();
     void emptyTrackWarns();
     void refusedBuildWritesNothing();
+    void unwritableStreamFiles();
     void failureShownAndControlsBack();
     void exportWritesShowFile();
     void exportCancelledWritesNothing();
@@ -544,6 +545,24 @@ void TestUpload::refusedBuildWritesNothing()
     QVERIFY(ui->GLWidget->isEnabled());
     QVERIFY(!QFile::exists(m_dir.filePath("w-extemp.tmp")));
     QVERIFY(!QFile::exists(m_dir.filePath("w-extemp2.tmp")));
+}
+
+void TestUpload::unwritableStreamFiles()
+{
+    vc::test::ScriptedPrompter prompter;
+    QScopedPointer<MainWindow> w(makeWindow({redItem()}));
+    QFile blocker(m_dir.filePath("plain-file"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    w->exportUpload()->setStreamFiles(
+        {m_dir.filePath("plain-file/extemp2.tmp"), m_dir.filePath("plain-file/extemp.tmp")});
+    w->form()->UPload_Button->click();
+    QVERIFY(!w->exportUpload()->worker());
+    QCOMPARE(prompter.calls.size(), 1);
+    QCOMPARE(prompter.calls.first().icon, int(QMessageBox::Critical));
+    QVERIFY(prompter.calls.first().text.contains("plain-file"));
+    QCOMPARE(w->form()->UPload_Button->text(), QStringLiteral("上傳至道具"));
+    QVERIFY(w->form()->GLWidget->isEnabled());
 }
 
 void TestUpload::failureShownAndControlsBack()
