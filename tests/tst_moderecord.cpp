@@ -157,7 +157,9 @@ void TestModeRecord::roundTripIgnoresTrailingBytes_data()
 {
     QTest::addColumn<QByteArray>("tail");
     QTest::newRow("none") << QByteArray();
-    QTest::newRow("old bytes") << QByteArray("\x00\x00\x00\x10garbage after params", 28);
+    QTest::newRow("old bytes") << QByteArray("\x00\x00\x00\x10"
+                                             "garbage after params",
+                                             24);
     QTest::newRow("a whole record") << sampleRecord().encode();
 }
 

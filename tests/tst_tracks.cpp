@@ -306,12 +306,21 @@ void TestTracks::removeTrack()
              QStringLiteral("<font color='white'>此動作無法復原</font>"));
     QCOMPARE(x.prompter.calls.last().defaultButton, QMessageBox::No);
 
-    // removing the current track makes the first of the list current
+    // removing the current track makes the first of the list current; an
+    // item of it open in the editor is closed
     x.w.on_timeline_Pressed(three, true);
+    TimelineItem *onThree = x.insert(0, 1000);
+    emit onThree->itemClicked(onThree, false);
     x.prompter.buttons.enqueue(QMessageBox::Yes);
     x.ui()->timeline_remove->click();
     QCOMPARE(x.tracks()->tracks(), (QList<Timeline *>{one, two}));
     QCOMPARE(x.current(), one);
+    QVERIFY(!x.tracks()->selectedItem());
+    QCOMPARE(x.ui()->Add_Button->text(), QStringLiteral("插入圖樣"));
+    QVERIFY(!x.ui()->cancelSelect->isEnabled());
+    // removing a track is final: undo does not bring it back
+    x.ui()->actionUndo->trigger();
+    QCOMPARE(x.tracks()->tracks(), (QList<Timeline *>{one, two}));
     QVERIFY(three->isHidden());
     QVERIFY(three->rowLabel()->isHidden());
     QCOMPARE(numbers(x.tracks()), QStringLiteral("1 2"));

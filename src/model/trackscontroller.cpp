@@ -162,7 +162,9 @@ void TracksController::removeCurrentTrack()
 
     m_current = m_tracks.first();
     m_current->setActive(true);
-    m_ui->cancelSelect->setEnabled(false);
+    // Leaving apply mode stays possible while an item on another track is
+    // still selected.
+    m_ui->cancelSelect->setEnabled(m_selected != nullptr);
     renumber();
     setHorizontalScroll(scroll);
 }
@@ -394,7 +396,9 @@ void TracksController::apply(const History::Snapshot &state)
             TimelineItem *item = m_known.value(i.id);
             if (!item)
                 continue; // destroyed behind the history's back: nothing to put back
-            if (!History::sameBytes(item->data(), i.bytes) || item->parentWidget() != t)
+            // An item's fields always mirror its bytes, so equal bytes need
+            // no second reading (not even for an item coming back).
+            if (!History::sameBytes(item->data(), i.bytes))
                 item->setData(i.bytes);
             if (!listed.contains(item))
                 t->addTimelineItem(item);
