@@ -26,6 +26,36 @@ Span effective(const Span &s)
 void runSort(Work &w, int last)
 {
     const int n = w.spans.size();
+    // The usual case: the track is already in order with unique starts and
+    // at most the placed item is new. Then only that item needs a place,
+    // unless it meets another at the same start.
+    {
+        bool ordered = true;
+        int previous = -1;
+        for (int i = 0; i < n && ordered; ++i) {
+            if (i == last)
+                continue;
+            ordered = w.spans.at(i).start > previous;
+            previous = w.spans.at(i).start;
+        }
+        if (ordered) {
+            w.order.clear();
+            w.order.reserve(n);
+            for (int i = 0; i < n; ++i) {
+                if (i != last)
+                    w.order.append(i);
+            }
+            if (last < 0 || last >= n)
+                return;
+            const int start = w.spans.at(last).start;
+            auto at = std::lower_bound(w.order.begin(), w.order.end(), start,
+                                       [&](int i, int s) { return w.spans.at(i).start < s; });
+            if (at == w.order.end() || w.spans.at(*at).start != start) {
+                w.order.insert(at, last);
+                return;
+            }
+        }
+    }
     std::map<int, int> byStart;
     auto insert = [&](int r) {
         int key = w.spans[r].start;
