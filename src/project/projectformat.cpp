@@ -53,7 +53,17 @@ bool writeProject(QIODevice &device, const ProjectData &project)
 
 QByteArray encodeProject(const ProjectData &project)
 {
+    // Sized up front: a large show is tens of megabytes, and growing the
+    // buffer step by step would copy it several times.
+    qint64 size = 2 + 8 + 4 + 2 * qMax(project.songPath.size(), noSongMarker().size());
+    for (const auto &track : project.tracks) {
+        size += 8; // its separator
+        for (const QByteArray &record : track)
+            size += 4 + record.size();
+    }
     QByteArray bytes;
+    if (size < MaxProjectFileSize)
+        bytes.reserve(int(size));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     writeProject(buffer, project);

@@ -1,0 +1,190 @@
+// Saving and loading a large project: 20 tracks of 100 picture modes, each
+// record carrying an 85-pixel-high PNG thumb drawn like a real picture
+// pattern (gradients, shapes and photo-like noise). Prints the time of each
+// step; the aim is well under a second each for save and load.
+//
+//   bench_project [repeats]
+
+#include "project/projectformat.h"
+
+#include <QBuffer>
+#include <QDataStream>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTime>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+constexpr int Tracks = 20;
+constexpr int ModesPerTrack = 100;
+constexpr int ThumbHeight = 85;
+
+QImage makeThumb(QRandomGenerator &rng)
+{
+    const int width = 120 + int(rng.bounded(280));
+    QImage img(width, ThumbHeight, QImage::Format_ARGB32_Premultiplied);
+    QPainter p(&img);
+    QLinearGradient g(0, 0, width, ThumbHeight);
+    g.setColorAt(0, QColor::fromHsv(int(rng.bounded(360)), 200, 255));
+    g.setColorAt(1, QColor::fromHsv(int(rng.bounded(360)), 255, 120));
+    p.fillRect(img.rect(), g);
+    for (int i = 0; i < 12; ++i) {
+        p.setBrush(QColor::fromHsv(int(rng.bounded(360)), 255, 255));
+        p.setPen(Qt::NoPen);
+        p.drawEllipse(QPointF(rng.bounded(width), rng.bounded(ThumbHeight)), 4 + rng.bounded(20),
+                      4 + rng.bounded(20));
+    }
+    p.end();
+    // Photo-like grain, so the PNG does not compress unrealistically well.
+    for (int y = 0; y < ThumbHeight; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(img.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const int n = int(rng.bounded(24)) - 12;
+            const QRgb c = line[x];
+            line[x] = qRgb(qBound(0, qRed(c) + n, 255), qBound(0, qGreen(c) + n, 255),
+                           qBound(0, qBlue(c) + n, 255));
+        }
+    }
+    return img;
+}
+
+// A picture-mode record in the stream layout of mode records: thumb, start,
+// end, colour, loops, kind, speed, parameter text.
+QByteArray makeRecord(const QImage &thumb, int index)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    const int start = index * 3000;
+    out << thumb << QTime(0, 0).addMSecs(start) << QTime(0, 0).addMSecs(start + 2500) << QColor()
+        << qint32(3) << qint32(0) << qint32(0)
+        << QStringLiteral("0?3?C:/Users/performer/Pictures/show/picture_%1.png?20|0|0").arg(index);
+    return bytes;
+}
+
+// Reads every record's fields back, as loading items does.
+int decodeAll(const vc::ProjectData &project)
+{
+    int ok = 0;
+    for (const auto &track : project.tracks) {
+        for (const QByteArray &record : track) {
+            QDataStream in(record);
+            QImage thumb;
+            QTime start, end;
+            QColor colour;
+            qint32 loops, kind, speed;
+            QString params;
+            in >> thumb >> start >> end >> colour >> loops >> kind >> speed >> params;
+            ok += in.status() == QDataStream::Ok && !thumb.isNull();
+        }
+    }
+    return ok;
+}
+
+// Wall-clock and processor time of one step, in milliseconds. On a busy
+// machine the wall clock includes waiting for a core; the processor time
+// does not.
+struct Clock
+{
+    QElapsedTimer wall;
+    std::clock_t cpu = 0;
+    void start()
+    {
+        wall.start();
+        cpu = std::clock();
+    }
+    void stop(QVector<double> &wallMs, QVector<double> &cpuMs)
+    {
+        wallMs.append(wall.nsecsElapsed() / 1e6);
+        cpuMs.append(double(std::clock() - cpu) * 1000.0 / CLOCKS_PER_SEC);
+    }
+};
+
+double median(QVector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.at(v.size() / 2);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const int repeats = argc > 1 ? qMax(1, atoi(argv[1])) : 5;
+
+    QRandomGenerator rng(20240611);
+    vc::ProjectData project;
+    project.leds = 80;
+    project.frameRate = 2100.0f;
+    project.songPath = QStringLiteral("C:/Users/performer/Music/show.mp3");
+    // Thumbs repeat every 40 modes, as pictures do in a show; every record
+    // still differs by its times and path.
+    QVector<QImage> thumbs;
+    for (int i = 0; i < 40; ++i)
+        thumbs.append(makeThumb(rng));
+    for (int t = 0; t < Tracks; ++t) {
+        QVector<QByteArray> track;
+        for (int m = 0; m < ModesPerTrack; ++m)
+            track.append(makeRecord(thumbs.at((t * ModesPerTrack + m) % thumbs.size()), m));
+        project.tracks.append(track);
+    }
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("bench.vtc3");
+    enum Step { Encode, Save, Load, Decode, Steps };
+    const char *names[Steps] = {"encode in memory", "save (atomic, synced)",
+                                "load (read records)", "decode all records"};
+    QVector<double> wallMs[Steps], cpuMs[Steps];
+    qint64 fileSize = 0;
+    for (int r = 0; r < repeats; ++r) {
+        Clock c;
+        c.start();
+        const QByteArray bytes = vc::encodeProject(project);
+        c.stop(wallMs[Encode], cpuMs[Encode]);
+        fileSize = bytes.size();
+
+        c.start();
+        QString error;
+        if (!vc::saveProjectFile(path, project, &error)) {
+            fprintf(stderr, "save failed: %s\n", qPrintable(error));
+            return 1;
+        }
+        c.stop(wallMs[Save], cpuMs[Save]);
+
+        c.start();
+        const vc::ProjectReadResult loaded = vc::loadProjectFile(path);
+        c.stop(wallMs[Load], cpuMs[Load]);
+        if (!loaded.status.ok() || loaded.project.tracks != project.tracks) {
+            fprintf(stderr, "load failed: %s\n", qPrintable(loaded.status.detail));
+            return 1;
+        }
+
+        c.start();
+        const int decoded = decodeAll(loaded.project);
+        c.stop(wallMs[Decode], cpuMs[Decode]);
+        if (decoded != Tracks * ModesPerTrack) {
+            fprintf(stderr, "only %d records decoded\n", decoded);
+            return 1;
+        }
+    }
+
+    printf("project: %d tracks x %d picture modes, file %.1f MB, %d repeats\n", Tracks,
+           ModesPerTrack, fileSize / 1048576.0, repeats);
+    printf("  %-24s %10s %10s\n", "median ms", "wall", "cpu");
+    for (int s = 0; s < Steps; ++s)
+        printf("  %-24s %10.1f %10.1f\n", names[s], median(wallMs[s]), median(cpuMs[s]));
+    return 0;
+}
