@@ -21,7 +21,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   if command -v ninja >/dev/null 2>&1; then gen=(-G Ninja); fi
   CC=clang CXX=clang++ cmake -S "$root" -B "$build" "${gen[@]}" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DVC_BUILD_TESTS=OFF -DVC_BUILD_BENCHMARKS=OFF -DVC_BUILD_FUZZERS=ON \
+    -DVC_BUILD_TESTS=OFF -DVC_BUILD_BENCHMARKS=OFF -DVC_BUILD_TOOLS=OFF -DVC_BUILD_FUZZERS=ON \
     -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer" \
     -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
 fi
