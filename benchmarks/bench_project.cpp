@@ -3,12 +3,12 @@
 // pattern (gradients, shapes and photo-like noise). Prints the time of each
 // step; the aim is well under a second each for save and load.
 //
-//   bench_project [repeats]
+//   bench_project [repeats]   (default 3)
 
+#include "model/moderecord.h"
 #include "project/projectformat.h"
 
 #include <QBuffer>
-#include <QDataStream>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -18,7 +18,6 @@
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <QTime>
 
 #include <algorithm>
 #include <cstdio>
@@ -30,7 +29,15 @@ constexpr int Tracks = 20;
 constexpr int ModesPerTrack = 100;
 constexpr int ThumbHeight = 85;
 
-QImage makeThumb(QRandomGenerator &rng)
+// Photos keep their grain, so their PNGs hardly shrink; drawn graphics
+// (logos, patterns) compress well.
+enum class Style
+{
+    Photo,
+    Graphic
+};
+
+QImage makeThumb(QRandomGenerator &rng, Style style)
 {
     const int width = 120 + int(rng.bounded(280));
     QImage img(width, ThumbHeight, QImage::Format_ARGB32_Premultiplied);
@@ -46,7 +53,8 @@ QImage makeThumb(QRandomGenerator &rng)
                       4 + rng.bounded(20));
     }
     p.end();
-    // Photo-like grain, so the PNG does not compress unrealistically well.
+    if (style == Style::Graphic)
+        return img;
     for (int y = 0; y < ThumbHeight; ++y) {
         auto *line = reinterpret_cast<QRgb *>(img.scanLine(y));
         for (int x = 0; x < width; ++x) {
@@ -59,33 +67,29 @@ QImage makeThumb(QRandomGenerator &rng)
     return img;
 }
 
-// A picture-mode record in the stream layout of mode records: thumb, start,
-// end, colour, loops, kind, speed, parameter text.
 QByteArray makeRecord(const QImage &thumb, int index)
 {
-    QByteArray bytes;
-    QDataStream out(&bytes, QIODevice::WriteOnly);
-    const int start = index * 3000;
-    out << thumb << QTime(0, 0).addMSecs(start) << QTime(0, 0).addMSecs(start + 2500) << QColor()
-        << qint32(3) << qint32(0) << qint32(0)
-        << QStringLiteral("0?3?C:/Users/performer/Pictures/show/picture_%1.png?20|0|0").arg(index);
-    return bytes;
+    vc::ModeRecord r;
+    r.thumb = thumb;
+    r.start = index * 3000;
+    r.end = r.start + 2500;
+    r.loops = 3;
+    r.kind = vc::Picture;
+    r.params = vc::pictureParams(
+        3, QStringLiteral("C:/Users/performer/Pictures/show/picture_%1.png").arg(index), 20, false,
+        false);
+    return r.encode();
 }
 
-// Reads every record's fields back, as loading items does.
+// Decodes every record, as loading makes an item of each.
 int decodeAll(const vc::ProjectData &project)
 {
     int ok = 0;
     for (const auto &track : project.tracks) {
         for (const QByteArray &record : track) {
-            QDataStream in(record);
-            QImage thumb;
-            QTime start, end;
-            QColor colour;
-            qint32 loops, kind, speed;
-            QString params;
-            in >> thumb >> start >> end >> colour >> loops >> kind >> speed >> params;
-            ok += in.status() == QDataStream::Ok && !thumb.isNull();
+            bool good = false;
+            const vc::ModeRecord r = vc::ModeRecord::decode(record, &good);
+            ok += good && !r.thumb.isNull();
         }
     }
     return ok;
@@ -118,13 +122,8 @@ double median(QVector<double> v)
 
 } // namespace
 
-int main(int argc, char **argv)
+int runProject(Style style, int repeats)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    const int repeats = argc > 1 ? qMax(1, atoi(argv[1])) : 5;
-
     QRandomGenerator rng(20240611);
     vc::ProjectData project;
     project.leds = 80;
@@ -134,19 +133,25 @@ int main(int argc, char **argv)
     // still differs by its times and path.
     QVector<QImage> thumbs;
     for (int i = 0; i < 40; ++i)
-        thumbs.append(makeThumb(rng));
+        thumbs.append(makeThumb(rng, style));
     for (int t = 0; t < Tracks; ++t) {
         QVector<QByteArray> track;
         for (int m = 0; m < ModesPerTrack; ++m)
             track.append(makeRecord(thumbs.at((t * ModesPerTrack + m) % thumbs.size()), m));
         project.tracks.append(track);
     }
-
     QTemporaryDir dir;
     const QString path = dir.filePath("bench.vtc3");
-    enum Step { Encode, Save, Load, Decode, Steps };
-    const char *names[Steps] = {"encode in memory", "save (atomic, synced)",
-                                "load (read records)", "decode all records"};
+    enum Step
+    {
+        Encode,
+        Save,
+        Load,
+        Decode,
+        Steps
+    };
+    const char *names[Steps] = {"encode in memory", "save (atomic, synced)", "load (read records)",
+                                "decode all records"};
     QVector<double> wallMs[Steps], cpuMs[Steps];
     qint64 fileSize = 0;
     for (int r = 0; r < repeats; ++r) {
@@ -181,10 +186,20 @@ int main(int argc, char **argv)
         }
     }
 
-    printf("project: %d tracks x %d picture modes, file %.1f MB, %d repeats\n", Tracks,
-           ModesPerTrack, fileSize / 1048576.0, repeats);
+    printf("%s thumbs: %d tracks x %d picture modes, file %.1f MB, %d repeats\n",
+           style == Style::Photo ? "photo" : "graphic", Tracks, ModesPerTrack, fileSize / 1048576.0,
+           repeats);
     printf("  %-24s %10s %10s\n", "median ms", "wall", "cpu");
     for (int s = 0; s < Steps; ++s)
         printf("  %-24s %10.1f %10.1f\n", names[s], median(wallMs[s]), median(cpuMs[s]));
     return 0;
+}
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const int repeats = argc > 1 ? qMax(1, atoi(argv[1])) : 3;
+    return runProject(Style::Photo, repeats) || runProject(Style::Graphic, repeats);
 }

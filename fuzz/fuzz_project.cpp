@@ -10,22 +10,28 @@
 
 #include <QByteArray>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
 
-void check(bool condition)
+// An invariant that failed names its line before the fuzzer takes the input.
+void checkAt(bool condition, int line)
 {
-    if (!condition)
-        abort();
+    if (condition)
+        return;
+    fprintf(stderr, "invariant broken at %s:%d\n", __FILE__, line);
+    abort();
 }
 
 } // namespace
 
+#define check(condition) checkAt((condition), __LINE__)
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data),
-                                                     int(size));
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char *>(data), int(size));
 
     const vc::ProjectReadResult first = vc::decodeProject(bytes);
     check(!first.project.tracks.isEmpty());

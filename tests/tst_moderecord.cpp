@@ -300,6 +300,18 @@ void TestModeRecord::unknownColourSpecIsRefused()
     QVERIFY(!ok);
     QVERIFY(!d.colour.isValid());
     QCOMPARE(d.params, r.params);
+
+    // Cut inside that colour: refused quietly, without seeking past the end.
+    static int warnings;
+    warnings = 0;
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &, const QString &) { ++warnings; });
+    ok = true;
+    const ModeRecord cut = ModeRecord::decode(bytes.left(r.thumbLength + 8 + 5), &ok);
+    qInstallMessageHandler(previous);
+    QVERIFY(!ok);
+    QVERIFY(!cut.colour.isValid());
+    QCOMPARE(warnings, 0);
 }
 
 void TestModeRecord::hugeThumbRefusedBeforeDecoding()

@@ -204,6 +204,8 @@ ModeRecord ModeRecord::decode(const QByteArray &bytes, bool *ok, int *used)
         } else {
             r.colour = QColor();
             good = false;
+            if (at + 11 > buffer.size())
+                return r; // cut inside the colour; seeking past the end only warns
             buffer.seek(at + 11);
         }
         if (s.status() != QDataStream::Ok || buffer.pos() != at + 11) {
