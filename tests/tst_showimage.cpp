@@ -330,15 +330,20 @@ void TestShowImage::refusals_data()
     QTest::addColumn<int>("leds");
     QTest::addColumn<int>("items");
     QTest::addColumn<int>("gap");
+    QTest::addColumn<float>("rate");
     QTest::addColumn<int>("refusal");
     QTest::addColumn<int>("blocks");
-    QTest::newRow("empty track") << 36 << 0 << 0 << int(BuildRefusal::EmptyTrack) << 0;
-    QTest::newRow("256 LEDs") << 256 << 1 << 0 << int(BuildRefusal::LedCount) << 1;
-    QTest::newRow("no LEDs") << 0 << 1 << 0 << int(BuildRefusal::LedCount) << 1;
-    QTest::newRow("255 LEDs") << 255 << 1 << 0 << int(BuildRefusal::None) << 1;
-    QTest::newRow("255 blocks") << 8 << 128 << 300 << int(BuildRefusal::None) << 255;
-    QTest::newRow("256 blocks") << 8 << 256 << 0 << int(BuildRefusal::TooManyBlocks) << 256;
-    QTest::newRow("256 with gaps") << 8 << 129 << 300 << int(BuildRefusal::TooManyBlocks) << 257;
+    const int none = int(BuildRefusal::None);
+    QTest::newRow("empty track") << 36 << 0 << 0 << 100.f << int(BuildRefusal::EmptyTrack) << 0;
+    QTest::newRow("256 LEDs") << 256 << 1 << 0 << 100.f << int(BuildRefusal::LedCount) << 1;
+    QTest::newRow("no LEDs") << 0 << 1 << 0 << 100.f << int(BuildRefusal::LedCount) << 1;
+    QTest::newRow("255 LEDs") << 255 << 1 << 0 << 100.f << none << 1;
+    QTest::newRow("no frame rate") << 8 << 1 << 0 << 0.f << int(BuildRefusal::FrameRate) << 1;
+    QTest::newRow("255 blocks") << 8 << 128 << 300 << 100.f << none << 255;
+    QTest::newRow("256 blocks") << 8 << 256 << 0 << 100.f << int(BuildRefusal::TooManyBlocks)
+                                << 256;
+    QTest::newRow("256 with gaps")
+        << 8 << 129 << 300 << 100.f << int(BuildRefusal::TooManyBlocks) << 257;
 }
 
 void TestShowImage::refusals()
@@ -346,6 +351,7 @@ void TestShowImage::refusals()
     QFETCH(int, leds);
     QFETCH(int, items);
     QFETCH(int, gap);
+    QFETCH(float, rate);
     QVector<ShowItem> list;
     int t = 0;
     for (int i = 0; i < items; ++i) {
@@ -356,7 +362,7 @@ void TestShowImage::refusals()
     QByteArray frames;
     QBuffer buffer(&frames);
     buffer.open(QIODevice::WriteOnly);
-    const BuildResult r = buildShowImage(list, settingsFor(leds, 100.0f), &header, &buffer);
+    const BuildResult r = buildShowImage(list, settingsFor(leds, rate), &header, &buffer);
     QTEST(int(r.refusal), "refusal");
     QTEST(r.blocks, "blocks");
     if (!r.ok()) {

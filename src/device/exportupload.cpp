@@ -124,6 +124,11 @@ void ExportUpload::reportRefusal(const StreamWriteResult &result)
                       "MainWindow", "道具秀只能描述 1 至 255 顆 LED，目前的 LED 數為 %1。")
                       .arg(vc::globals().leds)));
         return;
+    case BuildRefusal::FrameRate:
+        vc::prompter().warning(m_window, QString(),
+                               white(QCoreApplication::translate(
+                                   "MainWindow", "請先選擇道具，或設定頻率（Freq.）。")));
+        return;
     case BuildRefusal::TooManyBlocks:
         vc::prompter().warning(
             m_window, QString(),

@@ -307,6 +307,10 @@ BuildResult buildShowImage(const QVector<ShowItem> &items, const ShowSettings &s
         result.refusal = BuildRefusal::LedCount;
         return result;
     }
+    if (!(settings.frameRate >= 1.0f)) {
+        result.refusal = BuildRefusal::FrameRate;
+        return result;
+    }
     if (result.blocks > MaxBlocks) {
         result.refusal = BuildRefusal::TooManyBlocks;
         return result;

@@ -39,6 +39,7 @@ enum class BuildRefusal
     None,
     EmptyTrack,    // no item at all
     LedCount,      // LED count outside 1..255 (one header byte)
+    FrameRate,     // no frame rate (below 1 column per second): nothing would play
     TooManyBlocks, // more than 255 blocks (one header byte)
     WriteFailed,   // the frame stream device did not take the bytes
 };

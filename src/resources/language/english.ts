@@ -607,6 +607,10 @@
         <source>圖樣數：</source>
         <translation>modes:</translation>
     </message>
+    <message>
+        <source>請先選擇道具，或設定頻率（Freq.）。</source>
+        <translation>Choose a prop first, or set the frequency (Freq.).</translation>
+    </message>
 </context>
 <context>
     <name>Pass</name>
