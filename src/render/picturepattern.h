@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+namespace vc {
+
+// A picture turned into a light pattern: x is time, y runs along the strip.
+struct PicturePattern
+{
+    // The picture at LED resolution enlarged to 200 pixels high, followed by
+    // its black gap. Empty when there is no (readable) picture.
+    QImage pattern;
+    // Width of the mirrored picture scaled to the LED count's height.
+    int pictureColumns = 0;
+    // Pattern width W for the repeat-count suggestion.
+    int width = 0;
+};
+
+// The result of reading a picture file for a pattern.
+struct PictureRead
+{
+    QImage image;      // null when the file is not a readable picture
+    QString error;     // set when the picture was refused (too large to decode)
+};
+
+// Reads a picture for a pattern of `leds` rows. Very large pictures are
+// decoded at a reduced size where the format allows it (the pattern only
+// needs `leds` rows), and refused where decoding them whole would take more
+// memory than is sensible. A file that is no picture gives a null image.
+PictureRead readPictureForLeds(const QString &path, int leds);
+
+// Mirrors, scales to the LED count and adds the gap (in percent of the
+// picture width). W counts the picture without its gap.
+PicturePattern buildPicturePattern(const QImage &picture, bool flipH, bool flipV, int leds,
+                                   int gapPercent);
+
+// Changes the gap of an existing pattern: W now counts the gap too. The
+// picture stays at the left; a smaller gap crops the old black strip.
+PicturePattern regapPicturePattern(const PicturePattern &current, int leds, int gapPercent);
+
+// Largest picture decoded whole (pixels); larger ones must decode scaled.
+constexpr qint64 MaxWholePicturePixels = 64LL * 1024 * 1024;
+// Widest pattern, in LED columns: a strip-shaped picture scaled to the LED
+// count could otherwise ask for gigabytes.
+constexpr qint64 MaxPictureColumns = 65536;
+
+} // namespace vc
