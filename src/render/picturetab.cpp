@@ -1,0 +1,111 @@
+#include "render/picturetab.h"
+
+#include "app/appsettings.h"
+#include "app/mainwindow.h"
+#include "app/prompter.h"
+#include "model/editorpanel.h"
+#include "model/showglobals.h"
+#include "ui_mainwindow.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGraphicsPixmapItem>
+#include <QGraphicsScene>
+
+namespace {
+const char *const PictureFilter = "Support files(*.jpg *.bmp *.png *.gif);;All files(*.*)";
+}
+
+PictureTab::PictureTab(MainWindow *window) : QObject(window), m_window(window) {}
+
+void PictureTab::openPictures()
+{
+    if (m_window->currentPicPath().isEmpty())
+        m_window->setCurrentPicPath(vc::settings::defaultPicturesPath());
+    const QStringList files = vc::prompter().openFileNames(
+        m_window, tr("讀圖(可複選)"), m_window->currentPicPath(), QString::fromLatin1(PictureFilter));
+    if (files.isEmpty())
+        return;
+    if (files.size() == 1) {
+        picload(files.first());
+        return;
+    }
+    auto *ui = m_window->form();
+    for (int k = 1; k <= files.size(); ++k) {
+        picload(files.at(k - 1));
+        m_window->editor()->insertOrApply();
+        ui->statusBar->showMessage(tr("圖片讀取") + QString::number(k) + QLatin1Char('/') +
+                                   QString::number(files.size()));
+        m_window->repaint();
+    }
+    ui->statusBar->showMessage(tr("圖片讀取完成!!"));
+    ui->Add_Button->setEnabled(true);
+}
+
+void PictureTab::picload(const QString &path)
+{
+    if (!QFileInfo::exists(path))
+        return;
+    auto *ui = m_window->form();
+    ui->PicDir->setEnabled(true);
+    ui->PicView->setEnabled(true);
+    ui->Add_Button->setEnabled(true);
+    m_window->setCurrentPicPath(path);
+    vc::settings::open().setValue(vc::settings::CurrentPicPath, path);
+    ui->PicDir->setText(path);
+
+    const int leds = vc::globals().leds;
+    const vc::PictureRead read = vc::readPictureForLeds(path, leds);
+    if (!read.error.isEmpty())
+        vc::prompter().warning(m_window, QString(), read.error);
+    m_pattern = vc::buildPicturePattern(read.image, ui->Pic_revH->isChecked(),
+                                        ui->Pic_revV->isChecked(), leds, ui->Pic_Slide->value());
+    m_window->editor()->setPatternWidth(m_pattern.width);
+    m_window->editor()->updateLoopSilently();
+    preview();
+    showPattern();
+}
+
+void PictureTab::setGap(int value)
+{
+    m_pattern = vc::regapPicturePattern(m_pattern, vc::globals().leds, value);
+    m_window->editor()->setPatternWidth(m_pattern.width);
+    m_window->editor()->updateLoopSilently();
+    preview();
+    showPattern();
+}
+
+void PictureTab::reload()
+{
+    picload(m_window->form()->PicDir->text());
+}
+
+void PictureTab::refresh()
+{
+    auto *ui = m_window->form();
+    if (QFileInfo::exists(ui->PicDir->text())) {
+        ui->Add_Button->setEnabled(true);
+        picload(ui->PicDir->text());
+    } else {
+        ui->Add_Button->setEnabled(false);
+    }
+}
+
+void PictureTab::preview()
+{
+    auto *ui = m_window->form();
+    m_window->glpreview_change(false, pattern(), vc::globals().leds,
+                               static_cast<int>(vc::globals().frameRate), ui->Mode_last->value(),
+                               ui->Mode_loop->value());
+}
+
+void PictureTab::showPattern()
+{
+    auto *ui = m_window->form();
+    auto *scene = new QGraphicsScene(ui->PicView);
+    scene->addPixmap(pattern());
+    QGraphicsScene *old = ui->PicView->scene();
+    ui->PicView->setScene(scene);
+    if (old && old->parent() == ui->PicView)
+        old->deleteLater();
+}
