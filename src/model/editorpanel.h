@@ -7,6 +7,8 @@
 class MainWindow;
 class TimelineItem;
 
+namespace vc {
+
 // The mode editor panel: times, repeat count and speed, the colour tab, the
 // tab refresh, and writing the panel into a mode (insert, or apply to the
 // selected mode) and reading a mode back into it.
@@ -57,3 +59,5 @@ private:
     MainWindow *m_window;
     int m_patternWidth = 0;
 };
+
+} // namespace vc

@@ -12,6 +12,8 @@
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
 
+namespace vc {
+
 namespace {
 const char *const PictureFilter = "Support files(*.jpg *.bmp *.png *.gif);;All files(*.*)";
 }
@@ -21,8 +23,8 @@ PictureTab::PictureTab(MainWindow *window) : QObject(window), m_window(window) {
 void PictureTab::openPictures()
 {
     if (m_window->currentPicPath().isEmpty())
-        m_window->setCurrentPicPath(vc::settings::defaultPicturesPath());
-    const QStringList files = vc::prompter().openFileNames(
+        m_window->setCurrentPicPath(settings::defaultPicturesPath());
+    const QStringList files = prompter().openFileNames(
         m_window, tr("讀圖(可複選)"), m_window->currentPicPath(), QString::fromLatin1(PictureFilter));
     if (files.isEmpty())
         return;
@@ -51,14 +53,14 @@ void PictureTab::picload(const QString &path)
     ui->PicView->setEnabled(true);
     ui->Add_Button->setEnabled(true);
     m_window->setCurrentPicPath(path);
-    vc::settings::open().setValue(vc::settings::CurrentPicPath, path);
+    settings::open().setValue(settings::CurrentPicPath, path);
     ui->PicDir->setText(path);
 
-    const int leds = vc::globals().leds;
-    const vc::PictureRead read = vc::readPictureForLeds(path, leds);
+    const int leds = globals().leds;
+    const PictureRead read = readPictureForLeds(path, leds);
     if (!read.error.isEmpty())
-        vc::prompter().warning(m_window, QString(), read.error);
-    m_pattern = vc::buildPicturePattern(read.image, ui->Pic_revH->isChecked(),
+        prompter().warning(m_window, QString(), read.error);
+    m_pattern = buildPicturePattern(read.image, ui->Pic_revH->isChecked(),
                                         ui->Pic_revV->isChecked(), leds, ui->Pic_Slide->value());
     m_window->editor()->setPatternWidth(m_pattern.width);
     m_window->editor()->updateLoopSilently();
@@ -68,7 +70,7 @@ void PictureTab::picload(const QString &path)
 
 void PictureTab::setGap(int value)
 {
-    m_pattern = vc::regapPicturePattern(m_pattern, vc::globals().leds, value);
+    m_pattern = regapPicturePattern(m_pattern, globals().leds, value);
     m_window->editor()->setPatternWidth(m_pattern.width);
     m_window->editor()->updateLoopSilently();
     preview();
@@ -94,8 +96,8 @@ void PictureTab::refresh()
 void PictureTab::preview()
 {
     auto *ui = m_window->form();
-    m_window->glpreview_change(false, pattern(), vc::globals().leds,
-                               static_cast<int>(vc::globals().frameRate), ui->Mode_last->value(),
+    m_window->glpreview_change(false, pattern(), globals().leds,
+                               static_cast<int>(globals().frameRate), ui->Mode_last->value(),
                                ui->Mode_loop->value());
 }
 
@@ -109,3 +111,5 @@ void PictureTab::showPattern()
     if (old && old->parent() == ui->PicView)
         old->deleteLater();
 }
+
+} // namespace vc

@@ -7,6 +7,8 @@
 
 class MainWindow;
 
+namespace vc {
+
 // The picture tab of the mode editor: opening pictures, mirroring, the gap,
 // and the pattern they make.
 class PictureTab : public QObject
@@ -41,3 +43,5 @@ private:
     MainWindow *m_window;
     vc::PicturePattern m_pattern;
 };
+
+} // namespace vc
