@@ -8,7 +8,9 @@
 #include "model/timeline.h"
 #include "model/timelineitem.h"
 #include "model/trackscontroller.h"
+#include "render/effecttab.h"
 #include "render/picturetab.h"
+#include "render/texttab.h"
 #include "ui_mainwindow.h"
 
 #include <QFileInfo>
@@ -41,11 +43,27 @@ const char *const PictureFilter = "Support files(*.jpg *.bmp *.png *.gif);;All f
 
 EditorPanel::EditorPanel(MainWindow *window) : QObject(window), m_window(window) {}
 
+int EditorPanel::patternWidth() const
+{
+    switch (m_window->form()->Mode_Pic->currentIndex()) {
+    case Picture:
+        return m_window->pictureTab()->patternWidth();
+    case Text:
+        return m_window->textTab()->patternWidth();
+    case Effect:
+        return m_window->effectTab()->patternWidth();
+    default:
+        // The colour tab draws no pattern: the width of the tab shown
+        // before it still counts.
+        return m_colourWidth;
+    }
+}
+
 int EditorPanel::suggestion() const
 {
     auto *ui = m_window->form();
-    return repeatSuggestion(ui->Mode_last->value(), ui->Speed_slide->value(),
-                                globals().frameRate, m_patternWidth);
+    return repeatSuggestion(ui->Mode_last->value(), ui->Speed_slide->value(), globals().frameRate,
+                            patternWidth());
 }
 
 void EditorPanel::updateLoopSilently()
@@ -114,6 +132,15 @@ void EditorPanel::autoToggled(bool checked)
 void EditorPanel::tabChanged(int index)
 {
     auto *ui = m_window->form();
+    if (index == Colour && m_lastTab != Colour) {
+        const int shown = m_lastTab;
+        m_lastTab = Colour;
+        m_colourWidth = shown == Picture  ? m_window->pictureTab()->patternWidth()
+                        : shown == Text   ? m_window->textTab()->patternWidth()
+                        : shown == Effect ? m_window->effectTab()->patternWidth()
+                                          : m_colourWidth;
+    }
+    m_lastTab = index;
     switch (index) {
     case Picture:
         m_window->pictureTab()->refresh();
@@ -123,11 +150,11 @@ void EditorPanel::tabChanged(int index)
         break;
     case Text:
         ui->Add_Button->setEnabled(true);
-        m_window->refreshTextTab();
+        m_window->textTab()->refresh();
         break;
     case Effect:
         ui->Add_Button->setEnabled(true);
-        m_window->refreshEffectTab();
+        m_window->effectTab()->refresh();
         break;
     default:
         break;
@@ -144,9 +171,9 @@ QPixmap EditorPanel::currentPattern() const
     case Colour:
         return colourSquare(m_window->colour1());
     case Text:
-        return m_window->textPattern();
+        return QPixmap::fromImage(m_window->textTab()->pattern());
     case Effect:
-        return m_window->effectPattern();
+        return QPixmap::fromImage(m_window->effectTab()->pattern());
     default:
         return {};
     }
@@ -263,12 +290,12 @@ void EditorPanel::insertOrApply()
         record.params = colourParams(m_window->colour1());
         break;
     case Text:
-        thumb = m_window->textPattern();
-        record.params = m_window->textParamsText(loops);
+        thumb = QPixmap::fromImage(m_window->textTab()->pattern());
+        record.params = m_window->textTab()->params(loops);
         break;
     case Effect:
-        thumb = m_window->effectPattern();
-        record.params = m_window->effectParamsText(loops);
+        thumb = QPixmap::fromImage(m_window->effectTab()->pattern());
+        record.params = m_window->effectTab()->params(loops);
         break;
     default:
         return;
@@ -355,10 +382,10 @@ void EditorPanel::openItem(TimelineItem *item)
             m_window->colour1() = p.colour1;
         break;
     case Text:
-        m_window->restoreTextTab(params);
+        m_window->textTab()->restore(params);
         break;
     case Effect:
-        m_window->restoreEffectTab(params);
+        m_window->effectTab()->restore(params);
         break;
     default:
         break;

@@ -21,9 +21,8 @@ public:
     // The repeat count that fits the pattern into the panel's duration at the
     // chosen speed (clamped to the repeat-count range).
     int suggestion() const;
-    // Width W of the current pattern at the LED count's height.
-    int patternWidth() const { return m_patternWidth; }
-    void setPatternWidth(int w) { m_patternWidth = w; }
+    // Width W of the current tab's pattern at the LED count's height.
+    int patternWidth() const;
     // Mode_loop = the suggestion, without the change signal, when automatic.
     void updateLoopSilently();
 
@@ -57,7 +56,8 @@ private:
     void setColourViewStyle(bool fromDialog);
 
     MainWindow *m_window;
-    int m_patternWidth = 0;
+    int m_lastTab = 0;
+    int m_colourWidth = 0;
 };
 
 } // namespace vc

@@ -62,7 +62,6 @@ void PictureTab::picload(const QString &path)
         prompter().warning(m_window, QString(), read.error);
     m_pattern = buildPicturePattern(read.image, ui->Pic_revH->isChecked(),
                                         ui->Pic_revV->isChecked(), leds, ui->Pic_Slide->value());
-    m_window->editor()->setPatternWidth(m_pattern.width);
     m_window->editor()->updateLoopSilently();
     preview();
     showPattern();
@@ -71,7 +70,6 @@ void PictureTab::picload(const QString &path)
 void PictureTab::setGap(int value)
 {
     m_pattern = regapPicturePattern(m_pattern, globals().leds, value);
-    m_window->editor()->setPatternWidth(m_pattern.width);
     m_window->editor()->updateLoopSilently();
     preview();
     showPattern();
