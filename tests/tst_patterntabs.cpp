@@ -385,6 +385,8 @@ void TestPatternTabs::textSwap()
 void TestPatternTabs::textView()
 {
     TextTab *tab = m_w->textTab();
+    // The preview shows the pattern of the tab in front.
+    ui->Mode_Pic->setCurrentIndex(2);
     ui->text_Edit->setText(QStringLiteral("View"));
     const QSize shown = shownPixmapSize(ui->text_View);
     QCOMPARE(shown.height(), 120);

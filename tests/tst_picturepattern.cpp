@@ -54,8 +54,8 @@ void TestPicturePattern::sizes()
     QFETCH(QSize, picture);
     QFETCH(int, leds);
     QFETCH(int, gap);
-    const PicturePattern p = vc::buildPicturePattern(halves(picture.width(), picture.height()),
-                                                     false, false, leds, gap);
+    const PicturePattern p =
+        vc::buildPicturePattern(halves(picture.width(), picture.height()), false, false, leds, gap);
     QTEST(p.pictureColumns, "columns");
     QTEST(p.width, "columns"); // W counts the picture without its gap
     QTEST(p.pattern.size(), "pattern");
@@ -107,7 +107,8 @@ void TestPicturePattern::regap()
 {
     QFETCH(int, firstGap);
     QFETCH(int, newGap);
-    const PicturePattern first = vc::buildPicturePattern(halves(100, 100), false, false, 80, firstGap);
+    const PicturePattern first =
+        vc::buildPicturePattern(halves(100, 100), false, false, 80, firstGap);
     const PicturePattern p = vc::regapPicturePattern(first, 80, newGap);
     QTEST(p.width, "width"); // after the slider moves, W counts the gap
     QTEST(p.pattern.width(), "patternWidth");

@@ -6,7 +6,9 @@
 #include "model/showglobals.h"
 #include "model/trackscontroller.h"
 #include "render/effecttab.h"
+#include "model/editorpanel.h"
 #include "render/mygl.h"
+#include "render/picturetab.h"
 #include "render/texttab.h"
 
 #include <QActionGroup>
@@ -40,6 +42,8 @@ MainWindow::MainWindow(QWidget *parent)
 {
     ui->setupUi(this);
     // The form's slots forward to the tabs from the first signal on.
+    m_editor = new vc::EditorPanel(this);
+    m_pictureTab = new vc::PictureTab(this);
     m_effectTab = new vc::EffectTab(this);
     m_textTab = new vc::TextTab(this);
     setStyleSheet(loadStyleSheet());
@@ -171,6 +175,10 @@ void MainWindow::gadgetchange(QAction *action)
 void MainWindow::on_Leds_valueChanged(int value)
 {
     vc::globals().leds = static_cast<qint16>(value);
+    // Every pattern is drawn at the LED count's height: draw the current
+    // tab's again.
+    if (m_tracks)
+        m_editor->tabChanged(ui->Mode_Pic->currentIndex());
     ui->GLWidget->clearViews();
 }
 
@@ -269,8 +277,14 @@ void MainWindow::openDroppedFile(const QString &fileName)
 {
     const int dot = fileName.lastIndexOf(QLatin1Char('.'));
     const QString ext = dot >= 0 ? fileName.mid(dot + 1) : QString();
-    // Projects, songs and pictures are opened by their own areas once
-    // those exist; anything else is refused.
+    // Extensions are compared as written: "WAV" is not a song here.
+    if (ext == QLatin1String("jpg") || ext == QLatin1String("png")) {
+        m_pictureTab->picload(fileName);
+        ui->Mode_Pic->setCurrentIndex(0);
+        return;
+    }
+    // Projects and songs are opened by their own areas once those exist;
+    // anything else is refused.
     vc::prompter().warning(this, QString(), tr("無法辨識的副檔名 .") + ext);
 }
 

@@ -22,7 +22,9 @@ class MainWindow;
 }
 
 namespace vc {
+class EditorPanel;
 class EffectTab;
+class PictureTab;
 class TextTab;
 } // namespace vc
 
@@ -44,9 +46,13 @@ public:
     QColor &colour2() { return m_colour2; }
     QRandomGenerator &random() { return *m_random; }
 
-    // --- the effect and text tabs of the mode editor
+    // --- the mode editor panel and its pattern tabs
+    vc::EditorPanel *editor() const { return m_editor; }
+    vc::PictureTab *pictureTab() const { return m_pictureTab; }
     vc::EffectTab *effectTab() const { return m_effectTab; }
     vc::TextTab *textTab() const { return m_textTab; }
+    // Moves the play indicator to a time (announcing the move when it moved).
+    void moveIndicatorTo(int ms);
 
     // --- gadget catalogue and prop selection
     const QVector<vc::GadgetInfo> &gadgets() const { return m_gadgets; }
@@ -96,6 +102,8 @@ public slots:
 
     // Leaves apply mode: no selected item, the panel inserts again.
     void on_cancelSelect_clicked();
+    // Loads one picture into the picture tab (also the capture tool's result).
+    void picload(const QString &path);
     void data_changed();
 
     // --- reports of the upload worker
@@ -134,6 +142,29 @@ private slots:
     // preview controls
     void on_Oview_slide_valueChanged(int value);
     void on_static_checkbox_toggled(bool checked);
+
+    // mode editor panel and picture tab (mainwindow_editor.cpp)
+    void on_Add_Button_clicked();
+    void on_actionEnter_triggered();
+    void on_Mode_t1_timeChanged(const QTime &time);
+    void on_Mode_t2_timeChanged(const QTime &time);
+    void on_Mode_last_valueChanged(double value);
+    void on_Mode_loop_valueChanged(int value);
+    void on_Speed_slide_valueChanged(int value);
+    void on_speedAutoCheckBox_toggled(bool checked);
+    void on_Mode_Pic_currentChanged(int index);
+    void on_Color_R_valueChanged(int value);
+    void on_Color_G_valueChanged(int value);
+    void on_Color_B_valueChanged(int value);
+    void on_R_slide_valueChanged(int value);
+    void on_G_slide_valueChanged(int value);
+    void on_B_slide_valueChanged(int value);
+    void on_Color_View_clicked();
+    void on_Pic_Loads_clicked();
+    void on_Pic_revH_clicked(bool checked);
+    void on_Pic_revV_clicked(bool checked);
+    void on_Pic_Slide_valueChanged(int value);
+    void on_Pic_Capture_clicked();
 
     // effect tab
     void on_Spe_comboBox_currentIndexChanged(int index);
@@ -189,6 +220,8 @@ private:
     QColor m_colour1{255, 255, 255};
     QColor m_colour2{0, 0, 0};
     QRandomGenerator *m_random = nullptr;
+    vc::EditorPanel *m_editor = nullptr;
+    vc::PictureTab *m_pictureTab = nullptr;
     vc::EffectTab *m_effectTab = nullptr;
     vc::TextTab *m_textTab = nullptr;
 

@@ -1,6 +1,7 @@
 // Main-window slots of the tracks, the undo history and the clipboard; the
 // work is done by the track area's object.
 #include "app/mainwindow.h"
+#include "model/editorpanel.h"
 #include "model/timeline.h"
 #include "model/timelineitem.h"
 #include "model/trackscontroller.h"
@@ -91,19 +92,12 @@ void MainWindow::data_changed()
     qDebug() << "data changed";
 }
 
-// The editor panel reads the item into its controls; until then selecting
-// an item switches the panel to apply mode.
 void MainWindow::openItemInEditor(TimelineItem *item)
 {
-    item->setSelected(true);
-    ui->cancelSelect->setEnabled(true);
-    ui->Add_Button->setEnabled(true);
-    ui->Add_Button->setText(tr("套用編輯"));
+    m_editor->openItem(item);
 }
 
 void MainWindow::on_cancelSelect_clicked()
 {
-    ui->Add_Button->setText(tr("插入圖樣"));
-    ui->cancelSelect->setEnabled(false);
-    m_tracks->clearSelection();
+    m_editor->cancelSelect();
 }

@@ -43,27 +43,11 @@ const char *const PictureFilter = "Support files(*.jpg *.bmp *.png *.gif);;All f
 
 EditorPanel::EditorPanel(MainWindow *window) : QObject(window), m_window(window) {}
 
-int EditorPanel::patternWidth() const
-{
-    switch (m_window->form()->Mode_Pic->currentIndex()) {
-    case Picture:
-        return m_window->pictureTab()->patternWidth();
-    case Text:
-        return m_window->textTab()->patternWidth();
-    case Effect:
-        return m_window->effectTab()->patternWidth();
-    default:
-        // The colour tab draws no pattern: the width of the tab shown
-        // before it still counts.
-        return m_colourWidth;
-    }
-}
-
 int EditorPanel::suggestion() const
 {
     auto *ui = m_window->form();
     return repeatSuggestion(ui->Mode_last->value(), ui->Speed_slide->value(), globals().frameRate,
-                            patternWidth());
+                            m_patternWidth);
 }
 
 void EditorPanel::updateLoopSilently()
@@ -97,8 +81,8 @@ void EditorPanel::durationChanged(double seconds)
     if (ui->speedAutoCheckBox->isChecked())
         ui->Mode_loop->setValue(suggestion());
     const QSignalBlocker block(ui->Mode_t2);
-    ui->Mode_t2->setTime(timeOf(msOf(ui->Mode_t1->time()) +
-                                static_cast<qint64>(seconds * 1000.0 + 0.5)));
+    ui->Mode_t2->setTime(
+        timeOf(msOf(ui->Mode_t1->time()) + static_cast<qint64>(seconds * 1000.0 + 0.5)));
 }
 
 void EditorPanel::loopChanged(int value)
@@ -132,15 +116,6 @@ void EditorPanel::autoToggled(bool checked)
 void EditorPanel::tabChanged(int index)
 {
     auto *ui = m_window->form();
-    if (index == Colour && m_lastTab != Colour) {
-        const int shown = m_lastTab;
-        m_lastTab = Colour;
-        m_colourWidth = shown == Picture  ? m_window->pictureTab()->patternWidth()
-                        : shown == Text   ? m_window->textTab()->patternWidth()
-                        : shown == Effect ? m_window->effectTab()->patternWidth()
-                                          : m_colourWidth;
-    }
-    m_lastTab = index;
     switch (index) {
     case Picture:
         m_window->pictureTab()->refresh();
@@ -281,12 +256,13 @@ void EditorPanel::insertOrApply()
             return;
         thumb = pictures->pattern().scaledToHeight(80, Qt::SmoothTransformation);
         record.params = pictureParams(loops, ui->PicDir->text(), ui->Pic_Slide->value(),
-                                          ui->Pic_revH->isChecked(), ui->Pic_revV->isChecked());
+                                      ui->Pic_revH->isChecked(), ui->Pic_revV->isChecked());
         break;
     }
     case Colour:
         thumb = colourSquare(m_window->colour1());
-        record.colour = QColor(ui->Color_R->value(), ui->Color_G->value(), ui->Color_B->value(), 255);
+        record.colour =
+            QColor(ui->Color_R->value(), ui->Color_G->value(), ui->Color_B->value(), 255);
         record.params = colourParams(m_window->colour1());
         break;
     case Text:
@@ -324,7 +300,8 @@ void EditorPanel::insertOrApply()
 
         const double last = ui->Mode_last->value();
         ui->Mode_t1->setTime(ui->Mode_t2->time());
-        ui->Mode_t2->setTime(timeOf(msOf(ui->Mode_t1->time()) + static_cast<qint64>(last * 1000.0)));
+        ui->Mode_t2->setTime(
+            timeOf(msOf(ui->Mode_t1->time()) + static_cast<qint64>(last * 1000.0)));
 
         ui->timeline_scroll->ensureWidgetVisible(item, 50, 50);
         m_window->moveIndicatorTo(item->endMs());
@@ -342,6 +319,7 @@ void EditorPanel::openItem(TimelineItem *item)
     auto *ui = m_window->form();
     TracksController *tracks = m_window->tracks();
     Q_UNUSED(tracks);
+    item->setSelected(true);
     ui->cancelSelect->setEnabled(true);
     ui->Add_Button->setEnabled(true);
     ui->Add_Button->setText(tr("套用編輯"));
@@ -351,7 +329,7 @@ void EditorPanel::openItem(TimelineItem *item)
     const QString params = item->params();
     if (isOldFormat(params)) {
         prompter().warning(m_window, tr("無法讀取"),
-                               tr("儲存格式過舊，請使用舊版軟體(v2.9↓)進行轉檔"));
+                           tr("儲存格式過舊，請使用舊版軟體(v2.9↓)進行轉檔"));
         return;
     }
     const ModeParams p = parseParams(params);
@@ -363,10 +341,10 @@ void EditorPanel::openItem(TimelineItem *item)
         if (QFileInfo::exists(p.picturePath)) {
             ui->PicDir->setText(p.picturePath);
         } else if (prompter().warning(m_window, tr("圖片遺失"), tr("圖片遺失，是否替換遺失圖片？"),
-                                          QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
+                                      QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
             const QString file =
                 prompter().openFileName(m_window, tr("取代圖片"), m_window->currentPicPath(),
-                                            QString::fromLatin1(PictureFilter));
+                                        QString::fromLatin1(PictureFilter));
             if (!file.isEmpty()) {
                 m_window->pictureTab()->picload(file);
                 QStringList parts = params.split(QLatin1Char('?'));

@@ -21,8 +21,11 @@ public:
     // The repeat count that fits the pattern into the panel's duration at the
     // chosen speed (clamped to the repeat-count range).
     int suggestion() const;
-    // Width W of the current tab's pattern at the LED count's height.
-    int patternWidth() const;
+    // Width W of the pattern drawn last (by whichever tab) at the LED
+    // count's height: the divisor of the suggestion. The colour tab draws no
+    // pattern and leaves it as it is.
+    int patternWidth() const { return m_patternWidth; }
+    void setPatternWidth(int w) { m_patternWidth = w; }
     // Mode_loop = the suggestion, without the change signal, when automatic.
     void updateLoopSilently();
 
@@ -56,8 +59,7 @@ private:
     void setColourViewStyle(bool fromDialog);
 
     MainWindow *m_window;
-    int m_lastTab = 0;
-    int m_colourWidth = 0;
+    int m_patternWidth = 0;
 };
 
 } // namespace vc

@@ -1,6 +1,7 @@
 #include "render/effecttab.h"
 
 #include "app/mainwindow.h"
+#include "model/editorpanel.h"
 #include "app/prompter.h"
 #include "model/repeatsuggestion.h"
 #include "model/showglobals.h"
@@ -78,9 +79,9 @@ void EffectTab::generate(int index)
     m_scene = scene;
 
     m_patternWidth = vc::patternWidth(m_pattern.size(), g.leds);
+    m_window->editor()->setPatternWidth(m_patternWidth);
     if (ui->speedAutoCheckBox->isChecked())
-        ui->Mode_loop->setValue(repeatSuggestion(ui->Mode_last->value(), ui->Speed_slide->value(),
-                                                 g.frameRate, m_patternWidth));
+        ui->Mode_loop->setValue(m_window->editor()->suggestion());
 }
 
 void EffectTab::regenerate()

@@ -20,8 +20,8 @@ struct PicturePattern
 // The result of reading a picture file for a pattern.
 struct PictureRead
 {
-    QImage image;      // null when the file is not a readable picture
-    QString error;     // set when the picture was refused (too large to decode)
+    QImage image;  // null when the file is not a readable picture
+    QString error; // set when the picture was refused (too large to decode)
 };
 
 // Reads a picture for a pattern of `leds` rows. Very large pictures are

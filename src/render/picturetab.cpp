@@ -24,8 +24,9 @@ void PictureTab::openPictures()
 {
     if (m_window->currentPicPath().isEmpty())
         m_window->setCurrentPicPath(settings::defaultPicturesPath());
-    const QStringList files = prompter().openFileNames(
-        m_window, tr("讀圖(可複選)"), m_window->currentPicPath(), QString::fromLatin1(PictureFilter));
+    const QStringList files =
+        prompter().openFileNames(m_window, tr("讀圖(可複選)"), m_window->currentPicPath(),
+                                 QString::fromLatin1(PictureFilter));
     if (files.isEmpty())
         return;
     if (files.size() == 1) {
@@ -61,7 +62,8 @@ void PictureTab::picload(const QString &path)
     if (!read.error.isEmpty())
         prompter().warning(m_window, QString(), read.error);
     m_pattern = buildPicturePattern(read.image, ui->Pic_revH->isChecked(),
-                                        ui->Pic_revV->isChecked(), leds, ui->Pic_Slide->value());
+                                    ui->Pic_revV->isChecked(), leds, ui->Pic_Slide->value());
+    m_window->editor()->setPatternWidth(m_pattern.width);
     m_window->editor()->updateLoopSilently();
     preview();
     showPattern();
@@ -70,6 +72,7 @@ void PictureTab::picload(const QString &path)
 void PictureTab::setGap(int value)
 {
     m_pattern = regapPicturePattern(m_pattern, globals().leds, value);
+    m_window->editor()->setPatternWidth(m_pattern.width);
     m_window->editor()->updateLoopSilently();
     preview();
     showPattern();

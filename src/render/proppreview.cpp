@@ -97,8 +97,8 @@ void PropPreview::seek(int t, int start, int end)
     const int e = std::max(end, 0);
     if (e == s)
         return;
-    const float fraction = static_cast<float>(m_msPerLoop) * static_cast<float>(t - s) /
-                           static_cast<float>(e - s);
+    const float fraction =
+        static_cast<float>(m_msPerLoop) * static_cast<float>(t - s) / static_cast<float>(e - s);
     m_counter = static_cast<qint64>(static_cast<float>(m_loops) * fraction);
     m_base = 0;
 }
@@ -231,8 +231,8 @@ void PropPreview::compose(QPainter &p, int width, int height, int fpsShown) cons
         p.setCompositionMode(QPainter::CompositionMode_DestinationAtop);
         p.setPen(Qt::transparent);
         p.setBrush(g);
-        p.drawRect(static_cast<int>(-0.9 * height + width / 2), static_cast<int>(0.1 * height * 0.5),
-                   circle.width(), circle.height());
+        p.drawRect(static_cast<int>(-0.9 * height + width / 2),
+                   static_cast<int>(0.1 * height * 0.5), circle.width(), circle.height());
     }
     p.drawImage(width / 2, (height - staff.height()) / 2, staff);
 

@@ -1,6 +1,7 @@
 #include "render/texttab.h"
 
 #include "app/mainwindow.h"
+#include "model/editorpanel.h"
 #include "app/prompter.h"
 #include "model/repeatsuggestion.h"
 #include "model/showglobals.h"
@@ -98,9 +99,9 @@ void TextTab::render(const QString &text)
     m_scene = scene;
 
     m_patternWidth = vc::patternWidth(m_pattern.size(), g.leds);
+    m_window->editor()->setPatternWidth(m_patternWidth);
     if (ui->speedAutoCheckBox->isChecked())
-        ui->Mode_loop->setValue(repeatSuggestion(ui->Mode_last->value(), ui->Speed_slide->value(),
-                                                 g.frameRate, m_patternWidth));
+        ui->Mode_loop->setValue(m_window->editor()->suggestion());
 }
 
 void TextTab::rerender()

@@ -592,10 +592,6 @@
         <translation>Cannot start the flashing script %1</translation>
     </message>
     <message>
-        <source>套用編輯</source>
-        <translation>apply edit</translation>
-    </message>
-    <message>
         <source>確認移除軌道？</source>
         <translation>Remove track?</translation>
     </message>
@@ -610,6 +606,14 @@
     <message>
         <source>請先選擇道具，或設定頻率（Freq.）。</source>
         <translation>Choose a prop first, or set the frequency (Freq.).</translation>
+    </message>
+    <message>
+        <source>圖片過寬，無法讀取</source>
+        <translation>The picture is too wide to load</translation>
+    </message>
+    <message>
+        <source>圖片過大，無法讀取</source>
+        <translation>The picture is too large to load</translation>
     </message>
 </context>
 <context>
@@ -732,10 +736,60 @@ end time: </translation>
     </message>
 </context>
 <context>
+    <name>vc::EditorPanel</name>
+    <message>
+        <source>選擇顏色</source>
+        <translation>choose color</translation>
+    </message>
+    <message>
+        <source>套用編輯</source>
+        <translation>apply mode</translation>
+    </message>
+    <message>
+        <source>無法讀取</source>
+        <translation></translation>
+    </message>
+    <message>
+        <source>儲存格式過舊，請使用舊版軟體(v2.9↓)進行轉檔</source>
+        <translation>File is too old, please use the old version(v2.9↓)</translation>
+    </message>
+    <message>
+        <source>圖片遺失</source>
+        <translation>picture missing</translation>
+    </message>
+    <message>
+        <source>圖片遺失，是否替換遺失圖片？</source>
+        <translation>Picture missing, replace it?</translation>
+    </message>
+    <message>
+        <source>取代圖片</source>
+        <translation>replace picture</translation>
+    </message>
+    <message>
+        <source>插入圖樣</source>
+        <translation>insert mode</translation>
+    </message>
+</context>
+<context>
     <name>vc::EffectTab</name>
     <message>
         <source>選擇顏色</source>
         <translation>choose color</translation>
+    </message>
+</context>
+<context>
+    <name>vc::PictureTab</name>
+    <message>
+        <source>讀圖(可複選)</source>
+        <translation>Load picture (Multiple choose supported)</translation>
+    </message>
+    <message>
+        <source>圖片讀取</source>
+        <translation>Load pictures</translation>
+    </message>
+    <message>
+        <source>圖片讀取完成!!</source>
+        <translation>Finish loading pictures!!</translation>
     </message>
 </context>
 <context>

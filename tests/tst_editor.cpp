@@ -1,0 +1,367 @@
+#include "app/appsettings.h"
+#include "app/mainwindow.h"
+#include "audio/timelineheaders.h"
+#include "model/editorpanel.h"
+#include "model/moderecord.h"
+#include "model/repeatsuggestion.h"
+#include "model/showglobals.h"
+#include "model/timeline.h"
+#include "model/timelineitem.h"
+#include "model/trackscontroller.h"
+#include "render/mygl.h"
+#include "render/picturetab.h"
+#include "testsupport/scriptedprompter.h"
+#include "testsupport/testenv.h"
+#include "ui_mainwindow.h"
+
+#include <QGraphicsItem>
+#include <QTemporaryDir>
+
+namespace {
+
+struct Editor
+{
+    Editor()
+    {
+        vc::test::clearSettings();
+        // The third catalogue gadget: 80 LEDs at 2100 frames per second.
+        vc::settings::open().setValue(vc::settings::Gadget, 3);
+        w.reset(new MainWindow);
+    }
+    vc::test::ScriptedPrompter prompter;
+    std::unique_ptr<MainWindow> w;
+    Ui::MainWindow *ui() { return w->form(); }
+    vc::TracksController *tracks() { return w->tracks(); }
+    Timeline *current() { return tracks()->currentTrack(); }
+    QString times()
+    {
+        QStringList out;
+        for (const TimelineItem *i : current()->items())
+            out << QStringLiteral("%1-%2").arg(i->start()).arg(i->end());
+        return out.join(QLatin1Char(' '));
+    }
+};
+
+QString writePicture(const QTemporaryDir &dir, const QString &name, QSize size, QColor colour)
+{
+    QImage img(size, QImage::Format_RGB32);
+    img.fill(colour);
+    const QString path = dir.filePath(name);
+    img.save(path);
+    return path;
+}
+
+int ms(const QTime &t)
+{
+    return t.msecsSinceStartOfDay();
+}
+
+} // namespace
+
+class TestEditor : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initialState();
+    void timeControls_data();
+    void timeControls();
+    void repeatCountFollowsSpeed();
+    void typedSuggestionKeepsAuto();
+    void colourInsertsAdjacentModes();
+    void openColourItem();
+    void applyKeepsPanelTimes();
+    void pictureLoadAndGap();
+    void unreadablePictureGivesEmptyPattern();
+    void missingPictureIgnored();
+    void threePicturesGiveThreeModes();
+    void pictureInsertWithoutPictureDoesNothing();
+    void oldFormatItemRefused();
+    void missingPictureReplaced();
+    void droppedPictureLoads();
+};
+
+void TestEditor::initialState()
+{
+    Editor e;
+    QCOMPARE(e.ui()->Mode_t1->time(), QTime(0, 0));
+    QCOMPARE(e.ui()->Mode_t2->time(), QTime(0, 0, 5));
+    QCOMPARE(e.ui()->Mode_last->value(), 5.0);
+    QVERIFY(e.ui()->speedAutoCheckBox->isChecked());
+    QCOMPARE(e.ui()->Speed_slide->value(), 10);
+    QVERIFY(!e.ui()->Add_Button->isEnabled());
+    QCOMPARE(e.ui()->Add_Button->text(), QStringLiteral("插入圖樣"));
+    QVERIFY(!e.ui()->cancelSelect->isEnabled());
+}
+
+void TestEditor::timeControls_data()
+{
+    QTest::addColumn<QTime>("t1");
+    QTest::addColumn<QTime>("t2");
+    QTest::addColumn<double>("last");
+    QTest::addColumn<QTime>("t2After");
+
+    QTest::newRow("end after start") << QTime(0, 0, 1) << QTime(0, 0, 3) << 2.0 << QTime(0, 0, 3);
+    QTest::newRow("end before start: 0.1 s")
+        << QTime(0, 0, 10) << QTime(0, 0, 4) << 0.1 << QTime(0, 0, 10, 100);
+    QTest::newRow("end at start: 0.1 s")
+        << QTime(0, 0, 2) << QTime(0, 0, 2) << 0.1 << QTime(0, 0, 2, 100);
+}
+
+void TestEditor::timeControls()
+{
+    QFETCH(QTime, t1);
+    QFETCH(QTime, t2);
+    Editor e;
+    e.ui()->Mode_t1->setTime(t1);
+    e.ui()->Mode_t2->setTime(t2);
+    QTEST(e.ui()->Mode_last->value(), "last");
+    QTEST(e.ui()->Mode_t2->time(), "t2After");
+
+    // The start keeps the duration: the end follows.
+    e.ui()->Mode_t1->setTime(t1.addSecs(60));
+    QCOMPARE(ms(e.ui()->Mode_t2->time()) - ms(e.ui()->Mode_t1->time()),
+             qRound(e.ui()->Mode_last->value() * 1000));
+}
+
+void TestEditor::repeatCountFollowsSpeed()
+{
+    Editor e;
+    e.ui()->Mode_Pic->setCurrentIndex(3); // effects: W = 2 x LED count
+    QCOMPARE(e.w->editor()->patternWidth(), 160);
+    // 5 s x speed 10 x 1500 / (160 x 10) + 0.5 at 2100 frames per second
+    QCOMPARE(e.ui()->Mode_loop->value(), 47);
+    e.ui()->Speed_slide->setValue(18);
+    QCOMPARE(e.ui()->Mode_loop->value(), vc::repeatSuggestion(5.0, 18, 2100.0f, 160));
+    e.ui()->Mode_last->setValue(10.0);
+    QCOMPARE(e.ui()->Mode_loop->value(), vc::repeatSuggestion(10.0, 18, 2100.0f, 160));
+    QCOMPARE(e.ui()->Mode_t2->time(), QTime(0, 0, 10));
+}
+
+void TestEditor::typedSuggestionKeepsAuto()
+{
+    Editor e;
+    e.ui()->Mode_Pic->setCurrentIndex(3);
+    const int suggested = e.w->editor()->suggestion();
+    e.ui()->Mode_loop->setValue(suggested + 1);
+    QVERIFY(!e.ui()->speedAutoCheckBox->isChecked());
+    QVERIFY(e.ui()->Speed_Slide_Box->isHidden());
+    e.ui()->speedAutoCheckBox->setChecked(true);
+    QCOMPARE(e.ui()->Speed_slide->value(), 10);
+    QCOMPARE(e.ui()->Mode_loop->value(), suggested);
+    e.ui()->Mode_loop->setValue(suggested); // unchanged: still automatic
+    QVERIFY(e.ui()->speedAutoCheckBox->isChecked());
+}
+
+void TestEditor::colourInsertsAdjacentModes()
+{
+    Editor e;
+    e.ui()->Mode_Pic->setCurrentIndex(1);
+    QVERIFY(e.ui()->Add_Button->isEnabled());
+    e.ui()->Color_R->setValue(255);
+    e.ui()->Color_G->setValue(0);
+    e.ui()->Color_B->setValue(130);
+    e.ui()->Add_Button->click();
+    e.ui()->Add_Button->click();
+    QCOMPARE(e.times(), QStringLiteral("0-5000 5000-10000"));
+    QCOMPARE(e.ui()->Mode_t1->time(), QTime(0, 0, 10));
+    QCOMPARE(e.ui()->Mode_t2->time(), QTime(0, 0, 15));
+    QCOMPARE(e.ui()->Saved_status->text(), QStringLiteral("圖樣數：2"));
+    // The indicator stands at the end of the last mode.
+    QCOMPARE(e.ui()->timeline_headers->indicator()->time(), QTime(0, 0, 10));
+
+    const TimelineItem *first = e.current()->items().first();
+    QCOMPARE(first->kind(), int(vc::Colour));
+    QCOMPARE(first->colour(), QColor(255, 0, 130));
+    QCOMPARE(first->params(), QStringLiteral("1?#ff0082"));
+    QCOMPARE(first->thumb().height(), vc::ThumbHeight);
+}
+
+void TestEditor::openColourItem()
+{
+    Editor e;
+    e.ui()->Mode_Pic->setCurrentIndex(1);
+    e.ui()->Color_G->setValue(200);
+    e.ui()->Add_Button->click();
+    TimelineItem *item = e.current()->items().first();
+
+    e.ui()->Mode_Pic->setCurrentIndex(3); // away from the colour tab
+    e.ui()->Mode_loop->setValue(7);
+    e.tracks()->selectItem(item);
+    QVERIFY(item->selected());
+    QCOMPARE(e.ui()->Add_Button->text(), QStringLiteral("套用編輯"));
+    QVERIFY(e.ui()->cancelSelect->isEnabled());
+    QCOMPARE(e.ui()->Mode_Pic->currentIndex(), 1);
+    QVERIFY(!e.ui()->speedAutoCheckBox->isChecked());
+    QCOMPARE(e.ui()->Mode_loop->value(), item->loops());
+    QCOMPARE(e.ui()->Color_G->value(), 200);
+    QCOMPARE(e.ui()->Mode_t1->time(), QTime(0, 0));
+    QCOMPARE(e.ui()->Mode_t2->time(), QTime(0, 0, 5));
+
+    e.ui()->cancelSelect->click();
+    QVERIFY(!item->selected());
+    QCOMPARE(e.ui()->Add_Button->text(), QStringLiteral("插入圖樣"));
+    QVERIFY(!e.tracks()->selectedItem());
+}
+
+void TestEditor::applyKeepsPanelTimes()
+{
+    Editor e;
+    e.ui()->Mode_Pic->setCurrentIndex(1);
+    e.ui()->Add_Button->click();
+    e.ui()->Add_Button->click();
+    TimelineItem *first = e.current()->items().first();
+    e.tracks()->selectItem(first);
+    e.ui()->Mode_t2->setTime(QTime(0, 0, 7));
+    e.ui()->Color_R->setValue(10);
+    e.ui()->Add_Button->click();
+    // Applied: the first mode now runs to 7 s and wins over the second.
+    QCOMPARE(e.times(), QStringLiteral("0-7000 7000-10000"));
+    QCOMPARE(e.ui()->Mode_t1->time(), QTime(0, 0));
+    QCOMPARE(e.ui()->Mode_t2->time(), QTime(0, 0, 7));
+    QCOMPARE(first->colour().red(), 10);
+}
+
+void TestEditor::pictureLoadAndGap()
+{
+    Editor e;
+    QTemporaryDir dir;
+    const QString path = writePicture(dir, QStringLiteral("a.png"), QSize(200, 100), Qt::red);
+    e.w->picload(path);
+    vc::PictureTab *tab = e.w->pictureTab();
+    QCOMPARE(tab->patternWidth(), 160); // 200 x 100 at 80 LEDs
+    QCOMPARE(tab->pattern().size(), QSize(400, 200));
+    QVERIFY(e.ui()->PicView->isEnabled());
+    QVERIFY(e.ui()->Add_Button->isEnabled());
+    QCOMPARE(e.ui()->PicDir->text(), path);
+    QCOMPARE(vc::settings::open().value(vc::settings::CurrentPicPath).toString(), path);
+    QVERIFY(e.ui()->PicView->scene());
+
+    e.ui()->Pic_Slide->setValue(100);
+    QCOMPARE(tab->patternWidth(), 320);
+    QCOMPARE(tab->pattern().width(), 800);
+    QCOMPARE(tab->pattern().toImage().pixelColor(799, 100), QColor(Qt::black));
+    // The preview shows what the tab shows.
+    QCOMPARE(e.ui()->GLWidget->pattern().size(), tab->pattern().size());
+
+    // Insert writes the picture mode's parameter text.
+    e.ui()->Add_Button->click();
+    const TimelineItem *item = e.current()->items().first();
+    QCOMPARE(item->params(), vc::pictureParams(item->loops(), path, 100, false, false));
+    QCOMPARE(item->thumb().height(), vc::ThumbHeight);
+}
+
+void TestEditor::unreadablePictureGivesEmptyPattern()
+{
+    Editor e;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("text.jpg"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("no picture here");
+    f.close();
+    e.w->picload(path);
+    QCOMPARE(e.w->pictureTab()->patternWidth(), 0);
+    QVERIFY(!e.w->pictureTab()->hasPicture());
+    // The preview gets a black square instead.
+    const QImage shown = e.ui()->GLWidget->preview().patternImage();
+    QVERIFY(shown.isNull() || QColor(shown.pixel(0, 0)) == QColor(Qt::black));
+    e.ui()->Add_Button->click(); // nothing to insert
+    QCOMPARE(e.current()->items().size(), 0);
+}
+
+void TestEditor::missingPictureIgnored()
+{
+    Editor e;
+    e.w->picload(QStringLiteral("/nonexistent/picture.png"));
+    QCOMPARE(e.ui()->PicDir->text(), QStringLiteral("..."));
+    QVERIFY(!e.ui()->Add_Button->isEnabled());
+    QVERIFY(e.prompter.calls.isEmpty() || e.prompter.count(QStringLiteral("message")) == 0);
+}
+
+void TestEditor::threePicturesGiveThreeModes()
+{
+    Editor e;
+    QTemporaryDir dir;
+    QStringList files;
+    for (const char *name : {"one.png", "two.jpg", "three.bmp"})
+        files << writePicture(dir, QString::fromLatin1(name), QSize(100, 100), Qt::green);
+    e.prompter.fileLists.enqueue(files);
+    e.ui()->Pic_Loads->click();
+    QCOMPARE(e.prompter.calls.last().title, QStringLiteral("讀圖(可複選)"));
+    QCOMPARE(e.times(), QStringLiteral("0-5000 5000-10000 10000-15000"));
+    QCOMPARE(e.ui()->statusBar->currentMessage(), QStringLiteral("圖片讀取完成!!"));
+    QCOMPARE(e.ui()->PicDir->text(), files.last());
+    QVERIFY(e.ui()->Add_Button->isEnabled());
+}
+
+void TestEditor::pictureInsertWithoutPictureDoesNothing()
+{
+    Editor e;
+    e.ui()->Add_Button->setEnabled(true);
+    e.ui()->Add_Button->click();
+    QCOMPARE(e.current()->items().size(), 0);
+    QCOMPARE(e.ui()->Mode_t1->time(), QTime(0, 0));
+}
+
+void TestEditor::oldFormatItemRefused()
+{
+    Editor e;
+    vc::ModeRecord r;
+    r.thumb = QImage(10, 85, QImage::Format_RGB32);
+    r.thumb.fill(Qt::white);
+    r.start = 1000;
+    r.end = 2000;
+    r.params = QStringLiteral("0?1?x");
+    auto *item = new TimelineItem(r.encode(), e.current());
+    e.current()->addTimelineItem(item);
+    e.tracks()->selectItem(item);
+    QCOMPARE(e.prompter.messageTexts().last(),
+             QStringLiteral("儲存格式過舊，請使用舊版軟體(v2.9↓)進行轉檔"));
+    QCOMPARE(e.prompter.calls.last().title, QStringLiteral("無法讀取"));
+    QCOMPARE(e.current()->items().size(), 1); // stays on its track
+}
+
+void TestEditor::missingPictureReplaced()
+{
+    Editor e;
+    QTemporaryDir dir;
+    const QString replacement =
+        writePicture(dir, QStringLiteral("new.png"), QSize(50, 50), Qt::blue);
+    vc::ModeRecord r;
+    r.thumb = QImage(10, 85, QImage::Format_RGB32);
+    r.thumb.fill(Qt::white);
+    r.start = 0;
+    r.end = 3000;
+    r.loops = 4;
+    r.kind = vc::Picture;
+    r.params = vc::pictureParams(4, QStringLiteral("/gone/old.png"), 20, true, false);
+    auto *item = new TimelineItem(r.encode(), e.current());
+    e.current()->addTimelineItem(item);
+    const QImage thumbBefore = item->thumb();
+
+    e.prompter.buttons.enqueue(QMessageBox::Yes);
+    e.prompter.fileNames.enqueue(replacement);
+    e.tracks()->selectItem(item);
+    QCOMPARE(e.prompter.messageTexts().last(), QStringLiteral("圖片遺失，是否替換遺失圖片？"));
+    QCOMPARE(item->params(), vc::pictureParams(4, replacement, 20, true, false));
+    QCOMPARE(item->thumb(), thumbBefore);
+    QCOMPARE(e.ui()->Pic_Slide->value(), 20);
+    QVERIFY(e.ui()->Pic_revH->isChecked());
+    QCOMPARE(e.ui()->PicDir->text(), replacement);
+}
+
+void TestEditor::droppedPictureLoads()
+{
+    Editor e;
+    QTemporaryDir dir;
+    const QString path = writePicture(dir, QStringLiteral("drop.jpg"), QSize(40, 40), Qt::yellow);
+    e.ui()->Mode_Pic->setCurrentIndex(2);
+    e.w->openDroppedFile(path);
+    QCOMPARE(e.ui()->Mode_Pic->currentIndex(), 0);
+    QCOMPARE(e.ui()->PicDir->text(), path);
+    QVERIFY(e.w->pictureTab()->hasPicture());
+}
+
+VC_TEST_MAIN(TestEditor)
+#include "tst_editor.moc"
