@@ -70,6 +70,8 @@ class TestUpload : public QObject
 
 private slots:
     void init();
+    void candidates_data();
+    void candidates();
     void exampleOnTheWire();
     void slotAnswer_data();
     void slotAnswer();
@@ -114,6 +116,41 @@ private:
 void TestUpload::init()
 {
     QVERIFY(m_dir.isValid());
+}
+
+void TestUpload::candidates_data()
+{
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<QStringList>("system");
+    QTest::addColumn<QStringList>("expected");
+    const QString sep = QDir::listSeparator();
+    QTest::newRow("system list in name order")
+        << QString() << QStringList{"ttyUSB0", "ttyS10", "ttyACM0", "ttyS2"}
+        << QStringList{"ttyACM0", "ttyS10", "ttyS2", "ttyUSB0"};
+    QTest::newRow("variable replaces the list")
+        << "/dev/b" + sep + sep + "/dev/a" << QStringList{"ttyS0"}
+        << QStringList{"/dev/b", "/dev/a"};
+    QStringList many;
+    for (int i = 0; i < 150; ++i)
+        many << QStringLiteral("p%1").arg(i, 3, 10, QLatin1Char('0'));
+    QTest::newRow("at most 100") << many.join(sep) << QStringList()
+                                 << QStringList(many.mid(0, 100));
+}
+
+void TestUpload::candidates()
+{
+    QFETCH(QString, variable);
+    QFETCH(QStringList, system);
+    if (variable.isEmpty())
+        qunsetenv(PortListVariable);
+    else
+        qputenv(PortListVariable, variable.toLocal8Bit());
+#ifdef Q_OS_WIN
+    if (variable.isEmpty())
+        QSKIP("Windows tries COM0 to COM99");
+#endif
+    QTEST(portCandidates(system), "expected");
+    qunsetenv(PortListVariable);
 }
 
 StreamFiles TestUpload::filesWith(const QByteArray &header, const QByteArray &frames)

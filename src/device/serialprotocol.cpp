@@ -1,6 +1,5 @@
 #include "device/serialprotocol.h"
 
-#include <QCollator>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -106,9 +105,7 @@ QStringList portCandidates(const QStringList &systemPorts)
             names << QStringLiteral("COM%1").arg(n);
 #else
         names = systemPorts;
-        QCollator order;
-        order.setNumericMode(true);
-        std::sort(names.begin(), names.end(), order);
+        names.sort();
 #endif
     }
     return names.mid(0, MaxPortCandidates);
