@@ -294,6 +294,15 @@ void TestProjectFormat::fileSaveAndLoad()
     QCOMPARE(missing.status.code, ProjectReadStatus::OpenFailed);
     QVERIFY(!missing.status.headerRead);
     QVERIFY(!missing.status.detail.isEmpty());
+
+    // A folder named like a project is no project, in either format.
+    QVERIFY(!vc::loadProjectFile(dir.path()).status.headerRead);
+    vc::LegacyProject legacy;
+    QVERIFY(!vc::loadLegacyProjectFile(dir.path(), &legacy, &error));
+    QVERIFY(!vc::loadLegacyProjectFile(dir.filePath("none.vtc"), &legacy, &error));
+    QVERIFY(vc::loadLegacyProjectFile(QStringLiteral(VC_TESTDATA_DIR "/project/four-kinds.vtc"),
+                                      &legacy, &error));
+    QCOMPARE(legacy.modes.size(), 4);
 }
 
 void TestProjectFormat::saveFailureIsReported()
