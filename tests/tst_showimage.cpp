@@ -131,6 +131,8 @@ private slots:
     void darkBlocks();
     void structureMatchesHeader();
     void pictureColumnOrder();
+    void pictureSamplingMatchesScaledPicture_data();
+    void pictureSamplingMatchesScaledPicture();
     void shortColourBlock();
     void refusals_data();
     void refusals();
@@ -312,6 +314,50 @@ void TestShowImage::pictureColumnOrder()
     // hold 1 cannot be split: one pass.
     const ShowImage img = buildShowImage({pictureItem(0, 200, 1, thumb)}, settingsFor(2, 10.0f));
     QCOMPARE(img.frames.toHex(' '), QByteArray("ff 00 56 00 56 00 00 fe 0d 0d 0d 00 00 56 ff"));
+}
+
+void TestShowImage::pictureSamplingMatchesScaledPicture_data()
+{
+    QTest::addColumn<int>("thumbWidth");
+    QTest::addColumn<int>("leds");
+    QTest::addColumn<int>("durationMs"); // at 1000 Hz and repeat count 1: the column count
+    QTest::newRow("7 -> 459 at 36") << 7 << 36 << 459;
+    QTest::newRow("170 -> 952 at 80") << 170 << 80 << 952;
+    QTest::newRow("333 -> 2999 at 120") << 333 << 120 << 2999;
+    QTest::newRow("85 -> 610 at 255") << 85 << 255 << 610;
+}
+
+// The frame bytes of a picture block are the picture scaled by nearest
+// pixel exactly as the toolkit scales it, column by column from the bottom.
+void TestShowImage::pictureSamplingMatchesScaledPicture()
+{
+    QFETCH(int, thumbWidth);
+    QFETCH(int, leds);
+    QFETCH(int, durationMs);
+    QImage thumb(thumbWidth, 85, QImage::Format_ARGB32);
+    for (int y = 0; y < 85; ++y)
+        for (int x = 0; x < thumbWidth; ++x)
+            thumb.setPixel(x, y, qRgb((x * 7) % 256, (y * 3) % 256, (x + y) % 256));
+    const ShowImage img =
+        buildShowImage({pictureItem(0, durationMs, 1, thumb)}, settingsFor(leds, 1000.0f));
+    const Parsed p = parse(img.header, img.frames);
+    QCOMPARE(p.blocks.size(), 1);
+    const int columns = p.blocks.first().size();
+    const QImage scaled =
+        thumb.scaled(columns, leds, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    for (int x = 0; x < columns; ++x) {
+        const QByteArray column = p.blocks.first().at(x);
+        QCOMPARE(column.size(), leds * 3);
+        for (int i = 0; i < leds; ++i) {
+            const QRgb px = scaled.pixel(x, leds - 1 - i);
+            QByteArray want;
+            want.append(char(vc::device::exportCurve(qRed(px))));
+            want.append(char(vc::device::exportCurve(qGreen(px))));
+            want.append(char(vc::device::exportCurve(qBlue(px))));
+            if (column.mid(i * 3, 3) != want)
+                QFAIL(qPrintable(QStringLiteral("column %1 LED %2 differs").arg(x).arg(i)));
+        }
+    }
 }
 
 void TestShowImage::shortColourBlock()

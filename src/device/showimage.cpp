@@ -26,6 +26,24 @@ QByteArray closingRecord()
     return out;
 }
 
+// The source index that the toolkit's fast (nearest-pixel) scaling takes for
+// each of `target` pixels from `source` pixels along one axis. Nearest
+// scaling is separable, so scaling a strip of index values along one axis
+// gives the same choice as scaling the whole picture would.
+QVector<int> nearestSourceIndexes(int source, int target)
+{
+    QImage strip(source, 1, QImage::Format_ARGB32);
+    auto *line = reinterpret_cast<QRgb *>(strip.scanLine(0));
+    for (int i = 0; i < source; ++i)
+        line[i] = 0xff000000u | quint32(i);
+    const QImage scaled = strip.scaled(target, 1, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    QVector<int> out(target);
+    const auto *scaledLine = reinterpret_cast<const QRgb *>(scaled.constScanLine(0));
+    for (int i = 0; i < target; ++i)
+        out[i] = qBound(0, int(scaledLine[i] & 0x00ffffffu), source - 1);
+    return out;
+}
+
 const std::array<quint8, 256> &curveTable()
 {
     static const std::array<quint8, 256> table = [] {
@@ -216,19 +234,18 @@ struct BuildState
         const bool blank = src.isNull() || srcWidth < 1 || srcHeight < 1;
 
         // Source row of each LED, bottom first, and the source column of
-        // each output column: the source pixel under the centre of the
-        // output pixel, the lower one on a tie.
+        // each output column, exactly as the toolkit's fast scaling picks
+        // them (the prop must get the same bytes as a scaled picture would
+        // give), without holding the scaled picture itself.
         QVector<const QRgb *> rows(leds);
+        QVector<int> columns;
         if (!blank) {
-            for (int i = 0; i < leds; ++i) {
-                const int y = leds - 1 - i;
-                const int sy = int((qint64(2 * y + 1) * srcHeight - 1) / (2 * qint64(leds)));
-                rows[i] = reinterpret_cast<const QRgb *>(src.constScanLine(sy));
-            }
+            const QVector<int> rowMap = nearestSourceIndexes(srcHeight, leds);
+            for (int i = 0; i < leds; ++i)
+                rows[i] = reinterpret_cast<const QRgb *>(src.constScanLine(rowMap[leds - 1 - i]));
+            columns = nearestSourceIndexes(srcWidth, width);
         }
-        auto sourceColumn = [&](int x) {
-            return int((qint64(2 * x + 1) * srcWidth - 1) / (2 * qint64(width)));
-        };
+        auto sourceColumn = [&](int x) { return columns[x]; };
 
         const auto &curve = curveTable();
         const qint64 columnBytes = qint64(leds) * 3;
