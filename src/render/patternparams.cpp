@@ -1,5 +1,7 @@
 #include "render/patternparams.h"
 
+#include "model/moderecord.h"
+
 #include <QStringList>
 
 #include <algorithm>
@@ -10,11 +12,6 @@ namespace {
 
 const QChar Field(u'?');
 const QChar Sub(u'|');
-
-QString flag(bool b)
-{
-    return b ? QStringLiteral("1") : QStringLiteral("0");
-}
 
 struct Parts
 {
@@ -63,23 +60,16 @@ void readFlag(const QStringList &list, int i, bool &v)
 
 } // namespace
 
+// One grammar for every kind: the builders of the mode record write them.
 QString effectText(const EffectSettings &s, int loops)
 {
-    return QStringLiteral("3?%1?%2|%3|%4|%5|%6?0|%7|%8")
-        .arg(loops)
-        .arg(s.front.name(), s.back.name())
-        .arg(s.effect)
-        .arg(s.scheme)
-        .arg(s.width)
-        .arg(flag(s.revH), flag(s.revV));
+    return effectParams(loops, s.front, s.back, s.effect, s.scheme, s.width, s.revH, s.revV);
 }
 
 QString textText(const TextSettings &s, int loops)
 {
-    return QStringLiteral("2?%1?%2|%3|%4|%5|%6?%7|%8|%9")
-        .arg(QString::number(loops), s.front.name(), s.back.name(), s.text,
-             QString::number(s.fontIndex), QString::number(s.fontSizeIndex),
-             QString::number(s.width), flag(s.revH), flag(s.revV));
+    return textParams(loops, s.front, s.back, s.text, s.fontIndex, s.fontSizeIndex, s.width,
+                      s.revH, s.revV);
 }
 
 bool readEffect(const QString &params, EffectSettings &s)
