@@ -4,6 +4,7 @@
 #include "app/prompter.h"
 #include "device/portline.h"
 #include "device/showfile.h"
+#include "device/trackshow.h"
 #include "device/workerthread.h"
 #include "model/showglobals.h"
 #include "model/timeline.h"
@@ -47,20 +48,14 @@ QVector<ShowItem> ExportUpload::currentTrackItems() const
     Timeline *track = tracks ? tracks->currentTrack() : nullptr;
     if (!track)
         return {};
+    // The track itself is kept in play order; the conversion then finds
+    // nothing left to move.
     track->sortItems();
-    QVector<ShowItem> items;
-    items.reserve(track->items().size());
-    for (const TimelineItem *item : track->items()) {
-        ShowItem it;
-        it.start = item->startMs();
-        it.end = item->endMs();
-        it.kind = item->kind();
-        it.colour = item->colour();
-        it.loops = item->loops();
-        it.thumb = item->thumb();
-        items << it;
-    }
-    return items;
+    QVector<vc::ModeRecord> records;
+    records.reserve(track->items().size());
+    for (const TimelineItem *item : track->items())
+        records << item->record();
+    return trackShowItems(records, vc::globals().frameRate, vc::globals().leds);
 }
 
 ShowSettings ExportUpload::currentSettings() const

@@ -3,6 +3,7 @@
 #include "audio/timelineheaders.h"
 #include "model/showglobals.h"
 #include "model/timelineitem.h"
+#include "model/trackorder.h"
 #include "timeline/smallwidgets.h"
 
 #include <QApplication>
@@ -154,10 +155,9 @@ void Timeline::apply(const vc::placement::Result &result)
     QVector<TimelineItem *> pieces(old.size(), nullptr);
     // Only the side that moved is written, so a null time stays null.
     auto retime = [](TimelineItem *item, int start, int end) {
-        const int s = start == item->startMs() ? item->start() : start;
-        const int e = end == item->endMs() ? item->end() : end;
-        if (s != item->start() || e != item->end())
-            item->setTimes(s, e);
+        const vc::placement::Span t = vc::movedTimes(item->start(), item->end(), start, end);
+        if (t.start != item->start() || t.end != item->end())
+            item->setTimes(t.start, t.end);
     };
     for (int i = 0; i < old.size(); ++i) {
         const vc::placement::Outcome &o = result.outcomes.at(i);

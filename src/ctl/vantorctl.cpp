@@ -1,0 +1,501 @@
+#include "ctl/vantorctl.h"
+
+#include "ctl/multiupload.h"
+#include "ctl/projectshow.h"
+#include "device/portline.h"
+#include "device/showfile.h"
+#include "device/streamfiles.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTranslator>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <memory>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace vc::ctl {
+
+namespace {
+
+const char *const Program = "vantorctl";
+
+// Set by main(): progress lines may be redrawn in place.
+bool g_errIsTerminal = false;
+
+// Ctrl+C during an upload stops the workers, which release their ports.
+std::atomic_bool g_interrupted{false};
+
+void onInterrupt(int signal)
+{
+    g_interrupted = true;
+    // A second Ctrl+C ends the program at once.
+    std::signal(signal, SIG_DFL);
+}
+
+bool interrupted()
+{
+    return g_interrupted.load();
+}
+
+struct Streams
+{
+    QTextStream &out;
+    QTextStream &err;
+};
+
+QString overallHelp()
+{
+    return QStringLiteral(
+        "Usage: vantorctl COMMAND [options]\n"
+        "\n"
+        "Exports and uploads the shows of VantorCreator projects, with the bytes the\n"
+        "editor gives for the same project and settings.\n"
+        "\n"
+        "Commands:\n"
+        "  info     describe a project: LED count, frame rate, song, tracks, modes\n"
+        "  export   write the show file (*.bin) of one track\n"
+        "  streams  write the two raw streams of one track's show image\n"
+        "  upload   upload the show of one track to one prop, or to several at once\n"
+        "\n"
+        "Run \"vantorctl COMMAND --help\" for the options of a command.\n"
+        "Exit status: 0 success, 1 the operation failed, 2 a usage error.\n");
+}
+
+void usageError(const Streams &s, const QString &command, const QString &what)
+{
+    const QString name = command.isEmpty() ? QLatin1String(Program)
+                                           : QLatin1String(Program) + QLatin1Char(' ') + command;
+    s.err << name << ": " << what << '\n' << "Try \"" << name << " --help\".\n";
+}
+
+void failure(const Streams &s, const QString &what)
+{
+    s.err << Program << ": " << what << '\n';
+}
+
+// A parser for one command. Its help shows "vantorctl COMMAND".
+class CommandLine
+{
+public:
+    CommandLine(const QString &command, const QString &description, const QString &positional,
+                const QString &positionalHelp)
+        : m_command(command)
+    {
+        m_parser.setApplicationDescription(description);
+        m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        m_parser.addHelpOption();
+        if (!positional.isEmpty())
+            m_parser.addPositionalArgument(positional, positionalHelp);
+        m_positionals = positional.isEmpty() ? 0 : 1;
+    }
+
+    QCommandLineParser &parser() { return m_parser; }
+    void add(const QCommandLineOption &option) { m_parser.addOption(option); }
+
+    // Parses the arguments after the command. Returns -1 when the command
+    // goes on, else the exit status (help shown, or a usage error).
+    int parse(const QStringList &arguments, const Streams &s)
+    {
+        QStringList args{QLatin1String(Program)};
+        args << arguments;
+        if (!m_parser.parse(args)) {
+            usageError(s, m_command, m_parser.errorText());
+            return ExitUsage;
+        }
+        if (m_parser.isSet(QStringLiteral("help"))) {
+            QString help = m_parser.helpText();
+            help.replace(QRegularExpression(QStringLiteral("^Usage: \\S+")),
+                         QLatin1String("Usage: ") + QLatin1String(Program) + QLatin1Char(' ') +
+                             m_command);
+            s.out << help;
+            return ExitOk;
+        }
+        const QStringList positional = m_parser.positionalArguments();
+        if (positional.size() < m_positionals) {
+            usageError(s, m_command, QStringLiteral("missing PROJECT"));
+            return ExitUsage;
+        }
+        if (positional.size() > m_positionals) {
+            usageError(
+                s, m_command,
+                QStringLiteral("unexpected argument \"%1\"").arg(positional.at(m_positionals)));
+            return ExitUsage;
+        }
+        return -1;
+    }
+
+    QString positional() const { return m_parser.positionalArguments().value(0); }
+    QString command() const { return m_command; }
+
+private:
+    QString m_command;
+    QCommandLineParser m_parser;
+    int m_positionals = 0;
+};
+
+// ---------------------------------------------------------------- options
+
+const QCommandLineOption TrackOption(QStringLiteral("track"),
+                                     QStringLiteral("Track N, numbered as the editor shows them: "
+                                                    "1 is the bottom track (default 1)."),
+                                     QStringLiteral("N"), QStringLiteral("1"));
+const QCommandLineOption SlotOption(QStringLiteral("slot"),
+                                    QStringLiteral("The prop's show slot S, 1 to 8 (default 1)."),
+                                    QStringLiteral("S"), QStringLiteral("1"));
+const QCommandLineOption
+    NoRepeatOption(QStringLiteral("no-repeat"),
+                   QStringLiteral("Play the show once (the editor's \"AutoRepeat\" "
+                                  "unchecked); by default it loops."));
+const QCommandLineOption StartOption(
+    QStringLiteral("start-ms"),
+    QStringLiteral("The start mark: the show begins M milliseconds into the song (default 0)."),
+    QStringLiteral("M"), QStringLiteral("0"));
+
+void addShowOptions(CommandLine &cl)
+{
+    cl.add(TrackOption);
+    cl.add(SlotOption);
+    cl.add(NoRepeatOption);
+    cl.add(StartOption);
+}
+
+bool parseInt(const QString &text, int *value)
+{
+    bool ok = false;
+    *value = text.trimmed().toInt(&ok, 10);
+    return ok;
+}
+
+// The show options; false (after a usage error) when one is not a number.
+bool showOptions(CommandLine &cl, const Streams &s, ShowOptions *options)
+{
+    QCommandLineParser &p = cl.parser();
+    const struct
+    {
+        const QCommandLineOption &option;
+        int *value;
+    } numbers[] = {{TrackOption, &options->track},
+                   {SlotOption, &options->slot},
+                   {StartOption, &options->startMarkMs}};
+    for (const auto &n : numbers) {
+        const QString name = n.option.names().first();
+        if (!parseInt(p.value(n.option), n.value)) {
+            usageError(s, cl.command(),
+                       QStringLiteral("--%1 needs a whole number, not \"%2\"")
+                           .arg(name, p.value(n.option)));
+            return false;
+        }
+    }
+    if (options->startMarkMs < 0) {
+        usageError(s, cl.command(), QStringLiteral("--start-ms cannot be negative"));
+        return false;
+    }
+    options->autoRepeat = !p.isSet(NoRepeatOption);
+    return true;
+}
+
+// Opens the project and builds the chosen track's show image into files.
+// Reports and returns false on any refusal or failure.
+bool buildStreams(const QString &projectPath, const ShowOptions &options,
+                  const device::StreamFiles &files, const Streams &s,
+                  device::BuildResult *built = nullptr)
+{
+    Project project;
+    QString error;
+    if (!openProject(projectPath, &project, &error)) {
+        failure(s, error);
+        return false;
+    }
+    QVector<device::ShowItem> items;
+    device::ShowSettings settings;
+    if (!prepareShow(project, options, &items, &settings, &error)) {
+        failure(s, error);
+        return false;
+    }
+    const device::StreamWriteResult result = device::writeStreamFiles(items, settings, files);
+    if (!result.build.ok()) {
+        failure(s, QDir::toNativeSeparators(projectPath) + QLatin1String(": ") +
+                       refusalText(result.build, settings, options.track));
+        return false;
+    }
+    if (!result.failedPath.isEmpty()) {
+        failure(s, QDir::toNativeSeparators(result.failedPath) +
+                       QLatin1String(": cannot be written: ") + result.error);
+        return false;
+    }
+    if (built)
+        *built = result.build;
+    return true;
+}
+
+// Stream files in a private folder, so that the editor's own files (which
+// an upload of the editor may be reading) are never touched.
+struct PrivateStreams
+{
+    QTemporaryDir dir{QDir::tempPath() + QLatin1String("/vantorctl-XXXXXX")};
+    device::StreamFiles files() const
+    {
+        return {dir.filePath(QStringLiteral("extemp2.tmp")),
+                dir.filePath(QStringLiteral("extemp.tmp"))};
+    }
+};
+
+// ---------------------------------------------------------------- commands
+
+int infoCommand(const QStringList &args, const Streams &s)
+{
+    CommandLine cl(QStringLiteral("info"),
+                   QStringLiteral("Describes a project: LED count, frame rate and song, then one "
+                                  "line per track\n(number, mode count, first start, last end), "
+                                  "track 1 being the bottom track."),
+                   QStringLiteral("PROJECT"), QStringLiteral("The project file (*.vtc3)."));
+    const QCommandLineOption modes(
+        QStringLiteral("modes"),
+        QStringLiteral("After each track, one tab-separated line per mode: start, end, kind, "
+                       "repeat count, speed, parameter text."));
+    cl.add(modes);
+    const int parsed = cl.parse(args, s);
+    if (parsed >= 0)
+        return parsed;
+
+    Project project;
+    QString error;
+    if (!openProject(cl.positional(), &project, &error)) {
+        failure(s, error);
+        return ExitFailed;
+    }
+    s.out << describeProject(project, cl.parser().isSet(modes));
+    for (int t = 0; t < project.damaged.size(); ++t)
+        for (int m : project.damaged.at(t))
+            failure(s, QStringLiteral("%1: warning: track %2, mode %3: the record is damaged")
+                           .arg(QDir::toNativeSeparators(project.path))
+                           .arg(t + 1)
+                           .arg(m));
+    return ExitOk;
+}
+
+int exportCommand(const QStringList &args, const Streams &s)
+{
+    CommandLine cl(QStringLiteral("export"),
+                   QStringLiteral("Writes the show file that the editor's export button writes "
+                                  "for the track,\nslot and start mark."),
+                   QStringLiteral("PROJECT"), QStringLiteral("The project file (*.vtc3)."));
+    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("The show file to write (required). It is "
+                                                   "replaced only once it is complete."),
+                                    QStringLiteral("SHOW.bin"));
+    cl.add(output);
+    addShowOptions(cl);
+    const int parsed = cl.parse(args, s);
+    if (parsed >= 0)
+        return parsed;
+    ShowOptions options;
+    if (!showOptions(cl, s, &options))
+        return ExitUsage;
+    const QString target = cl.parser().value(output);
+    if (target.isEmpty()) {
+        usageError(s, cl.command(), QStringLiteral("missing -o SHOW.bin"));
+        return ExitUsage;
+    }
+
+    PrivateStreams streams;
+    if (!streams.dir.isValid()) {
+        failure(s, QStringLiteral("cannot make a temporary folder: ") + streams.dir.errorString());
+        return ExitFailed;
+    }
+    device::BuildResult built;
+    if (!buildStreams(cl.positional(), options, streams.files(), s, &built))
+        return ExitFailed;
+    QString error;
+    if (!device::exportShowFile(target, streams.files().headerPath, streams.files().framePath,
+                                &error)) {
+        failure(s,
+                QDir::toNativeSeparators(target) + QLatin1String(": cannot be written: ") + error);
+        return ExitFailed;
+    }
+    s.err << QDir::toNativeSeparators(target) << ": track " << options.track << ", slot "
+          << options.slot << ", " << built.blocks << (built.blocks == 1 ? " block" : " blocks")
+          << '\n';
+    return ExitOk;
+}
+
+int streamsCommand(const QStringList &args, const Streams &s)
+{
+    CommandLine cl(QStringLiteral("streams"),
+                   QStringLiteral("Writes the header stream and the frame stream of the track's "
+                                  "show image, the two\nfiles the editor builds before an upload "
+                                  "or an export."),
+                   QStringLiteral("PROJECT"), QStringLiteral("The project file (*.vtc3)."));
+    const QCommandLineOption header(QStringLiteral("header"),
+                                    QStringLiteral("The header stream file to write (required)."),
+                                    QStringLiteral("H"));
+    const QCommandLineOption frames(QStringLiteral("frames"),
+                                    QStringLiteral("The frame stream file to write (required)."),
+                                    QStringLiteral("F"));
+    cl.add(header);
+    cl.add(frames);
+    addShowOptions(cl);
+    const int parsed = cl.parse(args, s);
+    if (parsed >= 0)
+        return parsed;
+    ShowOptions options;
+    if (!showOptions(cl, s, &options))
+        return ExitUsage;
+    const QString headerPath = cl.parser().value(header);
+    const QString framePath = cl.parser().value(frames);
+    if (headerPath.isEmpty() || framePath.isEmpty()) {
+        usageError(s, cl.command(),
+                   headerPath.isEmpty() ? QStringLiteral("missing --header H")
+                                        : QStringLiteral("missing --frames F"));
+        return ExitUsage;
+    }
+    if (QFileInfo(headerPath).absoluteFilePath() == QFileInfo(framePath).absoluteFilePath()) {
+        usageError(s, cl.command(), QStringLiteral("--header and --frames name the same file"));
+        return ExitUsage;
+    }
+    return buildStreams(cl.positional(), options, {headerPath, framePath}, s) ? ExitOk : ExitFailed;
+}
+
+int uploadCommand(const QStringList &args, const Streams &s)
+{
+    CommandLine cl(
+        QStringLiteral("upload"),
+        QStringLiteral(
+            "Uploads the track's show to a prop as the editor's upload button does.\n"
+            "Without --port the prop is searched for as the editor searches (the variable\n"
+            "VANTOR_SERIAL_PORTS replaces the system's port list). With several --port the\n"
+            "show goes to all of them at once, one line of progress each; the exit status\n"
+            "is 0 only when every prop confirmed the show. Ctrl+C stops the uploads."),
+        QStringLiteral("PROJECT"), QStringLiteral("The project file (*.vtc3)."));
+    addShowOptions(cl);
+    const QCommandLineOption port(
+        QStringLiteral("port"),
+        QStringLiteral("A serial port with a prop on it (repeat for several props)."),
+        QStringLiteral("DEVICE"));
+    const int editorFinalS = device::SerialTimings{}.finalAnswerMs / 1000;
+    const QCommandLineOption finalTimeout(
+        QStringLiteral("final-timeout-s"),
+        QStringLiteral("How long to wait for the prop's answer after the whole show went out "
+                       "(default: %1, as the editor waits; 0: without a limit).")
+            .arg(editorFinalS),
+        QStringLiteral("T"));
+    cl.add(port);
+    cl.add(finalTimeout);
+    const int parsed = cl.parse(args, s);
+    if (parsed >= 0)
+        return parsed;
+    ShowOptions options;
+    if (!showOptions(cl, s, &options))
+        return ExitUsage;
+
+    device::SerialTimings timings;
+    if (cl.parser().isSet(finalTimeout)) {
+        bool ok = false;
+        const double seconds = cl.parser().value(finalTimeout).toDouble(&ok);
+        if (!ok || !(seconds >= 0) || seconds > 24.0 * 3600) {
+            usageError(s, cl.command(),
+                       QStringLiteral("--final-timeout-s needs a number of seconds from 0 to "
+                                      "86400, not \"%1\"")
+                           .arg(cl.parser().value(finalTimeout)));
+            return ExitUsage;
+        }
+        timings.finalAnswerMs = seconds == 0 ? -1 : qMax(1, int(seconds * 1000));
+    }
+    const QStringList ports = cl.parser().values(port);
+    QVector<QStringList> targets;
+    for (const QString &p : ports) {
+        for (const QStringList &t : qAsConst(targets)) {
+            if (QFileInfo(t.first()).absoluteFilePath() == QFileInfo(p).absoluteFilePath()) {
+                usageError(s, cl.command(), QStringLiteral("--port %1 is given twice").arg(p));
+                return ExitUsage;
+            }
+        }
+        targets.append(QStringList{p});
+    }
+    if (targets.isEmpty())
+        targets.append(device::systemPortCandidates());
+
+    PrivateStreams streams;
+    if (!streams.dir.isValid()) {
+        failure(s, QStringLiteral("cannot make a temporary folder: ") + streams.dir.errorString());
+        return ExitFailed;
+    }
+    if (!buildStreams(cl.positional(), options, streams.files(), s))
+        return ExitFailed;
+
+    MultiUpload upload(streams.files(), timings, s.err, g_errIsTerminal);
+    upload.setInterruptCheck(&interrupted);
+    const QVector<MultiUpload::Outcome> outcomes = upload.run(targets);
+    for (const MultiUpload::Outcome &o : outcomes)
+        if (!o.success)
+            return ExitFailed;
+    return ExitOk;
+}
+
+} // namespace
+
+int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    const Streams s{out, err};
+    int status = ExitUsage;
+    const QString command = arguments.value(1);
+    const QStringList rest = arguments.mid(2);
+    if (command.isEmpty()) {
+        usageError(s, QString(), QStringLiteral("missing COMMAND"));
+    } else if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
+               command == QLatin1String("help")) {
+        out << overallHelp();
+        status = ExitOk;
+    } else if (command == QLatin1String("info")) {
+        status = infoCommand(rest, s);
+    } else if (command == QLatin1String("export")) {
+        status = exportCommand(rest, s);
+    } else if (command == QLatin1String("streams")) {
+        status = streamsCommand(rest, s);
+    } else if (command == QLatin1String("upload")) {
+        status = uploadCommand(rest, s);
+    } else {
+        usageError(s, QString(), QStringLiteral("unknown command \"%1\"").arg(command));
+    }
+    out.flush();
+    err.flush();
+    return status;
+}
+
+int main(int argc, char **argv)
+{
+    // The libraries' diagnostic output ("export", "SEND END") is for the
+    // editor's debug log; QT_LOGGING_RULES still turns it on.
+    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
+    std::unique_ptr<QCoreApplication> app(new QCoreApplication(argc, argv));
+
+    // The messages the editor's upload worker reports, in English.
+    QTranslator translator;
+    if (translator.load(QStringLiteral(":/language/language/english.qm")))
+        app->installTranslator(&translator);
+
+#ifdef Q_OS_UNIX
+    g_errIsTerminal = isatty(fileno(stderr)) == 1;
+#endif
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
+
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return run(app->arguments(), out, err);
+}
+
+} // namespace vc::ctl

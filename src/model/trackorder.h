@@ -1,0 +1,31 @@
+#pragma once
+
+#include "model/moderecord.h"
+#include "model/placement.h"
+
+#include <QVector>
+
+// A track's placement rules applied to plain records, for code that works
+// on a track's content without its widgets (the command-line tool). A track
+// applies the same rules to its items, so both give the same times.
+namespace vc {
+
+// The raw times an item takes when placement gives it the times
+// (start, end): a side that did not move keeps its raw value, so that a
+// null time (-1) stays null.
+placement::Span movedTimes(int rawStart, int rawEnd, int start, int end);
+
+// The outcome of a sort or a placement applied to records, as a track
+// applies it to its items: retimed records get their new times (and, with
+// a speed, the repeat count that follows), removed ones leave, a split one
+// is followed by a copy holding the second half. The result is in the
+// outcome's order.
+QVector<ModeRecord> applyPlacement(const QVector<ModeRecord> &records,
+                                   const placement::Result &result, float frameRate, int leds);
+
+// The records of one track (in the track's list order, e.g. as a project
+// file holds them) in play order, exactly as the track's sortItems() leaves
+// its items.
+QVector<ModeRecord> sortTrack(const QVector<ModeRecord> &records, float frameRate, int leds);
+
+} // namespace vc

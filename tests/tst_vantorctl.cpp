@@ -1,0 +1,598 @@
+#include "app/mainwindow.h"
+#include "device/exportupload.h"
+#include "device/showimage.h"
+#include "model/moderecord.h"
+#include "model/showglobals.h"
+#include "model/timeline.h"
+#include "model/timelineitem.h"
+#include "model/trackorder.h"
+#include "model/trackscontroller.h"
+#include "project/projectformat.h"
+#include "testsupport/propsimulator.h"
+#include "testsupport/scriptedprompter.h"
+#include "testsupport/testenv.h"
+#include "ui_mainwindow.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+using vc::ModeRecord;
+using vc::ProjectData;
+using vc::test::PropSimulator;
+
+namespace {
+
+QByteArray readData(const QString &name)
+{
+    QFile f(QStringLiteral(VC_TESTDATA_DIR "/") + name);
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("missing test data %s", qPrintable(name));
+    return f.readAll();
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+struct Run
+{
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+    bool ended = false;
+};
+
+Run runCtl(const QStringList &args, const QProcessEnvironment &env = {}, int ms = 30000)
+{
+    QProcess p;
+    if (!env.isEmpty())
+        p.setProcessEnvironment(env);
+    p.start(QStringLiteral(VANTORCTL_PROGRAM), args);
+    Run r;
+    r.ended = p.waitForStarted(5000) && p.waitForFinished(ms);
+    if (!r.ended) {
+        p.kill();
+        p.waitForFinished(2000);
+    }
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+ModeRecord colourMode(int start, int end, const QColor &colour)
+{
+    ModeRecord r;
+    r.thumb = QImage(85, 85, QImage::Format_RGB32);
+    r.thumb.fill(colour);
+    r.start = start;
+    r.end = end;
+    r.colour = colour;
+    r.kind = vc::Colour;
+    r.params = vc::colourParams(colour);
+    return r;
+}
+
+// A pattern that shows every resampling slip: stripes and noise.
+QImage pattern(int width, quint32 seed)
+{
+    QImage img(width, vc::ThumbHeight, QImage::Format_RGB32);
+    QRandomGenerator rng(seed);
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            img.setPixel(x, y, qRgb((x * 7 + y) % 256, int(rng.bounded(256)), (y * 3) % 256));
+    return img;
+}
+
+ModeRecord patternMode(int kind, int start, int end, int loops, int speed, int width, quint32 seed)
+{
+    ModeRecord r;
+    r.thumb = pattern(width, seed);
+    r.start = start;
+    r.end = end;
+    r.loops = loops;
+    r.kind = kind;
+    r.speed = speed;
+    switch (kind) {
+    case vc::Picture:
+        r.params = vc::pictureParams(loops, QStringLiteral("/p/a.png"), 20, true, false);
+        break;
+    case vc::Text:
+        r.params = vc::textParams(loops, Qt::white, Qt::black, QStringLiteral("Hi"), 0, 2, 10,
+                                  false, false);
+        break;
+    default:
+        r.params = vc::effectParams(loops, Qt::red, Qt::blue, 4, 1, 6, false, true);
+        break;
+    }
+    return r;
+}
+
+QVector<QByteArray> encoded(const QVector<ModeRecord> &records)
+{
+    QVector<QByteArray> out;
+    for (const ModeRecord &r : records)
+        out << r.encode();
+    return out;
+}
+
+// A show for 36 LEDs at 1333 columns per second, four tracks.
+// Track 1 is stored out of play order: the second record starts with the
+// first and ends sooner, so the sort pushes the first one (which has a
+// speed, so its repeat count follows) behind it.
+QVector<QVector<ModeRecord>> showTracks()
+{
+    return {
+        {patternMode(vc::Picture, 2000, 6000, 3, 8, 170, 1),
+         patternMode(vc::Effect, 2000, 3000, 2, 0, 60, 2), colourMode(0, 1500, QColor(0, 0, 255)),
+         colourMode(6500, 6700, QColor(255, 255, 255)),
+         patternMode(vc::Text, 7000, 9000, 1, 0, 300, 3)},
+        {patternMode(vc::Effect, 500, 4500, 5, 0, 40, 4)},
+        {},
+        {colourMode(100, 400, QColor(200, 100, 27))},
+    };
+}
+
+ProjectData makeProject(qint16 leds, float rate, const QVector<QVector<ModeRecord>> &tracks)
+{
+    ProjectData p;
+    p.leds = leds;
+    p.frameRate = rate;
+    for (const QVector<ModeRecord> &t : tracks)
+        p.tracks << encoded(t);
+    return p;
+}
+
+} // namespace
+
+class TestVantorctl : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void help_data();
+    void help();
+    void info();
+    void exampleStreams();
+    void startMark_data();
+    void startMark();
+    void sortAgreesWithTrack_data();
+    void sortAgreesWithTrack();
+    void exportMatchesEditor_data();
+    void exportMatchesEditor();
+    void badInput_data();
+    void badInput();
+
+    void uploadToTwoProps();
+    void oneOfTwoPropsRefuses();
+    void uploadSearchesCandidates();
+    void uploadStoppedByTerminate();
+
+private:
+    QString save(const QString &name, const ProjectData &project);
+    QString exampleProject(int startMs = 0);
+
+    QTemporaryDir m_dir;
+};
+
+void TestVantorctl::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QVERIFY(QFile::exists(QStringLiteral(VANTORCTL_PROGRAM)));
+}
+
+QString TestVantorctl::save(const QString &name, const ProjectData &project)
+{
+    const QString path = m_dir.filePath(name);
+    if (!vc::saveProjectFile(path, project))
+        qFatal("cannot save %s", qPrintable(path));
+    return path;
+}
+
+// The byte example of the show image: 2 LEDs at 10 columns per second, one
+// pure red colour mode of 480 ms.
+QString TestVantorctl::exampleProject(int startMs)
+{
+    return save(QStringLiteral("red%1.vtc3").arg(startMs),
+                makeProject(2, 10.0f, {{colourMode(startMs, startMs + 480, Qt::red)}}));
+}
+
+// ---------------------------------------------------------------- help, info
+
+void TestVantorctl::help_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("usage");
+    QTest::newRow("program") << QStringList{"--help"} << "Usage: vantorctl COMMAND";
+    for (const char *command : {"info", "export", "streams", "upload"})
+        QTest::newRow(command)
+            << QStringList{command, "--help"}
+            << QStringLiteral("Usage: vantorctl %1 [options] PROJECT").arg(QLatin1String(command));
+}
+
+void TestVantorctl::help()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, usage);
+    const Run r = runCtl(args);
+    QCOMPARE(r.status, 0);
+    QVERIFY2(r.out.startsWith(usage.toUtf8()), r.out.constData());
+}
+
+void TestVantorctl::info()
+{
+    ProjectData p = makeProject(36, 1333.0f, showTracks());
+    p.songPath = QStringLiteral("/music/song one.mp3");
+    const QString path = save(QStringLiteral("info.vtc3"), p);
+
+    Run r = runCtl({"info", path});
+    QCOMPARE(r.status, 0);
+    QCOMPARE(QString::fromUtf8(r.out), QStringLiteral("LED count: 36\n"
+                                                      "Frame rate: 1333\n"
+                                                      "Song: /music/song one.mp3\n"
+                                                      "Track 1: 5 modes, 00:00.000 to 00:09.000\n"
+                                                      "Track 2: 1 mode, 00:00.500 to 00:04.500\n"
+                                                      "Track 3: 0 modes\n"
+                                                      "Track 4: 1 mode, 00:00.100 to 00:00.400\n"));
+
+    r = runCtl({"info", "--modes", path});
+    QCOMPARE(r.status, 0);
+    const QStringList lines = QString::fromUtf8(r.out).split('\n');
+    QCOMPARE(lines.at(3), QStringLiteral("Track 1: 5 modes, 00:00.000 to 00:09.000"));
+    // The modes as stored, after their track's line.
+    QCOMPARE(lines.at(4), QStringLiteral("00:02.000\t00:06.000\tpicture\t3\t8\t") +
+                              vc::pictureParams(3, "/p/a.png", 20, true, false));
+    QCOMPARE(lines.at(6), QStringLiteral("00:00.000\t00:01.500\tcolour\t1\t0\t1?#0000ff"));
+    QCOMPARE(lines.at(9), QStringLiteral("Track 2: 1 mode, 00:00.500 to 00:04.500"));
+    QVERIFY(lines.at(10).startsWith(QStringLiteral("00:00.500\t00:04.500\teffect\t5\t0\t3?5?")));
+    QCOMPARE(lines.at(11), QStringLiteral("Track 3: 0 modes"));
+    QCOMPARE(lines.at(13), QStringLiteral("00:00.100\t00:00.400\tcolour\t1\t0\t1?#c8641b"));
+    QCOMPARE(lines.size(), 15); // the last line ends with a newline
+
+    p.songPath.clear();
+    r = runCtl({"info", save(QStringLiteral("nosong.vtc3"), p)});
+    QVERIFY(r.out.contains("Song: none\n"));
+}
+
+// ---------------------------------------------------------------- export
+
+void TestVantorctl::exampleStreams()
+{
+    const QString project = exampleProject();
+    const QString h = m_dir.filePath("ex.header"), f = m_dir.filePath("ex.frames");
+    Run r = runCtl({"streams", project, "--header", h, "--frames", f});
+    QCOMPARE(r.status, 0);
+    QCOMPARE(fileBytes(h), readData("showimage_red480.header"));
+    QCOMPARE(fileBytes(f), readData("showimage_red480.frames"));
+
+    const QString bin = m_dir.filePath("ex.bin");
+    r = runCtl({"export", project, "-o", bin});
+    QCOMPARE(r.status, 0);
+    QCOMPARE(fileBytes(bin), readData("showimage_red480.bin"));
+
+    // Without the loop marker the frame stream ends with the block's end.
+    r = runCtl({"streams", project, "--header", h, "--frames", f, "--no-repeat"});
+    QCOMPARE(r.status, 0);
+    QCOMPARE(fileBytes(f), readData("showimage_red480.frames").left(15));
+}
+
+void TestVantorctl::startMark_data()
+{
+    QTest::addColumn<int>("modeStart");
+    QTest::addColumn<int>("mark");
+    QTest::addColumn<bool>("leadIn");
+    QTest::newRow("mode at the mark") << 1000 << 1000 << false;
+    QTest::newRow("240 ms after the mark") << 1000 << 760 << false;
+    QTest::newRow("241 ms after the mark") << 1000 << 759 << true;
+    QTest::newRow("mode before the mark") << 1000 << 5000 << false;
+    QTest::newRow("no mark, mode at 1 s") << 1000 << 0 << true;
+}
+
+void TestVantorctl::startMark()
+{
+    QFETCH(int, modeStart);
+    QFETCH(int, mark);
+    QFETCH(bool, leadIn);
+    const QString h = m_dir.filePath("mark.header"), f = m_dir.filePath("mark.frames");
+    const Run r = runCtl({"streams", exampleProject(modeStart), "--header", h, "--frames", f,
+                          "--start-ms", QString::number(mark)});
+    QCOMPARE(r.status, 0);
+    if (leadIn) {
+        QCOMPARE(quint8(fileBytes(h).at(4)), quint8(2)); // dark block and colour block
+    } else {
+        QCOMPARE(fileBytes(h), readData("showimage_red480.header"));
+        QCOMPARE(fileBytes(f), readData("showimage_red480.frames"));
+    }
+}
+
+using Spans = QVector<QPair<int, int>>;
+
+void TestVantorctl::sortAgreesWithTrack_data()
+{
+    QTest::addColumn<Spans>("spans");
+    QTest::newRow("out of order") << Spans{{3000, 4000}, {0, 1000}, {1500, 2000}};
+    QTest::newRow("later and shorter pushes") << Spans{{1000, 3000}, {1000, 2000}};
+    QTest::newRow("same end removes") << Spans{{1000, 3000}, {1000, 3000}};
+    QTest::newRow("pushed onto a taken start") << Spans{{2000, 2600}, {1000, 3000}, {1000, 2000}};
+    QTest::newRow("null start") << Spans{{-1, 900}, {0, 500}, {700, 1200}};
+    QTest::newRow("empty mode") << Spans{{500, 500}, {500, 900}};
+}
+
+// The records of a track sorted without widgets come out as the track's own
+// sort leaves its items, repeat counts of modes with a speed included.
+void TestVantorctl::sortAgreesWithTrack()
+{
+    QFETCH(Spans, spans);
+    vc::globals().leds = 36;
+    vc::globals().frameRate = 1333.0f;
+    QVector<ModeRecord> records;
+    for (int i = 0; i < spans.size(); ++i)
+        records << patternMode(vc::Picture, spans.at(i).first, spans.at(i).second, 4, 6,
+                               100 + 10 * i, quint32(i));
+
+    Timeline track(nullptr, nullptr);
+    for (const ModeRecord &r : records)
+        track.addTimelineItem(new TimelineItem(r.encode(), &track));
+    track.sortItems();
+    QStringList expected;
+    for (const TimelineItem *item : track.items())
+        expected << QStringLiteral("%1-%2 x%3 w%4")
+                        .arg(item->start())
+                        .arg(item->end())
+                        .arg(item->loops())
+                        .arg(item->thumb().width());
+
+    QStringList sorted;
+    for (const ModeRecord &r : vc::sortTrack(records, 1333.0f, 36))
+        sorted << QStringLiteral("%1-%2 x%3 w%4")
+                      .arg(r.start)
+                      .arg(r.end)
+                      .arg(r.loops)
+                      .arg(r.thumb.width());
+    QCOMPARE(sorted, expected);
+}
+
+void TestVantorctl::exportMatchesEditor_data()
+{
+    QTest::addColumn<int>("track");
+    QTest::addColumn<int>("slot");
+    QTest::addColumn<bool>("repeat");
+    QTest::newRow("track 1 sorted on export") << 1 << 1 << true;
+    QTest::newRow("track 1, slot 8, once") << 1 << 8 << false;
+    QTest::newRow("track 2, slot 3") << 2 << 3 << true;
+    QTest::newRow("track 4, slot 2, once") << 4 << 2 << false;
+}
+
+// The same track through the editor's export button and through the tool.
+void TestVantorctl::exportMatchesEditor()
+{
+    QFETCH(int, track);
+    QFETCH(int, slot);
+    QFETCH(bool, repeat);
+    const QVector<QVector<ModeRecord>> tracks = showTracks();
+    const QString project = save(QStringLiteral("show.vtc3"), makeProject(36, 1333.0f, tracks));
+
+    const QString editorBin = m_dir.filePath(QStringLiteral("editor-%1.bin").arg(track));
+    {
+        vc::test::ScriptedPrompter prompter;
+        MainWindow w;
+        Ui::MainWindow *ui = w.form();
+        ui->Leds->setValue(36);
+        ui->FPS_V->setValue(1333);
+        ui->prop_track->setCurrentIndex(slot - 1);
+        ui->AutoRepeat->setChecked(repeat);
+        w.exportUpload()->setStreamFiles(
+            {m_dir.filePath("w-extemp2.tmp"), m_dir.filePath("w-extemp.tmp")});
+        // As a load puts them there: in file order, without placement.
+        Timeline *current = w.tracks()->currentTrack();
+        for (const ModeRecord &r : tracks.at(track - 1))
+            current->addTimelineItem(new TimelineItem(r.encode(), current));
+        prompter.fileNames << editorBin;
+        w.exportUpload()->exportClicked();
+        QCOMPARE(prompter.calls.last().text, QStringLiteral("上傳完成"));
+    }
+    const QByteArray expected = fileBytes(editorBin);
+    QVERIFY(expected.size() > 256);
+
+    const QString ctlBin = m_dir.filePath(QStringLiteral("ctl-%1.bin").arg(track));
+    QStringList args{"export",  project,
+                     "-o",      ctlBin,
+                     "--track", QString::number(track),
+                     "--slot",  QString::number(slot)};
+    if (!repeat)
+        args << "--no-repeat";
+    const Run r = runCtl(args);
+    QCOMPARE(r.status, 0);
+    QVERIFY(r.err.contains(ctlBin.toUtf8()));
+    QVERIFY(fileBytes(ctlBin) == expected);
+}
+
+void TestVantorctl::badInput_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+
+    QDir(m_dir.path()).mkpath("folder.vtc3");
+    QFile cut(m_dir.filePath("cut.vtc3"));
+    cut.open(QIODevice::WriteOnly);
+    cut.write(QByteArray::fromHex("0024 4094d4"));
+    cut.close();
+    QFile old(m_dir.filePath("old.vtc"));
+    old.open(QIODevice::WriteOnly);
+    old.write("36><1333\n00:00.000><00:01.000><1?#ff0000\n");
+    old.close();
+
+    const QString show = save("bad.vtc3", makeProject(36, 1333.0f, showTracks()));
+    const QString wide =
+        save("wide.vtc3", makeProject(300, 1333.0f, {{colourMode(0, 500, Qt::red)}}));
+    QVector<ModeRecord> many;
+    for (int i = 0; i < 128; ++i) // 128 modes and 128 pauses of 500 ms: 256 blocks
+        many << colourMode(i * 1000 + 500, i * 1000 + 1000, Qt::green);
+    const QString crowded = save("crowded.vtc3", makeProject(36, 1333.0f, {many}));
+    const QString still =
+        save("still.vtc3", makeProject(36, 0.0f, {{colourMode(0, 500, Qt::red)}}));
+    const QString missing = m_dir.filePath("missing.vtc3");
+    const QString out = m_dir.filePath("never.bin");
+
+    auto row = [&](const char *name, QStringList args, int status, const QString &message) {
+        if (!args.isEmpty() && args.first() == "export")
+            args << "-o" << out;
+        QTest::newRow(name) << args << status << message;
+    };
+    row("missing project", {"export", missing}, 1, missing + ": no such file");
+    row("folder", {"info", m_dir.filePath("folder.vtc3")}, 1, "is a folder");
+    row("cut short", {"export", m_dir.filePath("cut.vtc3")}, 1, "damaged project file");
+    row("old format", {"export", m_dir.filePath("old.vtc")}, 1, "vantorctl convert");
+    row("track 5 of 4", {"export", show, "--track", "5"}, 1,
+        show + ": track 5 does not exist (the project has 4 tracks)");
+    row("track 0", {"streams", show, "--track", "0", "--header", out, "--frames", out + "2"}, 1,
+        "track 0 does not exist");
+    row("empty track", {"export", show, "--track", "3"}, 1, show + ": track 3 is empty");
+    row("256 blocks", {"export", crowded}, 1, crowded + ": track 1 needs 256 blocks");
+    row("300 LEDs", {"export", wide}, 1, wide + ": the LED count is 300");
+    row("no frame rate", {"export", still}, 1, "the frame rate is 0");
+    row("slot 9", {"export", show, "--slot", "9"}, 1, show + ": slot 9 is outside 1 to 8");
+    row("slot 0", {"upload", show, "--slot", "0", "--port", "/dev/null"}, 1,
+        "slot 0 is outside 1 to 8");
+    row("upload of an empty track", {"upload", show, "--track", "3", "--port", "/dev/null"}, 1,
+        "track 3 is empty");
+
+    row("no command", {}, 2, "missing COMMAND");
+    row("unknown command", {"frobnicate"}, 2, "unknown command");
+    row("no project", {"info"}, 2, "missing PROJECT");
+    row("two projects", {"info", show, show}, 2, "unexpected argument");
+    row("unknown option", {"info", show, "--colour"}, 2, "Unknown option");
+    row("track not a number", {"export", show, "--track", "two"}, 2,
+        "--track needs a whole number");
+    row("negative start mark", {"export", show, "--start-ms", "-5"}, 2, "cannot be negative");
+    QTest::newRow("no output") << QStringList{"export", show} << 2 << "missing -o";
+    QTest::newRow("no frames") << QStringList{"streams", show, "--header", out} << 2
+                               << "missing --frames";
+    row("bad final timeout", {"upload", show, "--final-timeout-s", "soon"}, 2,
+        "--final-timeout-s needs a number");
+    row("port twice", {"upload", show, "--port", "/dev/null", "--port", "/dev/null"}, 2,
+        "given twice");
+}
+
+void TestVantorctl::badInput()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    const Run r = runCtl(args);
+    QVERIFY(r.ended);
+    QCOMPARE(r.status, status);
+    QVERIFY2(r.err.contains(message.toUtf8()), r.err.constData());
+    if (status == 1) // one line
+        QCOMPARE(r.err.count('\n'), 1);
+    QVERIFY(r.out.isEmpty());
+    QVERIFY(!QFile::exists(m_dir.filePath("never.bin")));
+}
+
+// ---------------------------------------------------------------- upload
+
+namespace {
+
+// What a prop receives for the byte example: the slot byte, the header
+// without the slot byte and its last two bytes, the frames.
+QByteArray exampleWire()
+{
+    return QByteArray("\x01") + vc::device::headerWireBytes(readData("showimage_red480.header")) +
+           readData("showimage_red480.frames");
+}
+
+void answerExample(PropSimulator &prop)
+{
+    prop.setGreeting("Vantor");
+    prop.setSlotAnswer("OK");
+    prop.setFinalAnswer("END", 21 + 26);
+}
+
+QString label(const PropSimulator &prop)
+{
+    return prop.portName().mid(5); // without "/dev/"
+}
+
+} // namespace
+
+void TestVantorctl::uploadToTwoProps()
+{
+    PropSimulator a, b;
+    QVERIFY(a.isValid() && b.isValid());
+    answerExample(a);
+    answerExample(b);
+    const Run r = runCtl({"upload", exampleProject(), "--port", a.portName(), "--port",
+                          b.portName(), "--final-timeout-s", "5"});
+    QVERIFY(r.ended);
+    QCOMPARE(r.status, 0);
+    QCOMPARE(a.received(), exampleWire());
+    QCOMPARE(b.received(), exampleWire());
+    const QString err = QString::fromUtf8(r.err);
+    QVERIFY2(err.contains(label(a) + ": Upload finished\n"), qPrintable(err));
+    QVERIFY(err.contains(label(b) + ": Upload finished\n"));
+    QVERIFY(err.contains(label(a) + ": 100%\n"));
+    QVERIFY(err.endsWith("2 of 2 props answered\n"));
+}
+
+void TestVantorctl::oneOfTwoPropsRefuses()
+{
+    PropSimulator good, refusing;
+    answerExample(good);
+    refusing.setGreeting("Vantor");
+    refusing.setSlotAnswer("slot ERR");
+    const Run r = runCtl({"upload", exampleProject(), "--port", good.portName(), "--port",
+                          refusing.portName(), "--final-timeout-s", "5"});
+    QCOMPARE(r.status, 1);
+    QCOMPARE(good.received(), exampleWire());
+    QCOMPARE(refusing.received(), QByteArray("\x01"));
+    const QString err = QString::fromUtf8(r.err);
+    QVERIFY2(err.contains(label(refusing) + ": ERROR02\n"), qPrintable(err));
+    QVERIFY(err.endsWith("1 of 2 props answered\n"));
+}
+
+void TestVantorctl::uploadSearchesCandidates()
+{
+    PropSimulator prop;
+    answerExample(prop);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("VANTOR_SERIAL_PORTS", m_dir.filePath("no-such-port") + ':' + prop.portName());
+    Run r = runCtl({"upload", exampleProject(), "--final-timeout-s", "5"}, env);
+    QCOMPARE(r.status, 0);
+    QCOMPARE(prop.received(), exampleWire());
+    QVERIFY2(r.err.endsWith((label(prop) + ": Upload finished\n").toUtf8()), r.err.constData());
+
+    // Nothing to find: the editor's message.
+    env.insert("VANTOR_SERIAL_PORTS", m_dir.filePath("no-such-port"));
+    r = runCtl({"upload", exampleProject()}, env);
+    QCOMPARE(r.status, 1);
+    QVERIFY2(r.err.contains("No device detect"), r.err.constData());
+}
+
+void TestVantorctl::uploadStoppedByTerminate()
+{
+    PropSimulator prop;
+    prop.setGreeting("Vantor");
+    prop.setSlotAnswer("OK");
+    prop.setStallAfter(10);
+    QProcess p;
+    p.start(QStringLiteral(VANTORCTL_PROGRAM),
+            {"upload", exampleProject(), "--port", prop.portName(), "--final-timeout-s", "0"});
+    QVERIFY(PropSimulator::waitUntil([&] { return prop.received().size() >= 10; }, 10000));
+    p.terminate();
+    QVERIFY(p.waitForFinished(5000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 1);
+    QVERIFY(p.readAllStandardError().contains("upload cancelled"));
+    QVERIFY(PropSimulator::waitUntil([&] { return !prop.portOpen(); }, 5000));
+}
+
+VC_TEST_MAIN(TestVantorctl)
+#include "tst_vantorctl.moc"
