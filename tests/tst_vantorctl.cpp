@@ -364,10 +364,13 @@ void TestVantorctl::exportMatchesEditor_data()
     QTest::addColumn<int>("track");
     QTest::addColumn<int>("slot");
     QTest::addColumn<bool>("repeat");
-    QTest::newRow("track 1 sorted on export") << 1 << 1 << true;
-    QTest::newRow("track 1, slot 8, once") << 1 << 8 << false;
-    QTest::newRow("track 2, slot 3") << 2 << 3 << true;
-    QTest::newRow("track 4, slot 2, once") << 4 << 2 << false;
+    QTest::addColumn<float>("rate");
+    QTest::newRow("track 1 sorted on export") << 1 << 1 << true << 1333.0f;
+    QTest::newRow("track 1, slot 8, once") << 1 << 8 << false << 1333.0f;
+    QTest::newRow("track 2, slot 3") << 2 << 3 << true << 1333.0f;
+    QTest::newRow("track 4, slot 2, once") << 4 << 2 << false << 1333.0f;
+    // The editor's frame-rate field holds whole numbers: it builds at 2100.
+    QTest::newRow("fractional rate") << 2 << 1 << true << 2100.75f;
 }
 
 // The same track through the editor's export button and through the tool.
@@ -376,8 +379,9 @@ void TestVantorctl::exportMatchesEditor()
     QFETCH(int, track);
     QFETCH(int, slot);
     QFETCH(bool, repeat);
+    QFETCH(float, rate);
     const QVector<QVector<ModeRecord>> tracks = showTracks();
-    const QString project = save(QStringLiteral("show.vtc3"), makeProject(36, 1333.0f, tracks));
+    const QString project = save(QStringLiteral("show.vtc3"), makeProject(36, rate, tracks));
 
     const QString editorBin = m_dir.filePath(QStringLiteral("editor-%1.bin").arg(track));
     {
@@ -385,7 +389,7 @@ void TestVantorctl::exportMatchesEditor()
         MainWindow w;
         Ui::MainWindow *ui = w.form();
         ui->Leds->setValue(36);
-        ui->FPS_V->setValue(1333);
+        ui->FPS_V->setValue(int(rate));
         ui->prop_track->setCurrentIndex(slot - 1);
         ui->AutoRepeat->setChecked(repeat);
         w.exportUpload()->setStreamFiles(

@@ -76,11 +76,13 @@ device::ShowSettings showSettings(const ProjectData &data, const ShowOptions &op
 {
     device::ShowSettings s;
     s.leds = data.leds;
-    s.frameRate = data.frameRate;
-    // The editor's field takes the rate truncated to a whole number.
+    // The editor takes a project's frame rate into its frame-rate field,
+    // which holds whole numbers from 0 to 9999, and builds with the field's
+    // value: the header text and the timing both follow it.
     const float rate = data.frameRate;
     s.fpsText = std::isfinite(rate) ? int(std::clamp(std::trunc(rate), 0.0f, float(MaxFpsText)))
                                     : (rate > 0 ? MaxFpsText : 0);
+    s.frameRate = float(s.fpsText);
     s.slot = options.slot;
     s.autoRepeat = options.autoRepeat;
     s.startMarkMs = options.startMarkMs;
