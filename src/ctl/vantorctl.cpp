@@ -436,6 +436,10 @@ int uploadCommand(const QStringList &args, const Streams &s)
     if (!buildStreams(cl.positional(), options, streams.files(), s))
         return ExitFailed;
 
+    // From here on Ctrl+C (or a termination request) stops the workers, so
+    // that the ports are released; a second one ends the program at once.
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
     MultiUpload upload(streams.files(), timings, s.err, g_errIsTerminal);
     upload.setInterruptCheck(&interrupted);
     const QVector<MultiUpload::Outcome> outcomes = upload.run(targets);
@@ -490,9 +494,6 @@ int main(int argc, char **argv)
 #ifdef Q_OS_UNIX
     g_errIsTerminal = isatty(fileno(stderr)) == 1;
 #endif
-    std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
-
     QTextStream out(stdout);
     QTextStream err(stderr);
     return run(app->arguments(), out, err);
