@@ -3,10 +3,11 @@
 
 #include "app/appsettings.h"
 #include "app/prompter.h"
+#include "model/editorpanel.h"
 #include "model/showglobals.h"
 #include "model/trackscontroller.h"
+#include "project/projectfiles.h"
 #include "render/effecttab.h"
-#include "model/editorpanel.h"
 #include "render/mygl.h"
 #include "render/picturetab.h"
 #include "render/texttab.h"
@@ -37,7 +38,7 @@ QString loadStyleSheet()
 
 } // namespace
 
-MainWindow::MainWindow(QWidget *parent)
+MainWindow::MainWindow(QWidget *parent, const QString &projectFile)
     : QMainWindow(parent), ui(new Ui::MainWindow), m_random(new QRandomGenerator(1))
 {
     ui->setupUi(this);
@@ -70,6 +71,7 @@ MainWindow::MainWindow(QWidget *parent)
     // The first track; it becomes the current track.
     m_tracks = new vc::TracksController(this);
     m_tracks->addTimeline(-1);
+    m_projectFiles = new vc::ProjectFiles(this);
 
     ui->audio_frame->setAttribute(Qt::WA_TransparentForMouseEvents);
 
@@ -80,14 +82,15 @@ MainWindow::MainWindow(QWidget *parent)
     setupDevice();
     buildGadgetMenu();
     restoreGadget();
+    if (!projectFile.isEmpty())
+        LoadFile(projectFile);
 
     setWindowModified(false);
     ui->action_admin->setEnabled(true);
 
     warnLowResolution();
 
-    m_tracks->resetHistory();
-    m_tracks->refreshCounters();
+    m_projectFiles->startHistory();
 
     ui->statusBar->showMessage(QStringLiteral("WELCOME!!"));
 }
@@ -233,7 +236,8 @@ bool MainWindow::askSaveBeforeClose()
         QMessageBox::Save | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Save);
     switch (answer) {
     case QMessageBox::Save:
-        return true;
+        // A save that failed or was cancelled keeps the window, and the show.
+        return m_projectFiles->save();
     case QMessageBox::No:
         return true;
     default:
@@ -278,6 +282,12 @@ void MainWindow::openDroppedFile(const QString &fileName)
     const int dot = fileName.lastIndexOf(QLatin1Char('.'));
     const QString ext = dot >= 0 ? fileName.mid(dot + 1) : QString();
     // Extensions are compared as written: "WAV" is not a song here.
+    if (ext == QLatin1String("vtc") || ext == QLatin1String("vtc3")) {
+        // Loading runs the missing-picture check itself.
+        if (on_actionNew_triggered())
+            LoadFile(fileName);
+        return;
+    }
     if (ext == QLatin1String("jpg") || ext == QLatin1String("png")) {
         m_pictureTab->picload(fileName);
         ui->Mode_Pic->setCurrentIndex(0);

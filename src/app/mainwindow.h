@@ -25,6 +25,7 @@ namespace vc {
 class EditorPanel;
 class EffectTab;
 class PictureTab;
+class ProjectFiles;
 class TextTab;
 } // namespace vc
 
@@ -36,7 +37,9 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    explicit MainWindow(QWidget *parent = nullptr);
+    // A project file given (the command line's) is loaded while the window
+    // is built, after the gadget is restored.
+    explicit MainWindow(QWidget *parent = nullptr, const QString &projectFile = QString());
     ~MainWindow() override;
 
     Ui::MainWindow *form() const { return ui; }
@@ -73,10 +76,16 @@ public:
     DeviceMaintenance *maintenance() const { return m_maintenance; }
     // The firmware update proper (after the password).
     void updatesystem();
-    // Missing-picture check, run before a show is written to a file: true
-    // when every picture mode's file exists. Placeholder until the project
-    // files area implements the check.
-    bool checkMissingPictures() { return true; }
+    // --- project files (mainwindow_project.cpp)
+    vc::ProjectFiles *projectFiles() const { return m_projectFiles; }
+    // Replaces the project with a project file's content (either format).
+    void LoadFile(const QString &path);
+    // Missing-picture check (after loads, before a show is written to a
+    // file): true when every picture mode's file exists; otherwise offers
+    // to search for the missing ones.
+    bool checkMissingPictures();
+    // The song file the song decoder was given; empty without a song.
+    QString songPath() const;
 
     // --- tracks (mainwindow_tracks.cpp): the track area's object, and the
     // handlers the tracks' signals reach (connected by pointer, not by name)
@@ -111,6 +120,9 @@ public slots:
     void warnex(QString str);
     void finishup();
     void terminateup();
+
+    // --- song loading (also used by project loading)
+    void ReadSong(const QString &path);
 
 signals:
     // Stops the running upload at once.
@@ -201,6 +213,14 @@ private slots:
     void on_Color_dialog_clicked();
     void on_Color_Exc_clicked();
 
+    // project files (mainwindow_project.cpp)
+    bool on_actionNew_triggered();
+    void on_actionLoad_triggered();
+    void on_actionSave_triggered();
+    void on_actionSaveas_triggered();
+    void on_actionDIR_triggered();
+    void on_actionSQL_triggered();
+
     // show export, upload and prop maintenance
     void on_UPload_Button_clicked();
     void on_actionUpload_triggered();
@@ -236,4 +256,6 @@ private:
     DeviceMaintenance *m_maintenance = nullptr;
 
     vc::TracksController *m_tracks = nullptr;
+    vc::ProjectFiles *m_projectFiles = nullptr;
+    QString m_songPath;
 };

@@ -40,8 +40,8 @@ int applyStartupSettings(QApplication &app, QTranslator &translator)
 
 MainWindow *createMainWindow(const QStringList &arguments)
 {
-    Q_UNUSED(arguments);
-    auto *w = new MainWindow;
+    // The first argument after the program's own path is a project to open.
+    auto *w = new MainWindow(nullptr, arguments.value(1));
     w->setWindowIcon(QIcon(QStringLiteral(":/VLOGO.ico")));
 
     QSettings s = settings::open();

@@ -1,0 +1,56 @@
+// Main-window slots of the project files and the picture library; the work
+// is done by the project files area's object.
+#include "app/mainwindow.h"
+#include "project/projectfiles.h"
+
+bool MainWindow::on_actionNew_triggered()
+{
+    return m_projectFiles->newProject();
+}
+
+void MainWindow::on_actionLoad_triggered()
+{
+    m_projectFiles->load();
+}
+
+void MainWindow::on_actionSave_triggered()
+{
+    m_projectFiles->save();
+}
+
+void MainWindow::on_actionSaveas_triggered()
+{
+    m_projectFiles->saveAs();
+}
+
+void MainWindow::on_actionDIR_triggered()
+{
+    m_projectFiles->replacePictureDirectory();
+}
+
+void MainWindow::on_actionSQL_triggered()
+{
+    m_projectFiles->exportPictureLibrary();
+}
+
+void MainWindow::LoadFile(const QString &path)
+{
+    m_projectFiles->loadFile(path);
+}
+
+bool MainWindow::checkMissingPictures()
+{
+    return m_projectFiles->checkMissingPictures();
+}
+
+// Song loading proper is not part of this build yet: the path is kept, so
+// that a loaded project's song is saved with it again.
+void MainWindow::ReadSong(const QString &path)
+{
+    m_songPath = path;
+}
+
+QString MainWindow::songPath() const
+{
+    return m_songPath;
+}
