@@ -23,7 +23,10 @@ for i in $(seq 0 "$runs"); do
   start=$(date +%s%N)
   HOME="$home" XDG_CONFIG_HOME="$home/.config" DISPLAY="$display" "$exe" >/dev/null 2>&1 &
   pid=$!
-  DISPLAY="$display" xdotool search --sync --onlyvisible --name '^VantorCreator' >/dev/null
+  # Poll in short steps: xdotool's own --sync waits in half-second steps.
+  until DISPLAY="$display" xdotool search --onlyvisible --name '^VantorCreator' >/dev/null 2>&1; do
+    sleep 0.02
+  done
   end=$(date +%s%N)
   kill "$pid"; wait "$pid" 2>/dev/null || true
   if [ "$i" -gt 0 ]; then
