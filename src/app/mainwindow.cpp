@@ -74,6 +74,7 @@ MainWindow::MainWindow(QWidget *parent, const QString &projectFile)
     m_projectFiles = new vc::ProjectFiles(this);
 
     ui->audio_frame->setAttribute(Qt::WA_TransparentForMouseEvents);
+    setupTimeAxis();
 
     connect(ui->Add_Button, &MyButton::hovered, this, &MainWindow::on_Addbutton_hovered);
 
@@ -293,8 +294,12 @@ void MainWindow::openDroppedFile(const QString &fileName)
         ui->Mode_Pic->setCurrentIndex(0);
         return;
     }
-    // Projects and songs are opened by their own areas once those exist;
-    // anything else is refused.
+    if (ext == QLatin1String("mp3") || ext == QLatin1String("wav")) {
+        ReadSong(fileName);
+        return;
+    }
+    // Projects are opened by their own area once it exists; anything else
+    // is refused.
     vc::prompter().warning(this, QString(), tr("無法辨識的副檔名 .") + ext);
 }
 

@@ -4,10 +4,12 @@
 
 #include <QColor>
 #include <QMainWindow>
+#include <QTime>
 #include <QVector>
 
 class DeviceMaintenance;
 class ExportUpload;
+class ChartView;
 class QActionGroup;
 class QRandomGenerator;
 class Timeline;
@@ -16,6 +18,12 @@ class TimelineItem;
 namespace vc {
 class TracksController;
 }
+
+namespace vc {
+class Playback;
+class SongLoader;
+class TimelineView;
+} // namespace vc
 
 namespace Ui {
 class MainWindow;
@@ -99,6 +107,14 @@ public:
     void on_Addbutton_hovered(bool hovered);
     // Opens a selected item in the editor panel (apply mode).
     void openItemInEditor(TimelineItem *item);
+    // --- time axis: play position, song, zoom and scrolling
+    vc::Playback *playback() const { return m_playback; }
+    vc::SongLoader *song() const { return m_song; }
+    vc::TimelineView *timelineView() const { return m_timelineView; }
+    ChartView *chartView() const { return m_chartView; }
+    // Ctrl or Shift plus the wheel over the tracks: zoom or vertical scroll.
+    void on_timeline_scrolled(int delta, bool ctrl);
+    void timeline_vertical_scroll_changed(int min, int max);
 
 public slots:
     // --- prop preview hand-off: every pattern change goes through these
@@ -121,12 +137,12 @@ public slots:
     void finishup();
     void terminateup();
 
-    // --- song loading (also used by project loading)
-    void ReadSong(const QString &path);
-
 signals:
     // Stops the running upload at once.
     void Upload_Cancel_Clicked();
+    // --- song: loading and decoding (also used by project loading and drops)
+    void ReadSong(const QString &path);
+    void cancel_decoder();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -212,6 +228,20 @@ private slots:
     void on_text_bcolor_toggled(bool checked);
     void on_Color_dialog_clicked();
     void on_Color_Exc_clicked();
+    // playback, ruler and song
+    void on_SongRead_Button_clicked();
+    void on_Song_dir_linkHovered(const QString &link);
+    void on_Song_play_clicked();
+    void on_Song_play_2_triggered();
+    void on_Song_Stop_clicked();
+    void on_Song_Slider_sliderMoved(int position);
+    void on_Song_time_editingFinished();
+    void on_timeline_headers_indicatorMoved(int x, bool byUser);
+    void on_timeline_max_timeChanged(const QTime &time);
+
+    // zoom and scrolling
+    void on_timeline_scaler_valueChanged(int value);
+    void on_timeline_splitter_splitterMoved(int pos, int index);
 
     // project files (mainwindow_project.cpp)
     bool on_actionNew_triggered();
@@ -235,6 +265,7 @@ private:
     void warnLowResolution();
     bool askSaveBeforeClose();
     void setupDevice();
+    void setupTimeAxis();
 
     Ui::MainWindow *ui = nullptr;
     QColor m_colour1{255, 255, 255};
@@ -257,5 +288,8 @@ private:
 
     vc::TracksController *m_tracks = nullptr;
     vc::ProjectFiles *m_projectFiles = nullptr;
-    QString m_songPath;
+    vc::SongLoader *m_song = nullptr;
+    vc::Playback *m_playback = nullptr;
+    vc::TimelineView *m_timelineView = nullptr;
+    ChartView *m_chartView = nullptr;
 };

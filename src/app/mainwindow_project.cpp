@@ -1,6 +1,7 @@
 // Main-window slots of the project files and the picture library; the work
 // is done by the project files area's object.
 #include "app/mainwindow.h"
+#include "audio/songloader.h"
 #include "project/projectfiles.h"
 
 bool MainWindow::on_actionNew_triggered()
@@ -43,14 +44,7 @@ bool MainWindow::checkMissingPictures()
     return m_projectFiles->checkMissingPictures();
 }
 
-// Song loading proper is not part of this build yet: the path is kept, so
-// that a loaded project's song is saved with it again.
-void MainWindow::ReadSong(const QString &path)
-{
-    m_songPath = path;
-}
-
 QString MainWindow::songPath() const
 {
-    return m_songPath;
+    return m_song ? m_song->sourceFile() : QString();
 }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QPoint>
 #include <QTime>
 #include <QWidget>
 
-// The play cursor standing on the time ruler.
+// The play cursor standing on the time ruler: one pixel wide, as tall as
+// the ruler, transparent for the mouse.
 class Indicator : public QWidget
 {
     Q_OBJECT
@@ -12,6 +14,15 @@ public:
 
     QTime time() const { return m_time; }
     void setTime(const QTime &t) { m_time = t; }
+    // The time in ms; a null time counts as 0.
+    int msecs() const;
+
+    // Sets the time and moves the cursor to its x at the present scale;
+    // emits moved(x, byUser) when x changed. Returns whether it moved.
+    bool placeAt(qint64 msecs, bool byUser = false);
+    // Moves the cursor to x (keeping the time); emits moved(x, byUser)
+    // when x changed.
+    bool moveToX(int x, bool byUser);
 
 signals:
     void moved(int x, bool byUser);
@@ -21,9 +32,11 @@ protected:
 
 private:
     QTime m_time{0, 0};
+    qint16 m_y = 17;
 };
 
-// The time ruler above the tracks, carrying the indicator and the start mark.
+// The time ruler above the tracks: ticks and labels at the timeline scale,
+// the play indicator, the hover line and the start mark.
 class TimelineHeaders : public QWidget
 {
     Q_OBJECT
@@ -31,13 +44,41 @@ public:
     explicit TimelineHeaders(QWidget *parent = nullptr);
 
     Indicator *indicator() const { return m_indicator; }
+    QWidget *startShade() const { return m_startShade; }
     // Where an exported show begins, in ruler pixels; 0 = no start mark.
     int startMark() const { return m_startMark; }
+    // Length of the timeline in ms; the ruler is length / scale wide.
+    int totalLength() const { return m_totalLength; }
+    void setTotalLength(int msecs);
+    // Applies the present timeline scale: width and indicator position
+    // (emitting moved(x, false) if the indicator moved).
+    void rescale();
+    QPoint mousePosition() const { return m_mousePos; }
 
 signals:
     void indicatorMoved(int x, bool byUser);
 
+public slots:
+    void on_setStart_clicked();
+    void on_resetStart_clicked();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+
+public:
+    // Mouse moves over the tracks are handed here so the hover line follows.
+    void trackMouse(QMouseEvent *event);
+
 private:
+    void handleMove(const QPoint &pos, bool leftHeld);
+    void openMenu(const QPoint &globalPos);
+
     Indicator *m_indicator = nullptr;
+    QWidget *m_startShade = nullptr;
     int m_startMark = 0;
+    int m_totalLength = 300000;
+    QPoint m_mousePos{-1, -1};
+    qint16 m_rulerTop = 17;
 };

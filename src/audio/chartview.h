@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QPointF>
+#include <QVector>
+#include <QtCharts/QChartView>
+
+QT_CHARTS_BEGIN_NAMESPACE
+class QLineSeries;
+QT_CHARTS_END_NAMESPACE
+
+// The song's waveform strip under the tracks. It lets every mouse event
+// pass to the widgets below it.
+class ChartView : public QtCharts::QChartView
+{
+    Q_OBJECT
+public:
+    explicit ChartView(QWidget *parent = nullptr);
+
+    // Builds a chart around the series: no margins, no legend, a hidden
+    // vertical axis of +-0.8 x peak so the loudest peaks are clipped.
+    void setupChart(QtCharts::QLineSeries *series, double peak);
+
+    QVector<QPointF> &points() { return m_points; }
+    const QVector<QPointF> &points() const { return m_points; }
+    // Width of the strip for the present timeline scale.
+    int widthForScale(float msPerPixel) const;
+
+signals:
+    void chartClicked(int msecs);
+
+public slots:
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    QVector<QPointF> m_points;
+};

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+
+class QScrollArea;
+class QScrollBar;
+class QSlider;
+class QSpacerItem;
+class QSplitter;
+class QWidget;
+class TimelineHeaders;
+
+namespace vc {
+
+class Playback;
+class SongLoader;
+
+// Zoom and scrolling of the time axis: the zoom slider sets the timeline
+// scale, and the ruler, the indicator, the tracks and the waveform follow;
+// the wheel and the vertical scroll bar move the track area.
+class TimelineView : public QObject
+{
+    Q_OBJECT
+public:
+    struct Widgets
+    {
+        QSlider *scaler = nullptr;          // timeline_scaler
+        TimelineHeaders *ruler = nullptr;   // timeline_headers
+        QScrollArea *scroll = nullptr;      // timeline_scroll (horizontal)
+        QScrollArea *tracks = nullptr;      // timeline_scroll_2
+        QScrollArea *rowHeader = nullptr;   // timeline_rowheader
+        QScrollBar *verticalBar = nullptr;  // timeline_vertical_scrollbar
+        QSplitter *splitter = nullptr;      // timeline_splitter
+        QSpacerItem *audioSpacer = nullptr; // audio_spacer
+        QWidget *rowHeaderColumn = nullptr; // the widget whose layout holds audio_spacer
+    };
+
+    TimelineView(const Widgets &widgets, Playback *playback, SongLoader *song,
+                 QObject *parent = nullptr);
+
+    // Re-lays out every track's items at the present scale (set by the main
+    // window once tracks exist).
+    std::function<void()> relayoutTracks;
+
+    void zoom(int sliderValue);
+    void scrolled(int delta, bool ctrl);
+    void verticalRangeChanged(int min, int max);
+    void splitterMoved(int pos, int index);
+
+private:
+    void flushLayout();
+
+    Widgets m_w;
+    Playback *m_playback = nullptr;
+    SongLoader *m_song = nullptr;
+};
+
+} // namespace vc
