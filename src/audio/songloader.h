@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <QProgressDialog>
 #include <QVector>
-#include <QtCharts/QChartGlobal>
+#include <QtCharts/QLineSeries>
 
 class ChartView;
 class QWidget;
@@ -70,7 +70,7 @@ private:
     QWidget *m_dialogParent = nullptr;
     QPointer<QAudioDecoder> m_decoder;
     QPointer<QProgressDialog> m_dialog;
-    QtCharts::QLineSeries *m_series = nullptr; // owned by the view's chart once plotted
+    QPointer<QtCharts::QLineSeries> m_series; // owned by the view's chart once plotted
     QVector<QPointF> m_points;
     double m_peak = 0;
     qint64 m_samplesSeen = 0;

@@ -1,0 +1,348 @@
+#include "app/mainwindow.h"
+#include "audio/chartview.h"
+#include "audio/songloader.h"
+#include "audio/timelineheaders.h"
+#include "model/showglobals.h"
+#include "testsupport/audiofiles.h"
+#include "testsupport/scriptedprompter.h"
+#include "testsupport/testenv.h"
+#include "ui_mainwindow.h"
+
+#include <QDir>
+#include <QLayout>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtCharts/QChart>
+#include <QtCharts/QLineSeries>
+
+// Song loading with the real decoder on generated files.
+class TestSong : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void decodes_data();
+    void decodes();
+    void sampleValues();
+    void undecodable_data();
+    void undecodable();
+    void cancel();
+    void secondLoadWhileDecoding();
+    void secondSongReplacesChart();
+    void relativePath();
+    void zoomResizesWaveform();
+    void chooseSongDialog();
+
+private:
+    QString wav(const QString &name, double seconds, int rate = 44100, int channels = 2,
+                const std::function<qint16(qint64, int)> &sample = {});
+    // Waits (in short slices) until the song ends decoding.
+    static bool waitDecoded(QSignalSpy &spy, int count = 1, int timeoutMs = 60000);
+
+    QTemporaryDir m_dir;
+};
+
+void TestSong::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+}
+
+void TestSong::init()
+{
+    vc::test::clearSettings();
+    vc::globals().msPerPixel = 10.0f;
+}
+
+QString TestSong::wav(const QString &name, double seconds, int rate, int channels,
+                      const std::function<qint16(qint64, int)> &sample)
+{
+    const QString path = m_dir.filePath(name);
+    if (!QFile::exists(path))
+        vc::test::writeWav(path, seconds, rate, channels, sample);
+    return path;
+}
+
+bool TestSong::waitDecoded(QSignalSpy &spy, int count, int timeoutMs)
+{
+    QElapsedTimer t;
+    t.start();
+    while (spy.count() < count && t.elapsed() < timeoutMs)
+        spy.wait(100);
+    return spy.count() >= count;
+}
+
+void TestSong::decodes_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<double>("seconds");
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<int>("points"); // -1: only about right (compressed)
+    QTest::addColumn<QString>("timelineMax");
+    QTest::addColumn<int>("sliderMax");
+    QTest::addColumn<int>("waveWidth");
+    QTest::newRow("60 s stereo wav")
+        << "wav" << 60.0 << 44100 << 2 << 28801 << "05:00.000" << 300000 << 6000;
+    QTest::newRow("60 s mono 48 kHz")
+        << "wav" << 60.0 << 48000 << 1 << 28801 << "05:00.000" << 300000 << 6000;
+    QTest::newRow("3 min wav") << "wav" << 180.0 << 8000 << 1 << 86401 << "05:00.000" << 300000
+                               << 18000;
+    QTest::newRow("7 min wav") << "wav" << 420.0 << 8000 << 1 << 201601 << "07:00.000" << 420000
+                               << 42000;
+    QTest::newRow("60 s mp3") << "mp3" << 60.0 << 44100 << 2 << -1 << "05:00.000" << 300000 << 6000;
+}
+
+void TestSong::decodes()
+{
+    QFETCH(QString, kind);
+    QFETCH(double, seconds);
+    QFETCH(int, rate);
+    QFETCH(int, channels);
+    QFETCH(int, points);
+    QFETCH(QString, timelineMax);
+    QFETCH(int, sliderMax);
+    QFETCH(int, waveWidth);
+
+    QString path = wav(QStringLiteral("%1s_%2_%3.wav").arg(seconds).arg(rate).arg(channels),
+                       seconds, rate, channels);
+    if (kind == QLatin1String("mp3")) {
+        const QString mp3 = m_dir.filePath(QStringLiteral("song.mp3"));
+        if (!QFile::exists(mp3)) {
+            const QString why = vc::test::encodeMp3(path, mp3);
+            if (!why.isEmpty())
+                QSKIP(qPrintable(why));
+        }
+        path = mp3;
+    }
+
+    vc::test::ScriptedPrompter prompter;
+    MainWindow w;
+    w.resize(1300, 885);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QSignalSpy decoded(w.song(), &vc::SongLoader::decoded);
+    w.ReadSong(path);
+    QCOMPARE(w.form()->Song_dir->text(), QFileInfo(path).fileName());
+    QVERIFY(w.song()->progressDialog());
+    QVERIFY(w.song()->progressDialog()->isVisible());
+    QCOMPARE(w.song()->progressDialog()->labelText(), QStringLiteral("讀取音樂中..."));
+    QVERIFY(!w.song()->songPresent());
+
+    QVERIFY(waitDecoded(decoded));
+    QVERIFY(decoded.first().first().toLongLong() > 0);
+    QVERIFY(prompter.messageTexts().isEmpty());
+    QVERIFY(w.song()->songPresent());
+    const int n = w.song()->points().size();
+    if (points > 0) {
+        QCOMPARE(n, points);
+        QCOMPARE(w.chartView()->width(), waveWidth);
+    } else {
+        // A compressed song gains the encoder's padding: a few dozen ms.
+        const int expected = static_cast<int>(seconds * 480) + 1;
+        QVERIFY2(qAbs(n - expected) < 480, qPrintable(QString::number(n)));
+        QVERIFY(qAbs(w.chartView()->width() - waveWidth) < 100);
+    }
+    QCOMPARE(w.song()->points().first(), QPointF(0, 1 / 32767.0));
+    // Points carry their sample index.
+    QCOMPARE(w.song()->points().at(1).x(), 0.0);
+    QCOMPARE(w.song()->points().last().x(), double(n - 2));
+    QVERIFY(w.chartView()->isVisible());
+    QCOMPARE(w.chartView()->points().size(), n);
+    QCOMPARE(w.chartView()->height(), w.form()->audio_frame->height());
+    QCOMPARE(w.form()->audio_layout->indexOf(w.chartView()), 0);
+    QCOMPARE(w.song()->series()->count(), n);
+    QVERIFY(!w.song()->progressDialog() || !w.song()->progressDialog()->isVisible());
+    QCOMPARE(w.form()->timeline_max->time().toString("mm:ss.zzz"), timelineMax);
+    QCOMPARE(w.form()->Song_Slider->maximum(), sliderMax);
+    QCOMPARE(w.form()->timeline_headers->width(),
+             QTime(0, 0).msecsTo(w.form()->timeline_max->time()) / 10);
+    QVERIFY(w.form()->Song_play->isEnabled());
+}
+
+void TestSong::sampleValues()
+{
+    // A constant level survives resampling: every inner point has the
+    // signed square root of the level.
+    const QString path =
+        wav(QStringLiteral("dc.wav"), 3, 48000, 1, [](qint64, int) { return qint16(-16384); });
+    vc::test::ScriptedPrompter prompter;
+    MainWindow w;
+    QSignalSpy decoded(w.song(), &vc::SongLoader::decoded);
+    w.ReadSong(path);
+    QVERIFY(waitDecoded(decoded));
+    const QVector<QPointF> &p = w.song()->points();
+    QVERIFY(p.size() > 1000);
+    QVERIFY2(qAbs(p.at(p.size() / 2).y() + 0.7071) < 1e-3,
+             qPrintable(QString::number(p.at(p.size() / 2).y())));
+    QVERIFY(w.song()->peak() >= 0.7071 - 1e-3);
+    auto *axis = w.chartView()->chart()->axes(Qt::Vertical).value(0);
+    QVERIFY(axis);
+    QVERIFY(!axis->isVisible());
+    QVERIFY(w.chartView()->chart()->axes(Qt::Horizontal).isEmpty());
+    QVERIFY(!w.chartView()->chart()->legend()->isVisible());
+}
+
+void TestSong::undecodable_data()
+{
+    QTest::addColumn<QString>("content"); // empty: no file at all
+    QTest::newRow("garbage") << "this is not a song at all, just some text";
+    QTest::newRow("missing file") << "";
+}
+
+void TestSong::undecodable()
+{
+    QFETCH(QString, content);
+    const QString path = m_dir.filePath(QStringLiteral("bad_%1.mp3").arg(QTest::currentDataTag()));
+    if (!content.isEmpty()) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content.toUtf8().repeated(100));
+    }
+    vc::test::ScriptedPrompter prompter;
+    MainWindow w;
+    QSignalSpy decoded(w.song(), &vc::SongLoader::decoded);
+    w.ReadSong(path);
+    QVERIFY(waitDecoded(decoded, 1, 20000));
+    QCOMPARE(decoded.first().first().toLongLong(), 0);
+    QCOMPARE(prompter.messageTexts(), QStringList{"無法解碼，請確認已安裝正確音訊解碼包"});
+    QCOMPARE(prompter.calls.last().title, QStringLiteral("錯誤"));
+    QVERIFY(!w.song()->songPresent());
+    QVERIFY(!w.song()->progressDialog() || !w.song()->progressDialog()->isVisible());
+    QCOMPARE(w.form()->Song_Slider->maximum(), 300000);
+}
+
+void TestSong::cancel()
+{
+    const QString path = wav(QStringLiteral("long.wav"), 420, 8000, 1);
+    vc::test::ScriptedPrompter prompter;
+    MainWindow w;
+    QSignalSpy decoded(w.song(), &vc::SongLoader::decoded);
+    w.ReadSong(path);
+    QProgressDialog *dialog = w.song()->progressDialog();
+    QVERIFY(dialog);
+    QTRY_VERIFY_WITH_TIMEOUT(!w.song()->points().isEmpty(), 20000);
+    QPushButton *cancelButton = dialog->findChild<QPushButton *>();
+    QVERIFY(cancelButton);
+    QCOMPARE(cancelButton->text(), QStringLiteral("取消"));
+    cancelButton->click();
+    QVERIFY(w.song()->points().isEmpty());
+    QTest::qWait(1500);
+    QCOMPARE(decoded.count(), 0);
+    QVERIFY(w.song()->points().isEmpty());
+    QVERIFY(!w.song()->songPresent());
+    QVERIFY(prompter.messageTexts().isEmpty());
+    QVERIFY(!w.chartView()->isVisible());
+    QCOMPARE(w.form()->Song_Slider->maximum(), 300000);
+}
+
+void TestSong::secondLoadWhileDecoding()
+{
+    const QString longSong = wav(QStringLiteral("long.wav"), 420, 8000, 1);
+    const QString shortSong =
+        wav(QStringLiteral("short.wav"), 20, 8000, 1, [](qint64, int) { return qint16(8192); });
+    vc::test::ScriptedPrompter prompter;
+    MainWindow w;
+    QSignalSpy decoded(w.song(), &vc::SongLoader::decoded);
+    w.ReadSong(longSong);
+    QPointer<QProgressDialog> firstDialog = w.song()->progressDialog();
+    QPointer<QAudioDecoder> firstDecoder = w.song()->decoder();
+    QTRY_VERIFY_WITH_TIMEOUT(w.song()->points().size() > 100, 20000);
+    w.ReadSong(shortSong);
+    QVERIFY(w.song()->decoder() != firstDecoder);
+    QVERIFY(!firstDialog || !firstDialog->isVisible());
+    QVERIFY(waitDecoded(decoded));
+    QTest::qWait(1000);
+    // Only the second song ended, with its own waveform and range.
+    QCOMPARE(decoded.count(), 1);
+    QCOMPARE(w.song()->points().size(), 20 * 480 + 1);
+    // The first song's tone would reach 0.7; the second is a steady 0.5
+    // (give or take the resampler's ripple at the start).
+    QVERIFY2(qAbs(w.song()->peak() - 0.5) < 0.05, qPrintable(QString::number(w.song()->peak())));
+    QCOMPARE(w.form()->Song_Slider->maximum(), 300000);
+    QCOMPARE(w.form()->timeline_max->time(), QTime(0, 5));
+    QVERIFY(!firstDecoder || firstDecoder->state() == QAudioDecoder::StoppedState);
+}
+
+void TestSong::secondSongReplacesChart()
+{
+    const QString a = wav(QStringLiteral("a.wav"), 5, 8000, 1);
+    const QString b = wav(QStringLiteral("b.wav"), 10, 8000, 1,
+                          [](qint64 i, int) { return qint16(i % 2 ? 1000 : -1000); });
+    vc::test::ScriptedPrompter prompter;
+    MainWindow w;
+    QSignalSpy decoded(w.song(), &vc::SongLoader::decoded);
+    w.ReadSong(a);
+    QVERIFY(waitDecoded(decoded));
+    QPointer<QtCharts::QChart> firstChart = w.chartView()->chart();
+    QPointer<QtCharts::QLineSeries> firstSeries = w.song()->series();
+    const double firstPeak = w.song()->peak();
+    w.ReadSong(b);
+    QVERIFY(w.song()->series() != firstSeries);
+    QVERIFY(w.song()->points().isEmpty());
+    QCOMPARE(w.song()->peak(), 0.0);
+    QVERIFY(waitDecoded(decoded, 2));
+    QVERIFY(w.chartView()->chart() != firstChart);
+    QVERIFY(!firstChart); // released with its series
+    QCOMPARE(w.song()->points().size(), 10 * 480 + 1);
+    QVERIFY(w.song()->peak() != firstPeak);
+    QCOMPARE(w.chartView()->width(), 1000);
+}
+
+void TestSong::relativePath()
+{
+    wav(QStringLiteral("rel.wav"), 2, 8000, 1);
+    const QString old = QDir::currentPath();
+    QDir::setCurrent(m_dir.path());
+    vc::test::ScriptedPrompter prompter;
+    MainWindow w;
+    QSignalSpy decoded(w.song(), &vc::SongLoader::decoded);
+    w.ReadSong(QStringLiteral("rel.wav"));
+    const bool ok = waitDecoded(decoded, 1, 20000);
+    QDir::setCurrent(old);
+    QVERIFY(ok);
+    QVERIFY(decoded.first().first().toLongLong() > 0);
+    QCOMPARE(w.song()->points().size(), 2 * 480 + 1);
+}
+
+void TestSong::zoomResizesWaveform()
+{
+    const QString path = wav(QStringLiteral("60s_44100_2.wav"), 60, 44100, 2);
+    vc::test::ScriptedPrompter prompter;
+    MainWindow w;
+    QSignalSpy decoded(w.song(), &vc::SongLoader::decoded);
+    w.ReadSong(path);
+    QVERIFY(waitDecoded(decoded));
+    QCOMPARE(w.chartView()->width(), 6000);
+    w.form()->timeline_scaler->setValue(160);
+    QCOMPARE(w.chartView()->width(), 24000);
+    w.form()->timeline_scaler->setValue(40);
+    QCOMPARE(w.chartView()->width(), 1500);
+    w.form()->timeline_scaler->setValue(80);
+    QCOMPARE(w.chartView()->width(), 6000);
+}
+
+void TestSong::chooseSongDialog()
+{
+    const QString path = wav(QStringLiteral("pick.wav"), 1, 8000, 1);
+    vc::test::ScriptedPrompter prompter;
+    prompter.fileNames.enqueue(QString()); // cancelled
+    prompter.fileNames.enqueue(path);
+    MainWindow w;
+    QSignalSpy decoded(w.song(), &vc::SongLoader::decoded);
+    w.form()->SongRead_Button->click();
+    QCOMPARE(prompter.count("open"), 1);
+    QCOMPARE(prompter.calls.last().title, QStringLiteral("選歌"));
+    QCOMPARE(prompter.calls.last().text, QDir::homePath() + "/Music");
+    QCOMPARE(prompter.calls.last().filter, QStringLiteral("(*.mp3 *.wav);;All files (*.*)"));
+    QVERIFY(!w.song()->decoder());
+    w.form()->SongRead_Button->click();
+    QVERIFY(waitDecoded(decoded, 1, 20000));
+    QCOMPARE(w.form()->Song_dir->text(), QStringLiteral("pick.wav"));
+}
+
+VC_TEST_MAIN(TestSong)
+#include "tst_song.moc"
