@@ -154,7 +154,15 @@ void TestSong::decodes()
     QCOMPARE(w.chartView()->points().size(), n);
     QCOMPARE(w.chartView()->height(), w.form()->audio_frame->height());
     QCOMPARE(w.form()->audio_layout->indexOf(w.chartView()), 0);
-    QCOMPARE(w.song()->series()->count(), n);
+    QCOMPARE(w.chartView()->chart()->series().size(), 1);
+    QCOMPARE(w.chartView()->chart()->series().first(), w.song()->series());
+    // The line is drawn in the series' colour.
+    const QImage strip = w.chartView()->grab(QRect(0, 0, 300, w.chartView()->height())).toImage();
+    int blue = 0;
+    for (int y = 0; y < strip.height(); ++y)
+        for (int x = 0; x < strip.width(); ++x)
+            blue += strip.pixelColor(x, y).blue() > 150 && strip.pixelColor(x, y).red() < 150;
+    QVERIFY2(blue > 300, qPrintable(QString::number(blue)));
     QVERIFY(!w.song()->progressDialog() || !w.song()->progressDialog()->isVisible());
     QCOMPARE(w.form()->timeline_max->time().toString("mm:ss.zzz"), timelineMax);
     QCOMPARE(w.form()->Song_Slider->maximum(), sliderMax);
@@ -222,9 +230,9 @@ void TestSong::cancel()
     MainWindow w;
     QSignalSpy decoded(w.song(), &vc::SongLoader::decoded);
     w.ReadSong(path);
-    QProgressDialog *dialog = w.song()->progressDialog();
+    QPointer<QProgressDialog> dialog = w.song()->progressDialog();
     QVERIFY(dialog);
-    QTRY_VERIFY_WITH_TIMEOUT(!w.song()->points().isEmpty(), 20000);
+    QVERIFY(w.song()->isDecoding());
     QPushButton *cancelButton = dialog->findChild<QPushButton *>();
     QVERIFY(cancelButton);
     QCOMPARE(cancelButton->text(), QStringLiteral("取消"));
@@ -249,10 +257,12 @@ void TestSong::secondLoadWhileDecoding()
     QSignalSpy decoded(w.song(), &vc::SongLoader::decoded);
     w.ReadSong(longSong);
     QPointer<QProgressDialog> firstDialog = w.song()->progressDialog();
-    QPointer<QAudioDecoder> firstDecoder = w.song()->decoder();
-    QTRY_VERIFY_WITH_TIMEOUT(w.song()->points().size() > 100, 20000);
+    const int firstLoad = w.song()->generation();
+    // Let it decode for a while; whatever it has sent is still queued.
+    QTest::qSleep(300);
+    QVERIFY(w.song()->isDecoding());
     w.ReadSong(shortSong);
-    QVERIFY(w.song()->decoder() != firstDecoder);
+    QVERIFY(w.song()->generation() != firstLoad);
     QVERIFY(!firstDialog || !firstDialog->isVisible());
     QVERIFY(waitDecoded(decoded));
     QTest::qWait(1000);
@@ -264,7 +274,6 @@ void TestSong::secondLoadWhileDecoding()
     QVERIFY2(qAbs(w.song()->peak() - 0.5) < 0.05, qPrintable(QString::number(w.song()->peak())));
     QCOMPARE(w.form()->Song_Slider->maximum(), 300000);
     QCOMPARE(w.form()->timeline_max->time(), QTime(0, 5));
-    QVERIFY(!firstDecoder || firstDecoder->state() == QAudioDecoder::StoppedState);
 }
 
 void TestSong::secondSongReplacesChart()
@@ -338,7 +347,7 @@ void TestSong::chooseSongDialog()
     QCOMPARE(prompter.calls.last().title, QStringLiteral("選歌"));
     QCOMPARE(prompter.calls.last().text, QDir::homePath() + "/Music");
     QCOMPARE(prompter.calls.last().filter, QStringLiteral("(*.mp3 *.wav);;All files (*.*)"));
-    QVERIFY(!w.song()->decoder());
+    QVERIFY(!w.song()->isDecoding());
     w.form()->SongRead_Button->click();
     QVERIFY(waitDecoded(decoded, 1, 20000));
     QCOMPARE(w.form()->Song_dir->text(), QStringLiteral("pick.wav"));

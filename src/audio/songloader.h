@@ -1,27 +1,27 @@
 #pragma once
 
-#include <QAudioDecoder>
+#include <QList>
 #include <QObject>
 #include <QPointF>
 #include <QPointer>
 #include <QProgressDialog>
+#include <QThread>
 #include <QVector>
 #include <QtCharts/QLineSeries>
 
 class ChartView;
+class QThread;
 class QWidget;
-
-QT_CHARTS_BEGIN_NAMESPACE
-class QLineSeries;
-QT_CHARTS_END_NAMESPACE
 
 namespace vc {
 
+class DecodeWorker;
+
 // Decodes a song once, in the background, into a 480-samples-per-second
 // mono stream and turns it into the waveform drawn under the tracks.
-// Every load gets its own decoder; a decoder of an earlier load is stopped
-// and cut off, so nothing of it reaches the new song's waveform, progress
-// dialog or time range.
+// Every load gets its own decoder on its own thread; a decoder of an
+// earlier load is stopped and cut off, so nothing of it reaches the new
+// song's waveform, progress dialog or time range.
 class SongLoader : public QObject
 {
     Q_OBJECT
@@ -32,50 +32,45 @@ public:
 
     // Starts decoding the file; returns at once.
     void load(const QString &path);
-    // Stops decoding and forgets what was gathered: no waveform, no song.
-    void cancel();
 
     // A song is present when its waveform has at least two points.
     bool songPresent() const { return m_points.size() >= 2; }
-    bool isDecoding() const { return m_decoder && m_decoding; }
+    bool isDecoding() const { return m_worker != nullptr; }
+    // Counts loads; tells one decoding run from the next.
+    int generation() const { return m_generation; }
     const QVector<QPointF> &points() const { return m_points; }
     double peak() const { return m_peak; }
-    QAudioDecoder *decoder() const { return m_decoder; }
+    QString sourceFile() const { return m_source; }
     QtCharts::QLineSeries *series() const { return m_series; }
     QProgressDialog *progressDialog() const { return m_dialog; }
     ChartView *view() const { return m_view; }
     // Resizes the waveform view to the present timeline scale.
     void resizeView();
 
-    static QAudioFormat outputFormat();
-
 signals:
     // Decoding ended; durationMs is 0 when the file could not be decoded.
     void decoded(qint64 durationMs);
 
 public slots:
-    void readAudioBuffer();
-    void audioPlotting();
+    void audioPlotting(const QVector<QPointF> &points, double peak, qint64 durationMs, bool ok);
     void decoder_PositionChanged(qint64 msecs);
     void durationChanged(qint64 msecs);
     void cancel_decoder();
 
 private:
-    void decoderError(QAudioDecoder::Error error);
-    void retireDecoder();
-    bool fromCurrent() const;
-    void finish(qint64 durationMs);
+    void retireDecoder(bool wait = false);
 
     ChartView *m_view = nullptr;
     QWidget *m_dialogParent = nullptr;
-    QPointer<QAudioDecoder> m_decoder;
+    QThread *m_thread = nullptr;
+    DecodeWorker *m_worker = nullptr;
+    QList<QPointer<QThread>> m_retired; // stopping; waited for on destruction
     QPointer<QProgressDialog> m_dialog;
     QPointer<QtCharts::QLineSeries> m_series; // owned by the view's chart once plotted
     QVector<QPointF> m_points;
     double m_peak = 0;
-    qint64 m_samplesSeen = 0;
-    qint64 m_lastDuration = 0;
-    bool m_decoding = false;
+    QString m_source;
+    int m_generation = 0;
 };
 
 } // namespace vc

@@ -614,6 +614,20 @@
     <message>
         <source>圖片過大，無法讀取</source>
         <translation>The picture is too large to load</translation>
+        <source>選歌</source>
+        <translation>Choose song</translation>
+    </message>
+    <message>
+        <source>(*.mp3 *.wav);;All files (*.*)</source>
+        <translation></translation>
+    </message>
+    <message>
+        <source>錯誤</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>無法解碼，請確認已安裝正確音訊解碼包</source>
+        <translation>Cannot decode; please check that a suitable audio codec package is installed</translation>
     </message>
     <message>
         <source>取消</source>
@@ -730,6 +744,21 @@ The current project is unchanged.</translation>
     <message>
         <source>移除時間軸</source>
         <translation>remove track</translation>
+    </message>
+</context>
+<context>
+    <name>TimelineHeaders</name>
+    <message>
+        <source>時間軸</source>
+        <translation>Timeline</translation>
+    </message>
+    <message>
+        <source>設定起始</source>
+        <translation>Set start</translation>
+    </message>
+    <message>
+        <source>取消起始</source>
+        <translation>Cancel start</translation>
     </message>
 </context>
 <context>
@@ -872,6 +901,14 @@ end time: </translation>
     <message>
         <source>圖片讀取完成!!</source>
         <translation>Finish loading pictures!!</translation>
+    <name>vc::SongLoader</name>
+    <message>
+        <source>讀取音樂中...</source>
+        <translation>Loading music...</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 <context>
