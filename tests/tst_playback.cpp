@@ -443,6 +443,9 @@ void TestPlayback::previewFeed()
     p->previewSeek = [&](int t, int s, int e) {
         log << QStringLiteral("seek %1 %2 %3").arg(t).arg(s).arg(e);
     };
+    QObject *previewed = nullptr;
+    p->getPreviewed = [&] { return previewed; };
+    p->setPreviewed = [&](QObject *o) { previewed = o; };
     bool selected = false;
     p->hasSelection = [&] { return selected; };
     p->cancelSelect = [&] { log << QStringLiteral("cancel"); };

@@ -254,6 +254,10 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
         m_tracks->deleteSelected();
         return;
     }
+    if (event->key() == Qt::Key_Space) {
+        on_Song_play_clicked();
+        return;
+    }
     QMainWindow::keyPressEvent(event);
 }
 

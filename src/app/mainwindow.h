@@ -137,12 +137,13 @@ public slots:
     void finishup();
     void terminateup();
 
-signals:
-    // Stops the running upload at once.
-    void Upload_Cancel_Clicked();
     // --- song: loading and decoding (also used by project loading and drops)
     void ReadSong(const QString &path);
     void cancel_decoder();
+
+signals:
+    // Stops the running upload at once.
+    void Upload_Cancel_Clicked();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

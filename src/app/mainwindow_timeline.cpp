@@ -8,6 +8,9 @@
 #include "audio/playback.h"
 #include "audio/songloader.h"
 #include "model/showglobals.h"
+#include "model/timeline.h"
+#include "model/timelineitem.h"
+#include "model/trackscontroller.h"
 #include "render/mygl.h"
 #include "timeline/timelineview.h"
 
@@ -35,6 +38,33 @@ void MainWindow::setupTimeAxis()
     m_playback->previewSeek = [this](int t, int start, int end) {
         ui->GLWidget->seek(t, start, end);
     };
+    // The tracks: the mode under the indicator, the selection, the
+    // previewed item.
+    m_playback->itemAt = [this](int x) {
+        vc::Playback::ItemUnder u;
+        Timeline *track = m_tracks ? m_tracks->currentTrack() : nullptr;
+        if (!track)
+            return u;
+        if (auto *item = qobject_cast<TimelineItem *>(track->childAt(x, 10))) {
+            u.item = item;
+            u.pattern = item->thumbPixmap();
+            u.start = item->startMs();
+            u.end = item->endMs();
+            u.loops = item->loops();
+        }
+        return u;
+    };
+    m_playback->hasSelection = [this] { return m_tracks && m_tracks->selectedItem(); };
+    m_playback->cancelSelect = [this] { on_cancelSelect_clicked(); };
+    m_playback->getPreviewed = [this]() -> QObject * {
+        return m_tracks ? m_tracks->previewedItem() : nullptr;
+    };
+    m_playback->setPreviewed = [this](QObject *item) {
+        if (m_tracks)
+            m_tracks->setPreviewedItem(qobject_cast<TimelineItem *>(item));
+    };
+    if (m_tracks)
+        m_tracks->setPlayingQuery([this] { return m_playback->isPlaying(); });
     connect(ui->Song_time, &myTime::timer_timeout, m_playback, &vc::Playback::timerTimeout);
     connect(m_playback, &vc::Playback::timelineLengthRequested, this,
             [this](int msecs) { ui->timeline_max->setTime(QTime(0, 0).addMSecs(msecs)); });
@@ -58,6 +88,12 @@ void MainWindow::setupTimeAxis()
     tw.audioSpacer = ui->audio_spacer;
     tw.rowHeaderColumn = ui->rowheader_column;
     m_timelineView = new vc::TimelineView(tw, m_playback, m_song, this);
+    m_timelineView->relayoutTracks = [this] {
+        if (!m_tracks)
+            return;
+        for (Timeline *track : m_tracks->tracks())
+            emit track->timelineMultiUpdated();
+    };
     connect(ui->timeline_scroll, &ScrollArea::scrolled_with_key, this,
             &MainWindow::on_timeline_scrolled);
 

@@ -40,6 +40,19 @@ Playback::Playback(const Widgets &widgets, SongLoader *song, QObject *parent)
     m_player->setNotifyInterval(10);
 }
 
+const QObject *Playback::previewedItem() const
+{
+    return getPreviewed ? getPreviewed() : m_previewed.data();
+}
+
+void Playback::setPreviewedItem(const QObject *item)
+{
+    if (setPreviewed)
+        setPreviewed(const_cast<QObject *>(item));
+    else
+        m_previewed = const_cast<QObject *>(item);
+}
+
 bool Playback::songPresent() const
 {
     return m_song && m_song->songPresent();
@@ -141,7 +154,7 @@ void Playback::play()
     }
     if (m_w.modeStart && m_w.clock && !(hasSelection && hasSelection()))
         m_w.modeStart->setTime(m_w.clock->time());
-    m_previewed = nullptr;
+    setPreviewedItem(nullptr);
     m_player->play();
 }
 
@@ -228,20 +241,20 @@ void Playback::indicatorMoved(int x, bool byUser)
     }
 
     if (!under.item) {
-        if (m_previewed) {
+        if (previewedItem()) {
             if (previewBlack)
                 previewBlack();
-            m_previewed = nullptr;
+            setPreviewedItem(nullptr);
             if (cancelSelect)
                 cancelSelect();
         }
     } else {
         if (byUser && previewSeek)
             previewSeek(t, under.start, under.end);
-        if (under.item != m_previewed) {
+        if (under.item != previewedItem()) {
             if (previewItem)
                 previewItem(under);
-            m_previewed = const_cast<QObject *>(under.item);
+            setPreviewedItem(under.item);
         }
     }
 

@@ -60,8 +60,12 @@ public:
     std::function<void()> previewBlack;
     std::function<void(int t, int start, int end)> previewSeek;
 
-    const QObject *previewedItem() const { return m_previewed; }
-    void setPreviewedItem(const QObject *item) { m_previewed = const_cast<QObject *>(item); }
+    // The item last handed to the preview; kept by the tracks when they
+    // install these hooks, else here.
+    std::function<QObject *()> getPreviewed;
+    std::function<void(QObject *)> setPreviewed;
+    const QObject *previewedItem() const;
+    void setPreviewedItem(const QObject *item);
 
     // Reconnects the player's position and state reports (each song load).
     void connectPlayer();
