@@ -37,17 +37,17 @@ void SongLoader::retireDecoder(bool wait)
         m_dialog->deleteLater();
         m_dialog = nullptr;
     }
-    if (!m_worker)
-        return;
-    // Cut it off first: whatever it still sends is dropped.
-    m_worker->disconnect(this);
-    QMetaObject::invokeMethod(m_worker, &DecodeWorker::stop, Qt::QueuedConnection);
-    connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
-    connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
-    m_thread->quit();
-    m_retired.append(m_thread);
-    m_worker = nullptr;
-    m_thread = nullptr;
+    if (m_worker) {
+        // Cut it off first: whatever it still sends is dropped.
+        m_worker->disconnect(this);
+        QMetaObject::invokeMethod(m_worker, &DecodeWorker::stop, Qt::QueuedConnection);
+        connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+        connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
+        m_thread->quit();
+        m_retired.append(m_thread);
+        m_worker = nullptr;
+        m_thread = nullptr;
+    }
     // Going away: every thread must end before its QThread object does.
     if (wait) {
         for (const QPointer<QThread> &t : qAsConst(m_retired)) {
