@@ -614,6 +614,8 @@
     <message>
         <source>圖片過大，無法讀取</source>
         <translation>The picture is too large to load</translation>
+    </message>
+    <message>
         <source>選歌</source>
         <translation>Choose song</translation>
     </message>
@@ -901,6 +903,9 @@ end time: </translation>
     <message>
         <source>圖片讀取完成!!</source>
         <translation>Finish loading pictures!!</translation>
+    </message>
+</context>
+<context>
     <name>vc::SongLoader</name>
     <message>
         <source>讀取音樂中...</source>
