@@ -74,7 +74,10 @@ void Playback::connectPlayer()
 
 void Playback::setMedia(const QString &path)
 {
-    m_player->setMedia(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+    const QFileInfo file(path);
+    // A missing file is reported by the song loader; the player keeps no media.
+    m_player->setMedia(file.exists() ? QMediaContent(QUrl::fromLocalFile(file.absoluteFilePath()))
+                                     : QMediaContent());
 }
 
 void Playback::songDecoded(qint64 durationMs)

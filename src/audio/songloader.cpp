@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QLayout>
 #include <QThread>
+#include <QTimer>
 #include <QtCharts/QChart>
 
 namespace ts = vc::timescale;
@@ -77,6 +78,16 @@ void SongLoader::load(const QString &path)
     m_points.clear();
     m_peak = 0;
 
+    if (!QFileInfo::exists(m_source)) {
+        // Nothing to decode: fail as an undecodable file would, without
+        // waking the back end (which only complains about the path).
+        const int gen = m_generation;
+        QTimer::singleShot(0, this, [this, gen] {
+            if (gen == m_generation)
+                audioPlotting({}, 0, 0, false);
+        });
+        return;
+    }
     m_thread = new QThread(this);
     m_thread->setObjectName(QStringLiteral("song decoder"));
     m_worker = new DecodeWorker(m_source);
