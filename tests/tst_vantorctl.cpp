@@ -121,7 +121,7 @@ QVector<QByteArray> encoded(const QVector<ModeRecord> &records)
     return out;
 }
 
-// A show for 36 LEDs at 1333 columns per second, four tracks.
+// A show for 36 LEDs at 1333 columns per second, five tracks.
 // Track 1 is stored out of play order: the second record starts with the
 // first and ends sooner, so the sort pushes the first one (which has a
 // speed, so its repeat count follows) behind it.
@@ -135,6 +135,10 @@ QVector<QVector<ModeRecord>> showTracks()
         {patternMode(vc::Effect, 500, 4500, 5, 0, 40, 4)},
         {},
         {colourMode(100, 400, QColor(200, 100, 27))},
+        // Loading orders a track by start before the export's sort runs:
+        // the pushed effect then meets the picture at 2000 last, not first.
+        {patternMode(vc::Picture, 2000, 2600, 2, 0, 50, 5),
+         patternMode(vc::Effect, 1000, 3000, 3, 12, 80, 6), colourMode(1000, 2000, Qt::red)},
     };
 }
 
@@ -234,27 +238,31 @@ void TestVantorctl::info()
 
     Run r = runCtl({"info", path});
     QCOMPARE(r.status, 0);
-    QCOMPARE(QString::fromUtf8(r.out), QStringLiteral("LED count: 36\n"
-                                                      "Frame rate: 1333\n"
-                                                      "Song: /music/song one.mp3\n"
-                                                      "Track 1: 5 modes, 00:00.000 to 00:09.000\n"
-                                                      "Track 2: 1 mode, 00:00.500 to 00:04.500\n"
-                                                      "Track 3: 0 modes\n"
-                                                      "Track 4: 1 mode, 00:00.100 to 00:00.400\n"));
+    QCOMPARE(QString::fromUtf8(r.out),
+             QStringLiteral("LED count: 36\n"
+                            "Frame rate: 1333\n"
+                            "Song: /music/song one.mp3\n"
+                            "Track 1: 5 modes, 00:00.000 to 00:09.000\n"
+                            "Track 2: 1 mode, 00:00.500 to 00:04.500\n"
+                            "Track 3: 0 modes\n"
+                            "Track 4: 1 mode, 00:00.100 to 00:00.400\n"
+                            "Track 5: 3 modes, 00:01.000 to 00:03.000\n"));
 
     r = runCtl({"info", "--modes", path});
     QCOMPARE(r.status, 0);
     const QStringList lines = QString::fromUtf8(r.out).split('\n');
     QCOMPARE(lines.at(3), QStringLiteral("Track 1: 5 modes, 00:00.000 to 00:09.000"));
-    // The modes as stored, after their track's line.
-    QCOMPARE(lines.at(4), QStringLiteral("00:02.000\t00:06.000\tpicture\t3\t8\t") +
+    // The modes after their track's line, in start order as the editor
+    // loads them (equal starts as stored).
+    QCOMPARE(lines.at(4), QStringLiteral("00:00.000\t00:01.500\tcolour\t1\t0\t1?#0000ff"));
+    QCOMPARE(lines.at(5), QStringLiteral("00:02.000\t00:06.000\tpicture\t3\t8\t") +
                               vc::pictureParams(3, "/p/a.png", 20, true, false));
-    QCOMPARE(lines.at(6), QStringLiteral("00:00.000\t00:01.500\tcolour\t1\t0\t1?#0000ff"));
+    QVERIFY(lines.at(6).startsWith(QStringLiteral("00:02.000\t00:03.000\teffect\t2\t0\t3?2?")));
     QCOMPARE(lines.at(9), QStringLiteral("Track 2: 1 mode, 00:00.500 to 00:04.500"));
     QVERIFY(lines.at(10).startsWith(QStringLiteral("00:00.500\t00:04.500\teffect\t5\t0\t3?5?")));
     QCOMPARE(lines.at(11), QStringLiteral("Track 3: 0 modes"));
     QCOMPARE(lines.at(13), QStringLiteral("00:00.100\t00:00.400\tcolour\t1\t0\t1?#c8641b"));
-    QCOMPARE(lines.size(), 15); // the last line ends with a newline
+    QCOMPARE(lines.size(), 19); // the last line ends with a newline
 
     p.songPath.clear();
     r = runCtl({"info", save(QStringLiteral("nosong.vtc3"), p)});
@@ -370,10 +378,12 @@ void TestVantorctl::exportMatchesEditor_data()
     QTest::newRow("track 2, slot 3") << 2 << 3 << true << 1333.0f;
     QTest::newRow("track 4, slot 2, once") << 4 << 2 << false << 1333.0f;
     // The editor's frame-rate field holds whole numbers: it builds at 2100.
+    QTest::newRow("track 5 ordered on load") << 5 << 1 << true << 1333.0f;
     QTest::newRow("fractional rate") << 2 << 1 << true << 2100.75f;
 }
 
-// The same track through the editor's export button and through the tool.
+// The same project loaded into the editor and exported there with the
+// export button, and exported by the tool.
 void TestVantorctl::exportMatchesEditor()
 {
     QFETCH(int, track);
@@ -388,16 +398,13 @@ void TestVantorctl::exportMatchesEditor()
         vc::test::ScriptedPrompter prompter;
         MainWindow w;
         Ui::MainWindow *ui = w.form();
-        ui->Leds->setValue(36);
-        ui->FPS_V->setValue(int(rate));
-        ui->prop_track->setCurrentIndex(slot - 1);
-        ui->AutoRepeat->setChecked(repeat);
         w.exportUpload()->setStreamFiles(
             {m_dir.filePath("w-extemp2.tmp"), m_dir.filePath("w-extemp.tmp")});
-        // As a load puts them there: in file order, without placement.
-        Timeline *current = w.tracks()->currentTrack();
-        for (const ModeRecord &r : tracks.at(track - 1))
-            current->addTimelineItem(new TimelineItem(r.encode(), current));
+        w.LoadFile(project);
+        QCOMPARE(w.tracks()->tracksByNumber().size(), tracks.size());
+        w.tracks()->makeCurrent(w.tracks()->tracksByNumber().at(track - 1), true);
+        ui->prop_track->setCurrentIndex(slot - 1);
+        ui->AutoRepeat->setChecked(repeat);
         prompter.fileNames << editorBin;
         w.exportUpload()->exportClicked();
         QCOMPARE(prompter.calls.last().text, QStringLiteral("上傳完成"));
@@ -455,8 +462,8 @@ void TestVantorctl::badInput_data()
     row("folder", {"info", m_dir.filePath("folder.vtc3")}, 1, "is a folder");
     row("cut short", {"export", m_dir.filePath("cut.vtc3")}, 1, "damaged project file");
     row("old format", {"export", m_dir.filePath("old.vtc")}, 1, "vantorctl convert");
-    row("track 5 of 4", {"export", show, "--track", "5"}, 1,
-        show + ": track 5 does not exist (the project has 4 tracks)");
+    row("track 6 of 5", {"export", show, "--track", "6"}, 1,
+        show + ": track 6 does not exist (the project has 5 tracks)");
     row("track 0", {"streams", show, "--track", "0", "--header", out, "--frames", out + "2"}, 1,
         "track 0 does not exist");
     row("empty track", {"export", show, "--track", "3"}, 1, show + ": track 3 is empty");

@@ -1,6 +1,8 @@
 #include "ctl/projectshow.h"
 
 #include "device/trackshow.h"
+#include "model/trackorder.h"
+#include "project/projectnames.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -32,7 +34,7 @@ bool openProject(const QString &path, Project *project, QString *error)
     }
     // The editor reads a name holding ".vtc3" as the current format and
     // any other as an old text project; the same test decides here.
-    if (!path.contains(QLatin1String(".vtc3"))) {
+    if (!isCurrentFormatName(path)) {
         *error = named(path, QStringLiteral("an old text project (or not a project): "
                                             "convert it first with \"vantorctl convert\""));
         return false;
@@ -66,6 +68,9 @@ bool openProject(const QString &path, Project *project, QString *error)
             if (!ok)
                 damaged.append(track.size());
         }
+        // As the editor loads a track: in start order, nothing placed yet.
+        if (damaged.isEmpty())
+            orderByStart(track);
         project->tracks.append(track);
         project->damaged.append(damaged);
     }
@@ -79,9 +84,7 @@ device::ShowSettings showSettings(const ProjectData &data, const ShowOptions &op
     // The editor takes a project's frame rate into its frame-rate field,
     // which holds whole numbers from 0 to 9999, and builds with the field's
     // value: the header text and the timing both follow it.
-    const float rate = data.frameRate;
-    s.fpsText = std::isfinite(rate) ? int(std::clamp(std::trunc(rate), 0.0f, float(MaxFpsText)))
-                                    : (rate > 0 ? MaxFpsText : 0);
+    s.fpsText = std::clamp(truncatedFrameRate(data.frameRate), 0, MaxFpsText);
     s.frameRate = float(s.fpsText);
     s.slot = options.slot;
     s.autoRepeat = options.autoRepeat;

@@ -80,8 +80,7 @@ void Timeline::hideGhost()
 
 void Timeline::orderByStart()
 {
-    std::stable_sort(m_items.begin(), m_items.end(),
-                     [](TimelineItem *a, TimelineItem *b) { return a->startMs() < b->startMs(); });
+    vc::orderByStart(m_items, [](const TimelineItem *item) { return item->startMs(); });
 }
 
 // ---------------------------------------------------------------- items

@@ -4,6 +4,11 @@
 
 namespace vc {
 
+void orderByStart(QVector<ModeRecord> &records)
+{
+    orderByStart(records, [](const ModeRecord &r) { return r.startMs(); });
+}
+
 placement::Span movedTimes(int rawStart, int rawEnd, int start, int end)
 {
     const int s = start == std::max(rawStart, 0) ? rawStart : start;

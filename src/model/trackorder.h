@@ -5,10 +5,22 @@
 
 #include <QVector>
 
+#include <algorithm>
+
 // A track's placement rules applied to plain records, for code that works
 // on a track's content without its widgets (the command-line tool). A track
 // applies the same rules to its items, so both give the same times.
 namespace vc {
+
+// Orders a track's entries by start (startMs: a null time counts as 0),
+// keeping the list order of equal starts. Loading a project does this to
+// every track, before anything is placed.
+template <typename List, typename StartMs> void orderByStart(List &list, StartMs startMs)
+{
+    std::stable_sort(list.begin(), list.end(),
+                     [&startMs](const auto &a, const auto &b) { return startMs(a) < startMs(b); });
+}
+void orderByStart(QVector<ModeRecord> &records);
 
 // The raw times an item takes when placement gives it the times
 // (start, end): a side that did not move keeps its raw value, so that a
