@@ -1,3 +1,4 @@
+#include "app/appsettings.h"
 #include "app/mainwindow.h"
 #include "device/exportupload.h"
 #include "device/showimage.h"
@@ -7,6 +8,7 @@
 #include "model/timelineitem.h"
 #include "model/trackorder.h"
 #include "model/trackscontroller.h"
+#include "project/projectfiles.h"
 #include "project/projectformat.h"
 #include "testsupport/propsimulator.h"
 #include "testsupport/scriptedprompter.h"
@@ -174,6 +176,11 @@ private slots:
     void badInput_data();
     void badInput();
 
+    void convertMatchesEditor_data();
+    void convertMatchesEditor();
+    void convertKeepsSettings();
+    void convertFindsPictures();
+
     void uploadToTwoProps();
     void oneOfTwoPropsRefuses();
     void uploadSearchesCandidates();
@@ -215,6 +222,8 @@ void TestVantorctl::help_data()
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QString>("usage");
     QTest::newRow("program") << QStringList{"--help"} << "Usage: vantorctl COMMAND";
+    QTest::newRow("convert") << QStringList{"convert", "--help"}
+                             << "Usage: vantorctl convert [options] OLD";
     for (const char *command : {"info", "export", "streams", "upload"})
         QTest::newRow(command)
             << QStringList{command, "--help"}
@@ -476,6 +485,12 @@ void TestVantorctl::badInput_data()
     row("upload of an empty track", {"upload", show, "--track", "3", "--port", "/dev/null"}, 1,
         "track 3 is empty");
 
+    row("convert a current project", {"convert", show, "-o", out}, 1,
+        show + ": already a project in the current format");
+    row("convert a missing file", {"convert", m_dir.filePath("gone.vtc"), "-o", out}, 1,
+        "gone.vtc: no such file");
+    row("convert without output", {"convert", m_dir.filePath("old.vtc")}, 2, "missing -o");
+
     row("no command", {}, 2, "missing COMMAND");
     row("unknown command", {"frobnicate"}, 2, "unknown command");
     row("no project", {"info"}, 2, "missing PROJECT");
@@ -506,6 +521,141 @@ void TestVantorctl::badInput()
         QCOMPARE(r.err.count('\n'), 1);
     QVERIFY(r.out.isEmpty());
     QVERIFY(!QFile::exists(m_dir.filePath("never.bin")));
+}
+
+// ---------------------------------------------------------------- convert
+
+namespace {
+
+QString writeText(const QString &path, const QByteArray &text)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+} // namespace
+
+void TestVantorctl::convertMatchesEditor_data()
+{
+    QTest::addColumn<QByteArray>("lines");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("report");
+
+    QImage picture(120, 60, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    QPainter(&picture).fillRect(10, 10, 50, 20, Qt::yellow);
+    const QString png = m_dir.filePath("pic.png");
+    QVERIFY(picture.save(png));
+
+    const QByteArray modes = "00:00.000><00:02.000><1?#ff0000\n"
+                             "00:02.000><00:04.000><3?5?#ff0000|#0000ff|4|1|6?0|0|1\n"
+                             "00:04.000><00:06.000><2?3?#ffffff|#000000|Hello|0|2?10|0|0\n"
+                             "00:06.000><00:08.000><0?2?" +
+                             png.toUtf8() + "?20|1|0\n";
+    QTest::newRow("every kind") << QByteArray("36><1333\n" + modes) << 0
+                                << QStringLiteral("4 modes\n");
+    QTest::newRow("custom prop, CRLF") << QByteArray("50><900\r\n" + modes).replace("\n", "\r\n")
+                                       << 0 << QStringLiteral("4 modes\n");
+    QTest::newRow("missing picture")
+        << QByteArray("80><2100\n" + modes + "00:08.000><00:09.000><0?2?/nowhere/gone.png?0|0|0\n")
+        << 1 << QStringLiteral("4 modes, 1 left out\n");
+    QTest::newRow("unknown kind") << QByteArray("36><1333\n" + modes +
+                                                "00:09.000><00:10.000><7?1\n")
+                                  << 1 << QStringLiteral("4 modes, 1 left out\n");
+}
+
+// An old project converted by the tool holds what the editor holds after
+// loading the same file, record for record.
+void TestVantorctl::convertMatchesEditor()
+{
+    QFETCH(QByteArray, lines);
+    QFETCH(int, status);
+    QFETCH(QString, report);
+    const QString old = writeText(m_dir.filePath("old.vtc"), lines);
+    const QString converted = m_dir.filePath("converted"); // ".vtc3" is added
+    QFile::remove(converted + ".vtc3");
+
+    const Run r = runCtl({"convert", old, "-o", converted});
+    QVERIFY(r.ended);
+    QCOMPARE(r.status, status);
+    QVERIFY2(r.err.endsWith((converted + ".vtc3: " + report).toUtf8()), r.err.constData());
+    if (status != 0)
+        QVERIFY(r.err.contains("gone.png") || r.err.contains("1 line not understood"));
+    const vc::ProjectReadResult read = vc::loadProjectFile(converted + ".vtc3");
+    QVERIFY(read.status.ok());
+
+    vc::test::ScriptedPrompter prompter;
+    MainWindow w;
+    w.LoadFile(old);
+    const ProjectData editor = w.projectFiles()->projectData();
+    QCOMPARE(read.project.leds, editor.leds);
+    QCOMPARE(read.project.frameRate, editor.frameRate);
+    QCOMPARE(read.project.songPath, editor.songPath);
+    QCOMPARE(read.project.tracks.size(), 1);
+    QCOMPARE(read.project.tracks.first().size(), editor.tracks.first().size());
+    for (int i = 0; i < editor.tracks.first().size(); ++i) {
+        const ModeRecord mine = ModeRecord::decode(read.project.tracks.first().at(i));
+        const ModeRecord theirs = ModeRecord::decode(editor.tracks.first().at(i));
+        QCOMPARE(mine.params, theirs.params);
+        QCOMPARE(mine.thumb, theirs.thumb);
+        QCOMPARE(mine.start, theirs.start);
+        QCOMPARE(mine.end, theirs.end);
+        QCOMPARE(mine.colour, theirs.colour);
+        QCOMPARE(mine.loops, theirs.loops);
+        QCOMPARE(mine.kind, theirs.kind);
+        QCOMPARE(mine.speed, theirs.speed);
+        QVERIFY(read.project.tracks.first().at(i) == editor.tracks.first().at(i));
+    }
+}
+
+void TestVantorctl::convertKeepsSettings()
+{
+    {
+        QSettings s = vc::settings::open();
+        s.setValue(vc::settings::Gadget, 5);
+        s.setValue(vc::settings::CurrentPicPath, "/where/i/was");
+        s.remove(vc::settings::WindowSize);
+    }
+    const QString old =
+        writeText(m_dir.filePath("keep.vtc"), "36><1333\n00:00.000><00:02.000><0?2?" +
+                                                  m_dir.filePath("pic.png").toUtf8() + "?0|0|0\n");
+    const Run r = runCtl({"convert", old, "-o", m_dir.filePath("keep.vtc3")});
+    QCOMPARE(r.status, 0);
+    QSettings s = vc::settings::open();
+    QCOMPARE(s.value(vc::settings::Gadget).toInt(), 5);
+    QCOMPARE(s.value(vc::settings::CurrentPicPath).toString(), QStringLiteral("/where/i/was"));
+    QVERIFY(!s.contains(vc::settings::WindowSize));
+}
+
+// Pictures of a project moved from another machine are found by name.
+void TestVantorctl::convertFindsPictures()
+{
+    QDir(m_dir.path()).mkpath("found/deeper");
+    QImage picture(40, 20, QImage::Format_RGB32);
+    picture.fill(Qt::magenta);
+    QVERIFY(picture.save(m_dir.filePath("found/deeper/moved.png")));
+    const QString old = writeText(m_dir.filePath("moved.vtc"),
+                                  "36><1333\n"
+                                  "00:00.000><00:02.000><0?2?C:\\show\\moved.png?0|0|0\n"
+                                  "00:02.000><00:04.000><0?2?/elsewhere/moved.png?0|0|0\n");
+    const QString target = m_dir.filePath("moved.vtc3");
+    Run r = runCtl({"convert", old, "-o", target});
+    QCOMPARE(r.status, 1);
+    QVERIFY2(r.err.endsWith(": 0 modes, 2 left out\n"), r.err.constData());
+
+    r = runCtl({"convert", old, "-o", target, "--pictures", m_dir.filePath("found")});
+    QCOMPARE(r.status, 0);
+    QVERIFY2(r.err.contains("2 picture modes found in"), r.err.constData());
+    const vc::ProjectReadResult read = vc::loadProjectFile(target);
+    QCOMPARE(read.project.tracks.first().size(), 2);
+    QVERIFY(ModeRecord::decode(read.project.tracks.first().first())
+                .params.contains(m_dir.filePath("found/deeper/moved.png")));
+
+    r = runCtl({"convert", old, "-o", target, "--pictures", m_dir.filePath("nowhere")});
+    QCOMPARE(r.status, 1);
+    QVERIFY(r.err.contains("nowhere: no such folder"));
 }
 
 // ---------------------------------------------------------------- upload
@@ -605,5 +755,17 @@ void TestVantorctl::uploadStoppedByTerminate()
     QVERIFY(PropSimulator::waitUntil([&] { return !prop.portOpen(); }, 5000));
 }
 
-VC_TEST_MAIN(TestVantorctl)
+// Text modes are drawn in points: the editor's side of the comparisons runs
+// as on a standard desktop screen (96 dots per inch), which is what the
+// tool converts at, whatever the test display's own resolution.
+int main(int argc, char **argv)
+{
+    qputenv("QT_FONT_DPI", "96");
+    vc::test::isolateEnvironment();
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    TestVantorctl tc;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&tc, argc, argv);
+}
 #include "tst_vantorctl.moc"

@@ -1,10 +1,17 @@
 #include "ctl/vantorctl.h"
 
+#include "app/mainwindow.h"
+#include "ctl/headless.h"
 #include "ctl/multiupload.h"
 #include "ctl/projectshow.h"
 #include "device/portline.h"
 #include "device/showfile.h"
 #include "device/streamfiles.h"
+#include "project/legacyimporter.h"
+#include "project/legacyproject.h"
+#include "project/picturelibrary.h"
+#include "project/projectfiles.h"
+#include "project/projectnames.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -69,6 +76,7 @@ QString overallHelp()
         "  export   write the show file (*.bin) of one track\n"
         "  streams  write the two raw streams of one track's show image\n"
         "  upload   upload the show of one track to one prop, or to several at once\n"
+        "  convert  import an old text project (*.vtc) and save it in the current format\n"
         "\n"
         "Run \"vantorctl COMMAND --help\" for the options of a command.\n"
         "Exit status: 0 success, 1 the operation failed, 2 a usage error.\n");
@@ -449,6 +457,107 @@ int uploadCommand(const QStringList &args, const Streams &s)
     return ExitOk;
 }
 
+int convertCommand(const QStringList &args, const Streams &s)
+{
+    CommandLine cl(
+        QStringLiteral("convert"),
+        QStringLiteral(
+            "Imports an old text project as the editor does (each line fills the mode editor\n"
+            "panel, which makes the mode) and saves it in the current format. The old format\n"
+            "keeps only the paths of its pictures: a picture mode whose picture cannot be\n"
+            "found is left out, and the exit status is then 1 (the rest is saved all the same)."),
+        QStringLiteral("OLD"), QStringLiteral("The old text project (*.vtc)."));
+    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("The project file to write (required); "
+                                                   "\".vtc3\" is added unless the name holds it."),
+                                    QStringLiteral("NEW.vtc3"));
+    const QCommandLineOption pictures(
+        QStringLiteral("pictures"),
+        QStringLiteral("A folder searched (with its subfolders) for pictures that are missing "
+                       "where the project says, by file name, as the editor's picture search "
+                       "does."),
+        QStringLiteral("DIR"));
+    cl.add(output);
+    cl.add(pictures);
+    const int parsed = cl.parse(args, s);
+    if (parsed >= 0)
+        return parsed;
+    if (!cl.parser().isSet(output) || cl.parser().value(output).isEmpty()) {
+        usageError(s, cl.command(), QStringLiteral("missing -o NEW.vtc3"));
+        return ExitUsage;
+    }
+    const QString oldPath = cl.positional();
+    const QString oldName = QDir::toNativeSeparators(oldPath);
+    const QString target = withProjectSuffix(cl.parser().value(output));
+    const QString targetName = QDir::toNativeSeparators(target);
+
+    if (!QFileInfo::exists(oldPath)) {
+        failure(s, oldName + QLatin1String(": no such file"));
+        return ExitFailed;
+    }
+    if (isCurrentFormatName(oldPath)) {
+        failure(s, oldName + QLatin1String(": already a project in the current format"));
+        return ExitFailed;
+    }
+    LegacyProject legacy;
+    QString error;
+    if (!loadLegacyProjectFile(oldPath, &legacy, &error)) {
+        failure(s, oldName + QLatin1String(": cannot be read: ") + error);
+        return ExitFailed;
+    }
+    if (cl.parser().isSet(pictures)) {
+        const QString dir = cl.parser().value(pictures);
+        if (!QFileInfo(dir).isDir()) {
+            failure(s, QDir::toNativeSeparators(dir) + QLatin1String(": no such folder"));
+            return ExitFailed;
+        }
+        const int relinked = LegacyImporter::relinkPictures(legacy, PictureSearch(dir));
+        if (relinked > 0)
+            s.err << oldName << ": " << relinked
+                  << (relinked == 1 ? " picture mode" : " picture modes") << " found in "
+                  << QDir::toNativeSeparators(dir) << '\n';
+    }
+
+    LegacyImportReport report;
+    ProjectData converted;
+    QStringList messages;
+    {
+        // The editor's window, never shown: its panel makes the modes.
+        SettingsGuard keepSettings;
+        HeadlessPrompter prompter;
+        MainWindow window;
+        // What the window says about itself (a small screen) is not news
+        // about the project.
+        prompter.messages.clear();
+        LegacyImporter importer(&window);
+        report = importer.importProject(legacy);
+        converted = window.projectFiles()->projectData();
+        messages = prompter.messages;
+    }
+    for (const QString &m : qAsConst(messages))
+        s.err << oldName << ": " << m << '\n';
+
+    if (!saveProjectFile(target, converted, &error)) {
+        failure(s, targetName + QLatin1String(": cannot be written: ") + error);
+        return ExitFailed;
+    }
+    const int leftOut = report.missingPictureModes + report.unreadableLines;
+    if (report.missingPictureModes > 0)
+        s.err << oldName << ": " << report.missingPictureModes
+              << (report.missingPictureModes == 1 ? " picture mode" : " picture modes")
+              << " left out, picture not found: "
+              << report.missingPictures.join(QLatin1String(", ")) << '\n';
+    if (report.unreadableLines + report.skippedLines > 0)
+        s.err << oldName << ": " << report.unreadableLines + report.skippedLines
+              << (report.unreadableLines + report.skippedLines == 1 ? " line" : " lines")
+              << " not understood, skipped\n";
+    s.err << targetName << ": " << report.imported << (report.imported == 1 ? " mode" : " modes");
+    if (leftOut > 0)
+        s.err << ", " << leftOut << " left out";
+    s.err << '\n';
+    return report.complete() ? ExitOk : ExitFailed;
+}
+
 } // namespace
 
 int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
@@ -471,6 +580,8 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         status = streamsCommand(rest, s);
     } else if (command == QLatin1String("upload")) {
         status = uploadCommand(rest, s);
+    } else if (command == QLatin1String("convert")) {
+        status = convertCommand(rest, s);
     } else {
         usageError(s, QString(), QStringLiteral("unknown command \"%1\"").arg(command));
     }
@@ -484,7 +595,22 @@ int main(int argc, char **argv)
     // The libraries' diagnostic output ("export", "SEND END") is for the
     // editor's debug log; QT_LOGGING_RULES still turns it on.
     QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
-    std::unique_ptr<QCoreApplication> app(new QCoreApplication(argc, argv));
+    std::unique_ptr<QCoreApplication> app;
+    if (argc > 1 && qstrcmp(argv[1], "convert") == 0) {
+        // The conversion runs the editor's window logic, never shown: it
+        // needs a widget application but no display.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Texts are drawn in points and pictures carry the screen's
+        // resolution: both as on a standard desktop screen (96 dots per
+        // inch), whatever the virtual screen says.
+        if (qEnvironmentVariableIsEmpty("QT_FONT_DPI"))
+            qputenv("QT_FONT_DPI", "96");
+        QCoreApplication::setAttribute(Qt::AA_Use96Dpi, true);
+        app.reset(new QApplication(argc, argv));
+    } else {
+        app.reset(new QCoreApplication(argc, argv));
+    }
 
     // The messages the editor's upload worker reports, in English.
     QTranslator translator;
