@@ -15,12 +15,26 @@ const QString TimelineItem::MimeType = QStringLiteral("timeline/itemByteArray");
 
 TimelineItem::TimelineItem(const QByteArray &record, QWidget *parent) : QPushButton(parent)
 {
+    setUp();
+    setData(record);
+    show();
+}
+
+TimelineItem::TimelineItem(const QByteArray &record, const vc::ModeRecord &decoded, bool complete,
+                           int used, QWidget *parent)
+    : QPushButton(parent)
+{
+    setUp();
+    setDecoded(record, decoded, complete, used);
+    show();
+}
+
+void TimelineItem::setUp()
+{
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     setMouseTracking(true);
     setFocusPolicy(Qt::NoFocus);
     m_id = QStringLiteral("0x%1").arg(quintptr(this), 16, 16, QLatin1Char('0'));
-    setData(record);
-    show();
 }
 
 QPixmap TimelineItem::thumbPixmap() const
@@ -43,8 +57,17 @@ Timeline *TimelineItem::track() const
 
 void TimelineItem::setData(const QByteArray &record)
 {
+    bool complete = false;
     int used = 0;
-    m_record = vc::ModeRecord::decode(record, &m_complete, &used);
+    const vc::ModeRecord decoded = vc::ModeRecord::decode(record, &complete, &used);
+    setDecoded(record, decoded, complete, used);
+}
+
+void TimelineItem::setDecoded(const QByteArray &record, const vc::ModeRecord &decoded,
+                              bool complete, int used)
+{
+    m_record = decoded;
+    m_complete = complete;
     if (m_complete && used == record.size()) {
         // Already exactly what re-encoding would write: share it.
         m_data = record;

@@ -24,6 +24,11 @@ public:
     static constexpr qint16 Edge = 8;
 
     TimelineItem(const QByteArray &record, QWidget *parent);
+    // For loaders that decoded the record already (on other threads, say):
+    // `decoded`, `complete` and `used` are what ModeRecord::decode gave for
+    // `record`.
+    TimelineItem(const QByteArray &record, const vc::ModeRecord &decoded, bool complete, int used,
+                 QWidget *parent);
 
     // The record, always the encoding of the fields below.
     const QByteArray &data() const { return m_data; }
@@ -59,6 +64,9 @@ public:
     // Reads a new record (the editor applying an edit, undo putting an
     // earlier state back), lays the item out and re-encodes it.
     void setData(const QByteArray &record);
+    // setData() with the decoding done by the caller.
+    void setDecoded(const QByteArray &record, const vc::ModeRecord &decoded, bool complete,
+                    int used);
     // The one way to change an item's times. With a speed, the repeat count
     // follows the new duration.
     void setTimes(int start, int end);
@@ -88,6 +96,7 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
+    void setUp();
     void reEncode();
     void layOut();
 

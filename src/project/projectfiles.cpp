@@ -3,6 +3,7 @@
 #include "app/appsettings.h"
 #include "app/mainwindow.h"
 #include "app/prompter.h"
+#include "model/moderecord.h"
 #include "model/showglobals.h"
 #include "model/timeline.h"
 #include "model/timelineitem.h"
@@ -20,6 +21,7 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QProgressDialog>
+#include <QtConcurrent/QtConcurrentMap>
 
 #include <functional>
 #include <memory>
@@ -62,9 +64,13 @@ public:
     // False when the user cancelled.
     bool step(int value)
     {
+        // Letting events through costs a repaint of the window (the preview
+        // too); a few times a second is enough to look alive.
+        const qint64 now = m_clock.elapsed();
+        if (now < ShowAfterMs || now - m_lastUpdate < UpdateEveryMs)
+            return !m_dialog || !m_dialog->wasCanceled();
+        m_lastUpdate = now;
         if (!m_dialog) {
-            if (m_clock.elapsed() < ShowAfterMs)
-                return true;
             m_dialog.reset(new QProgressDialog(m_label, QString(), 0, m_maximum, m_parent));
             if (m_cancellable)
                 m_dialog->setCancelButtonText(MainWindow::tr("取消"));
@@ -80,18 +86,18 @@ public:
         // maximum) needs it done here so that it paints and can be cancelled.
         QCoreApplication::processEvents(
             m_cancellable ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents, 20);
-        if (m_dialog->wasCanceled())
-            return false;
-        return true;
+        return !m_dialog->wasCanceled();
     }
 
 private:
     static constexpr qint64 ShowAfterMs = 400;
+    static constexpr qint64 UpdateEveryMs = 200;
     QWidget *m_parent;
     QString m_label;
     int m_maximum;
     bool m_cancellable;
     QElapsedTimer m_clock;
+    qint64 m_lastUpdate = 0;
     std::unique_ptr<QProgressDialog> m_dialog;
 };
 
@@ -245,11 +251,42 @@ void ProjectFiles::finishLoad()
     startHistory();
 }
 
+namespace {
+
+struct DecodedRecord
+{
+    ModeRecord record;
+    bool complete = false;
+    int used = 0;
+};
+
+DecodedRecord decodeRecord(const QByteArray &bytes)
+{
+    DecodedRecord d;
+    d.record = ModeRecord::decode(bytes, &d.complete, &d.used);
+    return d;
+}
+
+} // namespace
+
 void ProjectFiles::addRecords(const ProjectData &project)
 {
     TracksController *tracks = m_window->tracks();
-    LongWork work(m_window, MainWindow::tr("讀取中..."), project.recordCount(), false);
-    int done = 0;
+    // Decoding the thumbs is most of a large load; it runs on the other
+    // cores, in file order, while this thread makes the items.
+    QVector<QByteArray> records;
+    records.reserve(project.recordCount());
+    for (const auto &track : project.tracks)
+        records += track;
+    QFuture<DecodedRecord> decoded = QtConcurrent::mapped(records, decodeRecord);
+
+    // The track area is painted once, when it is complete.
+    QWidget *area = m_window->form()->timeline_widget;
+    const bool updates = area->updatesEnabled();
+    area->setUpdatesEnabled(false);
+
+    LongWork work(m_window, MainWindow::tr("讀取中..."), records.size(), false);
+    int index = 0;
     for (int t = 0; t < project.tracks.size(); ++t) {
         if (t > 0) {
             // The next track goes directly above the one just filled, so
@@ -258,13 +295,16 @@ void ProjectFiles::addRecords(const ProjectData &project)
             tracks->addTimeline(short(current ? tracks->layoutPosition(current) : -1));
         }
         Timeline *track = tracks->currentTrack();
-        for (const QByteArray &record : project.tracks.at(t)) {
-            track->addTimelineItem(new TimelineItem(record, track));
-            work.step(++done);
+        for (int i = 0; i < project.tracks.at(t).size(); ++i, ++index) {
+            const DecodedRecord d = decoded.resultAt(index);
+            track->addTimelineItem(
+                new TimelineItem(records.at(index), d.record, d.complete, d.used, track));
+            work.step(index + 1);
         }
         // A file from elsewhere may list a track out of order.
         track->orderByStart();
     }
+    area->setUpdatesEnabled(updates);
 }
 
 void ProjectFiles::reportImport(const LegacyImportReport &report)
