@@ -1,5 +1,6 @@
 #include "app/appsettings.h"
 #include "app/mainwindow.h"
+#include "app/startup.h"
 #include "model/editorpanel.h"
 #include "model/moderecord.h"
 #include "model/showglobals.h"
@@ -18,6 +19,8 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QFile>
+#include <QMimeData>
+#include <QUrl>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -793,7 +796,12 @@ void TestProjectFiles::droppedProject()
     Window win;
     win.add(colourRecord(5000, 6000));
     win.prompter.buttons << answer;
-    win.w->openDroppedFile(file);
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(file), QUrl::fromLocalFile(path(QStringLiteral("x.vtc")))});
+    QDropEvent drop(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    // Straight to the window's handler: the application would deliver a drop
+    // only inside a drag it started itself.
+    static_cast<QObject *>(win.w.get())->event(&drop);
     QTEST(win.layout(), "layout");
     QCOMPARE(win.messages(), 1); // the New question only
     QCOMPARE(win.tracks()->history().size(), 1);
@@ -803,6 +811,15 @@ void TestProjectFiles::commandLineProject()
 {
     const QString file = writeProject(path(QStringLiteral("cmd.vtc3")), 120, 2100.0f,
                                       {{colourRecord(0, 1000)}, {colourRecord(200, 400)}});
+    vc::test::clearSettings();
+    vc::test::ScriptedPrompter prompter;
+    std::unique_ptr<MainWindow> shown(
+        vc::createMainWindow({QStringLiteral("VantorCreator"), file, QStringLiteral("ignored")}));
+    QVERIFY(shown->isVisible());
+    QCOMPARE(shown->windowTitle(), QStringLiteral("VantorCreator - cmd.vtc3  "));
+    QCOMPARE(shown->tracks()->itemCount(), 2);
+    shown.reset();
+
     Window win(file);
     QCOMPARE(win.layout(), QStringLiteral("1:0 2:200"));
     QCOMPARE(win.checkedGadget(), QStringLiteral("Vantor Rod Pro V2-120LED"));
