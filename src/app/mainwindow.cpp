@@ -88,6 +88,11 @@ MainWindow::MainWindow(QWidget *parent, const QString &projectFile)
 
     setWindowModified(false);
     ui->action_admin->setEnabled(true);
+    // The form starts the export button disabled and only the end of an
+    // upload used to enable it, so a show could not be written to a file
+    // without a prop attached. It is usable from the start; an export or
+    // upload in progress still disables it.
+    ui->Ex_Button->setEnabled(true);
 
     warnLowResolution();
 
