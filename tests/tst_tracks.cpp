@@ -5,6 +5,7 @@
 #include "model/timeline.h"
 #include "model/timelineitem.h"
 #include "model/trackscontroller.h"
+#include "testsupport/dragplayer.h"
 #include "testsupport/scriptedprompter.h"
 #include "testsupport/testenv.h"
 #include "timeline/smallwidgets.h"
@@ -657,6 +658,7 @@ void chooseFromNextMenu(const QString &text)
 
 void TestTracks::pressesAndMenus()
 {
+    vc::test::DragPlayer drags; // a click on an item is a drag that does not move
     Window x;
     x.w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&x.w));

@@ -75,6 +75,12 @@ void MainWindow::setupTimeAxis()
             vc::prompter().warning(this, tr("錯誤"), tr("無法解碼，請確認已安裝正確音訊解碼包"));
         }
     });
+    // A decoded song is an editing step: the mode count, an undo snapshot
+    // and the title mark are brought up to date.
+    connect(m_playback, &vc::Playback::songReady, this, [this] {
+        if (m_tracks)
+            m_tracks->refreshCounters();
+    });
     connect(m_chartView, &ChartView::chartClicked, this, &MainWindow::on_Song_Slider_sliderMoved);
 
     vc::TimelineView::Widgets tw;

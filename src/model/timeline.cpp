@@ -5,14 +5,19 @@
 #include "model/timelineitem.h"
 #include "model/trackorder.h"
 #include "timeline/smallwidgets.h"
+#include "timeline/timescale.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSet>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -246,9 +251,13 @@ void Timeline::on_itemClicked(TimelineItem *item, bool flag)
 
 void Timeline::on_itemDoubleClicked(TimelineItem *item)
 {
-    // Moving the play indicator to the item's edge belongs to the timeline
-    // view's mouse handling.
-    Q_UNUSED(item);
+    if (!item || !m_ruler || !m_ruler->indicator())
+        return;
+    // To the item's start, or to its end when the indicator stands at the
+    // start already: double clicks walk start, end, start...
+    Indicator *indicator = m_ruler->indicator();
+    const int t = indicator->msecs() == item->startMs() ? item->endMs() : item->startMs();
+    indicator->placeAt(t, true);
 }
 
 void Timeline::on_tlDuplicated_clicked()
@@ -285,6 +294,137 @@ void Timeline::press(Qt::MouseButton button, const QPoint &globalPos)
 void Timeline::mouseDoubleClickEvent(QMouseEvent *)
 {
     emit timelineDoubleClicked();
+}
+
+void Timeline::mouseMoveEvent(QMouseEvent *event)
+{
+    // The ruler draws its hover line where the pointer is, over the tracks
+    // too.
+    if (!m_ruler)
+        return;
+    const QPoint pos = m_ruler->mapFromGlobal(mapToGlobal(event->pos()));
+    QMouseEvent moved(event->type(), pos, event->windowPos(), event->screenPos(), event->button(),
+                      event->buttons(), event->modifiers(), event->source());
+    m_ruler->trackMouse(&moved);
+}
+
+// ---------------------------------------------------------------- drags
+
+void Timeline::dragEnterEvent(QDragEnterEvent *event)
+{
+    const QMimeData *mime = event->mimeData();
+    if (!mime->hasFormat(TimelineItem::DragMimeType)) {
+        event->ignore();
+        return;
+    }
+    const TimelineItem::DragPayload payload =
+        TimelineItem::decodePayload(mime->data(TimelineItem::DragMimeType));
+    if (!payload.valid) {
+        event->ignore();
+        return;
+    }
+    m_drag.startX = payload.startX;
+    m_drag.grabOffset = payload.grabOffset;
+    m_drag.leftLimit = 0;
+    m_drag.rightLimit = width();
+
+    TimelineItem *own = nullptr;
+    for (TimelineItem *item : qAsConst(m_items)) {
+        if (item->id() == payload.id) {
+            own = item;
+            break;
+        }
+    }
+    if (own) {
+        m_dragged = own;
+        // Last in the list, so that it wins a start tie in the next sort.
+        m_items.removeOne(own);
+        m_items.append(own);
+    } else if (mime->hasFormat(TimelineItem::MimeType)) {
+        // A whole item from another track: the main window moves it here.
+        emit dragIn(this);
+    } else {
+        // Resizing stays on the item's own track.
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    emit timelinePressed(this, false);
+}
+
+void Timeline::updateLimits(TimelineItem *item)
+{
+    auto neighbour = [this, item](int x) -> QWidget * {
+        QWidget *w = childAt(x, 10);
+        // An item's own children (none today) count as the item.
+        while (w && w->parentWidget() != this)
+            w = w->parentWidget();
+        return qobject_cast<TimelineItem *>(w) && w != item ? w : nullptr;
+    };
+    QWidget *left = neighbour(item->x() - 10);
+    QWidget *right = neighbour(item->x() + item->width() + 10);
+    m_drag.leftLimit = left ? left->x() + left->width() : 0;
+    m_drag.rightLimit = right ? right->x() : width();
+}
+
+void Timeline::dragMoveEvent(QDragMoveEvent *event)
+{
+    const QMimeData *mime = event->mimeData();
+    if (!mime->hasFormat(TimelineItem::DragMimeType) || !m_dragged) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    TimelineItem *item = m_dragged;
+    const QPoint pos = event->pos();
+    // A press that hardly moves is a click: nothing moves until the
+    // pointer has gone the threshold, then never waits again in this drag.
+    const QPoint noOrigin(-10, -10);
+    if (item->dragOrigin() != noOrigin) {
+        if ((pos - item->dragOrigin()).manhattanLength() < vc::timescale::DragThreshold)
+            return;
+        item->setDragOrigin(noOrigin);
+    }
+    updateLimits(item);
+
+    namespace ts = vc::timescale;
+    const float scale = vc::globals().msPerPixel;
+    const int indicatorX = m_ruler && m_ruler->indicator() ? m_ruler->indicator()->x() : 0;
+    const int p = pos.x();
+    // Never narrower than the item may be drawn, so an end cannot pass the
+    // other one.
+    const int minWidth = std::max(1, ts::minItemWidth(scale));
+    if (mime->hasFormat(TimelineItem::ResizeEndMimeType)) {
+        const int x = std::max(ts::snapResizeEnd(p, m_drag.rightLimit, indicatorX),
+                               item->x() + minWidth);
+        item->setTimes(item->start(), ts::xToMsTrunc(x, scale));
+        QToolTip::showText(mapToGlobal(pos), tr("長度: ") + vc::formatTime(item->durationMs()) +
+                                                 tr("\n結束時間: ") +
+                                                 vc::formatTime(item->endMs()),
+                           this);
+    } else if (mime->hasFormat(TimelineItem::ResizeStartMimeType)) {
+        const int right = item->x() + item->width();
+        const int x = std::max(
+            0, std::min(ts::snapResizeStart(p, m_drag.leftLimit, indicatorX), right - minWidth));
+        item->setTimes(ts::xToMsTrunc(x, scale), item->end());
+        QToolTip::showText(mapToGlobal(pos), tr("長度: ") + vc::formatTime(item->durationMs()) +
+                                                 tr("\n開始時間: ") +
+                                                 vc::formatTime(item->startMs()),
+                           this);
+    } else {
+        const int x = ts::snapMove(p - m_drag.grabOffset, item->width(), m_drag.leftLimit,
+                                   m_drag.rightLimit, scale);
+        item->move(x, 5);
+    }
+}
+
+void Timeline::dropEvent(QDropEvent *event)
+{
+    m_dragged = nullptr;
+    // Never accepted: the drag ends without an action and the item takes
+    // its times from where it stands and is placed by its track.
+    event->setDropAction(Qt::IgnoreAction);
+    event->ignore();
 }
 
 void Timeline::paintEvent(QPaintEvent *)

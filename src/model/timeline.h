@@ -7,6 +7,9 @@
 #include <QList>
 
 class MyLabel;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QMouseEvent;
 class TimelineHeaders;
 class TimelineItem;
@@ -94,6 +97,10 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private slots:
     void on_itemRemoveRequested(TimelineItem *item);
@@ -103,6 +110,9 @@ private:
     void adopt(TimelineItem *item);
     void detach(TimelineItem *item);
     void apply(const vc::placement::Result &result);
+    // Where the dragged item may go: the end of its left neighbour and the
+    // start of its right one, looked up beside its present place.
+    void updateLimits(TimelineItem *item);
     QVector<vc::placement::Span> spans() const;
     int indicatorMs() const;
 

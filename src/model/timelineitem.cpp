@@ -3,8 +3,12 @@
 #include "model/showglobals.h"
 #include "model/timeline.h"
 
+#include "timeline/timescale.h"
+
 #include <QApplication>
 #include <QClipboard>
+#include <QDataStream>
+#include <QDrag>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -12,6 +16,41 @@
 #include <QPointer>
 
 const QString TimelineItem::MimeType = QStringLiteral("timeline/itemByteArray");
+const QString TimelineItem::DragMimeType = QStringLiteral("timeline/item");
+const QString TimelineItem::ResizeStartMimeType = QStringLiteral("timeline/itemleft");
+const QString TimelineItem::ResizeEndMimeType = QStringLiteral("timeline/itemright");
+
+namespace {
+
+TimelineItem::DragRunner &dragRunner()
+{
+    static TimelineItem::DragRunner runner;
+    return runner;
+}
+
+} // namespace
+
+QByteArray TimelineItem::encodePayload(qint32 startX, qint32 grabOffset, const QString &id)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out << startX << grabOffset << id;
+    return bytes;
+}
+
+TimelineItem::DragPayload TimelineItem::decodePayload(const QByteArray &bytes)
+{
+    DragPayload p;
+    QDataStream in(bytes);
+    in >> p.startX >> p.grabOffset >> p.id;
+    p.valid = in.status() == QDataStream::Ok;
+    return p;
+}
+
+void TimelineItem::setDragRunner(DragRunner runner)
+{
+    dragRunner() = std::move(runner);
+}
 
 TimelineItem::TimelineItem(const QByteArray &record, QWidget *parent) : QPushButton(parent)
 {
@@ -161,7 +200,6 @@ void TimelineItem::paintEvent(QPaintEvent *)
 void TimelineItem::mousePressEvent(QMouseEvent *event)
 {
     raise();
-    QPointer<TimelineItem> self(this);
     if (event->button() == Qt::RightButton) {
         QMenu menu; // no parent: removing the item must not take the menu with it
         menu.setTitle(tr("圖樣"));
@@ -176,18 +214,66 @@ void TimelineItem::mousePressEvent(QMouseEvent *event)
         QPushButton::mousePressEvent(event);
         return;
     }
-    // A press is a drag that did not move: the item is selected, its track
-    // becomes current and the item is placed again.
-    const QByteArray orig = m_data;
-    Timeline *origTrack = track();
-    m_dragOrigin = origTrack ? mapTo(origTrack, event->pos()) : event->pos();
-    emit itemClicked(this, false);
-    if (!self)
+    QPointer<TimelineItem> self(this);
+    const QPoint pressPos = event->pos();
+    QMimeData *mime = dragData(pressPos);
+    const DragStart start = beginDrag(pressPos);
+    if (!self) {
+        delete mime;
         return;
-    if (origTrack)
-        emit origTrack->timelinePressed(origTrack, false);
+    }
+    // No drag pixmap: the platform's default is shown. exec() returns when
+    // the button is released; the tracks never accept the drop.
+    QDrag *drag = new QDrag(this);
+    drag->setMimeData(mime);
+    drag->setHotSpot(pressPos);
+    if (dragRunner()) {
+        dragRunner()(drag);
+        delete drag;
+    } else {
+        drag->exec(Qt::MoveAction); // Qt disposes of the drag
+    }
     if (self)
-        emit dragEnd(orig, this, origTrack);
+        finishDrag(start);
+}
+
+QMimeData *TimelineItem::dragData(const QPoint &pressPos) const
+{
+    auto *mime = new QMimeData;
+    const QByteArray payload = encodePayload(x(), pressPos.x(), m_id);
+    mime->setData(DragMimeType, payload);
+    if (pressPos.x() < Edge)
+        mime->setData(ResizeStartMimeType, payload);
+    else if (pressPos.x() > width() - Edge)
+        mime->setData(ResizeEndMimeType, payload);
+    else
+        mime->setData(MimeType, m_data);
+    return mime;
+}
+
+TimelineItem::DragStart TimelineItem::beginDrag(const QPoint &pressPos)
+{
+    setSelected(true);
+    DragStart start;
+    start.orig = m_data;
+    start.track = track();
+    start.geometry = geometry();
+    m_dragOrigin = start.track ? mapTo(start.track, pressPos) : pressPos;
+    emit itemClicked(this, false);
+    return start;
+}
+
+void TimelineItem::finishDrag(const DragStart &start)
+{
+    setCursor(Qt::OpenHandCursor);
+    if (geometry() != start.geometry) {
+        // A move changes only the position while it runs; the times follow
+        // the geometry now.
+        const float scale = vc::globals().msPerPixel;
+        setTimes(vc::timescale::xToMsRound(x(), scale),
+                 vc::timescale::xToMsRound(x() + width(), scale));
+    }
+    emit dragEnd(start.orig, this, start.track.data());
 }
 
 void TimelineItem::mouseDoubleClickEvent(QMouseEvent *event)

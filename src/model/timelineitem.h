@@ -4,8 +4,14 @@
 
 #include <QByteArray>
 #include <QPoint>
+#include <QPointer>
 #include <QPushButton>
+#include <QRect>
 
+#include <functional>
+
+class QDrag;
+class QMimeData;
 class Timeline;
 
 // One mode on a track: a button holding the mode's record and its decoded
@@ -20,6 +26,24 @@ class TimelineItem : public QPushButton
 public:
     // The MIME type the clipboard and drags carry a record under.
     static const QString MimeType;
+    // Every drag of an item carries its payload (x on the track at the
+    // press, the grab offset and the item's id) under DragMimeType; a drag
+    // that resizes an end carries it under ResizeStartMimeType or
+    // ResizeEndMimeType too, a drag that moves the whole item carries the
+    // record under MimeType instead.
+    static const QString DragMimeType;
+    static const QString ResizeStartMimeType;
+    static const QString ResizeEndMimeType;
+
+    struct DragPayload
+    {
+        qint32 startX = 0;
+        qint32 grabOffset = 0;
+        QString id;
+        bool valid = false;
+    };
+    static QByteArray encodePayload(qint32 startX, qint32 grabOffset, const QString &id);
+    static DragPayload decodePayload(const QByteArray &bytes);
     // Width in pixels of the resize zones at both ends.
     static constexpr qint16 Edge = 8;
 
@@ -75,6 +99,31 @@ public:
 
     // The tooltip text: length, start and end as "mm:ss.zzz".
     QString timesText() const;
+
+    // --- dragging
+    // What a left press remembers until its drag has ended: the record and
+    // the track as they were, and the geometry at the press.
+    struct DragStart
+    {
+        QByteArray orig;
+        QPointer<Timeline> track;
+        QRect geometry;
+    };
+    // The data a drag started by a press at `pressPos` (item coordinates)
+    // carries.
+    QMimeData *dragData(const QPoint &pressPos) const;
+    // The press half of a drag: the item is selected, the record and track
+    // are kept, dragOrigin is set and itemClicked emitted.
+    DragStart beginDrag(const QPoint &pressPos);
+    // The end of every drag (the tracks never accept the drop): times from
+    // the geometry if it changed, then dragEnd so that the item's present
+    // track places it.
+    void finishDrag(const DragStart &start);
+    // Runs a drag to its end and returns its action; by default
+    // QDrag::exec with the move action. Tests install one that plays the
+    // drag with synthetic events (a real one waits for a person).
+    using DragRunner = std::function<Qt::DropAction(QDrag *)>;
+    static void setDragRunner(DragRunner runner);
 
 signals:
     void itemClicked(TimelineItem *item, bool flag);

@@ -747,6 +747,22 @@ The current project is unchanged.</translation>
         <source>移除時間軸</source>
         <translation>remove track</translation>
     </message>
+    <message>
+        <source>長度: </source>
+        <translation>length: </translation>
+    </message>
+    <message>
+        <source>
+結束時間: </source>
+        <translation>
+end time: </translation>
+    </message>
+    <message>
+        <source>
+開始時間: </source>
+        <translation>
+start time: </translation>
+    </message>
 </context>
 <context>
     <name>TimelineHeaders</name>
