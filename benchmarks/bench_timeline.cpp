@@ -170,12 +170,39 @@ int main(int argc, char **argv)
             t.start();
             viewport->render(&canvas);
             paint << t.nsecsElapsed() / 1e6;
+            if (i == 3 && qEnvironmentVariableIsSet("BENCH_SAVE"))
+                canvas.save(
+                    QString("%1/repaint-%2.png").arg(qgetenv("BENCH_SAVE").constData()).arg(v));
         }
         out << QString("repaint at zoom %1 (%2 ms/px): median %3 ms, worst %4 ms\n")
                    .arg(v)
                    .arg(640000 / (v * v) / 10.0)
                    .arg(median(paint), 0, 'f', 2)
                    .arg(*std::max_element(paint.begin(), paint.end()), 0, 'f', 2);
+
+        // All the tracks at once over the same stretch of time, as a window
+        // tall enough to show every one of them would paint them.
+        QWidget *tracks = ui->timeline_widget;
+        QVector<double> all;
+        for (int i = 0; i < 10; ++i) {
+            ui->timeline_scroll->horizontalScrollBar()->setValue(i * 997 % 20000);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            const QPoint from = tracks->mapFrom(viewport, QPoint(0, 0));
+            const QRect area(from.x(), 0, viewport->width(), tracks->height());
+            QImage canvas(area.size(), QImage::Format_ARGB32_Premultiplied);
+            QElapsedTimer t;
+            t.start();
+            tracks->render(&canvas, QPoint(), QRegion(area));
+            all << t.nsecsElapsed() / 1e6;
+            if (i == 3 && qEnvironmentVariableIsSet("BENCH_SAVE"))
+                canvas.save(
+                    QString("%1/tracks-%2.png").arg(qgetenv("BENCH_SAVE").constData()).arg(v));
+        }
+        out << QString("  all %1 tracks, %2 px wide: median %3 ms, worst %4 ms\n")
+                   .arg(trackCount)
+                   .arg(viewport->width())
+                   .arg(median(all), 0, 'f', 2)
+                   .arg(*std::max_element(all.begin(), all.end()), 0, 'f', 2);
     }
     out.flush();
     vc::Prompter::setInstance(nullptr);

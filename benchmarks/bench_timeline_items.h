@@ -1,9 +1,73 @@
 #pragma once
 
-class MainWindow;
+#include "app/mainwindow.h"
+#include "model/moderecord.h"
+#include "model/timeline.h"
+#include "model/timelineitem.h"
+#include "model/trackscontroller.h"
+#include "ui_mainwindow.h"
 
-// Puts `count` items on `tracks` tracks of the window; returns how many.
-inline int addBenchItems(MainWindow &, int, int)
+#include <QCoreApplication>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+
+#include <algorithm>
+
+// Puts `count` items on `tracks` tracks of the window, spread evenly over
+// five minutes with small gaps between them, as a busy show would have
+// them; returns how many were placed. Thumbs alternate between a gradient
+// picture (some with a speed, so their tiles keep their aspect) and a plain
+// colour, so both ways of filling an item are painted.
+inline int addBenchItems(MainWindow &w, int count, int tracks)
 {
-    return 0;
+    if (count <= 0 || tracks <= 0)
+        return 0;
+    Ui::MainWindow *ui = w.form();
+    vc::TracksController *ctl = w.tracks();
+    while (ctl->tracks().size() < tracks) {
+        ui->timeline_add->click();
+        QCoreApplication::processEvents();
+    }
+
+    QImage picture(240, vc::ThumbHeight, QImage::Format_RGB32);
+    {
+        QPainter p(&picture);
+        QLinearGradient g(0, 0, picture.width(), picture.height());
+        g.setColorAt(0, Qt::red);
+        g.setColorAt(0.5, Qt::green);
+        g.setColorAt(1, Qt::blue);
+        p.fillRect(picture.rect(), g);
+    }
+    QImage plain(vc::ThumbHeight, vc::ThumbHeight, QImage::Format_RGB32);
+    plain.fill(QColor(255, 160, 0));
+
+    const int perTrack = (count + tracks - 1) / tracks;
+    const int slot = std::max(2, 300000 / perTrack);
+    int placed = 0;
+    const QList<Timeline *> all = ctl->tracks();
+    for (int t = 0; t < tracks && placed < count; ++t) {
+        Timeline *track = all.at(t);
+        for (int i = 0; i < perTrack && placed < count; ++i, ++placed) {
+            vc::ModeRecord r;
+            const bool isPicture = (i + t) % 3 != 0;
+            r.thumb = isPicture ? picture : plain;
+            r.start = i * slot;
+            r.end = i * slot + slot * 4 / 5;
+            r.loops = 1 + i % 4;
+            r.kind = isPicture ? vc::Picture : vc::Colour;
+            r.speed = isPicture && i % 2 ? 10 : 0;
+            if (isPicture) {
+                r.params = vc::pictureParams(r.loops, QStringLiteral("bench.png"), 0, false, false);
+            } else {
+                r.colour = QColor(255, 160, 0);
+                r.params = vc::colourParams(r.colour);
+            }
+            auto *item = new TimelineItem(r.encode(), track);
+            track->addTimelineItem(item);
+            track->on_itemDragEnd(QByteArray(), item);
+        }
+    }
+    ctl->refreshCounters();
+    return placed;
 }
