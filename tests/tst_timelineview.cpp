@@ -11,8 +11,11 @@
 #include "timeline/smallwidgets.h"
 #include "ui_mainwindow.h"
 
+#include <QClipboard>
+#include <QMenu>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QToolTip>
 #include <QtTest/qtestspontaneevent.h>
 
@@ -103,6 +106,38 @@ QList<int> ints(std::initializer_list<int> v)
     return QList<int>(v);
 }
 
+// What the next popup menu shows, one entry per action ("-" for a
+// separator, "(off)" after a disabled one); the menu is then closed, or
+// the entry `choose` is triggered.
+struct MenuReader
+{
+    QString title;
+    QStringList entries;
+    bool seen = false;
+    void next(const QString &choose = QString())
+    {
+        QTimer::singleShot(50, [this, choose] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            seen = true;
+            title = menu->title();
+            QAction *chosen = nullptr;
+            for (QAction *a : menu->actions()) {
+                entries << (a->isSeparator()
+                                ? QStringLiteral("-")
+                                : a->text() +
+                                      (a->isEnabled() ? QString() : QStringLiteral("(off)")));
+                if (!choose.isEmpty() && a->text() == choose)
+                    chosen = a;
+            }
+            menu->close();
+            if (chosen)
+                chosen->trigger();
+        });
+    }
+};
+
 } // namespace
 
 class TestTimelineView : public QObject
@@ -147,6 +182,10 @@ private slots:
     void wheelOverTracks_data();
     void wheelOverTracks();
     void mouseMovesReachRuler();
+    void menus_data();
+    void menus();
+    void itemMenuActions_data();
+    void itemMenuActions();
     void itemPainting_data();
     void itemPainting();
     void currentTrackPainting();
@@ -670,6 +709,114 @@ void TestTimelineView::mouseMovesReachRuler()
     QApplication::sendEvent(item, &overItem);
     QCOMPARE(ruler->mousePosition().x(), 110);
     QCOMPARE(w.indicator()->x(), 0); // hovering never moves the indicator
+}
+
+// ---------------------------------------------------------------- menus
+
+void TestTimelineView::menus_data()
+{
+    QTest::addColumn<QString>("where");     // item, track, label
+    QTest::addColumn<QString>("clipboard"); // none, record, text
+    QTest::addColumn<QStringList>("entries");
+    const QStringList item{QStringLiteral("移除"), QStringLiteral("複製"), QStringLiteral("剪下")};
+    auto track = [](bool paste) {
+        return QStringList{paste ? QStringLiteral("貼上") : QStringLiteral("貼上(off)"),
+                           QStringLiteral("-"), QStringLiteral("複製時間軸"),
+                           QStringLiteral("移除時間軸")};
+    };
+    QTest::newRow("item") << "item"
+                          << "none" << item;
+    QTest::newRow("track, empty clipboard") << "track"
+                                            << "none" << track(false);
+    QTest::newRow("track, a mode copied") << "track"
+                                          << "record" << track(true);
+    QTest::newRow("track, text copied elsewhere") << "track"
+                                                  << "text" << track(false);
+    QTest::newRow("row label, a mode copied") << "label"
+                                              << "record" << track(true);
+    QTest::newRow("row label, empty clipboard") << "label"
+                                                << "none" << track(false);
+}
+
+void TestTimelineView::menus()
+{
+    QFETCH(QString, where);
+    QFETCH(QString, clipboard);
+    QFETCH(QStringList, entries);
+    Window w;
+    Timeline *bottom = w.current();
+    TimelineItem *item = w.insert(1000, 3000);
+    Timeline *top = w.addTrack();
+    QClipboard *cb = QApplication::clipboard();
+    cb->clear();
+    if (clipboard == QLatin1String("record")) {
+        auto *mime = new QMimeData;
+        mime->setData(TimelineItem::MimeType, item->data());
+        cb->setMimeData(mime);
+    } else if (clipboard == QLatin1String("text")) {
+        cb->setText(QStringLiteral("timeline/itemByteArray"));
+    }
+    MenuReader menu;
+    menu.next();
+    if (where == QLatin1String("item"))
+        QTest::mousePress(item, Qt::RightButton, Qt::NoModifier, QPoint(20, 10));
+    else if (where == QLatin1String("track"))
+        QTest::mousePress(bottom, Qt::RightButton, Qt::NoModifier, QPoint(500, 10));
+    else
+        QTest::mousePress(bottom->rowLabel(), Qt::RightButton, Qt::NoModifier, QPoint(5, 5));
+    QVERIFY(menu.seen);
+    QCOMPARE(menu.title, QStringLiteral("圖樣"));
+    QCOMPARE(menu.entries, entries);
+    // A press on a track (or its label) makes it current and clears the
+    // selection; one on an item selects the item and leaves the current
+    // track as it was.
+    QVERIFY(top != bottom);
+    const bool onItem = where == QLatin1String("item");
+    QCOMPARE(w.current(), onItem ? top : bottom);
+    QCOMPARE(w.tracks()->selectedItem(), onItem ? item : nullptr);
+    QCOMPARE(item->selected(), onItem);
+    QCOMPARE(times(bottom), QStringLiteral("1000-3000"));
+    cb->clear();
+}
+
+void TestTimelineView::itemMenuActions_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<bool>("copied");
+    QTest::newRow("remove") << "移除"
+                            << "0-1000 4000-5000" << false;
+    QTest::newRow("copy") << "複製"
+                          << "0-1000 1500-2500 4000-5000" << true;
+    QTest::newRow("cut") << "剪下"
+                         << "0-1000 4000-5000" << true;
+}
+
+void TestTimelineView::itemMenuActions()
+{
+    QFETCH(QString, entry);
+    QFETCH(QString, after);
+    QFETCH(bool, copied);
+    Scene s;
+    QApplication::clipboard()->clear();
+    const QByteArray record = s.b->data();
+    const int steps = s.w.tracks()->history().index();
+    MenuReader menu;
+    menu.next(entry);
+    QTest::mousePress(s.b, Qt::RightButton, Qt::NoModifier, QPoint(20, 10));
+    QVERIFY(menu.seen);
+    QCOMPARE(times(s.t), after);
+    const QMimeData *mime = QApplication::clipboard()->mimeData();
+    QCOMPARE(mime && mime->hasFormat(TimelineItem::MimeType), copied);
+    if (copied)
+        QCOMPARE(mime->data(TimelineItem::MimeType), record);
+    // A removal is one editing step that undo takes back; a copy is none.
+    QCOMPARE(s.w.tracks()->history().index(), steps + (entry == QStringLiteral("複製") ? 0 : 1));
+    if (entry != QStringLiteral("複製")) {
+        s.w.ui()->actionUndo->trigger();
+        QCOMPARE(times(s.t), QStringLiteral("0-1000 1500-2500 4000-5000"));
+    }
+    QApplication::clipboard()->clear();
 }
 
 // ---------------------------------------------------------------- painting
