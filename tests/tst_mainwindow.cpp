@@ -1,6 +1,8 @@
 #include "app/appsettings.h"
 #include "app/mainwindow.h"
 #include "app/startup.h"
+#include "model/timeline.h"
+#include "model/trackscontroller.h"
 #include "testsupport/scriptedprompter.h"
 #include "testsupport/testenv.h"
 #include "ui_mainwindow.h"
@@ -8,6 +10,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScrollBar>
+#include <QSplitter>
 #include <QUrl>
 
 namespace {
@@ -39,6 +43,7 @@ private slots:
     void dropDispatch_data();
     void dropDispatch();
     void dragEnterNeedsUris();
+    void rowLabelsLevelWithTracks();
 };
 
 void TestMainWindow::windowBasics()
@@ -63,25 +68,82 @@ void TestMainWindow::menuEntries_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("shortcut");
 
-    QTest::newRow("new") << "menu" << "actionNew" << "開新檔案" << "Ctrl+N";
-    QTest::newRow("load") << "menu" << "actionLoad" << "讀檔..." << "Ctrl+L";
-    QTest::newRow("save") << "menu" << "actionSave" << "存檔..." << "Ctrl+S";
-    QTest::newRow("saveas") << "menu" << "actionSaveas" << "另存新檔..." << "Ctrl+Shift+S";
-    QTest::newRow("dir") << "menu" << "actionDIR" << "取代圖片位置..." << "";
-    QTest::newRow("sql") << "menu" << "actionSQL" << "匯出圖庫..." << "";
-    QTest::newRow("undo") << "menu_4" << "actionUndo" << "復原" << "Ctrl+Z";
-    QTest::newRow("redo") << "menu_4" << "actionRedo" << "重作" << "Ctrl+Y";
-    QTest::newRow("copy") << "menu_4" << "actionCopy" << "複製" << "Ctrl+C";
-    QTest::newRow("paste") << "menu_4" << "actionPaste" << "貼上" << "Ctrl+V";
-    QTest::newRow("upload") << "menu_4" << "actionUpload" << "上傳" << "Ctrl+U";
-    QTest::newRow("preference") << "menu_4" << "actionPreference" << "偏好設定..." << "";
-    QTest::newRow("enter") << "menu_4" << "actionEnter" << "新增/確認" << "Return";
-    QTest::newRow("about") << "menu_2" << "actionAbout" << "關於..." << "";
-    QTest::newRow("format") << "menu_2" << "actionFormat" << "清除記憶體" << "";
-    QTest::newRow("firmware") << "menu_2" << "actionFirUpdate" << "更新韌體..." << "";
-    QTest::newRow("admin") << "menu_2" << "action_admin" << "後台..." << "Ctrl+Shift+M";
-    QTest::newRow("chinese") << "menuLanguage" << "actionChinese" << "繁體中文" << "";
-    QTest::newRow("english") << "menuLanguage" << "actionEnglish" << "English" << "";
+    QTest::newRow("new") << "menu"
+                         << "actionNew"
+                         << "開新檔案"
+                         << "Ctrl+N";
+    QTest::newRow("load") << "menu"
+                          << "actionLoad"
+                          << "讀檔..."
+                          << "Ctrl+L";
+    QTest::newRow("save") << "menu"
+                          << "actionSave"
+                          << "存檔..."
+                          << "Ctrl+S";
+    QTest::newRow("saveas") << "menu"
+                            << "actionSaveas"
+                            << "另存新檔..."
+                            << "Ctrl+Shift+S";
+    QTest::newRow("dir") << "menu"
+                         << "actionDIR"
+                         << "取代圖片位置..."
+                         << "";
+    QTest::newRow("sql") << "menu"
+                         << "actionSQL"
+                         << "匯出圖庫..."
+                         << "";
+    QTest::newRow("undo") << "menu_4"
+                          << "actionUndo"
+                          << "復原"
+                          << "Ctrl+Z";
+    QTest::newRow("redo") << "menu_4"
+                          << "actionRedo"
+                          << "重作"
+                          << "Ctrl+Y";
+    QTest::newRow("copy") << "menu_4"
+                          << "actionCopy"
+                          << "複製"
+                          << "Ctrl+C";
+    QTest::newRow("paste") << "menu_4"
+                           << "actionPaste"
+                           << "貼上"
+                           << "Ctrl+V";
+    QTest::newRow("upload") << "menu_4"
+                            << "actionUpload"
+                            << "上傳"
+                            << "Ctrl+U";
+    QTest::newRow("preference") << "menu_4"
+                                << "actionPreference"
+                                << "偏好設定..."
+                                << "";
+    QTest::newRow("enter") << "menu_4"
+                           << "actionEnter"
+                           << "新增/確認"
+                           << "Return";
+    QTest::newRow("about") << "menu_2"
+                           << "actionAbout"
+                           << "關於..."
+                           << "";
+    QTest::newRow("format") << "menu_2"
+                            << "actionFormat"
+                            << "清除記憶體"
+                            << "";
+    QTest::newRow("firmware") << "menu_2"
+                              << "actionFirUpdate"
+                              << "更新韌體..."
+                              << "";
+    QTest::newRow("admin") << "menu_2"
+                           << "action_admin"
+                           << "後台..."
+                           << "Ctrl+Shift+M";
+    QTest::newRow("chinese") << "menuLanguage"
+                             << "actionChinese"
+                             << "繁體中文"
+                             << "";
+    QTest::newRow("english") << "menuLanguage"
+                             << "actionEnglish"
+                             << "English"
+                             << "";
 }
 
 void TestMainWindow::menuEntries()
@@ -156,7 +218,8 @@ void TestMainWindow::closeQuestion()
     const bool closed = w.close();
     QTEST(closed, "closes");
     QCOMPARE(prompter.calls.size(), answer == QMessageBox::Save ? 2 : 1);
-    QCOMPARE(prompter.calls.first().text, QStringLiteral("<font color='white'>關閉前儲存？</font>"));
+    QCOMPARE(prompter.calls.first().text,
+             QStringLiteral("<font color='white'>關閉前儲存？</font>"));
     QCOMPARE(prompter.calls.first().title, QString());
     QCOMPARE(prompter.calls.first().defaultButton, QMessageBox::Save);
     // Geometry is written even when the close is cancelled.
@@ -189,7 +252,8 @@ void TestMainWindow::dropDispatch_data()
     QTest::addColumn<QString>("warning");
     QTest::newRow("capital extension") << QStringList{"/tmp/song.WAV"} << "無法辨識的副檔名 .WAV";
     QTest::newRow("unknown") << QStringList{"/tmp/a.txt"} << "無法辨識的副檔名 .txt";
-    QTest::newRow("first only") << QStringList{"/tmp/a.doc", "/tmp/b.txt"} << "無法辨識的副檔名 .doc";
+    QTest::newRow("first only") << QStringList{"/tmp/a.doc", "/tmp/b.txt"}
+                                << "無法辨識的副檔名 .doc";
     QTest::newRow("no extension") << QStringList{"/tmp/noext"} << "無法辨識的副檔名 .";
 }
 
@@ -229,4 +293,51 @@ void TestMainWindow::dragEnterNeedsUris()
 }
 
 VC_TEST_MAIN(TestMainWindow)
+// Each row label must sit beside its own track, whatever changes the
+// heights around them: the window, the splitter, the number of tracks and
+// the vertical scroll.
+void TestMainWindow::rowLabelsLevelWithTracks()
+{
+    vc::test::ScriptedPrompter prompter;
+    std::unique_ptr<MainWindow> w(vc::createMainWindow({}));
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    Ui::MainWindow *ui = w->form();
+
+    auto check = [&](const char *step) {
+        QCoreApplication::processEvents();
+        const QList<Timeline *> tracks = w->tracks()->tracks();
+        QVERIFY2(!tracks.isEmpty(), step);
+        const int viewTop = ui->timeline_scroll_2->mapTo(w.get(), QPoint(0, 0)).y();
+        const int viewBottom = viewTop + ui->timeline_scroll_2->height();
+        for (Timeline *t : tracks) {
+            const int trackY = t->mapTo(w.get(), QPoint(0, 0)).y();
+            const int labelY = t->rowLabel()->mapTo(w.get(), QPoint(0, 0)).y();
+            if (trackY + t->height() <= viewTop || trackY >= viewBottom)
+                continue; // scrolled out of sight
+            QVERIFY2(trackY == labelY, qPrintable(QStringLiteral("%1: track at %2, label at %3")
+                                                      .arg(QLatin1String(step))
+                                                      .arg(trackY)
+                                                      .arg(labelY)));
+        }
+    };
+
+    check("first show");
+    for (int i = 0; i < 2; ++i)
+        ui->timeline_add->click();
+    check("three tracks");
+    ui->timeline_splitter->setSizes({150, 200});
+    check("splitter moved");
+    w->resize(w->width() + 100, w->height() + 150);
+    check("window resized");
+    for (int i = 0; i < 6; ++i)
+        ui->timeline_add->click();
+    check("more tracks than fit");
+    ui->timeline_vertical_scrollbar->setValue(ui->timeline_vertical_scrollbar->maximum() / 2);
+    check("scrolled");
+
+    prompter.buttons.enqueue(QMessageBox::No);
+    w->close();
+}
+
 #include "tst_mainwindow.moc"

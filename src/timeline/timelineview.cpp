@@ -7,6 +7,7 @@
 #include "timeline/timescale.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QLayout>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -32,6 +33,52 @@ TimelineView::TimelineView(const Widgets &widgets, Playback *playback, SongLoade
     if (m_w.tracks)
         connect(m_w.tracks->verticalScrollBar(), &QScrollBar::rangeChanged, this,
                 &TimelineView::verticalRangeChanged);
+    if (m_w.splitter) {
+        // The tracks take what the window gains; the waveform keeps its
+        // height until the user moves the splitter.
+        m_w.splitter->setStretchFactor(0, 1);
+        m_w.splitter->setStretchFactor(1, 0);
+        m_w.splitter->setSizes({400, 60});
+    }
+    // Any change of the track area's or the column's height re-levels the
+    // labels, not only a splitter move.
+    for (QWidget *w : {static_cast<QWidget *>(m_w.tracks), m_w.rowHeaderColumn})
+        if (w)
+            w->installEventFilter(this);
+}
+
+bool TimelineView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Resize || event->type() == QEvent::Move)
+        alignRowLabels();
+    return QObject::eventFilter(watched, event);
+}
+
+void TimelineView::alignRowLabels()
+{
+    if (!m_w.tracks || !m_w.rowHeaderColumn || !m_w.rowHeaderColumn->layout())
+        return;
+    QLayout *column = m_w.rowHeaderColumn->layout();
+    QWidget *top = m_w.rowHeaderColumn->window();
+    const int columnTop = m_w.rowHeaderColumn->mapTo(top, QPoint(0, 0)).y();
+    const int tracksTop = m_w.tracks->mapTo(top, QPoint(0, 0)).y();
+    const int above = qMax(0, tracksTop - columnTop);
+    const int below = qMax(0, m_w.rowHeaderColumn->height() - (above + m_w.tracks->height()));
+
+    bool changed = false;
+    auto setHeight = [&changed](QSpacerItem *spacer, int h) {
+        if (!spacer || spacer->sizeHint().height() == h)
+            return;
+        spacer->changeSize(spacer->sizeHint().width(), h, QSizePolicy::Fixed, QSizePolicy::Fixed);
+        changed = true;
+    };
+    // The first item of the column is the spacer beside the ruler, the
+    // last one audio_spacer beside the waveform and the scroll bar.
+    if (column->count() > 0)
+        setHeight(column->itemAt(0)->spacerItem(), above);
+    setHeight(m_w.audioSpacer, below);
+    if (changed)
+        column->invalidate();
 }
 
 void TimelineView::flushLayout()
@@ -89,13 +136,8 @@ void TimelineView::verticalRangeChanged(int min, int max)
 void TimelineView::splitterMoved(int pos, int index)
 {
     Q_UNUSED(index);
-    if (m_w.splitter && m_w.audioSpacer) {
-        const int h = qMax(0, m_w.splitter->height() - pos + 1);
-        m_w.audioSpacer->changeSize(m_w.audioSpacer->sizeHint().width(), h, QSizePolicy::Fixed,
-                                    QSizePolicy::Fixed);
-        if (m_w.rowHeaderColumn && m_w.rowHeaderColumn->layout())
-            m_w.rowHeaderColumn->layout()->invalidate();
-    }
+    Q_UNUSED(pos);
+    alignRowLabels();
     if (m_song)
         m_song->resizeView();
 }

@@ -48,6 +48,15 @@ public:
     void verticalRangeChanged(int min, int max);
     void splitterMoved(int pos, int index);
 
+    // Sizes the spacers of the row-label column so that its label area
+    // spans exactly the height of the track area: the labels then stay
+    // level with their tracks whatever the window, splitter or scroll bar
+    // heights are.
+    void alignRowLabels();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void flushLayout();
 
