@@ -182,6 +182,8 @@ private slots:
     void wheelOverTracks_data();
     void wheelOverTracks();
     void mouseMovesReachRuler();
+    void draggingOverTrackMovesIndicator_data();
+    void draggingOverTrackMovesIndicator();
     void menus_data();
     void menus();
     void itemMenuActions_data();
@@ -709,6 +711,41 @@ void TestTimelineView::mouseMovesReachRuler()
     QApplication::sendEvent(item, &overItem);
     QCOMPARE(ruler->mousePosition().x(), 110);
     QCOMPARE(w.indicator()->x(), 0); // hovering never moves the indicator
+}
+
+void TestTimelineView::draggingOverTrackMovesIndicator_data()
+{
+    QTest::addColumn<int>("zoom");
+    QTest::addColumn<int>("x");
+    QTest::addColumn<int>("ms");
+    QTest::newRow("10 ms/px") << 80 << 450 << 4500;
+    QTest::newRow("2.5 ms/px: truncated") << 160 << 451 << 1127;
+    QTest::newRow("6.4 ms/px: truncated") << 100 << 333 << 2131;
+}
+
+// Pressing an empty stretch of a track and moving with the button held
+// scrubs: the ruler takes the moves and the indicator follows the pointer.
+void TestTimelineView::draggingOverTrackMovesIndicator()
+{
+    QFETCH(int, zoom);
+    QFETCH(int, x);
+    QFETCH(int, ms);
+    Window w;
+    w.ui()->timeline_scaler->setValue(zoom);
+    w.insert(0, 100); // far from the pointer
+    Timeline *t = w.current();
+    QSignalSpy moved(w.ui()->timeline_headers, &TimelineHeaders::indicatorMoved);
+    QTest::mousePress(t, Qt::LeftButton, Qt::NoModifier, QPoint(x - 30, 20));
+    QCOMPARE(moved.count(), 0); // a press on a track alone does not
+    QMouseEvent drag(QEvent::MouseMove, QPointF(x, 20), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(t, &drag);
+    QCOMPARE(w.indicator()->x(), x);
+    QCOMPARE(w.indicator()->msecs(), ms);
+    QCOMPARE(moved.count(), 1);
+    QCOMPARE(moved.last().at(0).toInt(), x);
+    QCOMPARE(moved.last().at(1).toBool(), true);
+    QTest::mouseRelease(t, Qt::LeftButton, Qt::NoModifier, QPoint(x, 20));
 }
 
 // ---------------------------------------------------------------- menus
