@@ -181,6 +181,8 @@ private slots:
     void doubleClickWalksIndicator();
     void wheelOverTracks_data();
     void wheelOverTracks();
+    void slidersDoubleClicked_data();
+    void slidersDoubleClicked();
     void mouseMovesReachRuler();
     void draggingOverTrackMovesIndicator_data();
     void draggingOverTrackMovesIndicator();
@@ -660,27 +662,55 @@ void TestTimelineView::doubleClickWalksIndicator()
 void TestTimelineView::wheelOverTracks_data()
 {
     QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("heldKey"); // pressed on the track area before
     QTest::addColumn<int>("angle");
     QTest::addColumn<int>("zoom");
     QTest::addColumn<int>("vertical");
-    QTest::newRow("ctrl: +4 on the zoom slider") << int(Qt::ControlModifier) << 120 << 84 << 0;
-    QTest::newRow("ctrl back: -4") << int(Qt::ControlModifier) << -120 << 76 << 0;
-    QTest::newRow("shift: 8 steps up") << int(Qt::ShiftModifier) << 120 << 80 << -8;
-    QTest::newRow("shift back: 8 steps down") << int(Qt::ShiftModifier) << -120 << 80 << 8;
+    QTest::addColumn<int>("horizontal"); // -1: not checked (a zoom recentres)
+    const int ctrl = int(Qt::ControlModifier), shift = int(Qt::ShiftModifier), none = 0;
+    QTest::newRow("ctrl: +4 on the zoom slider") << ctrl << 0 << 120 << 84 << 0 << -1;
+    QTest::newRow("ctrl back: -4") << ctrl << 0 << -120 << 76 << 0 << -1;
+    QTest::newRow("shift: 8 steps up") << shift << 0 << 120 << 80 << -8 << 1000;
+    QTest::newRow("shift back: 8 steps down") << shift << 0 << -120 << 80 << 8 << 1000;
+    QTest::newRow("no key: 40 px back in time") << none << 0 << 120 << 80 << 0 << 960;
+    QTest::newRow("no key: 40 px on") << none << 0 << -120 << 80 << 0 << 1040;
+    // A key held on the track area counts though the wheel does not carry it.
+    QTest::newRow("Ctrl key held") << none << int(Qt::Key_Control) << 120 << 84 << 0 << -1;
+    QTest::newRow("Shift key held") << none << int(Qt::Key_Shift) << 120 << 80 << -8 << 1000;
+    QTest::newRow("other key held: scrolls") << none << int(Qt::Key_A) << 120 << 80 << 0 << 960;
+    // Ctrl pressed for a shortcut that opens a dialog: the release goes to
+    // the dialog, the area only loses the focus.
+    QTest::newRow("Ctrl released elsewhere")
+        << none << -int(Qt::Key_Control) << 120 << 80 << 0 << 960;
 }
 
 void TestTimelineView::wheelOverTracks()
 {
     QFETCH(int, modifiers);
+    QFETCH(int, heldKey);
     QFETCH(int, angle);
     QFETCH(int, zoom);
     QFETCH(int, vertical);
+    QFETCH(int, horizontal);
     Window w;
     for (int i = 0; i < 12; ++i)
         w.addTrack();
     QScrollBar *bar = w.ui()->timeline_vertical_scrollbar;
     QVERIFY2(bar->maximum() >= 40, qPrintable(QString::number(bar->maximum())));
     bar->setValue(20);
+    QScrollBar *hbar = w.ui()->timeline_scroll->horizontalScrollBar();
+    hbar->setValue(1000);
+    QCOMPARE(hbar->value(), 1000);
+    ScrollArea *area = w.ui()->timeline_scroll;
+    if (heldKey) {
+        QKeyEvent press(QEvent::KeyPress, qAbs(heldKey), Qt::NoModifier);
+        QApplication::sendEvent(area, &press);
+    }
+    if (heldKey < 0) {
+        QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+        QApplication::sendEvent(area, &out);
+        heldKey = 0;
+    }
     Timeline *t = w.current();
     // Sent to the track: it passes the wheel on to the track area.
     QWheelEvent e(QPointF(300, 20), t->mapToGlobal(QPoint(300, 20)), QPoint(), QPoint(0, angle),
@@ -691,9 +721,48 @@ void TestTimelineView::wheelOverTracks()
     qApp->notify(t, &e);
     QCOMPARE(w.ui()->timeline_scaler->value(), zoom);
     QCOMPARE(bar->value(), 20 + vertical);
+    if (horizontal >= 0)
+        QCOMPARE(hbar->value(), horizontal);
     // The tracks and their row labels follow the bar.
     QCOMPARE(w.ui()->timeline_scroll_2->verticalScrollBar()->value(), bar->value());
     QCOMPARE(w.ui()->timeline_rowheader->verticalScrollBar()->value(), bar->value());
+    if (heldKey) {
+        // Released, the wheel scrolls sideways again.
+        QKeyEvent release(QEvent::KeyRelease, heldKey, Qt::NoModifier);
+        QApplication::sendEvent(area, &release);
+        const int before = hbar->value();
+        QWheelEvent again(QPointF(300, 20), t->mapToGlobal(QPoint(300, 20)), QPoint(),
+                          QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QSpontaneKeyEvent::setSpontaneous(&again);
+        qApp->notify(t, &again);
+        QCOMPARE(w.ui()->timeline_scaler->value(), zoom);
+        QCOMPARE(hbar->value(), before + 40);
+    }
+}
+
+void TestTimelineView::slidersDoubleClicked_data()
+{
+    QTest::addColumn<QString>("slider");
+    QTest::addColumn<int>("value");
+    QTest::newRow("zoom") << "timeline_scaler" << 100;
+    QTest::newRow("speed") << "Speed_slide" << 10;
+}
+
+// A double click takes a slider to the middle of its range; for the zoom
+// slider that is 6.4 ms per pixel.
+void TestTimelineView::slidersDoubleClicked()
+{
+    QFETCH(QString, slider);
+    QFETCH(int, value);
+    Window w;
+    auto *s = w.w.findChild<MySlider *>(slider);
+    QVERIFY(s);
+    s->setEnabled(true);
+    s->setValue(s->minimum());
+    QTest::mouseDClick(s, Qt::LeftButton, Qt::NoModifier, QPoint(2, s->height() / 2));
+    QCOMPARE(s->value(), value);
+    if (slider == QLatin1String("timeline_scaler"))
+        QCOMPARE(vc::globals().msPerPixel, 6.4f);
 }
 
 void TestTimelineView::mouseMovesReachRuler()

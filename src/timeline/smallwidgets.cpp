@@ -61,8 +61,8 @@ ScrollArea::ScrollArea(QWidget *parent) : QScrollArea(parent) {}
 
 void ScrollArea::wheelEvent(QWheelEvent *event)
 {
-    const int angle = event->angleDelta().y() != 0 ? event->angleDelta().y()
-                                                   : event->angleDelta().x();
+    const int angle =
+        event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
     const bool ctrl = m_heldKey == Qt::Key_Control || (event->modifiers() & Qt::ControlModifier);
     const bool shift = m_heldKey == Qt::Key_Shift || (event->modifiers() & Qt::ShiftModifier);
     if (ctrl || shift) {
@@ -88,6 +88,12 @@ void ScrollArea::keyReleaseEvent(QKeyEvent *event)
 {
     m_heldKey = 0;
     QScrollArea::keyReleaseEvent(event);
+}
+
+void ScrollArea::focusOutEvent(QFocusEvent *event)
+{
+    m_heldKey = 0;
+    QScrollArea::focusOutEvent(event);
 }
 
 ScrollArea2::ScrollArea2(QWidget *parent) : QScrollArea(parent) {}

@@ -77,6 +77,10 @@ protected:
     void wheelEvent(QWheelEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
+    // A key released while another window has the focus (a dialog opened
+    // by Ctrl+S) never reaches the area: forget it, or every later turn of
+    // the wheel would zoom.
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     int m_heldKey = 0;
