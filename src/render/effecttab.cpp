@@ -1,43 +1,23 @@
 #include "render/effecttab.h"
 
 #include "app/mainwindow.h"
-#include "model/editorpanel.h"
-#include "app/prompter.h"
-#include "model/repeatsuggestion.h"
-#include "model/showglobals.h"
 #include "render/patternparams.h"
 #include "ui_mainwindow.h"
 
-#include <QGraphicsScene>
 #include <QRandomGenerator>
 #include <QSignalBlocker>
 
 namespace vc {
 
-namespace {
+EffectTab::EffectTab(MainWindow *window) : ColourTab(window, Lead::Numbers) {}
 
-void setChannel(QColor &c, int channel, int value)
+ColourTab::Controls EffectTab::controls() const
 {
-    switch (channel) {
-    case 0:
-        c.setRed(value);
-        break;
-    case 1:
-        c.setGreen(value);
-        break;
-    default:
-        c.setBlue(value);
-        break;
-    }
-}
-
-} // namespace
-
-EffectTab::EffectTab(MainWindow *window) : QObject(window), m_window(window) {}
-
-QColor &EffectTab::edited()
-{
-    return m_window->form()->Spe_back->isChecked() ? m_window->colour2() : m_window->colour1();
+    const Ui::MainWindow *ui = m_window->form();
+    return {ui->Spe_front,
+            ui->Spe_back,
+            {ui->Spe_rnum, ui->Spe_gnum, ui->Spe_bnum},
+            {ui->Spe_rslide, ui->Spe_gslide, ui->Spe_bslide}};
 }
 
 EffectSettings EffectTab::settings() const
@@ -61,27 +41,9 @@ QString EffectTab::params(int loops) const
 
 void EffectTab::generate(int index)
 {
-    Ui::MainWindow *ui = m_window->form();
     EffectSettings s = settings();
     s.effect = index;
-    m_pattern = EffectGenerator::generate(s);
-
-    const ShowGlobals &g = globals();
-    const QPixmap pixmap = QPixmap::fromImage(m_pattern);
-    m_window->glpreview_change(false, pixmap, g.leds, int(g.frameRate), ui->Mode_last->value(),
-                               ui->Mode_loop->value());
-
-    // A new scene per pattern; the previous one goes with it.
-    QGraphicsScene *scene = new QGraphicsScene(this);
-    scene->addPixmap(pixmap);
-    ui->Spe_show->setScene(scene);
-    delete m_scene;
-    m_scene = scene;
-
-    m_patternWidth = vc::patternWidth(m_pattern.size(), g.leds);
-    m_window->editor()->setPatternWidth(m_patternWidth);
-    if (ui->speedAutoCheckBox->isChecked())
-        ui->Mode_loop->setValue(m_window->editor()->suggestion());
+    showPattern(EffectGenerator::generate(s), m_window->form()->Spe_show);
 }
 
 void EffectTab::regenerate()
@@ -93,69 +55,6 @@ void EffectTab::highlighted(int index)
 {
     generate(index);
     m_window->form()->Spe_comboBox->setCurrentIndex(index);
-}
-
-void EffectTab::sliderChanged(int channel, int value)
-{
-    Ui::MainWindow *ui = m_window->form();
-    QSpinBox *numbers[3] = {ui->Spe_rnum, ui->Spe_gnum, ui->Spe_bnum};
-    numbers[channel]->setValue(value);
-}
-
-void EffectTab::numberChanged(int channel, int value)
-{
-    Ui::MainWindow *ui = m_window->form();
-    QSlider *sliders[3] = {ui->Spe_rslide, ui->Spe_gslide, ui->Spe_bslide};
-    sliders[channel]->setValue(value);
-    setChannel(edited(), channel, value);
-    regenerate();
-}
-
-// Puts a colour into the spin boxes and sliders without changing either
-// shared colour (the values are the edited colour's own).
-void EffectTab::showColour(const QColor &colour)
-{
-    Ui::MainWindow *ui = m_window->form();
-    QSpinBox *numbers[3] = {ui->Spe_rnum, ui->Spe_gnum, ui->Spe_bnum};
-    QSlider *sliders[3] = {ui->Spe_rslide, ui->Spe_gslide, ui->Spe_bslide};
-    const int values[3] = {colour.red(), colour.green(), colour.blue()};
-    for (int i = 0; i < 3; ++i) {
-        const QSignalBlocker blockNumber(numbers[i]);
-        const QSignalBlocker blockSlider(sliders[i]);
-        numbers[i]->setValue(values[i]);
-        sliders[i]->setValue(values[i]);
-    }
-}
-
-void EffectTab::backToggled(bool checked)
-{
-    showColour(checked ? m_window->colour2() : m_window->colour1());
-    regenerate();
-}
-
-void EffectTab::colourDialog()
-{
-    QColor &target = edited();
-    const QColor chosen = prompter().color(target, m_window, tr("選擇顏色"));
-    if (chosen.isValid()) {
-        target = QColor(chosen.red(), chosen.green(), chosen.blue());
-        // The spin boxes follow, so that they never show a stale colour.
-        showColour(target);
-    }
-    regenerate();
-}
-
-void EffectTab::swapColours()
-{
-    Ui::MainWindow *ui = m_window->form();
-    std::swap(m_window->colour1(), m_window->colour2());
-    regenerate();
-    // The other button takes the selection, so the spin boxes keep showing
-    // the same colour, now under its new role.
-    if (ui->Spe_front->isChecked())
-        ui->Spe_back->setChecked(true);
-    else
-        ui->Spe_front->setChecked(true);
 }
 
 void EffectTab::randomise()
@@ -181,13 +80,6 @@ void EffectTab::randomise()
     regenerate();
 }
 
-void EffectTab::refresh()
-{
-    m_window->form()->Spe_front->setChecked(true);
-    showColour(m_window->colour1());
-    regenerate();
-}
-
 bool EffectTab::restore(const QString &params)
 {
     EffectSettings s = settings();
@@ -200,8 +92,7 @@ bool EffectTab::restore(const QString &params)
 void EffectTab::restore(const EffectSettings &s)
 {
     Ui::MainWindow *ui = m_window->form();
-    m_window->colour1() = QColor(s.front.red(), s.front.green(), s.front.blue());
-    m_window->colour2() = QColor(s.back.red(), s.back.green(), s.back.blue());
+    setColours(s.front, s.back);
     {
         const QSignalBlocker b1(ui->Spe_comboBox);
         const QSignalBlocker b2(ui->Spe_width);

@@ -58,6 +58,16 @@ void readFlag(const QStringList &list, int i, bool &v)
         v = read != 0;
 }
 
+// What text and effect modes share: the two colours at the head of the
+// third field and the two flips after the width in the fourth.
+template <class Settings> void readColoursAndFlips(const Parts &p, Settings &s)
+{
+    readColour(p.a, 0, s.front);
+    readColour(p.a, 1, s.back);
+    readFlag(p.b, 1, s.revH);
+    readFlag(p.b, 2, s.revV);
+}
+
 } // namespace
 
 // One grammar for every kind: the builders of the mode record write them.
@@ -68,8 +78,8 @@ QString effectText(const EffectSettings &s, int loops)
 
 QString textText(const TextSettings &s, int loops)
 {
-    return textParams(loops, s.front, s.back, s.text, s.fontIndex, s.fontSizeIndex, s.width,
-                      s.revH, s.revV);
+    return textParams(loops, s.front, s.back, s.text, s.fontIndex, s.fontSizeIndex, s.width, s.revH,
+                      s.revV);
 }
 
 bool readEffect(const QString &params, EffectSettings &s)
@@ -77,8 +87,7 @@ bool readEffect(const QString &params, EffectSettings &s)
     const Parts p = split(params);
     if (p.kind != 3)
         return false;
-    readColour(p.a, 0, s.front);
-    readColour(p.a, 1, s.back);
+    readColoursAndFlips(p, s);
     readInt(p.a, 2, 0, EffectGenerator::Count - 1, s.effect);
     // Only the three states of the check box are taken.
     bool ok = false;
@@ -86,8 +95,6 @@ bool readEffect(const QString &params, EffectSettings &s)
     if (ok && scheme >= 0 && scheme <= 2)
         s.scheme = scheme;
     readInt(p.a, 4, 1, 10, s.width);
-    readFlag(p.b, 1, s.revH);
-    readFlag(p.b, 2, s.revV);
     return true;
 }
 
@@ -96,15 +103,12 @@ bool readText(const QString &params, TextSettings &s)
     const Parts p = split(params);
     if (p.kind != 2)
         return false;
-    readColour(p.a, 0, s.front);
-    readColour(p.a, 1, s.back);
+    readColoursAndFlips(p, s);
     if (p.a.size() > 2)
         s.text = p.a.at(2);
     readInt(p.a, 3, -1, 1 << 20, s.fontIndex);
     readInt(p.a, 4, 0, 9, s.fontSizeIndex);
     readInt(p.b, 0, 1, 20, s.width);
-    readFlag(p.b, 1, s.revH);
-    readFlag(p.b, 2, s.revV);
     return true;
 }
 

@@ -1,19 +1,14 @@
 #pragma once
 
+#include "render/colourtab.h"
 #include "render/patternparams.h"
-
-#include <QImage>
-#include <QObject>
-
-class MainWindow;
-class QGraphicsScene;
 
 namespace vc {
 
 // The text tab of the mode editor: a line of text laid out in a chosen
 // font, size and width, in colour 1 on colour 2. The main window's slots
 // of the tab forward here.
-class TextTab : public QObject
+class TextTab : public ColourTab
 {
     Q_OBJECT
 
@@ -26,17 +21,6 @@ public:
     // render() with the text of the edit.
     void rerender();
 
-    // channel 0 red, 1 green, 2 blue
-    void sliderChanged(int channel, int value);
-    void numberChanged(int channel, int value);
-    void backToggled(bool checked);
-    void colourDialog();
-    void swapColours();
-
-    // Entering the tab (also after a change of the LED count while it is
-    // open): edit the text colour and render.
-    void refresh();
-
     // Opening a text mode: sets the colours and every control from the
     // mode's parameter text and renders again. Returns false (and changes
     // nothing) when the text is not a text mode's.
@@ -46,17 +30,10 @@ public:
     // What the editor needs to write a record.
     TextSettings settings() const;
     QString params(int loops) const;
-    QImage pattern() const { return m_pattern; }
-    int patternWidth() const { return m_patternWidth; }
 
 private:
-    QColor &edited();
-    void showColour(const QColor &colour);
-
-    MainWindow *m_window;
-    QImage m_pattern;
-    int m_patternWidth = 0;
-    QGraphicsScene *m_scene = nullptr;
+    Controls controls() const override;
+    void redraw() override { rerender(); }
 };
 
 } // namespace vc

@@ -865,6 +865,13 @@ end time: </translation>
     </message>
 </context>
 <context>
+    <name>vc::ColourTab</name>
+    <message>
+        <source>選擇顏色</source>
+        <translation>choose color</translation>
+    </message>
+</context>
+<context>
     <name>vc::EditorPanel</name>
     <message>
         <source>選擇顏色</source>
@@ -900,13 +907,6 @@ end time: </translation>
     </message>
 </context>
 <context>
-    <name>vc::EffectTab</name>
-    <message>
-        <source>選擇顏色</source>
-        <translation>choose color</translation>
-    </message>
-</context>
-<context>
     <name>vc::PictureTab</name>
     <message>
         <source>讀圖(可複選)</source>
@@ -930,13 +930,6 @@ end time: </translation>
     <message>
         <source>取消</source>
         <translation>Cancel</translation>
-    </message>
-</context>
-<context>
-    <name>vc::TextTab</name>
-    <message>
-        <source>選擇顏色</source>
-        <translation>choose color</translation>
     </message>
 </context>
 </TS>
