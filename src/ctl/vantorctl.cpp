@@ -154,6 +154,13 @@ private:
     int m_positionals = 0;
 };
 
+// A command whose one argument is a project file.
+CommandLine projectCommand(const QString &command, const QString &description)
+{
+    return CommandLine(command, description, QStringLiteral("PROJECT"),
+                       QStringLiteral("The project file (*.vtc3)."));
+}
+
 // ---------------------------------------------------------------- options
 
 const QCommandLineOption TrackOption(QStringLiteral("track"),
@@ -215,6 +222,17 @@ bool showOptions(CommandLine &cl, const Streams &s, ShowOptions *options)
     return true;
 }
 
+// Parses a command that takes the show options. Returns -1 when the command
+// goes on, else the exit status (help shown, or a usage error).
+int parseShowCommand(CommandLine &cl, const QStringList &args, const Streams &s,
+                     ShowOptions *options)
+{
+    const int parsed = cl.parse(args, s);
+    if (parsed >= 0)
+        return parsed;
+    return showOptions(cl, s, options) ? -1 : int(ExitUsage);
+}
+
 // Opens the project and builds the chosen track's show image into files.
 // Reports and returns false on any refusal or failure.
 bool buildStreams(const QString &projectPath, const ShowOptions &options,
@@ -254,6 +272,13 @@ bool buildStreams(const QString &projectPath, const ShowOptions &options,
 struct PrivateStreams
 {
     QTemporaryDir dir{QDir::tempPath() + QLatin1String("/vantorctl-XXXXXX")};
+    // False (after reporting it) when the folder could not be made.
+    bool ready(const Streams &s) const
+    {
+        if (!dir.isValid())
+            failure(s, QStringLiteral("cannot make a temporary folder: ") + dir.errorString());
+        return dir.isValid();
+    }
     device::StreamFiles files() const
     {
         return {dir.filePath(QStringLiteral("extemp2.tmp")),
@@ -265,11 +290,11 @@ struct PrivateStreams
 
 int infoCommand(const QStringList &args, const Streams &s)
 {
-    CommandLine cl(QStringLiteral("info"),
-                   QStringLiteral("Describes a project: LED count, frame rate and song, then one "
-                                  "line per track\n(number, mode count, first start, last end), "
-                                  "track 1 being the bottom track."),
-                   QStringLiteral("PROJECT"), QStringLiteral("The project file (*.vtc3)."));
+    CommandLine cl = projectCommand(
+        QStringLiteral("info"),
+        QStringLiteral("Describes a project: LED count, frame rate and song, then one "
+                       "line per track\n(number, mode count, first start, last end), "
+                       "track 1 being the bottom track."));
     const QCommandLineOption modes(
         QStringLiteral("modes"),
         QStringLiteral("After each track, one tab-separated line per mode: start, end, kind, "
@@ -297,22 +322,20 @@ int infoCommand(const QStringList &args, const Streams &s)
 
 int exportCommand(const QStringList &args, const Streams &s)
 {
-    CommandLine cl(QStringLiteral("export"),
-                   QStringLiteral("Writes the show file that the editor's export button writes "
-                                  "for the track,\nslot and start mark."),
-                   QStringLiteral("PROJECT"), QStringLiteral("The project file (*.vtc3)."));
+    CommandLine cl =
+        projectCommand(QStringLiteral("export"),
+                       QStringLiteral("Writes the show file that the editor's export button writes "
+                                      "for the track,\nslot and start mark."));
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The show file to write (required). It is "
                                                    "replaced only once it is complete."),
                                     QStringLiteral("SHOW.bin"));
     cl.add(output);
     addShowOptions(cl);
-    const int parsed = cl.parse(args, s);
+    ShowOptions options;
+    const int parsed = parseShowCommand(cl, args, s, &options);
     if (parsed >= 0)
         return parsed;
-    ShowOptions options;
-    if (!showOptions(cl, s, &options))
-        return ExitUsage;
     const QString target = cl.parser().value(output);
     if (target.isEmpty()) {
         usageError(s, cl.command(), QStringLiteral("missing -o SHOW.bin"));
@@ -320,10 +343,8 @@ int exportCommand(const QStringList &args, const Streams &s)
     }
 
     PrivateStreams streams;
-    if (!streams.dir.isValid()) {
-        failure(s, QStringLiteral("cannot make a temporary folder: ") + streams.dir.errorString());
+    if (!streams.ready(s))
         return ExitFailed;
-    }
     device::BuildResult built;
     if (!buildStreams(cl.positional(), options, streams.files(), s, &built))
         return ExitFailed;
@@ -342,11 +363,11 @@ int exportCommand(const QStringList &args, const Streams &s)
 
 int streamsCommand(const QStringList &args, const Streams &s)
 {
-    CommandLine cl(QStringLiteral("streams"),
-                   QStringLiteral("Writes the header stream and the frame stream of the track's "
-                                  "show image, the two\nfiles the editor builds before an upload "
-                                  "or an export."),
-                   QStringLiteral("PROJECT"), QStringLiteral("The project file (*.vtc3)."));
+    CommandLine cl = projectCommand(
+        QStringLiteral("streams"),
+        QStringLiteral("Writes the header stream and the frame stream of the track's "
+                       "show image, the two\nfiles the editor builds before an upload "
+                       "or an export."));
     const QCommandLineOption header(QStringLiteral("header"),
                                     QStringLiteral("The header stream file to write (required)."),
                                     QStringLiteral("H"));
@@ -356,12 +377,10 @@ int streamsCommand(const QStringList &args, const Streams &s)
     cl.add(header);
     cl.add(frames);
     addShowOptions(cl);
-    const int parsed = cl.parse(args, s);
+    ShowOptions options;
+    const int parsed = parseShowCommand(cl, args, s, &options);
     if (parsed >= 0)
         return parsed;
-    ShowOptions options;
-    if (!showOptions(cl, s, &options))
-        return ExitUsage;
     const QString headerPath = cl.parser().value(header);
     const QString framePath = cl.parser().value(frames);
     if (headerPath.isEmpty() || framePath.isEmpty()) {
@@ -379,15 +398,14 @@ int streamsCommand(const QStringList &args, const Streams &s)
 
 int uploadCommand(const QStringList &args, const Streams &s)
 {
-    CommandLine cl(
+    CommandLine cl = projectCommand(
         QStringLiteral("upload"),
         QStringLiteral(
             "Uploads the track's show to a prop as the editor's upload button does.\n"
             "Without --port the prop is searched for as the editor searches (the variable\n"
             "VANTOR_SERIAL_PORTS replaces the system's port list). With several --port the\n"
             "show goes to all of them at once, one line of progress each; the exit status\n"
-            "is 0 only when every prop confirmed the show. Ctrl+C stops the uploads."),
-        QStringLiteral("PROJECT"), QStringLiteral("The project file (*.vtc3)."));
+            "is 0 only when every prop confirmed the show. Ctrl+C stops the uploads."));
     addShowOptions(cl);
     const QCommandLineOption port(
         QStringLiteral("port"),
@@ -402,12 +420,10 @@ int uploadCommand(const QStringList &args, const Streams &s)
         QStringLiteral("T"));
     cl.add(port);
     cl.add(finalTimeout);
-    const int parsed = cl.parse(args, s);
+    ShowOptions options;
+    const int parsed = parseShowCommand(cl, args, s, &options);
     if (parsed >= 0)
         return parsed;
-    ShowOptions options;
-    if (!showOptions(cl, s, &options))
-        return ExitUsage;
 
     device::SerialTimings timings;
     if (cl.parser().isSet(finalTimeout)) {
@@ -437,10 +453,8 @@ int uploadCommand(const QStringList &args, const Streams &s)
         targets.append(device::systemPortCandidates());
 
     PrivateStreams streams;
-    if (!streams.dir.isValid()) {
-        failure(s, QStringLiteral("cannot make a temporary folder: ") + streams.dir.errorString());
+    if (!streams.ready(s))
         return ExitFailed;
-    }
     if (!buildStreams(cl.positional(), options, streams.files(), s))
         return ExitFailed;
 

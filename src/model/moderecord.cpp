@@ -349,35 +349,39 @@ ModeParams parseParams(const QString &params)
         a = parts.at(2).split(Bar, Qt::KeepEmptyParts);
         b = parts.value(3).split(Bar, Qt::KeepEmptyParts);
     }
-    auto on = [](const QString &s) { return s.toInt() != 0; };
+    // Every kind but the plain colour ends in the two flips; text and effect
+    // begin with their two colours.
+    const auto readFlips = [&] {
+        p.flipH = b.value(1).toInt() != 0;
+        p.flipV = b.value(2).toInt() != 0;
+    };
+    const auto readColours = [&] {
+        p.colour1 = QColor(a.value(0));
+        p.colour2 = QColor(a.value(1));
+    };
     switch (p.kind) {
     case Picture:
         p.picturePath = parts.value(2);
         p.gap = b.value(0).toInt();
-        p.flipH = on(b.value(1));
-        p.flipV = on(b.value(2));
+        readFlips();
         break;
     case Colour:
         p.colour1 = QColor(parts.value(1));
         break;
     case Text:
-        p.colour1 = QColor(a.value(0));
-        p.colour2 = QColor(a.value(1));
+        readColours();
         p.text = a.value(2);
         p.fontIndex = a.value(3).toInt();
         p.fontSizeIndex = a.value(4).toInt();
         p.width = b.value(0).toInt();
-        p.flipH = on(b.value(1));
-        p.flipV = on(b.value(2));
+        readFlips();
         break;
     case Effect:
-        p.colour1 = QColor(a.value(0));
-        p.colour2 = QColor(a.value(1));
+        readColours();
         p.effectIndex = a.value(2).toInt();
         p.threeColourState = a.value(3).toInt();
         p.effectWidth = a.value(4).toInt();
-        p.flipH = on(b.value(1));
-        p.flipV = on(b.value(2));
+        readFlips();
         break;
     default:
         break;

@@ -18,6 +18,24 @@
 
 namespace vc {
 
+namespace {
+
+// What a text and an effect line share: the two colours and the two flip
+// flags. A colour the file does not name properly keeps the current one.
+template <class Settings> void takeColoursAndFlips(const LegacyMode &mode, Settings &s)
+{
+    const QColor front = LegacyMode::colour(mode.text(0));
+    const QColor back = LegacyMode::colour(mode.text(1));
+    if (front.isValid())
+        s.front = front;
+    if (back.isValid())
+        s.back = back;
+    s.revH = mode.flag(1);
+    s.revV = mode.flag(2);
+}
+
+} // namespace
+
 LegacyImporter::LegacyImporter(MainWindow *window) : m_window(window) {}
 
 LegacyImportReport LegacyImporter::importProject(const LegacyProject &project,
@@ -144,21 +162,13 @@ void LegacyImporter::fillText(const LegacyMode &mode)
 {
     Ui::MainWindow *ui = m_window->form();
     TextSettings s = m_window->textTab()->settings();
-    // A colour the file does not name properly keeps the current one.
-    const QColor front = LegacyMode::colour(mode.text(0));
-    const QColor back = LegacyMode::colour(mode.text(1));
-    if (front.isValid())
-        s.front = front;
-    if (back.isValid())
-        s.back = back;
+    takeColoursAndFlips(mode, s);
     s.text = mode.text(2);
     s.fontIndex = mode.textNumber(3);
     const int fontSize = mode.textNumber(4);
     if (fontSize >= 0 && fontSize < ui->Font_size->count())
         s.fontSizeIndex = fontSize;
     s.width = mode.number(0);
-    s.revH = mode.flag(1);
-    s.revV = mode.flag(2);
     m_window->textTab()->restore(s);
 }
 
@@ -166,12 +176,9 @@ void LegacyImporter::fillEffect(const LegacyMode &mode)
 {
     Ui::MainWindow *ui = m_window->form();
     EffectSettings s = m_window->effectTab()->settings();
-    const QColor front = LegacyMode::colour(mode.text(0));
-    const QColor back = LegacyMode::colour(mode.text(1));
-    if (front.isValid())
-        s.front = front;
-    if (back.isValid())
-        s.back = back;
+    // The old format's two flip flags belong to the effect: they go to the
+    // effect tab's own flip controls.
+    takeColoursAndFlips(mode, s);
     const int effect = mode.textNumber(2);
     if (effect >= 0 && effect < ui->Spe_comboBox->count())
         s.effect = effect;
@@ -179,10 +186,6 @@ void LegacyImporter::fillEffect(const LegacyMode &mode)
     if (scheme >= 0)
         s.scheme = scheme;
     s.width = mode.textNumber(4);
-    // The old format's two flip flags belong to the effect: they go to the
-    // effect tab's own flip controls.
-    s.revH = mode.flag(1);
-    s.revV = mode.flag(2);
     m_window->effectTab()->restore(s);
 }
 
