@@ -11,6 +11,7 @@
 #include "render/mygl.h"
 #include "render/picturetab.h"
 #include "testsupport/scriptedprompter.h"
+#include "testsupport/testdata.h"
 #include "testsupport/testenv.h"
 #include "ui_mainwindow.h"
 
@@ -255,11 +256,8 @@ void TestEditor::unreadablePictureGivesEmptyPattern()
 {
     Editor e;
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("text.jpg"));
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("no picture here");
-    f.close();
+    const QString path =
+        vc::test::writeFile(dir.filePath(QStringLiteral("text.jpg")), "no picture here");
     e.w->picload(path);
     QCOMPARE(e.w->pictureTab()->patternWidth(), 0);
     QVERIFY(!e.w->pictureTab()->hasPicture());

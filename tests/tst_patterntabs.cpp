@@ -8,6 +8,7 @@
 #include "render/textpattern.h"
 #include "render/textrender.h"
 #include "render/texttab.h"
+#include "testsupport/pixels.h"
 #include "testsupport/scriptedprompter.h"
 #include "testsupport/testenv.h"
 #include "ui_mainwindow.h"
@@ -20,16 +21,9 @@
 
 using namespace vc;
 
-namespace {
+using vc::test::countColour;
 
-int countColour(const QImage &img, const QColor &c)
-{
-    int n = 0;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            n += QColor(img.pixel(x, y)) == c;
-    return n;
-}
+namespace {
 
 QSize shownPixmapSize(QGraphicsView *view)
 {

@@ -1,29 +1,25 @@
 #include "project/picturelibrary.h"
+#include "testsupport/testdata.h"
 #include "testsupport/testenv.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
+using vc::test::fileBytes;
+using vc::test::writeFile;
+
 namespace {
 
 void touch(const QString &path, const QByteArray &content = "png")
 {
     QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
-        qFatal("cannot write %s", qPrintable(path));
+    writeFile(path, content);
 }
 
 QString pic(const QString &path)
 {
     return QStringLiteral("0?3?") + path + QStringLiteral("?20|1|0");
-}
-
-QByteArray contentOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace
@@ -205,9 +201,9 @@ void TestPictureLibrary::exportPlan()
     const vc::PictureExportResult result = vc::runPictureExport(plan);
     QCOMPARE(result.copied, 1);
     QCOMPARE(result.failed, QStringList{src.filePath("b.png")});
-    QCOMPARE(contentOf(out.filePath("a.png")), QByteArray("A"));
-    QCOMPARE(contentOf(out.filePath("b.png")), QByteArray("newer"));
-    QCOMPARE(contentOf(out.filePath("c.png")), QByteArray("already there"));
+    QCOMPARE(fileBytes(out.filePath("a.png")), QByteArray("A"));
+    QCOMPARE(fileBytes(out.filePath("b.png")), QByteArray("newer"));
+    QCOMPARE(fileBytes(out.filePath("c.png")), QByteArray("already there"));
 }
 
 VC_TEST_MAIN(TestPictureLibrary)

@@ -1,4 +1,5 @@
 #include "render/picturepattern.h"
+#include "testsupport/testdata.h"
 #include "testsupport/testenv.h"
 
 #include <QImageWriter>
@@ -121,11 +122,8 @@ void TestPicturePattern::regap()
 void TestPicturePattern::unreadableFileIsEmpty()
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("not-a-picture.png"));
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("this is text, not a picture");
-    f.close();
+    const QString path = vc::test::writeFile(dir.filePath(QStringLiteral("not-a-picture.png")),
+                                             "this is text, not a picture");
     const vc::PictureRead read = vc::readPictureForLeds(path, 80);
     QVERIFY(read.image.isNull());
     QVERIFY(read.error.isEmpty());

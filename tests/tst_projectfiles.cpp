@@ -11,7 +11,9 @@
 #include "project/legacyproject.h"
 #include "project/projectfiles.h"
 #include "project/projectformat.h"
+#include "testsupport/records.h"
 #include "testsupport/scriptedprompter.h"
+#include "testsupport/testdata.h"
 #include "testsupport/testenv.h"
 #include "timeline/smallwidgets.h"
 #include "ui_mainwindow.h"
@@ -20,8 +22,8 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QMimeData>
-#include <QUrl>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <memory>
 
@@ -29,19 +31,15 @@ using vc::ProjectFiles;
 
 Q_DECLARE_METATYPE(QMessageBox::StandardButton)
 
+using vc::test::fileBytes;
+using vc::test::writeFile;
+
 namespace {
 
 QByteArray colourRecord(int start, int end, QColor colour = QColor(255, 0, 128))
 {
-    vc::ModeRecord r;
-    r.thumb = QImage(85, 85, QImage::Format_RGB32);
-    r.thumb.fill(colour);
-    r.start = start;
-    r.end = end;
-    r.colour = colour;
+    vc::ModeRecord r = vc::test::colourMode(start, end, colour);
     r.loops = 3;
-    r.kind = vc::Colour;
-    r.params = vc::colourParams(colour);
     return r.encode();
 }
 
@@ -64,19 +62,6 @@ QString writePicture(const QString &path, QColor colour = Qt::red)
     img.fill(colour);
     img.save(path);
     return path;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
 }
 
 struct Window
@@ -309,7 +294,7 @@ void TestProjectFiles::noSongHeaderBytes()
     // The first catalogue gadget: 36 LEDs at 1333.
     emit win.w->gadgetGroup()->actions().at(1)->triggered(true);
     QVERIFY(win.files()->saveAs());
-    const QByteArray bytes = readAll(path(QStringLiteral("h.vtc3")));
+    const QByteArray bytes = fileBytes(path(QStringLiteral("h.vtc3")));
     QCOMPARE(bytes.toHex(' '),
              QByteArray("00 24 40 94 d4 00 00 00 00 00 00 00 00 08 00 6e 00 75 00 6c 00 6c"));
 }
@@ -353,8 +338,8 @@ void TestProjectFiles::gadgetMatching()
     QCOMPARE(win.ui()->timeline_scaler->value(), win.ui()->timeline_scaler->minimum());
 
     // The old format compares whole numbers.
-    writeAll(path(QStringLiteral("g.vtc")),
-             QByteArray::number(leds) + "><" + QByteArray::number(fps) + "\r\n");
+    writeFile(path(QStringLiteral("g.vtc")),
+              QByteArray::number(leds) + "><" + QByteArray::number(fps) + "\r\n");
     Window old;
     old.w->LoadFile(path(QStringLiteral("g.vtc")));
     QTEST(old.checkedGadget(), "oldFormatGadget");
@@ -381,7 +366,7 @@ void TestProjectFiles::emptyMiddleTrackKeepsNumbers()
     QCOMPARE(read.project.tracks.size(), 3);
     QCOMPARE(read.project.tracks.at(1).size(), 0);
     // Between the records of A and C: two separators and nothing else.
-    const QByteArray bytes = readAll(path(QStringLiteral("three.vtc3")));
+    const QByteArray bytes = fileBytes(path(QStringLiteral("three.vtc3")));
     QVERIFY(bytes.contains(QByteArray::fromHex("000000044e455854000000044e455854")));
 
     Window loaded;
@@ -407,14 +392,14 @@ void TestProjectFiles::roundTripIsByteIdentical()
     win.prompter.fileNames << path(QStringLiteral("one.vtc3"));
     QVERIFY(win.files()->saveAs());
 
-    const QByteArray first = readAll(path(QStringLiteral("one.vtc3")));
+    const QByteArray first = fileBytes(path(QStringLiteral("one.vtc3")));
 
     Window loaded;
     loaded.w->LoadFile(path(QStringLiteral("one.vtc3")));
     QCOMPARE(loaded.w->songPath(), song);
     QCOMPARE(loaded.layout(), QStringLiteral("1:0,1000 2:300"));
     QVERIFY(loaded.files()->save());
-    QCOMPARE(readAll(path(QStringLiteral("one.vtc3"))), first);
+    QCOMPARE(fileBytes(path(QStringLiteral("one.vtc3"))), first);
 }
 
 void TestProjectFiles::formatChosenByName_data()
@@ -457,7 +442,7 @@ void TestProjectFiles::unreadableFileKeepsProject()
     if (folder)
         QDir().mkpath(path(name));
     if (name.startsWith(QLatin1String("empty")))
-        writeAll(path(name), QByteArray());
+        writeFile(path(name), QByteArray());
     Window win;
     win.prompter.fileNames << path(QStringLiteral("keep.vtc3"));
     win.add(colourRecord(0, 1000));
@@ -481,9 +466,9 @@ void TestProjectFiles::truncatedFileLoadsWholeRecords()
     const QString file =
         writeProject(path(QStringLiteral("cut.vtc3")), 80, 2100.0f,
                      {{colourRecord(0, 1000), colourRecord(1000, 2000), colourRecord(2000, 3000)}});
-    QByteArray bytes = readAll(file);
+    QByteArray bytes = fileBytes(file);
     bytes.chop(10);
-    writeAll(file, bytes);
+    writeFile(file, bytes);
 
     Window win;
     win.w->LoadFile(file);
@@ -494,7 +479,7 @@ void TestProjectFiles::truncatedFileLoadsWholeRecords()
     QVERIFY(!win.files()->hasFileName());
     QVERIFY(!win.files()->save());
     QCOMPARE(win.prompter.calls.last().kind, QStringLiteral("save"));
-    QCOMPARE(readAll(file), bytes);
+    QCOMPARE(fileBytes(file), bytes);
 }
 
 void TestProjectFiles::failedSaveReported()
@@ -503,7 +488,7 @@ void TestProjectFiles::failedSaveReported()
     win.add(colourRecord(0, 1000));
     const QString title = win.w->windowTitle();
     // A folder that cannot be: its "parent" is a file.
-    writeAll(path(QStringLiteral("plain")), "x");
+    writeFile(path(QStringLiteral("plain")), "x");
     win.prompter.fileNames << path(QStringLiteral("plain/x.vtc3"));
     QVERIFY(!win.files()->saveAs());
     QCOMPARE(win.messages(), 1);
@@ -514,7 +499,7 @@ void TestProjectFiles::failedSaveReported()
     // A failed save over an existing file leaves it whole.
     const QString file =
         writeProject(path(QStringLiteral("old.vtc3")), 36, 1333.0f, {{colourRecord(0, 500)}});
-    const QByteArray before = readAll(file);
+    const QByteArray before = fileBytes(file);
     QFile::setPermissions(m_dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     win.prompter.fileNames << file;
     const bool saved = win.files()->saveAs();
@@ -523,7 +508,7 @@ void TestProjectFiles::failedSaveReported()
     if (saved)
         QSKIP("the folder stays writable (running as root)");
     QCOMPARE(win.messages(), 2);
-    QCOMPARE(readAll(file), before);
+    QCOMPARE(fileBytes(file), before);
 }
 
 void TestProjectFiles::closeQuestion_data()
@@ -567,7 +552,7 @@ void TestProjectFiles::legacyImportAllKinds()
                             "00:03.000><00:04.000><1?#ff0000\r\n"
                             "00:04.000><00:06.000><2?5?#00ff00|#000000|HELLO|0|5?7|1|0\r\n"
                             "00:06.000><00:08.000><3?6?#0000ff|#ffffff|4|1|3?0|1|1\r\n";
-    writeAll(path(QStringLiteral("old.vtc")), text);
+    writeFile(path(QStringLiteral("old.vtc")), text);
 
     Window win;
     win.w->LoadFile(path(QStringLiteral("old.vtc")));
@@ -642,7 +627,7 @@ void TestProjectFiles::legacyLinesThatCannotBeMade()
                             "00:02.000><00:03.000><7?2?x|y?1|2\n"
                             "00:03.000><00:04.000><1?nocolour\n"
                             "just text\n";
-    writeAll(path(QStringLiteral("bad.vtc")), text);
+    writeFile(path(QStringLiteral("bad.vtc")), text);
     Window win;
     win.prompter.buttons << QMessageBox::No; // do not search for the picture
     win.w->LoadFile(path(QStringLiteral("bad.vtc")));
@@ -668,7 +653,7 @@ void TestProjectFiles::legacyLinesThatCannotBeMade()
 void TestProjectFiles::legacySaveAsksForNewName()
 {
     const QByteArray text = "80><2100\n00:00.000><00:01.000><1?#00ff00\n";
-    writeAll(path(QStringLiteral("show.vtc")), text);
+    writeFile(path(QStringLiteral("show.vtc")), text);
     Window win;
     win.w->LoadFile(path(QStringLiteral("show.vtc")));
     QCOMPARE(win.w->windowTitle().left(25), QStringLiteral("VantorCreator - show.vtc "));
@@ -676,7 +661,7 @@ void TestProjectFiles::legacySaveAsksForNewName()
     win.prompter.fileNames << path(QStringLiteral("show.vtc3"));
     QVERIFY(win.files()->save());
     QCOMPARE(win.prompter.calls.last().text, path(QStringLiteral("show.vtc3")));
-    QCOMPARE(readAll(path(QStringLiteral("show.vtc"))), text);
+    QCOMPARE(fileBytes(path(QStringLiteral("show.vtc"))), text);
 }
 
 // ---------------------------------------------------------------- pictures
@@ -761,15 +746,15 @@ void TestProjectFiles::exportLibraryCopiesOnceNeverOverwrites()
     win.add(colourRecord(4000, 5000));
     const QString out = path(QStringLiteral("out"));
     QDir().mkpath(out);
-    writeAll(out + QStringLiteral("/kept.png"), "mine");
+    writeFile(out + QStringLiteral("/kept.png"), "mine");
 
     win.prompter.fileNames << out;
     win.w->form()->actionSQL->trigger();
     QCOMPARE(win.prompter.calls.first().title, QStringLiteral("圖片儲存位置"));
     QCOMPARE(QDir(out).entryList(QDir::Files, QDir::Name),
              QStringList({QStringLiteral("kept.png"), QStringLiteral("shared.png")}));
-    QCOMPARE(readAll(out + QStringLiteral("/shared.png")), readAll(shared));
-    QCOMPARE(readAll(out + QStringLiteral("/kept.png")), QByteArray("mine"));
+    QCOMPARE(fileBytes(out + QStringLiteral("/shared.png")), fileBytes(shared));
+    QCOMPARE(fileBytes(out + QStringLiteral("/kept.png")), QByteArray("mine"));
     const QString text = win.lastMessage();
     QVERIFY(text.startsWith(QStringLiteral("圖庫匯出完成")));
     QVERIFY(text.contains(QStringLiteral("/gone/x.png")));

@@ -1,6 +1,7 @@
 #include "project/legacyproject.h"
 #include "project/projectformat.h"
 #include "project/projectnames.h"
+#include "testsupport/testdata.h"
 #include "testsupport/testenv.h"
 
 #include <QBuffer>
@@ -20,10 +21,7 @@ namespace {
 
 QByteArray readData(const QString &name)
 {
-    QFile f(QStringLiteral(VC_TESTDATA_DIR "/project/") + name);
-    if (!f.open(QIODevice::ReadOnly))
-        qFatal("missing test data %s", qPrintable(name));
-    return f.readAll();
+    return vc::test::readData(QStringLiteral("project/") + name);
 }
 
 QByteArray be32(quint32 v)

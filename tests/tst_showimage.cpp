@@ -1,6 +1,7 @@
 #include "device/showfile.h"
 #include "device/showimage.h"
 #include "device/streamfiles.h"
+#include "testsupport/testdata.h"
 #include "testsupport/testenv.h"
 
 #include <QBuffer>
@@ -9,15 +10,9 @@
 
 using namespace vc::device;
 
-namespace {
+using vc::test::readData;
 
-QByteArray readData(const QString &name)
-{
-    QFile f(QStringLiteral(VC_TESTDATA_DIR "/") + name);
-    if (!f.open(QIODevice::ReadOnly))
-        qFatal("missing test data %s", qPrintable(name));
-    return f.readAll();
-}
+namespace {
 
 ShowItem colourItem(int start, int end, const QColor &c)
 {

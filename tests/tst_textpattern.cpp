@@ -1,11 +1,14 @@
 #include "render/patternparams.h"
 #include "render/textpattern.h"
 #include "render/textrender.h"
+#include "testsupport/pixels.h"
 #include "testsupport/testenv.h"
 
 #include <QImage>
 
 using namespace vc;
+
+using vc::test::countColour;
 
 namespace {
 
@@ -22,15 +25,6 @@ QVector<int> inkRows(const QImage &img, const QColor &back)
         }
     }
     return rows;
-}
-
-int countColour(const QImage &img, const QColor &c)
-{
-    int n = 0;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            n += QColor(img.pixel(x, y)) == c;
-    return n;
 }
 
 TextLayout layout(const QString &text, int sizeIndex = 9, int width = 5)

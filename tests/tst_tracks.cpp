@@ -6,6 +6,7 @@
 #include "model/timelineitem.h"
 #include "model/trackscontroller.h"
 #include "testsupport/dragplayer.h"
+#include "testsupport/records.h"
 #include "testsupport/scriptedprompter.h"
 #include "testsupport/testenv.h"
 #include "timeline/smallwidgets.h"
@@ -25,16 +26,9 @@ namespace {
 QByteArray record(int start, int end, QColor colour = QColor(255, 0, 128), int speed = 0,
                   QSize thumb = QSize(85, 85))
 {
-    vc::ModeRecord r;
-    r.thumb = QImage(thumb, QImage::Format_RGB32);
-    r.thumb.fill(colour);
-    r.start = start;
-    r.end = end;
-    r.colour = colour;
+    vc::ModeRecord r = vc::test::colourMode(start, end, colour, thumb);
     r.loops = 3;
-    r.kind = vc::Colour;
     r.speed = speed;
-    r.params = vc::colourParams(colour);
     return r.encode();
 }
 

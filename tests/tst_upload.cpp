@@ -11,6 +11,7 @@
 #include "render/mygl.h"
 #include "testsupport/propsimulator.h"
 #include "testsupport/scriptedprompter.h"
+#include "testsupport/testdata.h"
 #include "testsupport/testenv.h"
 #include "ui_mainwindow.h"
 
@@ -22,15 +23,10 @@
 using namespace vc::device;
 using vc::test::PropSimulator;
 
-namespace {
+using vc::test::fileBytes;
+using vc::test::readData;
 
-QByteArray readData(const QString &name)
-{
-    QFile f(QStringLiteral(VC_TESTDATA_DIR "/") + name);
-    if (!f.open(QIODevice::ReadOnly))
-        qFatal("missing test data %s", qPrintable(name));
-    return f.readAll();
-}
+namespace {
 
 // Short limits where a test waits for silence; the protocol is the same.
 SerialTimings quickTimings()
@@ -398,12 +394,6 @@ ShowItem redItem()
     it.kind = ColourMode;
     it.colour = QColor(255, 0, 0);
     return it;
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace

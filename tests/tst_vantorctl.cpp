@@ -11,7 +11,9 @@
 #include "project/projectfiles.h"
 #include "project/projectformat.h"
 #include "testsupport/propsimulator.h"
+#include "testsupport/records.h"
 #include "testsupport/scriptedprompter.h"
+#include "testsupport/testdata.h"
 #include "testsupport/testenv.h"
 #include "ui_mainwindow.h"
 
@@ -25,21 +27,12 @@ using vc::ModeRecord;
 using vc::ProjectData;
 using vc::test::PropSimulator;
 
+using vc::test::colourMode;
+using vc::test::fileBytes;
+using vc::test::readData;
+using vc::test::writeFile;
+
 namespace {
-
-QByteArray readData(const QString &name)
-{
-    QFile f(QStringLiteral(VC_TESTDATA_DIR "/") + name);
-    if (!f.open(QIODevice::ReadOnly))
-        qFatal("missing test data %s", qPrintable(name));
-    return f.readAll();
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 struct Run
 {
@@ -64,19 +57,6 @@ Run runCtl(const QStringList &args, const QProcessEnvironment &env = {}, int ms 
     r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     r.out = p.readAllStandardOutput();
     r.err = p.readAllStandardError();
-    return r;
-}
-
-ModeRecord colourMode(int start, int end, const QColor &colour)
-{
-    ModeRecord r;
-    r.thumb = QImage(85, 85, QImage::Format_RGB32);
-    r.thumb.fill(colour);
-    r.start = start;
-    r.end = end;
-    r.colour = colour;
-    r.kind = vc::Colour;
-    r.params = vc::colourParams(colour);
     return r;
 }
 
@@ -525,18 +505,6 @@ void TestVantorctl::badInput()
 
 // ---------------------------------------------------------------- convert
 
-namespace {
-
-QString writeText(const QString &path, const QByteArray &text)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
-
-} // namespace
-
 void TestVantorctl::convertMatchesEditor_data()
 {
     QTest::addColumn<QByteArray>("lines");
@@ -573,7 +541,7 @@ void TestVantorctl::convertMatchesEditor()
     QFETCH(QByteArray, lines);
     QFETCH(int, status);
     QFETCH(QString, report);
-    const QString old = writeText(m_dir.filePath("old.vtc"), lines);
+    const QString old = writeFile(m_dir.filePath("old.vtc"), lines);
     const QString converted = m_dir.filePath("converted"); // ".vtc3" is added
     QFile::remove(converted + ".vtc3");
 
@@ -619,7 +587,7 @@ void TestVantorctl::convertKeepsSettings()
         s.remove(vc::settings::WindowSize);
     }
     const QString old =
-        writeText(m_dir.filePath("keep.vtc"), "36><1333\n00:00.000><00:02.000><0?2?" +
+        writeFile(m_dir.filePath("keep.vtc"), "36><1333\n00:00.000><00:02.000><0?2?" +
                                                   m_dir.filePath("pic.png").toUtf8() + "?0|0|0\n");
     const Run r = runCtl({"convert", old, "-o", m_dir.filePath("keep.vtc3")});
     QCOMPARE(r.status, 0);
@@ -636,7 +604,7 @@ void TestVantorctl::convertFindsPictures()
     QImage picture(40, 20, QImage::Format_RGB32);
     picture.fill(Qt::magenta);
     QVERIFY(picture.save(m_dir.filePath("found/deeper/moved.png")));
-    const QString old = writeText(m_dir.filePath("moved.vtc"),
+    const QString old = writeFile(m_dir.filePath("moved.vtc"),
                                   "36><1333\n"
                                   "00:00.000><00:02.000><0?2?C:\\show\\moved.png?0|0|0\n"
                                   "00:02.000><00:04.000><0?2?/elsewhere/moved.png?0|0|0\n");
