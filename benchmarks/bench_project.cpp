@@ -5,6 +5,7 @@
 //
 //   bench_project [repeats]   (default 3)
 
+#include "bench_thumbs.h"
 #include "model/moderecord.h"
 #include "project/projectformat.h"
 
@@ -14,8 +15,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
-#include <QLinearGradient>
-#include <QPainter>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -27,10 +26,7 @@ namespace {
 
 constexpr int Tracks = 20;
 constexpr int ModesPerTrack = 100;
-constexpr int ThumbHeight = 85;
 
-// Photos keep their grain, so their PNGs hardly shrink; drawn graphics
-// (logos, patterns) compress well.
 enum class Style
 {
     Photo,
@@ -39,32 +35,7 @@ enum class Style
 
 QImage makeThumb(QRandomGenerator &rng, Style style)
 {
-    const int width = 120 + int(rng.bounded(280));
-    QImage img(width, ThumbHeight, QImage::Format_ARGB32_Premultiplied);
-    QPainter p(&img);
-    QLinearGradient g(0, 0, width, ThumbHeight);
-    g.setColorAt(0, QColor::fromHsv(int(rng.bounded(360)), 200, 255));
-    g.setColorAt(1, QColor::fromHsv(int(rng.bounded(360)), 255, 120));
-    p.fillRect(img.rect(), g);
-    for (int i = 0; i < 12; ++i) {
-        p.setBrush(QColor::fromHsv(int(rng.bounded(360)), 255, 255));
-        p.setPen(Qt::NoPen);
-        p.drawEllipse(QPointF(rng.bounded(width), rng.bounded(ThumbHeight)), 4 + rng.bounded(20),
-                      4 + rng.bounded(20));
-    }
-    p.end();
-    if (style == Style::Graphic)
-        return img;
-    for (int y = 0; y < ThumbHeight; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(img.scanLine(y));
-        for (int x = 0; x < width; ++x) {
-            const int n = int(rng.bounded(24)) - 12;
-            const QRgb c = line[x];
-            line[x] = qRgb(qBound(0, qRed(c) + n, 255), qBound(0, qGreen(c) + n, 255),
-                           qBound(0, qBlue(c) + n, 255));
-        }
-    }
-    return img;
+    return bench::pictureThumb(rng, style == Style::Photo, QImage::Format_ARGB32_Premultiplied);
 }
 
 QByteArray makeRecord(const QImage &thumb, int index)
@@ -113,12 +84,6 @@ struct Clock
         cpuMs.append(double(std::clock() - cpu) * 1000.0 / CLOCKS_PER_SEC);
     }
 };
-
-double median(QVector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.at(v.size() / 2);
-}
 
 } // namespace
 
@@ -191,7 +156,8 @@ int runProject(Style style, int repeats)
            repeats);
     printf("  %-24s %10s %10s\n", "median ms", "wall", "cpu");
     for (int s = 0; s < Steps; ++s)
-        printf("  %-24s %10.1f %10.1f\n", names[s], median(wallMs[s]), median(cpuMs[s]));
+        printf("  %-24s %10.1f %10.1f\n", names[s], bench::median(wallMs[s]),
+               bench::median(cpuMs[s]));
     return 0;
 }
 

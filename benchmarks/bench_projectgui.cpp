@@ -12,6 +12,7 @@
 
 #include "app/mainwindow.h"
 #include "app/prompter.h"
+#include "bench_thumbs.h"
 #include "model/moderecord.h"
 #include "model/trackscontroller.h"
 #include "project/projectfiles.h"
@@ -19,8 +20,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QLinearGradient>
-#include <QPainter>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -47,36 +46,6 @@ public:
         return QMessageBox::NoButton;
     }
 };
-
-// A picture pattern's thumb: gradients, shapes and grain, which keeps its
-// PNG from shrinking much, as a photo's does.
-QImage photoThumb(QRandomGenerator &rng)
-{
-    const int width = 120 + int(rng.bounded(280));
-    QImage img(width, vc::ThumbHeight, QImage::Format_RGB32);
-    QPainter p(&img);
-    QLinearGradient g(0, 0, width, vc::ThumbHeight);
-    g.setColorAt(0, QColor::fromHsv(int(rng.bounded(360)), 200, 255));
-    g.setColorAt(1, QColor::fromHsv(int(rng.bounded(360)), 255, 120));
-    p.fillRect(img.rect(), g);
-    p.setPen(Qt::NoPen);
-    for (int i = 0; i < 12; ++i) {
-        p.setBrush(QColor::fromHsv(int(rng.bounded(360)), 255, 255));
-        p.drawEllipse(QPointF(rng.bounded(width), rng.bounded(vc::ThumbHeight)),
-                      4 + rng.bounded(20), 4 + rng.bounded(20));
-    }
-    p.end();
-    for (int y = 0; y < img.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(img.scanLine(y));
-        for (int x = 0; x < width; ++x) {
-            const int n = int(rng.bounded(24)) - 12;
-            const QRgb c = line[x];
-            line[x] = qRgb(qBound(0, qRed(c) + n, 255), qBound(0, qGreen(c) + n, 255),
-                           qBound(0, qBlue(c) + n, 255));
-        }
-    }
-    return img;
-}
 
 // Processor time in milliseconds: of the whole process (every thread) and of
 // the calling thread alone. On a busy machine the wall clock includes
@@ -113,12 +82,6 @@ struct Clock
     }
 };
 
-double median(QVector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.at(v.size() / 2);
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -136,7 +99,7 @@ int main(int argc, char **argv)
     QRandomGenerator rng(20240611);
     QVector<QImage> thumbs;
     for (int i = 0; i < 40; ++i)
-        thumbs.append(photoThumb(rng));
+        thumbs.append(bench::pictureThumb(rng, true, QImage::Format_RGB32));
     QStringList pictures;
     for (int i = 0; i < ModesPerTrack; ++i) {
         pictures.append(dir.filePath(QStringLiteral("picture_%1.png").arg(i)));
@@ -201,7 +164,8 @@ int main(int argc, char **argv)
            ModesPerTrack, fileSize / 1048576.0, repeats);
     printf("  %-32s %10s %10s %10s\n", "median ms", "wall", "cpu all", "cpu gui");
     const auto row = [](const char *name, const QVector<double> *v) {
-        printf("  %-32s %10.1f %10.1f %10.1f\n", name, median(v[0]), median(v[1]), median(v[2]));
+        printf("  %-32s %10.1f %10.1f %10.1f\n", name, bench::median(v[0]), bench::median(v[1]),
+               bench::median(v[2]));
     };
     row("LoadFile", loadMs);
     row("events after the load (paint)", showMs);

@@ -3,31 +3,18 @@
 // parameter text. A record that decodes cleanly must come back unchanged
 // from an encode and a second decode.
 
+#include "fuzzcheck.h"
 #include "model/moderecord.h"
 #include "project/picturelibrary.h"
 
 #include <QByteArray>
 #include <QGuiApplication>
 
-#include <cstdio>
-#include <cstdlib>
-
 namespace {
-
-// An invariant that failed names its line before the fuzzer takes the input.
-void checkAt(bool condition, int line)
-{
-    if (condition)
-        return;
-    fprintf(stderr, "invariant broken at %s:%d\n", __FILE__, line);
-    abort();
-}
 
 QGuiApplication *app = nullptr;
 
 } // namespace
-
-#define check(condition) checkAt((condition), __LINE__)
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {

@@ -4,29 +4,14 @@
 // checks that whatever the binary reader accepts survives a write and a
 // second read unchanged.
 
+#include "fuzzcheck.h"
 #include "project/legacyproject.h"
 #include "project/picturelibrary.h"
 #include "project/projectformat.h"
 
 #include <QByteArray>
 
-#include <cstdio>
-#include <cstdlib>
-
-namespace {
-
-// An invariant that failed names its line before the fuzzer takes the input.
-void checkAt(bool condition, int line)
-{
-    if (condition)
-        return;
-    fprintf(stderr, "invariant broken at %s:%d\n", __FILE__, line);
-    abort();
-}
-
-} // namespace
-
-#define check(condition) checkAt((condition), __LINE__)
+#include <cstring>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
