@@ -181,6 +181,8 @@ private slots:
     void doubleClickWalksIndicator();
     void wheelOverTracks_data();
     void wheelOverTracks();
+    void menuTooltips_data();
+    void menuTooltips();
     void slidersDoubleClicked_data();
     void slidersDoubleClicked();
     void mouseMovesReachRuler();
@@ -738,6 +740,43 @@ void TestTimelineView::wheelOverTracks()
         QCOMPARE(w.ui()->timeline_scaler->value(), zoom);
         QCOMPARE(hbar->value(), before + 40);
     }
+}
+
+void TestTimelineView::menuTooltips_data()
+{
+    QTest::addColumn<QString>("tooltip"); // of the hovered action
+    QTest::addColumn<bool>("active");
+    QTest::addColumn<QString>("shown"); // empty: none
+    QTest::newRow("hovered action") << "1 LED, 30 fps" << true << "1 LED, 30 fps";
+    QTest::newRow("no action under the pointer") << "1 LED, 30 fps" << false << "";
+}
+
+// The gadget menu explains the hovered entry beside the menu.
+void TestTimelineView::menuTooltips()
+{
+    QFETCH(QString, tooltip);
+    QFETCH(bool, active);
+    QFETCH(QString, shown);
+    QToolTip::hideText();
+    myMenu menu;
+    QAction *a = menu.addAction(QStringLiteral("Staff"));
+    a->setToolTip(tooltip);
+    menu.popup(QPoint(100, 100));
+    QVERIFY(QTest::qWaitForWindowExposed(&menu));
+    if (active)
+        menu.setActiveAction(a);
+    const QPoint global(menu.x() + 20, menu.y() + 37);
+    // What an earlier entry showed goes in any case.
+    QToolTip::showText(global, QStringLiteral("earlier entry"), &menu);
+    QVERIFY(QToolTip::isVisible());
+    QHelpEvent help(QEvent::ToolTip, menu.mapFromGlobal(global), global);
+    QApplication::sendEvent(&menu, &help);
+    // (hideText lets the tip fade for a moment)
+    QTRY_COMPARE(QToolTip::isVisible(), !shown.isEmpty());
+    if (!shown.isEmpty())
+        QCOMPARE(QToolTip::text(), shown);
+    menu.close();
+    QToolTip::hideText();
 }
 
 void TestTimelineView::slidersDoubleClicked_data()
