@@ -166,6 +166,8 @@ private slots:
     void resizeEnd();
     void resizeStart_data();
     void resizeStart();
+    void resizeKeepsTheOtherEnd_data();
+    void resizeKeepsTheOtherEnd();
     void resizeTooltip();
     void threshold_data();
     void threshold();
@@ -448,6 +450,37 @@ void TestTimelineView::resizeStart()
     s.drag(3, path);
     QVERIFY(s.drags.formats.contains(QStringLiteral("timeline/itemleft")));
     QCOMPARE(times(s.t), after);
+}
+
+void TestTimelineView::resizeKeepsTheOtherEnd_data()
+{
+    QTest::addColumn<int>("zoom");
+    QTest::addColumn<int>("pressX");   // in the item
+    QTest::addColumn<int>("pointerX"); // on the track
+    QTest::addColumn<QString>("after");
+    // 1001-3001 at 6.4 ms/px lies at x 156, 313 wide: its times are off
+    // the pixel grid, and the end not dragged keeps its time exactly.
+    QTest::newRow("end, 6.4 ms/px") << 100 << 310 << 550 << "1001-3532";
+    QTest::newRow("start, 6.4 ms/px") << 100 << 3 << 200 << "1267-3001";
+    // 40 ms/px: x 25, 50 wide.
+    QTest::newRow("end, 40 ms/px") << 40 << 47 << 100 << "1001-4080";
+    QTest::newRow("start, 40 ms/px") << 40 << 2 << 10 << "320-3001";
+}
+
+void TestTimelineView::resizeKeepsTheOtherEnd()
+{
+    QFETCH(int, zoom);
+    QFETCH(int, pressX);
+    QFETCH(int, pointerX);
+    QFETCH(QString, after);
+    Window w;
+    DragPlayer drags;
+    w.ui()->timeline_scaler->setValue(zoom);
+    TimelineItem *item = w.insert(1001, 3001);
+    drags.steps.append({w.current(), QPoint(pointerX, 15)});
+    QTest::mouseClick(item, Qt::LeftButton, Qt::NoModifier, QPoint(pressX, 10));
+    QCOMPARE(drags.drags, 1);
+    QCOMPARE(times(w.current()), after);
 }
 
 void TestTimelineView::resizeTooltip()

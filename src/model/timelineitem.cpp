@@ -258,6 +258,7 @@ TimelineItem::DragStart TimelineItem::beginDrag(const QPoint &pressPos)
     start.orig = m_data;
     start.track = track();
     start.geometry = geometry();
+    start.resize = pressPos.x() < Edge || pressPos.x() > width() - Edge;
     m_dragOrigin = start.track ? mapTo(start.track, pressPos) : pressPos;
     emit itemClicked(this, false);
     return start;
@@ -266,7 +267,10 @@ TimelineItem::DragStart TimelineItem::beginDrag(const QPoint &pressPos)
 void TimelineItem::finishDrag(const DragStart &start)
 {
     setCursor(Qt::OpenHandCursor);
-    if (geometry() != start.geometry) {
+    // A resize has set the times from the pointer as it went; taking them
+    // from the pixels again would shift the end that was not touched by up
+    // to half a pixel's worth of milliseconds.
+    if (!start.resize && geometry() != start.geometry) {
         // A move changes only the position while it runs; the times follow
         // the geometry now.
         const float scale = vc::globals().msPerPixel;

@@ -108,6 +108,8 @@ public:
         QByteArray orig;
         QPointer<Timeline> track;
         QRect geometry;
+        // Pressed on an end: the drag resizes and sets the times as it goes.
+        bool resize = false;
     };
     // The data a drag started by a press at `pressPos` (item coordinates)
     // carries.
@@ -115,9 +117,9 @@ public:
     // The press half of a drag: the item is selected, the record and track
     // are kept, dragOrigin is set and itemClicked emitted.
     DragStart beginDrag(const QPoint &pressPos);
-    // The end of every drag (the tracks never accept the drop): times from
-    // the geometry if it changed, then dragEnd so that the item's present
-    // track places it.
+    // The end of every drag (the tracks never accept the drop): after a
+    // move, times from the geometry if it changed; then dragEnd so that the
+    // item's present track places it.
     void finishDrag(const DragStart &start);
     // Runs a drag to its end and returns its action; by default
     // QDrag::exec with the move action. Tests install one that plays the
