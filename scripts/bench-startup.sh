@@ -21,10 +21,18 @@ trap 'kill $xvfb 2>/dev/null || true; rm -rf "$home"' EXIT
 # One run to write the first-run settings, so every measured run is a normal start.
 for i in $(seq 0 "$runs"); do
   start=$(date +%s%N)
-  HOME="$home" XDG_CONFIG_HOME="$home/.config" DISPLAY="$display" "$exe" >/dev/null 2>&1 &
+  HOME="$home" XDG_CONFIG_HOME="$home/.config" DISPLAY="$display" "$exe" >"$home/run.log" 2>&1 &
   pid=$!
   # Poll in short steps: xdotool's own --sync waits in half-second steps.
+  # A program that ends before its window shows stops the measurement
+  # instead of leaving the loop waiting for ever.
   until DISPLAY="$display" xdotool search --onlyvisible --name '^VantorCreator' >/dev/null 2>&1; do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid" && status=0 || status=$?
+      echo "run $i: the editor ended (status $status) before its window showed:" >&2
+      tail -n 20 "$home/run.log" >&2
+      exit 1
+    fi
     sleep 0.02
   done
   end=$(date +%s%N)
