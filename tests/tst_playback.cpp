@@ -6,6 +6,7 @@
 #include "model/showglobals.h"
 #include "testsupport/audiofiles.h"
 #include "testsupport/scriptedprompter.h"
+#include "testsupport/shownwindow.h"
 #include "testsupport/testenv.h"
 #include "timeline/smallwidgets.h"
 #include "ui_mainwindow.h"
@@ -28,19 +29,8 @@ QString shown(const QTimeEdit *e)
     return e->time().toString(QStringLiteral("mm:ss.zzz"));
 }
 
-// A window shown at its normal size, so the track area has a real width.
-struct Window
+struct Window : vc::test::ShownWindow
 {
-    vc::test::ScriptedPrompter prompter;
-    MainWindow w;
-    Window()
-    {
-        w.resize(1300, 885);
-        w.show();
-        if (!QTest::qWaitForWindowExposed(&w))
-            qWarning("window not exposed");
-    }
-    Ui::MainWindow *ui() const { return w.form(); }
     TimelineHeaders *ruler() const { return w.form()->timeline_headers; }
     Indicator *indicator() const { return ruler()->indicator(); }
     QScrollBar *hbar() const { return w.form()->timeline_scroll->horizontalScrollBar(); }

@@ -7,6 +7,7 @@
 #include "model/trackscontroller.h"
 #include "testsupport/dragplayer.h"
 #include "testsupport/scriptedprompter.h"
+#include "testsupport/shownwindow.h"
 #include "testsupport/testenv.h"
 #include "timeline/smallwidgets.h"
 #include "ui_mainwindow.h"
@@ -64,19 +65,8 @@ QString times(const Timeline *t)
     return out.join(QLatin1Char(' '));
 }
 
-// A window at its normal size, so tracks are as wide as the ruler.
-struct Window
+struct Window : vc::test::ShownWindow
 {
-    vc::test::ScriptedPrompter prompter;
-    MainWindow w;
-    Window()
-    {
-        w.resize(1300, 885);
-        w.show();
-        if (!QTest::qWaitForWindowExposed(&w))
-            qWarning("window not exposed");
-    }
-    Ui::MainWindow *ui() const { return w.form(); }
     vc::TracksController *tracks() const { return w.tracks(); }
     Timeline *current() const { return tracks()->currentTrack(); }
     Indicator *indicator() const { return ui()->timeline_headers->indicator(); }

@@ -237,17 +237,31 @@ void TimelineItem::mousePressEvent(QMouseEvent *event)
         finishDrag(start);
 }
 
+TimelineItem::Zone TimelineItem::zoneAt(int x) const
+{
+    if (x < Edge)
+        return Zone::Start;
+    if (x > width() - Edge)
+        return Zone::End;
+    return Zone::Body;
+}
+
 QMimeData *TimelineItem::dragData(const QPoint &pressPos) const
 {
     auto *mime = new QMimeData;
     const QByteArray payload = encodePayload(x(), pressPos.x(), m_id);
     mime->setData(DragMimeType, payload);
-    if (pressPos.x() < Edge)
+    switch (zoneAt(pressPos.x())) {
+    case Zone::Start:
         mime->setData(ResizeStartMimeType, payload);
-    else if (pressPos.x() > width() - Edge)
+        break;
+    case Zone::End:
         mime->setData(ResizeEndMimeType, payload);
-    else
+        break;
+    case Zone::Body:
         mime->setData(MimeType, m_data);
+        break;
+    }
     return mime;
 }
 
@@ -258,7 +272,7 @@ TimelineItem::DragStart TimelineItem::beginDrag(const QPoint &pressPos)
     start.orig = m_data;
     start.track = track();
     start.geometry = geometry();
-    start.resize = pressPos.x() < Edge || pressPos.x() > width() - Edge;
+    start.resize = zoneAt(pressPos.x()) != Zone::Body;
     m_dragOrigin = start.track ? mapTo(start.track, pressPos) : pressPos;
     emit itemClicked(this, false);
     return start;
@@ -288,7 +302,6 @@ void TimelineItem::mouseDoubleClickEvent(QMouseEvent *event)
 
 void TimelineItem::mouseMoveEvent(QMouseEvent *event)
 {
-    const int x = event->pos().x();
-    setCursor(x < Edge || x > width() - Edge ? Qt::SplitHCursor : Qt::OpenHandCursor);
+    setCursor(zoneAt(event->pos().x()) == Zone::Body ? Qt::OpenHandCursor : Qt::SplitHCursor);
     event->ignore(); // the track passes moves on to the ruler
 }

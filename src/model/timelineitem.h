@@ -147,6 +147,16 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
+    // Which part of the item a pointer at x (item coordinates) is over:
+    // the resize zones at both ends or the body that moves the item.
+    enum class Zone
+    {
+        Start,
+        Body,
+        End
+    };
+    Zone zoneAt(int x) const;
+
     void setUp();
     void reEncode();
     void layOut();
