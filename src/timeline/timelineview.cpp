@@ -137,7 +137,8 @@ void TimelineView::splitterMoved(int pos, int index)
 {
     Q_UNUSED(index);
     Q_UNUSED(pos);
-    alignRowLabels();
+    // The row labels follow by themselves: the move resizes the track
+    // area, which the event filter watches.
     if (m_song)
         m_song->resizeView();
 }
