@@ -11,9 +11,9 @@
 //
 //   bench_device [repetitions] [upload megabytes]   (default 5, 16)
 
-#include "device/showimage.h"
-#include "device/streamfiles.h"
-#include "device/workerthread.h"
+#include "core/device/showimage.h"
+#include "core/device/streamfiles.h"
+#include "gui/device/workerthread.h"
 #include "testsupport/propsimulator.h"
 
 #include <QCoreApplication>

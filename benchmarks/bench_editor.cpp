@@ -1,14 +1,14 @@
 // Picture loading of the mode editor: one large photo, and a multiple load
 // of many pictures that become one mode each.
 //   bench_editor [runs]
-#include "app/appsettings.h"
-#include "app/mainwindow.h"
-#include "app/prompter.h"
-#include "model/showglobals.h"
-#include "model/timeline.h"
-#include "model/trackscontroller.h"
-#include "render/picturepattern.h"
-#include "render/picturetab.h"
+#include "core/app/appsettings.h"
+#include "gui/app/mainwindow.h"
+#include "gui/app/prompter.h"
+#include "core/model/showglobals.h"
+#include "gui/timeline/timeline.h"
+#include "gui/model/trackscontroller.h"
+#include "core/render/picturepattern.h"
+#include "gui/render/picturetab.h"
 #include "ui_mainwindow.h"
 
 #include <QApplication>

@@ -6,7 +6,7 @@
 // Prints, for every effect, the mean and the worst time of one generate()
 // over all widths and schemes.
 
-#include "render/effectgenerator.h"
+#include "core/render/effectgenerator.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

@@ -6,8 +6,8 @@
 //   bench_project [repeats]   (default 3)
 
 #include "bench_thumbs.h"
-#include "model/moderecord.h"
-#include "project/projectformat.h"
+#include "core/model/moderecord.h"
+#include "core/project/projectformat.h"
 
 #include <QBuffer>
 #include <QDir>

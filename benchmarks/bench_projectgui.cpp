@@ -10,13 +10,13 @@
 //
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
-#include "app/mainwindow.h"
-#include "app/prompter.h"
+#include "gui/app/mainwindow.h"
+#include "gui/app/prompter.h"
 #include "bench_thumbs.h"
-#include "model/moderecord.h"
-#include "model/trackscontroller.h"
-#include "project/projectfiles.h"
-#include "project/projectformat.h"
+#include "core/model/moderecord.h"
+#include "gui/model/trackscontroller.h"
+#include "gui/project/projectfiles.h"
+#include "core/project/projectformat.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

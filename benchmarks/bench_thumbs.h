@@ -3,7 +3,7 @@
 // What the project benchmarks share: the thumbs their picture modes carry
 // and the median of the repeats.
 
-#include "model/moderecord.h"
+#include "core/model/moderecord.h"
 
 #include <QImage>
 #include <QLinearGradient>

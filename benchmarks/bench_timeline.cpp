@@ -5,10 +5,10 @@
 //   bench_timeline [song.mp3] [items] [tracks]
 //
 // Without a song it makes a five-minute MP3 with gst-launch-1.0.
-#include "app/mainwindow.h"
-#include "app/prompter.h"
-#include "audio/chartview.h"
-#include "audio/songloader.h"
+#include "gui/app/mainwindow.h"
+#include "gui/app/prompter.h"
+#include "gui/audio/chartview.h"
+#include "gui/audio/songloader.h"
 #include "ui_mainwindow.h"
 
 #include <QApplication>

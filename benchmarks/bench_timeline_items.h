@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/mainwindow.h"
-#include "model/moderecord.h"
-#include "model/timeline.h"
-#include "model/timelineitem.h"
-#include "model/trackscontroller.h"
+#include "gui/app/mainwindow.h"
+#include "core/model/moderecord.h"
+#include "gui/timeline/timeline.h"
+#include "gui/timeline/timelineitem.h"
+#include "gui/model/trackscontroller.h"
 #include "ui_mainwindow.h"
 
 #include <QCoreApplication>

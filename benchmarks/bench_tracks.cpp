@@ -9,14 +9,14 @@
 //
 //   bench_tracks [repetitions]   (default 50)
 
-#include "app/mainwindow.h"
-#include "app/prompter.h"
-#include "model/history.h"
-#include "model/moderecord.h"
-#include "model/placement.h"
-#include "model/timeline.h"
-#include "model/timelineitem.h"
-#include "model/trackscontroller.h"
+#include "gui/app/mainwindow.h"
+#include "gui/app/prompter.h"
+#include "core/model/history.h"
+#include "core/model/moderecord.h"
+#include "core/model/placement.h"
+#include "gui/timeline/timeline.h"
+#include "gui/timeline/timelineitem.h"
+#include "gui/model/trackscontroller.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -4,8 +4,8 @@
 // from an encode and a second decode.
 
 #include "fuzzcheck.h"
-#include "model/moderecord.h"
-#include "project/picturelibrary.h"
+#include "core/model/moderecord.h"
+#include "core/project/picturelibrary.h"
 
 #include <QByteArray>
 #include <QGuiApplication>

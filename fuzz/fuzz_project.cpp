@@ -5,9 +5,9 @@
 // second read unchanged.
 
 #include "fuzzcheck.h"
-#include "project/legacyproject.h"
-#include "project/picturelibrary.h"
-#include "project/projectformat.h"
+#include "core/project/legacyproject.h"
+#include "core/project/picturelibrary.h"
+#include "core/project/projectformat.h"
 
 #include <QByteArray>
 

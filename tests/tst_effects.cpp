@@ -1,4 +1,4 @@
-#include "render/effectgenerator.h"
+#include "core/render/effectgenerator.h"
 #include "testsupport/testenv.h"
 
 #include <QCryptographicHash>

@@ -1,4 +1,4 @@
-#include "model/history.h"
+#include "core/model/history.h"
 #include "testsupport/testenv.h"
 
 using vc::History;

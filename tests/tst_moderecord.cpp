@@ -1,4 +1,4 @@
-#include "model/moderecord.h"
+#include "core/model/moderecord.h"
 #include "testsupport/testenv.h"
 
 #include <QBuffer>

@@ -1,4 +1,4 @@
-#include "project/picturelibrary.h"
+#include "core/project/picturelibrary.h"
 #include "testsupport/testdata.h"
 #include "testsupport/testenv.h"
 

@@ -1,4 +1,4 @@
-#include "render/picturepattern.h"
+#include "core/render/picturepattern.h"
 #include "testsupport/testdata.h"
 #include "testsupport/testenv.h"
 

@@ -1,4 +1,4 @@
-#include "model/placement.h"
+#include "core/model/placement.h"
 #include "testsupport/testenv.h"
 
 #include <QRandomGenerator>

@@ -1,4 +1,4 @@
-#include "render/proppreview.h"
+#include "core/render/proppreview.h"
 #include "testsupport/testenv.h"
 
 #include <QPainter>

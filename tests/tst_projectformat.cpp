@@ -1,6 +1,6 @@
-#include "project/legacyproject.h"
-#include "project/projectformat.h"
-#include "project/projectnames.h"
+#include "core/project/legacyproject.h"
+#include "core/project/projectformat.h"
+#include "core/project/projectnames.h"
 #include "testsupport/testdata.h"
 #include "testsupport/testenv.h"
 

@@ -1,4 +1,4 @@
-#include "model/repeatsuggestion.h"
+#include "core/model/repeatsuggestion.h"
 #include "testsupport/testenv.h"
 
 #include <QImage>

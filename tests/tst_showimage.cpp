@@ -1,6 +1,6 @@
-#include "device/showfile.h"
-#include "device/showimage.h"
-#include "device/streamfiles.h"
+#include "core/device/showfile.h"
+#include "core/device/showimage.h"
+#include "core/device/streamfiles.h"
 #include "testsupport/testdata.h"
 #include "testsupport/testenv.h"
 

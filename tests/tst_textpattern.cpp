@@ -1,6 +1,6 @@
-#include "render/patternparams.h"
-#include "render/textpattern.h"
-#include "render/textrender.h"
+#include "core/render/patternparams.h"
+#include "core/render/textpattern.h"
+#include "gui/render/textrender.h"
 #include "testsupport/pixels.h"
 #include "testsupport/testenv.h"
 

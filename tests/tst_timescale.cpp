@@ -1,4 +1,4 @@
-#include "timeline/timescale.h"
+#include "core/timeline/timescale.h"
 
 #include "testsupport/testenv.h"
 

@@ -6,7 +6,7 @@
 //   effectart sheet docs/effects.png
 //   effectart one 9 10 0 '#ffffff/#000000' box.png   (one pattern at full size)
 
-#include "render/effectgenerator.h"
+#include "core/render/effectgenerator.h"
 
 #include <QDir>
 #include <QFileInfo>

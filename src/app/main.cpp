@@ -1,4 +1,4 @@
-#include "app/startup.h"
+#include "gui/app/startup.h"
 
 int main(int argc, char **argv)
 {

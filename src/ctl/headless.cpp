@@ -1,6 +1,6 @@
 #include "ctl/headless.h"
 
-#include "app/appsettings.h"
+#include "core/app/appsettings.h"
 
 #include <QDialog>
 #include <QTextDocument>

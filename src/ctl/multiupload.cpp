@@ -1,6 +1,6 @@
 #include "ctl/multiupload.h"
 
-#include "device/workerthread.h"
+#include "gui/device/workerthread.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "device/serialprotocol.h"
-#include "device/streamfiles.h"
+#include "core/device/serialprotocol.h"
+#include "core/device/streamfiles.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,8 +1,8 @@
 #include "ctl/projectshow.h"
 
-#include "device/trackshow.h"
-#include "model/trackorder.h"
-#include "project/projectnames.h"
+#include "core/device/trackshow.h"
+#include "core/model/trackorder.h"
+#include "core/project/projectnames.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "device/showimage.h"
-#include "device/streamfiles.h"
-#include "model/moderecord.h"
-#include "project/projectformat.h"
+#include "core/device/showimage.h"
+#include "core/device/streamfiles.h"
+#include "core/model/moderecord.h"
+#include "core/project/projectformat.h"
 
 #include <QString>
 #include <QVector>

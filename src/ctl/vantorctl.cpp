@@ -1,17 +1,17 @@
 #include "ctl/vantorctl.h"
 
-#include "app/mainwindow.h"
+#include "gui/app/mainwindow.h"
 #include "ctl/headless.h"
 #include "ctl/multiupload.h"
 #include "ctl/projectshow.h"
-#include "device/portline.h"
-#include "device/showfile.h"
-#include "device/streamfiles.h"
-#include "project/legacyimporter.h"
-#include "project/legacyproject.h"
-#include "project/picturelibrary.h"
-#include "project/projectfiles.h"
-#include "project/projectnames.h"
+#include "gui/device/portline.h"
+#include "core/device/showfile.h"
+#include "core/device/streamfiles.h"
+#include "gui/project/legacyimporter.h"
+#include "core/project/legacyproject.h"
+#include "core/project/picturelibrary.h"
+#include "gui/project/projectfiles.h"
+#include "core/project/projectnames.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/timelineitem.h"
+#include "gui/timeline/timelineitem.h"
 
 #include <QApplication>
 #include <QDrag>

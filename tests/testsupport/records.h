@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/moderecord.h"
+#include "core/model/moderecord.h"
 
 #include <QColor>
 #include <QImage>

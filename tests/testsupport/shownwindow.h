@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/mainwindow.h"
+#include "gui/app/mainwindow.h"
 #include "testsupport/scriptedprompter.h"
 #include "ui_mainwindow.h"
 

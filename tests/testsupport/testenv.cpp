@@ -1,6 +1,6 @@
 #include "testenv.h"
 
-#include "app/appsettings.h"
+#include "core/app/appsettings.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,0 +1,113 @@
+#include "core/model/history.h"
+
+#include <algorithm>
+
+namespace vc {
+
+void History::reset()
+{
+    m_snapshots.clear();
+    m_index = -1;
+    m_itemRefs.clear();
+    m_trackRefs.clear();
+}
+
+const History::Snapshot *History::current() const
+{
+    if (m_index < 0 || m_index >= m_snapshots.size())
+        return nullptr;
+    return &m_snapshots.at(m_index);
+}
+
+void History::normalize(Snapshot &state)
+{
+    auto byId = [](const auto &a, const auto &b) { return a.id < b.id; };
+    for (Track &t : state)
+        std::sort(t.items.begin(), t.items.end(), byId);
+    std::sort(state.begin(), state.end(), byId);
+}
+
+const History::Track *History::find(const Snapshot &state, Id track)
+{
+    auto it = std::lower_bound(state.begin(), state.end(), track,
+                               [](const Track &t, Id id) { return t.id < id; });
+    return it != state.end() && it->id == track ? &*it : nullptr;
+}
+
+bool History::differs(const Snapshot &state) const
+{
+    static const Snapshot empty;
+    const Snapshot *cur = current();
+    const Snapshot &ref = cur ? *cur : empty;
+    for (const Track &t : state) {
+        const Track *old = find(ref, t.id);
+        if (!old || old->items.size() != t.items.size())
+            return true;
+        for (int i = 0; i < t.items.size(); ++i) {
+            const Item &a = t.items.at(i);
+            const Item &b = old->items.at(i);
+            if (a.id != b.id || !sameBytes(a.bytes, b.bytes))
+                return true;
+        }
+    }
+    return false;
+}
+
+bool History::record(Snapshot state)
+{
+    normalize(state);
+    if (!differs(state))
+        return false;
+    // A new step drops the redo branch.
+    while (m_snapshots.size() > m_index + 1) {
+        count(m_snapshots.last(), -1);
+        m_snapshots.removeLast();
+    }
+    count(state, +1);
+    m_snapshots.append(std::move(state));
+    if (m_index < MaxSteps) {
+        ++m_index;
+    } else {
+        count(m_snapshots.first(), -1);
+        m_snapshots.removeFirst();
+    }
+    return true;
+}
+
+const History::Snapshot *History::undo()
+{
+    if (!canUndo())
+        return nullptr;
+    --m_index;
+    return &m_snapshots.at(m_index);
+}
+
+const History::Snapshot *History::redo()
+{
+    if (!canRedo())
+        return nullptr;
+    ++m_index;
+    return &m_snapshots.at(m_index);
+}
+
+void History::count(const Snapshot &s, int delta)
+{
+    auto bump = [delta](QHash<Id, int> &refs, Id id) {
+        auto it = refs.find(id);
+        if (it == refs.end()) {
+            if (delta > 0)
+                refs.insert(id, delta);
+            return;
+        }
+        *it += delta;
+        if (*it <= 0)
+            refs.erase(it);
+    };
+    for (const Track &t : s) {
+        bump(m_trackRefs, t.id);
+        for (const Item &i : t.items)
+            bump(m_itemRefs, i.id);
+    }
+}
+
+} // namespace vc

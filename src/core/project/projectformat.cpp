@@ -1,0 +1,312 @@
+#include "core/project/projectformat.h"
+
+#include <QBuffer>
+#include <QDataStream>
+#include <QFile>
+#include <QSaveFile>
+#include <QtEndian>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace vc {
+
+int ProjectData::recordCount() const
+{
+    int n = 0;
+    for (const auto &track : tracks)
+        n += track.size();
+    return n;
+}
+
+QByteArray trackSeparator()
+{
+    return QByteArrayLiteral("NEXT");
+}
+
+QString noSongMarker()
+{
+    return QStringLiteral("null");
+}
+
+bool writeProject(QIODevice &device, const ProjectData &project)
+{
+    // The stream's defaults are the file format: big-endian, floats written
+    // as doubles. The version is left at the default on purpose; the
+    // encodings used here are the same in every Qt 5 stream version.
+    QDataStream out(&device);
+    out << project.leds;
+    out << project.frameRate;
+    out << (project.hasSong() ? project.songPath : noSongMarker());
+    const QByteArray separator = trackSeparator();
+    for (int t = 0; t < project.tracks.size(); ++t) {
+        if (t > 0)
+            out << separator;
+        for (const QByteArray &record : project.tracks.at(t))
+            out << record;
+        if (out.status() != QDataStream::Ok)
+            return false;
+    }
+    return out.status() == QDataStream::Ok;
+}
+
+QByteArray encodeProject(const ProjectData &project)
+{
+    // Sized up front: a large show is tens of megabytes, and growing the
+    // buffer step by step would copy it several times.
+    qint64 size = 2 + 8 + 4 + 2 * qMax(project.songPath.size(), noSongMarker().size());
+    for (const auto &track : project.tracks) {
+        size += 8; // its separator
+        for (const QByteArray &record : track)
+            size += 4 + record.size();
+    }
+    QByteArray bytes;
+    if (size < MaxProjectFileSize)
+        bytes.reserve(int(size));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    writeProject(buffer, project);
+    return bytes;
+}
+
+namespace {
+
+constexpr quint32 NullLength = 0xFFFFFFFFu;
+// Sequential devices do not say how much they hold, so their data is taken
+// in steps: memory then grows only with data that really arrives.
+constexpr qint64 SequentialStep = 1024 * 1024;
+
+// Reads exact byte counts from a device and says why it could not.
+class Source
+{
+public:
+    explicit Source(QIODevice &device) : m_device(device), m_sequential(device.isSequential())
+    {
+        if (!m_sequential)
+            m_end = device.size();
+    }
+
+    // Bytes left; -1 when the device cannot tell.
+    qint64 remaining() const { return m_sequential ? -1 : qMax<qint64>(0, m_end - m_device.pos()); }
+
+    bool atEnd() const
+    {
+        if (!m_sequential)
+            return remaining() == 0;
+        return m_device.atEnd();
+    }
+
+    // Reads n bytes into out. On failure out is left empty and why says why:
+    // Truncated when the data ends first, ReadFailed on a device error,
+    // Corrupt when a sequential device delivers more than any project holds.
+    bool read(qint64 n, QByteArray &out, ProjectReadStatus::Code &why)
+    {
+        out.clear();
+        if (n == 0)
+            return true;
+        if (!m_sequential) {
+            if (n > remaining()) {
+                why = ProjectReadStatus::Truncated;
+                return false;
+            }
+            out.resize(int(n));
+            const qint64 got = m_device.read(out.data(), n);
+            if (got != n) {
+                out.clear();
+                why = got < 0 ? ProjectReadStatus::ReadFailed : ProjectReadStatus::Truncated;
+                return false;
+            }
+            return true;
+        }
+        if (m_consumed + n > MaxProjectFileSize) {
+            why = ProjectReadStatus::Corrupt;
+            return false;
+        }
+        qint64 have = 0;
+        while (have < n) {
+            const qint64 step = qMin(SequentialStep, n - have);
+            out.resize(int(have + step));
+            const qint64 got = m_device.read(out.data() + have, step);
+            if (got < 0) {
+                out.clear();
+                why = ProjectReadStatus::ReadFailed;
+                return false;
+            }
+            if (got == 0) {
+                out.clear();
+                why = ProjectReadStatus::Truncated;
+                return false;
+            }
+            have += got;
+        }
+        m_consumed += n;
+        return true;
+    }
+
+    bool readUInt32(quint32 &value, ProjectReadStatus::Code &why)
+    {
+        QByteArray b;
+        if (!read(4, b, why))
+            return false;
+        value = qFromBigEndian<quint32>(b.constData());
+        return true;
+    }
+
+private:
+    QIODevice &m_device;
+    bool m_sequential;
+    qint64 m_end = 0;
+    qint64 m_consumed = 0;
+};
+
+// A double outside the float range would make the conversion undefined;
+// it saturates to an infinity instead, as the hardware would.
+float toFloat(double d)
+{
+    if (std::isnan(d))
+        return std::numeric_limits<float>::quiet_NaN();
+    if (d > double(std::numeric_limits<float>::max()))
+        return std::numeric_limits<float>::infinity();
+    if (d < -double(std::numeric_limits<float>::max()))
+        return -std::numeric_limits<float>::infinity();
+    return float(d);
+}
+
+void fail(ProjectReadStatus &status, ProjectReadStatus::Code code, const QString &detail)
+{
+    status.code = code;
+    status.detail = detail;
+}
+
+QString truncatedOrFailed(ProjectReadStatus::Code why, const char *where)
+{
+    if (why == ProjectReadStatus::ReadFailed)
+        return QStringLiteral("read error in %1").arg(QLatin1String(where));
+    if (why == ProjectReadStatus::Corrupt)
+        return QStringLiteral("data too large for a project at %1").arg(QLatin1String(where));
+    return QStringLiteral("file ends inside %1").arg(QLatin1String(where));
+}
+
+} // namespace
+
+ProjectReadResult readProject(QIODevice &device)
+{
+    ProjectReadResult result;
+    ProjectReadStatus &status = result.status;
+    ProjectData &project = result.project;
+    project.tracks.append(QVector<QByteArray>());
+
+    Source in(device);
+    if (in.remaining() > MaxProjectFileSize) {
+        fail(status, ProjectReadStatus::Corrupt,
+             QStringLiteral("file too large for a project (%1 bytes)").arg(in.remaining()));
+        return result;
+    }
+
+    ProjectReadStatus::Code why = ProjectReadStatus::Ok;
+    QByteArray head;
+    if (!in.read(10, head, why)) {
+        fail(status, why, truncatedOrFailed(why, "the header"));
+        return result;
+    }
+    const qint16 leds = qFromBigEndian<qint16>(head.constData());
+    const quint64 rateBits = qFromBigEndian<quint64>(head.constData() + 2);
+    double rate;
+    static_assert(sizeof rate == sizeof rateBits, "IEEE 754 double expected");
+    memcpy(&rate, &rateBits, sizeof rate);
+
+    quint32 songBytes = 0;
+    if (!in.readUInt32(songBytes, why)) {
+        fail(status, why, truncatedOrFailed(why, "the song path length"));
+        return result;
+    }
+    QString song;
+    if (songBytes != NullLength) {
+        if (songBytes % 2 != 0) {
+            fail(status, ProjectReadStatus::Corrupt,
+                 QStringLiteral("song path length %1 is odd").arg(songBytes));
+            return result;
+        }
+        if (songBytes / 2 > quint32(MaxSongPathLength)) {
+            fail(status, ProjectReadStatus::Corrupt,
+                 QStringLiteral("song path length %1 is too long").arg(songBytes));
+            return result;
+        }
+        QByteArray raw;
+        if (!in.read(songBytes, raw, why)) {
+            fail(status, why, truncatedOrFailed(why, "the song path"));
+            return result;
+        }
+        song.resize(int(songBytes / 2));
+        qFromBigEndian<quint16>(raw.constData(), song.size(), song.data());
+    }
+
+    project.leds = leds;
+    project.frameRate = toFloat(rate);
+    if (song != noSongMarker())
+        project.songPath = song;
+    status.headerRead = true;
+
+    const QByteArray separator = trackSeparator();
+    while (!in.atEnd()) {
+        quint32 length = 0;
+        if (!in.readUInt32(length, why)) {
+            fail(status, why, truncatedOrFailed(why, "a record length"));
+            break;
+        }
+        if (length == NullLength || length == 0) {
+            ++status.emptyRecordsDropped;
+            continue;
+        }
+        QByteArray record;
+        if (!in.read(length, record, why)) {
+            fail(status, why,
+                 why == ProjectReadStatus::Truncated
+                     ? QStringLiteral("file ends inside a record of %1 bytes").arg(length)
+                     : truncatedOrFailed(why, "a record"));
+            break;
+        }
+        if (record == separator) {
+            project.tracks.append(QVector<QByteArray>());
+        } else {
+            project.tracks.last().append(record);
+            ++status.records;
+        }
+    }
+    return result;
+}
+
+ProjectReadResult decodeProject(const QByteArray &bytes)
+{
+    QByteArray copy = bytes; // shared, not copied
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    return readProject(buffer);
+}
+
+ProjectReadResult loadProjectFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ProjectReadResult result;
+        result.project.tracks.append(QVector<QByteArray>());
+        fail(result.status, ProjectReadStatus::OpenFailed, file.errorString());
+        return result;
+    }
+    return readProject(file);
+}
+
+bool saveProjectFile(const QString &path, const ProjectData &project, QString *errorText)
+{
+    QSaveFile file(path);
+    bool ok = file.open(QIODevice::WriteOnly) && writeProject(file, project);
+    // commit() reports a failed write too (a full disk), and keeps the old
+    // file when anything went wrong.
+    ok = ok && file.commit();
+    if (!ok && errorText)
+        *errorText = file.errorString();
+    return ok;
+}
+
+} // namespace vc

@@ -1,0 +1,250 @@
+#include "core/render/proppreview.h"
+
+#include <QConicalGradient>
+#include <QDebug>
+#include <QPainter>
+#include <QRadialGradient>
+
+#include <algorithm>
+#include <cmath>
+
+namespace vc {
+
+namespace {
+constexpr int ViewSize = 400;
+const QRect DiscRect(20, 20, 360, 360);
+
+QImage blackView()
+{
+    QImage img(ViewSize, ViewSize, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::black);
+    return img;
+}
+} // namespace
+
+PropPreview::PropPreview() : m_circle(blackView()), m_staff(blackView())
+{
+    m_clock.start();
+}
+
+int PropPreview::msPerLoop(double seconds, int loops)
+{
+    // A repeat count below 1 cannot come from the editor; treat it as one loop
+    // rather than dividing by zero.
+    const double perLoop = seconds * 1000.0 / std::max(1, loops);
+    int ms = static_cast<int>(static_cast<float>(perLoop) + 0.5f);
+    if (ms < 0)
+        ms = 0;
+    if (ms % 2 != 0)
+        ms -= 1;
+    return ms;
+}
+
+int PropPreview::columnsFor(qint64 elapsedMs)
+{
+    const qint64 e = std::min<qint64>(std::max<qint64>(elapsedMs, 0), 100);
+    if (e == 0)
+        return 0;
+    return static_cast<int>(5760.0 / (6000.0 / static_cast<double>(e)) + 0.5);
+}
+
+qint64 PropPreview::counterForSweep(qint64 counter, int oldSweep, int newSweep)
+{
+    if (newSweep == 0)
+        return counter;
+    qint64 c = (counter - 1) * oldSweep / newSweep;
+    return c < 0 ? -c : c;
+}
+
+void PropPreview::setPattern(const QPixmap &pattern, short leds, double seconds, int loops)
+{
+    setPattern(pattern.toImage(), leds, seconds, loops);
+}
+
+void PropPreview::setPattern(const QImage &pattern, short leds, double seconds, int loops)
+{
+    QImage source = pattern;
+    if (source.isNull() || source.width() == 0 || source.height() == 0) {
+        const int side = std::max<int>(leds, 1);
+        source = QImage(side, side, QImage::Format_RGB32);
+        source.fill(Qt::black);
+    }
+    m_leds = leds;
+    m_loops = loops;
+    m_msPerLoop = msPerLoop(seconds, loops);
+    if (m_msPerLoop > 0 && leds > 0)
+        m_pattern = source.scaled(m_msPerLoop, leds, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                        .convertToFormat(QImage::Format_RGB32);
+    else
+        m_pattern = QImage();
+    m_base = m_counter;
+    if (m_sweep == 0)
+        setSweep(0);
+    m_clock.restart();
+}
+
+void PropPreview::clearViews()
+{
+    m_circle.fill(Qt::black);
+    m_staff.fill(Qt::black);
+    m_base = 0;
+    m_clock.restart();
+}
+
+void PropPreview::seek(int t, int start, int end)
+{
+    const int s = std::max(start, 0);
+    const int e = std::max(end, 0);
+    if (e == s)
+        return;
+    const float fraction =
+        static_cast<float>(m_msPerLoop) * static_cast<float>(t - s) / static_cast<float>(e - s);
+    m_counter = static_cast<qint64>(static_cast<float>(m_loops) * fraction);
+    m_base = 0;
+}
+
+void PropPreview::setSweep(int sweep)
+{
+    if (sweep != 0)
+        m_counter = counterForSweep(m_counter, m_sweep, sweep);
+    m_sweep = sweep;
+    if (sweep == 0) {
+        qDebug() << "draw static";
+        drawStill();
+    }
+    m_base = 0;
+    m_clock.restart();
+}
+
+int PropPreview::currentColumn() const
+{
+    const int w = m_pattern.width();
+    if (w <= 0)
+        return 0;
+    const qint64 c = (m_counter - m_base) % w;
+    return static_cast<int>(c < 0 ? c + w : c);
+}
+
+QRadialGradient PropPreview::columnGradient(int column) const
+{
+    QRadialGradient g(QPointF(200, 200), 180);
+    const int leds = m_pattern.height();
+    g.setColorAt(0.0, Qt::black);
+    // LED g lights the ring at radius 180 - g; a strip longer than the disc's
+    // radius simply runs out at the centre instead of reaching past it.
+    const qreal inner = (360.0 - 2.0 * leds) / 360.0;
+    if (inner >= 0.0 && inner <= 1.0)
+        g.setColorAt(inner, Qt::black);
+    g.setColorAt(1.0, Qt::black);
+    for (int led = 0; led < leds; ++led) {
+        const qreal pos = (360.0 - 2.0 * led) / 360.0;
+        if (pos < 0.0)
+            break;
+        g.setColorAt(pos, QColor::fromRgb(m_pattern.pixel(column, led)));
+    }
+    return g;
+}
+
+void PropPreview::drawStill()
+{
+    const int w = m_pattern.width();
+    if (w <= 0)
+        return;
+    QPainter p(&m_circle);
+    p.setPen(Qt::transparent);
+    for (int d = 0; d < 576; ++d) {
+        p.setBrush(columnGradient(d % w));
+        p.drawPie(DiscRect, -10 * d, 10);
+    }
+}
+
+void PropPreview::drawStaffColumn(QPainter &p, int column, float ledPixels) const
+{
+    const int x = static_cast<int>(190 + 2.5 * ledPixels);
+    for (int led = 0; led < m_pattern.height(); ++led) {
+        QPen pen(QColor::fromRgb(m_pattern.pixel(column, led)));
+        pen.setWidthF(2.5 * ledPixels);
+        pen.setCapStyle(Qt::SquareCap);
+        pen.setJoinStyle(Qt::BevelJoin);
+        p.setPen(pen);
+        p.drawLine(x, static_cast<int>(led * ledPixels + 30), x,
+                   static_cast<int>(led * ledPixels + 33));
+    }
+}
+
+void PropPreview::step(qint64 elapsedMs)
+{
+    const int rows = m_pattern.height();
+    const float b = rows > 0 ? static_cast<float>(320.0 / rows) : 0.0f;
+    QPainter staff(&m_staff);
+    if (rows > 0) {
+        QPen outline(QColor(150, 150, 150), 2, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
+        staff.setPen(outline);
+        staff.setBrush(Qt::NoBrush);
+        staff.drawRect(190, 20, static_cast<int>(5 * b), 370);
+        staff.drawRect(190, 356, static_cast<int>(5 * b), 15);
+    }
+
+    const int n = columnsFor(elapsedMs);
+    if (m_pattern.width() <= 0) {
+        m_counter += n;
+        return;
+    }
+    QPainter circle(&m_circle);
+    circle.setPen(Qt::transparent);
+    for (int i = 0; i < n; ++i) {
+        const int c = currentColumn();
+        drawStaffColumn(staff, c, b);
+        if (m_sweep != 0) {
+            circle.setBrush(columnGradient(c));
+            circle.drawPie(DiscRect, static_cast<int>(-(m_sweep * m_counter)), 10);
+        }
+        ++m_counter;
+    }
+}
+
+void PropPreview::compose(QPainter &p, int width, int height, int fpsShown) const
+{
+    const int h = static_cast<int>(0.9 * height);
+    const QImage circle = m_circle.scaledToHeight(std::max(h, 1), Qt::FastTransformation);
+    const QImage staff = m_staff.scaledToHeight(std::max(h, 1), Qt::FastTransformation);
+
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.fillRect(0, 0, width, height, Qt::transparent);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p.drawImage((width - 2 * circle.width()) / 2, (height - circle.height()) / 2, circle);
+
+    if (m_sweep != 0) {
+        const qint64 angle = ((10 - 10 * m_counter) * m_sweep) / 160 + 1;
+        QConicalGradient g(QPointF(-0.45 * height + width / 2, height / 2),
+                           static_cast<qreal>(angle));
+        const qreal edge = m_sweep / 10.0;
+        if (m_sweep > 0) {
+            g.setColorAt(0.0, QColor(0, 0, 0, 250));
+            g.setColorAt(edge, QColor(0, 0, 0, 0));
+            g.setColorAt(1.0, QColor(0, 0, 0, 0));
+        } else {
+            g.setColorAt(1.0, QColor(0, 0, 0, 250));
+            g.setColorAt(edge + 1.0, QColor(0, 0, 0, 0));
+            g.setColorAt(0.0, QColor(0, 0, 0, 0));
+        }
+        p.setCompositionMode(QPainter::CompositionMode_DestinationAtop);
+        p.setPen(Qt::transparent);
+        p.setBrush(g);
+        p.drawRect(static_cast<int>(-0.9 * height + width / 2),
+                   static_cast<int>(0.1 * height * 0.5), circle.width(), circle.height());
+    }
+    p.drawImage(width / 2, (height - staff.height()) / 2, staff);
+
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    QFont font = p.font();
+    font.setPixelSize(12);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    // A frame time of 0 ms would divide by zero; show the ceiling instead.
+    const int fps = 1000 / std::max(fpsShown, 1);
+    p.drawText(QRect(0, 0, 100, 50), Qt::AlignTop | Qt::AlignLeft,
+               QStringLiteral("FPS: ") + QString::number(fps));
+}
+
+} // namespace vc

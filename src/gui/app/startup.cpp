@@ -1,0 +1,69 @@
+#include "gui/app/startup.h"
+
+#include "core/app/appsettings.h"
+#include "gui/app/mainwindow.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QIcon>
+#include <QLocale>
+#include <QTranslator>
+
+namespace vc {
+
+int applyStartupSettings(QApplication &app, QTranslator &translator)
+{
+    QSettings s = settings::open();
+    s.setValue(settings::Version, settings::ProgramVersion);
+
+    const int language = s.value(settings::Language, settings::LanguageUnset).toInt();
+    switch (language) {
+    case settings::LanguageChinese:
+        QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::AnyCountry));
+        app.installTranslator(&translator);
+        return settings::LanguageChinese;
+    case settings::LanguageEnglish:
+        // A missing translation leaves the source texts; nothing to report.
+        if (!translator.load(QStringLiteral(":/language/language/english.qm")))
+            qDebug() << "translation not loaded";
+        app.installTranslator(&translator);
+        return settings::LanguageEnglish;
+    case settings::LanguageUnset:
+        s.setValue(settings::Language, settings::LanguageChinese);
+        s.setValue(settings::Gadget, settings::FirstRunGadget);
+        return settings::LanguageChinese;
+    default:
+        app.installTranslator(&translator);
+        return settings::LanguageChinese;
+    }
+}
+
+MainWindow *createMainWindow(const QStringList &arguments)
+{
+    // The first argument after the program's own path is a project to open.
+    auto *w = new MainWindow(nullptr, arguments.value(1));
+    w->setWindowIcon(QIcon(QStringLiteral(":/VLOGO.ico")));
+
+    QSettings s = settings::open();
+    if (s.value(settings::WindowMaximize, false).toBool()) {
+        w->showMaximized();
+    } else {
+        w->resize(s.value(settings::WindowSize, w->minimumSize()).toSize());
+        w->show();
+    }
+    return w;
+}
+
+int runEditor(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QTranslator translator;
+    applyStartupSettings(app, translator);
+
+    MainWindow *w = createMainWindow(app.arguments());
+    const int rc = app.exec();
+    delete w;
+    return rc;
+}
+
+} // namespace vc

@@ -1,0 +1,185 @@
+#include "gui/audio/songloader.h"
+
+#include "gui/audio/chartview.h"
+#include "gui/audio/decodeworker.h"
+#include "core/model/showglobals.h"
+#include "core/timeline/timescale.h"
+
+#include <QDebug>
+#include <QFileInfo>
+#include <QLayout>
+#include <QThread>
+#include <QTimer>
+#include <QtCharts/QChart>
+
+namespace ts = vc::timescale;
+using namespace QtCharts;
+
+namespace vc {
+
+SongLoader::SongLoader(ChartView *view, QWidget *dialogParent, QObject *parent)
+    : QObject(parent), m_view(view), m_dialogParent(dialogParent)
+{
+    qRegisterMetaType<QVector<QPointF>>();
+}
+
+SongLoader::~SongLoader()
+{
+    retireDecoder(true);
+    if (m_series && !m_series->chart())
+        delete m_series;
+}
+
+void SongLoader::retireDecoder(bool wait)
+{
+    if (m_dialog) {
+        m_dialog->disconnect(this);
+        m_dialog->close();
+        m_dialog->deleteLater();
+        m_dialog = nullptr;
+    }
+    if (m_worker) {
+        // Cut it off first: whatever it still sends is dropped.
+        m_worker->disconnect(this);
+        QMetaObject::invokeMethod(m_worker, &DecodeWorker::stop, Qt::QueuedConnection);
+        connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+        connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
+        m_thread->quit();
+        m_retired.append(m_thread);
+        m_worker = nullptr;
+        m_thread = nullptr;
+    }
+    // Going away: every thread must end before its QThread object does.
+    if (wait) {
+        for (const QPointer<QThread> &t : qAsConst(m_retired)) {
+            if (t) {
+                t->quit();
+                t->wait();
+            }
+        }
+    }
+    m_retired.removeAll(nullptr);
+}
+
+void SongLoader::load(const QString &path)
+{
+    retireDecoder();
+    ++m_generation;
+
+    // The GStreamer back end cannot open relative paths.
+    m_source = QFileInfo(path).absoluteFilePath();
+
+    if (m_series && !m_series->chart())
+        delete m_series;
+    m_series = new QLineSeries;
+    QPen pen(QColor(100, 100, 255, 255));
+    pen.setWidth(1);
+    m_series->setPen(pen);
+    m_points.clear();
+    m_peak = 0;
+
+    if (!QFileInfo::exists(m_source)) {
+        // Nothing to decode: fail as an undecodable file would, without
+        // waking the back end (which only complains about the path).
+        const int gen = m_generation;
+        QTimer::singleShot(0, this, [this, gen] {
+            if (gen == m_generation)
+                audioPlotting({}, 0, 0, false);
+        });
+        return;
+    }
+    m_thread = new QThread(this);
+    m_thread->setObjectName(QStringLiteral("song decoder"));
+    m_worker = new DecodeWorker(m_source);
+    m_worker->moveToThread(m_thread);
+    connect(m_thread, &QThread::started, m_worker, &DecodeWorker::start);
+    // Reports still queued when the next load starts carry an old
+    // generation and are dropped.
+    const int gen = m_generation;
+    connect(m_worker, &DecodeWorker::finished, this,
+            [this, gen](const QVector<QPointF> &points, double peak, qint64 d, bool ok) {
+                if (gen == m_generation && m_worker)
+                    audioPlotting(points, peak, d, ok);
+            });
+    connect(m_worker, &DecodeWorker::positionChanged, this, [this, gen](qint64 ms) {
+        if (gen == m_generation && m_worker)
+            decoder_PositionChanged(ms);
+    });
+    connect(m_worker, &DecodeWorker::durationChanged, this, [this, gen](qint64 ms) {
+        if (gen == m_generation && m_worker)
+            durationChanged(ms);
+    });
+
+    m_dialog = new QProgressDialog(tr("讀取音樂中..."), tr("取消"), 0, 32767, m_dialogParent);
+    m_dialog->setObjectName(QStringLiteral("song_progress"));
+    m_dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_dialog, &QProgressDialog::canceled, this, &SongLoader::cancel_decoder);
+    m_dialog->show();
+
+    m_thread->start();
+}
+
+void SongLoader::decoder_PositionChanged(qint64 msecs)
+{
+    if (!m_dialog)
+        return;
+    // Reaching the maximum would close the dialog before the end: the
+    // duration is only an estimate while a compressed file decodes.
+    m_dialog->setValue(qBound(0, ts::msToSamples(msecs), m_dialog->maximum() - 1));
+}
+
+void SongLoader::durationChanged(qint64 msecs)
+{
+    if (msecs <= 0)
+        return;
+    if (m_dialog)
+        m_dialog->setMaximum(qMax(1, ts::msToSamples(msecs)));
+}
+
+void SongLoader::audioPlotting(const QVector<QPointF> &points, double peak, qint64 durationMs,
+                               bool ok)
+{
+    retireDecoder();
+    m_points = points;
+    m_peak = peak;
+    if (!ok)
+        durationMs = 0;
+
+    if (m_view && m_points.isEmpty())
+        m_view->hide();
+    if (m_view && !m_points.isEmpty()) {
+        m_view->show();
+        m_view->setupChart(m_series, m_peak);
+        m_view->points() = m_points;
+        m_view->setRenderHint(QPainter::Antialiasing, true);
+        resizeView();
+        QWidget *frame = m_view->parentWidget();
+        if (frame && frame->layout()) {
+            if (auto *box = qobject_cast<QBoxLayout *>(frame->layout())) {
+                box->removeWidget(m_view);
+                box->insertWidget(0, m_view);
+            }
+        }
+    }
+    qDebug() << "song duration" << durationMs << "buffer length" << m_points.size();
+    emit decoded(durationMs);
+}
+
+void SongLoader::resizeView()
+{
+    if (!m_view || m_view->points().isEmpty())
+        return;
+    const QWidget *frame = m_view->parentWidget();
+    m_view->setFixedSize(m_view->widthForScale(globals().msPerPixel),
+                         frame ? frame->height() : m_view->height());
+}
+
+void SongLoader::cancel_decoder()
+{
+    retireDecoder();
+    m_points.clear();
+    if (m_view)
+        m_view->hide();
+}
+
+} // namespace vc

@@ -1,0 +1,175 @@
+#include "gui/audio/timelineheaders.h"
+
+#include "core/model/showglobals.h"
+#include "core/timeline/timescale.h"
+
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+namespace ts = vc::timescale;
+
+Indicator::Indicator(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFixedWidth(1);
+    move(0, m_y);
+}
+
+int Indicator::msecs() const
+{
+    if (!m_time.isValid())
+        return 0;
+    return m_time.msecsSinceStartOfDay();
+}
+
+bool Indicator::placeAt(qint64 msecs, bool byUser)
+{
+    if (msecs < 0)
+        msecs = 0;
+    m_time = QTime(0, 0).addMSecs(static_cast<int>(msecs));
+    return moveToX(ts::msToX(msecs, vc::globals().msPerPixel), byUser);
+}
+
+bool Indicator::moveToX(int x, bool byUser)
+{
+    if (x == this->x())
+        return false;
+    move(x, m_y);
+    emit moved(x, byUser);
+    return true;
+}
+
+void Indicator::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setPen(QPen(QColor(10, 250, 250), 1));
+    p.drawLine(0, 0, 0, height());
+}
+
+TimelineHeaders::TimelineHeaders(QWidget *parent)
+    : QWidget(parent), m_indicator(new Indicator(this)), m_startShade(new QWidget(this))
+{
+    setMouseTracking(true);
+    m_startShade->setStyleSheet(QStringLiteral("background-color: rgba(100,100,50,50);"));
+    m_startShade->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_startShade->hide();
+    m_indicator->move(0, m_rulerTop);
+    connect(m_indicator, &Indicator::moved, this, &TimelineHeaders::indicatorMoved);
+}
+
+void TimelineHeaders::setTotalLength(int msecs)
+{
+    m_totalLength = qMax(0, msecs);
+    setFixedWidth(ts::spanWidth(m_totalLength, vc::globals().msPerPixel));
+}
+
+void TimelineHeaders::rescale()
+{
+    setFixedWidth(ts::spanWidth(m_totalLength, vc::globals().msPerPixel));
+    m_indicator->placeAt(m_indicator->msecs(), false);
+    update();
+}
+
+void TimelineHeaders::on_setStart_clicked()
+{
+    m_startMark = m_indicator->x();
+    m_startShade->setGeometry(0, 0, m_startMark, height());
+    m_startShade->setVisible(m_startMark > 0);
+    m_startShade->raise();
+}
+
+void TimelineHeaders::on_resetStart_clicked()
+{
+    m_startMark = 0;
+    m_startShade->hide();
+}
+
+void TimelineHeaders::handleMove(const QPoint &pos, bool leftHeld)
+{
+    const QPoint old = m_mousePos;
+    m_mousePos = pos;
+    if (leftHeld) {
+        const int x = qMax(0, pos.x());
+        m_indicator->setTime(QTime(0, 0).addMSecs(ts::xToMsTrunc(x, vc::globals().msPerPixel)));
+        m_indicator->moveToX(x, true);
+    }
+    // Only the old and new hover lines need repainting.
+    update(QRect(old.x() - 1, 0, 3, height()));
+    update(QRect(pos.x() - 1, 0, 3, height()));
+}
+
+void TimelineHeaders::mouseMoveEvent(QMouseEvent *event)
+{
+    handleMove(event->pos(),
+               (event->buttons() & Qt::LeftButton) || event->button() == Qt::LeftButton);
+}
+
+void TimelineHeaders::trackMouse(QMouseEvent *event)
+{
+    mouseMoveEvent(event);
+}
+
+void TimelineHeaders::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        handleMove(event->pos(), true);
+    } else if (event->button() == Qt::RightButton) {
+        handleMove(event->pos(), false);
+        openMenu(event->globalPos());
+    }
+    event->accept();
+}
+
+void TimelineHeaders::openMenu(const QPoint &globalPos)
+{
+    auto *menu = new QMenu(tr("時間軸"), this);
+    menu->setObjectName(QStringLiteral("timeline_headers_menu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addAction(tr("設定起始"), this, &TimelineHeaders::on_setStart_clicked);
+    menu->addAction(tr("取消起始"), this, &TimelineHeaders::on_resetStart_clicked);
+    menu->popup(globalPos);
+}
+
+void TimelineHeaders::paintEvent(QPaintEvent *event)
+{
+    QPainter p(this);
+    const float scale = vc::globals().msPerPixel;
+    const QRect r = event->rect();
+    const QVector<ts::RulerMark> marks = ts::rulerMarks(scale, width(), r.left(), r.right() + 60);
+    for (const ts::RulerMark &m : marks) {
+        if (m.tick != ts::RulerMark::NoTick) {
+            switch (m.tick) {
+            case ts::RulerMark::Major:
+                p.setPen(QColor(150, 150, 150));
+                break;
+            case ts::RulerMark::Medium:
+                p.setPen(QColor(120, 120, 120));
+                break;
+            default:
+                p.setPen(QColor(100, 100, 100));
+                break;
+            }
+            p.drawLine(QPointF(m.x, ts::tickTop(m.tick)), QPointF(m.x, ts::RulerBottom));
+        }
+        if (m.label == ts::RulerMark::TimeLabel) {
+            p.setPen(QColor(255, 255, 255));
+            p.drawText(
+                static_cast<int>(m.x - 16), ts::LabelBaseline,
+                QTime(0, 0).addMSecs(static_cast<int>(m.ms)).toString(QStringLiteral("mm:ss")));
+        } else if (m.label == ts::RulerMark::FractionLabel) {
+            p.setPen(QColor(180, 180, 180));
+            p.drawText(
+                static_cast<int>(m.x - 15), ts::LabelBaseline,
+                QTime(0, 0).addMSecs(static_cast<int>(m.ms)).toString(QStringLiteral(".zzz")));
+        }
+    }
+    p.setPen(QColor(200, 255, 255));
+    p.drawLine(m_mousePos.x(), m_rulerTop, m_mousePos.x(), ts::RulerBottom);
+
+    if (m_indicator->height() != height())
+        m_indicator->setFixedHeight(height());
+    m_indicator->raise();
+    m_startShade->raise();
+}

@@ -1,0 +1,160 @@
+#include "gui/device/maintenance.h"
+
+#include "gui/app/mainwindow.h"
+#include "gui/app/prompter.h"
+#include "gui/device/pass.h"
+#include "gui/device/portline.h"
+#include "gui/device/setup.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSerialPort>
+
+#include <memory>
+
+using namespace vc::device;
+
+namespace {
+
+// The window waits for the prop; the cursor says so.
+struct BusyCursor
+{
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+QString white(const QString &text)
+{
+    return QStringLiteral("<font color='white'>") + text + QStringLiteral("</font>");
+}
+
+} // namespace
+
+DeviceMaintenance::DeviceMaintenance(MainWindow *window) : QObject(window), m_window(window) {}
+
+QString DeviceMaintenance::flashScriptPath()
+{
+#ifdef Q_OS_WIN
+    return QDir::currentPath() + QStringLiteral("/tool/maple_upload.bat");
+#else
+    return QDir::currentPath() + QStringLiteral("/tool/maple_upload");
+#endif
+}
+
+QString DeviceMaintenance::firmwarePath()
+{
+    return QDir::currentPath() + QStringLiteral("/tool/firm/Vantor.RE.bin");
+}
+
+void DeviceMaintenance::wipeMemory()
+{
+    QSerialPort port;
+    PortLine line(&port, ServiceBaud);
+    WipeOutcome outcome = WipeOutcome::LineLost;
+    PortSearch found;
+    {
+        BusyCursor busy;
+        found = findProp(line, systemPortCandidates(), greetsForWipe, m_timings);
+        if (found.outcome == PortSearch::Found)
+            outcome = vc::device::wipeMemory(line, m_timings);
+        line.close();
+    }
+
+    if (found.outcome != PortSearch::Found) {
+        // "DD" erases: it goes only to a prop that greeted as one.
+        vc::prompter().warning(m_window, QString(),
+                               QCoreApplication::translate("MainWindow", "偵測不到裝置！"));
+        return;
+    }
+    switch (outcome) {
+    case WipeOutcome::Done:
+        vc::prompter().about(m_window, QString(),
+                             QCoreApplication::translate("MainWindow", "記憶體清除完成"));
+        break;
+    case WipeOutcome::TimedOut:
+        vc::prompter().warning(m_window, QString(),
+                               QCoreApplication::translate("MainWindow", "清除記憶體逾時"),
+                               QMessageBox::Ok);
+        break;
+    case WipeOutcome::LineLost:
+        vc::prompter().warning(m_window, QString(),
+                               white(QCoreApplication::translate(
+                                   "MainWindow", "與道具的連線中斷，記憶體可能未清除完成。")),
+                               QMessageBox::Ok);
+        break;
+    }
+}
+
+bool DeviceMaintenance::askPassword()
+{
+    Pass pass(m_window);
+    return vc::prompter().exec(&pass) == QDialog::Accepted;
+}
+
+void DeviceMaintenance::firmwareUpdateClicked()
+{
+    if (askPassword())
+        updatesystem();
+}
+
+void DeviceMaintenance::updatesystem()
+{
+    const QString script = flashScriptPath();
+    const QString firmware = firmwarePath();
+    // Without these two nothing can be flashed; say so before touching
+    // the prop.
+    if (!QFileInfo(script).isFile()) {
+        vc::prompter().warning(m_window, QString(),
+                               white(QCoreApplication::translate("MainWindow", "找不到燒錄程式 %1")
+                                         .arg(QDir::toNativeSeparators(script))));
+        return;
+    }
+    if (!QFileInfo(firmware).isFile()) {
+        vc::prompter().warning(m_window, QString(),
+                               white(QCoreApplication::translate("MainWindow", "找不到韌體檔案 %1")
+                                         .arg(QDir::toNativeSeparators(firmware))));
+        return;
+    }
+
+    QSerialPort port;
+    PortLine line(&port, ServiceBaud);
+    PortSearch found;
+    {
+        BusyCursor busy;
+        found = findProp(line, systemPortCandidates(), greetsAtAll, m_timings);
+        // The flashing tool needs the port to itself.
+        line.close();
+    }
+    if (found.outcome != PortSearch::Found) {
+        vc::prompter().warning(m_window, QString(),
+                               QCoreApplication::translate("MainWindow", "找不到裝置！"));
+        return;
+    }
+
+    const QStringList arguments{found.name, QStringLiteral("2"), QString::fromLatin1(BootLoaderId),
+                                firmware};
+    qDebug() << "flash" << script << arguments;
+    if (!QProcess::startDetached(script, arguments, QDir::currentPath())) {
+        vc::prompter().warning(
+            m_window, QString(),
+            white(QCoreApplication::translate("MainWindow", "無法啟動燒錄程式 %1")
+                      .arg(QDir::toNativeSeparators(script))));
+    }
+}
+
+void DeviceMaintenance::adminClicked()
+{
+    if (!askPassword())
+        return;
+    std::unique_ptr<setup> terminal;
+    {
+        // The terminal finds its prop while it is being made.
+        BusyCursor busy;
+        terminal = std::make_unique<setup>(m_window, systemPortCandidates(), m_timings);
+    }
+    vc::prompter().exec(terminal.get());
+}

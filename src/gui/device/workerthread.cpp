@@ -1,0 +1,85 @@
+#include "gui/device/workerthread.h"
+
+#include "gui/device/portline.h"
+
+#include <QSerialPort>
+
+using namespace vc::device;
+
+WorkerThread::WorkerThread(const QStringList &candidates, const StreamFiles &files, QObject *parent)
+    : QThread(parent), m_candidates(candidates), m_files(files)
+{
+}
+
+WorkerThread::~WorkerThread()
+{
+    stop();
+    wait();
+}
+
+void WorkerThread::stop()
+{
+    m_cancel = true;
+}
+
+void WorkerThread::run()
+{
+    m_success = false;
+    // The port belongs to this thread: made, used and closed here.
+    QSerialPort port;
+    m_port = &port;
+    upload();
+    m_port = nullptr;
+    if (m_success)
+        emit finish();
+    else
+        emit terminated();
+}
+
+void WorkerThread::upload()
+{
+    if (!m_port)
+        return;
+    PortLine line(m_port, UploadBaud);
+    const PortSearch found = findProp(line, m_candidates, greetsAtAll, m_timings, &m_cancel);
+    switch (found.outcome) {
+    case PortSearch::Found:
+        break;
+    case PortSearch::NoPortOpened:
+    case PortSearch::NoAnswer:
+        emit expmess(tr("偵測不到裝置！"));
+        return;
+    case PortSearch::Cancelled:
+        return;
+    }
+    m_portNumber = found.index;
+
+    const int port = m_portNumber;
+    const UploadOutcome outcome =
+        sendShowImage(line, m_files, m_timings, &m_cancel,
+                      [this, port](int percent) { emit progress(percent, port); });
+    line.close();
+
+    switch (outcome) {
+    case UploadOutcome::Done:
+        m_success = true;
+        break;
+    case UploadOutcome::FilesUnreadable:
+        emit expmess(tr("輸出錯誤！"));
+        break;
+    case UploadOutcome::NoSlotAnswer:
+        emit expmess(tr("ERROR01"));
+        break;
+    case UploadOutcome::SlotRefused:
+        emit expmess(tr("ERROR02"));
+        break;
+    case UploadOutcome::LineLost:
+        emit expmess(tr("與道具的連線中斷，道具上的秀可能不完整。"));
+        break;
+    case UploadOutcome::NoFinalAnswer:
+        emit expmess(tr("道具未確認收到秀，請重新上傳。"));
+        break;
+    case UploadOutcome::Cancelled:
+        break;
+    }
+}

@@ -1,0 +1,137 @@
+#pragma once
+
+#include "core/model/history.h"
+#include "gui/timeline/timelineitem.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+
+class MainWindow;
+class Timeline;
+
+namespace Ui {
+class MainWindow;
+}
+
+namespace vc {
+
+// A snapshot of tracks as the undo history keeps it: each track's items and
+// their record bytes, shared, not copied.
+History::Snapshot snapshotOf(const QList<Timeline *> &tracks);
+
+// The track area of the main window: the tracks and their order, the current
+// track, the selected and previewed items, the counters, the undo history
+// and the clipboard. The main window's track slots forward here.
+class TracksController : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TracksController(MainWindow *window);
+    ~TracksController() override;
+
+    // --- tracks
+    // All tracks in lookup order (insertion order; not changed by moves).
+    const QList<Timeline *> &tracks() const { return m_tracks; }
+    // The tracks by number: track 1 (the bottom one) first. This is the
+    // order that is shown and saved.
+    QList<Timeline *> tracksByNumber() const;
+    // 1 for the bottom track up to N for the top one; 0 for no live track.
+    int trackNumber(const Timeline *track) const;
+    Timeline *currentTrack() const { return m_current; }
+    // Position in the track layout: 1 is the top track.
+    int layoutPosition(const Timeline *track) const;
+
+    // Adds a track at layout position p (1 if p < 1) and makes it current.
+    Timeline *addTimeline(short p);
+    // "+": a new track directly above the current one.
+    void addTrack();
+    // "-": removes the current track after asking; never the last one.
+    void removeCurrentTrack();
+    void moveCurrentTrackUp();
+    void moveCurrentTrackDown();
+    // A new track above the current one holding copies of the source's modes.
+    void duplicateTrack(Timeline *source);
+    // Makes a track current. By the user (a press on it or its label): the
+    // selection is cleared and the mode under the play indicator previewed.
+    void makeCurrent(Timeline *track, bool byUser);
+    // A whole-item drag entered another track: the dragged item moves there.
+    void moveDraggedItem(Timeline *target);
+
+    // Destroys every track and item (and resets the history, which named
+    // them) and adds one empty current track: New and Load start here.
+    void clearProject();
+
+    // --- items
+    TimelineItem *selectedItem() const { return m_selected; }
+    TimelineItem *previewedItem() const { return m_previewed; }
+    void setPreviewedItem(TimelineItem *item) { m_previewed = item; }
+    // The item of the current track under a time, or null.
+    TimelineItem *itemAt(int ms) const;
+    int itemCount() const;
+    // Selects an item: it becomes the selected and previewed item and is
+    // opened in the editor.
+    void selectItem(TimelineItem *item);
+    // The end of an item drag (or a paste): select it and refresh.
+    void itemDragEnded(TimelineItem *item);
+    // Forgets the selection (the item part of leaving apply mode).
+    void clearSelection();
+    // The Delete key: takes the selected item off its track.
+    void deleteSelected();
+
+    // --- counters and history
+    // The mode count label, an undo snapshot and the title mark.
+    void refreshCounters();
+    void resetHistory();
+    void undo();
+    void redo();
+    const History &history() const { return m_history; }
+    // Whether an edit was recorded since the flag was last cleared (Save
+    // and Load clear it). Kept here rather than as the window's modified
+    // state: the title carries its own "*" mark, without Qt's "[*]".
+    bool isModified() const { return m_modified; }
+    void setModified(bool modified) { m_modified = modified; }
+
+    // --- clipboard
+    void copySelected();
+    void pasteToCurrent();
+
+    // --- insert preview
+    void showInsertPreview(bool hovered);
+    // Whether the song or the internal clock runs (the insert preview stays
+    // hidden then). Playback installs it.
+    void setPlayingQuery(std::function<bool()> query) { m_isPlaying = std::move(query); }
+
+private:
+    void connectTrack(Timeline *track);
+    void renumber();
+    void moveTrack(Timeline *track, int position);
+    void onItemRemoved(TimelineItem *item);
+    void apply(const History::Snapshot &state);
+    void collectGarbage();
+    bool isLive(const TimelineItem *item) const;
+    int horizontalScroll() const;
+    void setHorizontalScroll(int value);
+    int indicatorMs() const;
+
+    MainWindow *m_window;
+    Ui::MainWindow *m_ui;
+    QList<Timeline *> m_tracks;
+    QList<Timeline *> m_removedTracks;
+    Timeline *m_current = nullptr;
+    QPointer<TimelineItem> m_selected;
+    QPointer<TimelineItem> m_previewed;
+    History m_history;
+    // Items named by the history, by their identity; guarded, so that an
+    // item destroyed behind the history's back is skipped, never touched.
+    QHash<History::Id, QPointer<TimelineItem>> m_known;
+    std::function<bool()> m_isPlaying;
+    bool m_modified = false;
+};
+
+} // namespace vc

@@ -1,0 +1,547 @@
+#include "gui/project/projectfiles.h"
+
+#include "core/app/appsettings.h"
+#include "gui/app/mainwindow.h"
+#include "gui/app/prompter.h"
+#include "core/model/moderecord.h"
+#include "core/model/showglobals.h"
+#include "gui/timeline/timeline.h"
+#include "gui/timeline/timelineitem.h"
+#include "gui/model/trackscontroller.h"
+#include "gui/project/legacyimporter.h"
+#include "core/project/legacyproject.h"
+#include "core/project/picturelibrary.h"
+#include "core/project/projectnames.h"
+#include "ui_mainwindow.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QDebug>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QPointer>
+#include <QProgressDialog>
+#include <QtConcurrent/QtConcurrentMap>
+
+#include <functional>
+#include <memory>
+
+namespace vc {
+
+namespace {
+
+// Message texts on the dark theme are white; the text itself is plain and
+// may hold file names, so it is escaped.
+QString white(const QString &plain)
+{
+    return QStringLiteral("<font color='white'>") +
+           plain.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")) +
+           QStringLiteral("</font>");
+}
+
+// At most this many names are listed in a message; the rest are counted.
+constexpr int ListedNames = 10;
+
+QString nameList(const QStringList &names)
+{
+    QStringList shown = names.mid(0, ListedNames);
+    if (names.size() > ListedNames)
+        shown.append(QStringLiteral("… (+%1)").arg(names.size() - ListedNames));
+    return shown.join(QLatin1Char('\n'));
+}
+
+// Work that may take a while shows a progress dialog, but only once it has
+// taken long enough to be noticed, so a quick load does not flash one.
+class LongWork
+{
+public:
+    LongWork(QWidget *parent, const QString &label, int maximum, bool cancellable)
+        : m_parent(parent), m_label(label), m_maximum(maximum), m_cancellable(cancellable)
+    {
+        m_clock.start();
+    }
+
+    // False when the user cancelled.
+    bool step(int value)
+    {
+        // Letting events through costs a repaint of the window (the preview
+        // too); a few times a second is enough to look alive.
+        const qint64 now = m_clock.elapsed();
+        if (now < ShowAfterMs || now - m_lastUpdate < UpdateEveryMs)
+            return !m_dialog || !m_dialog->wasCanceled();
+        m_lastUpdate = now;
+        if (!m_dialog) {
+            m_dialog.reset(new QProgressDialog(m_label, QString(), 0, m_maximum, m_parent));
+            if (m_cancellable)
+                m_dialog->setCancelButtonText(MainWindow::tr("取消"));
+            m_dialog->setWindowModality(Qt::WindowModal);
+            m_dialog->setMinimumDuration(0);
+            m_dialog->setAutoClose(false);
+            m_dialog->setAutoReset(false);
+            m_dialog->show();
+        }
+        if (m_maximum > 0)
+            m_dialog->setValue(qMin(value, m_maximum));
+        // A modal dialog's setValue() lets events through; a busy one (no
+        // maximum) needs it done here so that it paints and can be cancelled.
+        QCoreApplication::processEvents(
+            m_cancellable ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents, 20);
+        return !m_dialog->wasCanceled();
+    }
+
+private:
+    static constexpr qint64 ShowAfterMs = 400;
+    static constexpr qint64 UpdateEveryMs = 200;
+    QWidget *m_parent;
+    QString m_label;
+    int m_maximum;
+    bool m_cancellable;
+    QElapsedTimer m_clock;
+    qint64 m_lastUpdate = 0;
+    std::unique_ptr<QProgressDialog> m_dialog;
+};
+
+// The name Save As suggests for a project read from the old format: the
+// same name in the current format.
+QString currentFormatName(const QString &oldName)
+{
+    if (oldName.endsWith(QLatin1String(".vtc"), Qt::CaseInsensitive))
+        return oldName.left(oldName.size() - 4) + QStringLiteral(".vtc3");
+    return withProjectSuffix(oldName);
+}
+
+} // namespace
+
+ProjectFiles::ProjectFiles(MainWindow *window) : QObject(window), m_window(window) {}
+
+// ---------------------------------------------------------------- new / load
+
+bool ProjectFiles::newProject()
+{
+    const auto answer = prompter().warning(
+        m_window, QString(),
+        MainWindow::tr("<font color='white'>未儲存部分將會流失，確定開啟新檔?</font>"),
+        QMessageBox::Yes | QMessageBox::Cancel, QMessageBox::Cancel);
+    const bool renew = answer == QMessageBox::Yes;
+    if (renew) {
+        Ui::MainWindow *ui = m_window->form();
+        m_window->tracks()->clearProject();
+        m_window->on_cancelSelect_clicked();
+        ui->Mode_t1->setTime(QTime(0, 0));
+        ui->Mode_t2->setTime(QTime(0, 0, 5));
+        m_window->setWindowTitle(untitledWindowTitle());
+        m_hasFileName = false;
+    }
+    // Also after Cancel: the history starts again from the project as it is.
+    startHistory();
+    return renew;
+}
+
+void ProjectFiles::load()
+{
+    const auto answer = prompter().warning(
+        m_window, QString(),
+        MainWindow::tr("<font color='white'>未儲存部分將會流失，確定讀取舊檔?</font>"),
+        QMessageBox::Yes | QMessageBox::Cancel, QMessageBox::Yes);
+    if (answer != QMessageBox::Yes)
+        return;
+    const QString name = prompter().openFileName(
+        m_window, MainWindow::tr("讀檔"), m_window->currentFile(), QStringLiteral("*.vtc *.vtc3"));
+    if (!name.isEmpty())
+        m_window->LoadFile(name);
+}
+
+bool ProjectFiles::loadFile(const QString &path)
+{
+    if (isCurrentFormatName(path))
+        return loadCurrentFormat(path);
+    return loadLegacyFormat(path);
+}
+
+bool ProjectFiles::loadCurrentFormat(const QString &path)
+{
+    const ProjectReadResult read = loadProjectFile(path);
+    if (!read.status.headerRead) {
+        // Nothing of the file is usable: the project being edited stays.
+        prompter().warning(m_window, QString(),
+                           white(MainWindow::tr("無法讀取專案 %1：%2\n目前的專案保持不變。")
+                                     .arg(path, read.status.detail)));
+        return false;
+    }
+
+    beginLoad(path);
+    const ProjectData &project = read.project;
+    if (project.hasSong())
+        m_window->ReadSong(project.songPath);
+    restoreGadget(project.leds, project.frameRate, false);
+    addRecords(project);
+    qDebug() << "project loaded" << read.status.records << "records";
+
+    m_hasFileName = true;
+    if (!read.status.ok()) {
+        // Saving back under the same name would drop what lies beyond the
+        // damage: the next Save asks for a name instead.
+        m_hasFileName = false;
+        prompter().warning(
+            m_window, QString(),
+            white(MainWindow::tr("專案 %1 不完整或已損壞（%2），已載入損壞處之前的部分。")
+                      .arg(path, read.status.detail)));
+    }
+    finishLoad();
+    return true;
+}
+
+bool ProjectFiles::loadLegacyFormat(const QString &path)
+{
+    LegacyProject project;
+    QString error;
+    if (!loadLegacyProjectFile(path, &project, &error)) {
+        prompter().warning(
+            m_window, QString(),
+            white(MainWindow::tr("無法讀取專案 %1：%2\n目前的專案保持不變。").arg(path, error)));
+        return false;
+    }
+    qDebug() << "OPEN OLD FILE";
+    beginLoad(path);
+
+    // An old project keeps no picture of its own, only the paths: a mode
+    // whose picture cannot be found cannot be made. Offer the search first.
+    const auto missingModes = [&project] {
+        int n = 0;
+        for (const LegacyMode &m : project.modes)
+            n += m.kind() == Picture && !QFileInfo(m.picturePath()).isFile();
+        return n;
+    };
+    searchMissing(missingModes, [&project](const PictureSearch &search) {
+        LegacyImporter::relinkPictures(project, search);
+    });
+
+    LongWork work(m_window, MainWindow::tr("讀取中..."), project.modes.size(), false);
+    LegacyImporter importer(m_window);
+    const LegacyImportReport report =
+        importer.importProject(project, [&work](int done, int) { work.step(done); });
+
+    // Saving in the current format under the old name would overwrite the
+    // old text file with one that no longer loads as what its name says:
+    // Save asks for a name, suggesting the current format's.
+    m_hasFileName = false;
+    m_window->setCurrentFile(currentFormatName(path));
+    reportImport(report);
+    finishLoad();
+    return true;
+}
+
+void ProjectFiles::beginLoad(const QString &path)
+{
+    Ui::MainWindow *ui = m_window->form();
+    m_window->tracks()->clearProject();
+    ui->Mode_t1->setTime(QTime(0, 0));
+    ui->Mode_t2->setTime(QTime(0, 0, 5));
+    m_window->setCurrentPicPath(path);
+    m_window->setCurrentFile(path);
+    m_window->setWindowTitle(projectWindowTitle(path));
+}
+
+void ProjectFiles::finishLoad()
+{
+    Ui::MainWindow *ui = m_window->form();
+    // The zoom handler places every item at the present scale.
+    emit ui->timeline_scaler->valueChanged(ui->timeline_scaler->value());
+    checkMissingPictures();
+    startHistory();
+}
+
+namespace {
+
+struct DecodedRecord
+{
+    ModeRecord record;
+    bool complete = false;
+    int used = 0;
+};
+
+DecodedRecord decodeRecord(const QByteArray &bytes)
+{
+    DecodedRecord d;
+    d.record = ModeRecord::decode(bytes, &d.complete, &d.used);
+    return d;
+}
+
+} // namespace
+
+void ProjectFiles::addRecords(const ProjectData &project)
+{
+    TracksController *tracks = m_window->tracks();
+    // Decoding the thumbs is most of a large load; it runs on the other
+    // cores, in file order, while this thread makes the items.
+    QVector<QByteArray> records;
+    records.reserve(project.recordCount());
+    for (const auto &track : project.tracks)
+        records += track;
+    QFuture<DecodedRecord> decoded = QtConcurrent::mapped(records, decodeRecord);
+
+    // The track area is painted once, when it is complete.
+    QWidget *area = m_window->form()->timeline_widget;
+    const bool updates = area->updatesEnabled();
+    area->setUpdatesEnabled(false);
+
+    LongWork work(m_window, MainWindow::tr("讀取中..."), records.size(), false);
+    int index = 0;
+    for (int t = 0; t < project.tracks.size(); ++t) {
+        if (t > 0) {
+            // The next track goes directly above the one just filled, so
+            // track 1 ends up at the bottom again.
+            Timeline *current = tracks->currentTrack();
+            tracks->addTimeline(short(current ? tracks->layoutPosition(current) : -1));
+        }
+        Timeline *track = tracks->currentTrack();
+        for (int i = 0; i < project.tracks.at(t).size(); ++i, ++index) {
+            const DecodedRecord d = decoded.resultAt(index);
+            track->addTimelineItem(
+                new TimelineItem(records.at(index), d.record, d.complete, d.used, track));
+            work.step(index + 1);
+        }
+        // A file from elsewhere may list a track out of order.
+        track->orderByStart();
+    }
+    area->setUpdatesEnabled(updates);
+}
+
+void ProjectFiles::reportImport(const LegacyImportReport &report)
+{
+    QStringList lines;
+    if (report.missingPictureModes > 0) {
+        lines << MainWindow::tr("%1 個圖片圖樣未匯入，因為找不到或無法讀取其圖片：")
+                     .arg(report.missingPictureModes)
+              << nameList(report.missingPictures);
+    }
+    const int skipped = report.unreadableLines + report.skippedLines;
+    if (skipped > 0)
+        lines << MainWindow::tr("%1 行無法辨識，已略過。").arg(skipped);
+    if (!lines.isEmpty())
+        prompter().warning(m_window, QString(), white(lines.join(QLatin1Char('\n'))));
+}
+
+// ---------------------------------------------------------------- gadget
+
+void ProjectFiles::restoreGadget(int leds, float frameRate, bool wholeNumbers)
+{
+    Ui::MainWindow *ui = m_window->form();
+    const QList<QAction *> actions = m_window->gadgetGroup()->actions();
+    if (actions.isEmpty())
+        return;
+    QAction *custom = actions.first();
+    if (!custom->isChecked()) {
+        // The menu hands the action to gadgetchange: the spin boxes open.
+        emit custom->triggered(false);
+        custom->setChecked(true);
+    }
+    ui->Leds->setValue(leds);
+    ui->FPS_V->setValue(truncatedFrameRate(frameRate));
+    ui->timeline_scaler->setValue(ui->timeline_scaler->minimum());
+
+    const int rows = actions.size() - 1;
+    const int row = wholeNumbers ? matchGadgetRowLegacy(m_window->gadgets(), rows, leds,
+                                                        truncatedFrameRate(frameRate))
+                                 : matchGadgetRow(m_window->gadgets(), rows, leds, frameRate);
+    if (row < 0)
+        return; // the custom entry keeps the file's values
+    QAction *match = actions.at(row + 1);
+    if (!match->isChecked()) {
+        match->setChecked(true);
+        emit match->triggered(true);
+    }
+}
+
+// ---------------------------------------------------------------- save
+
+ProjectData ProjectFiles::projectData() const
+{
+    ProjectData data;
+    data.leds = globals().leds;
+    data.frameRate = globals().frameRate;
+    data.songPath = songPath();
+    const QList<Timeline *> tracks = m_window->tracks()->tracksByNumber();
+    for (const Timeline *t : tracks) {
+        QVector<QByteArray> records;
+        records.reserve(t->items().size());
+        for (const TimelineItem *item : t->items())
+            records.append(item->data());
+        data.tracks.append(records);
+    }
+    if (data.tracks.isEmpty())
+        data.tracks.append(QVector<QByteArray>());
+    return data;
+}
+
+QString ProjectFiles::songPath() const
+{
+    return m_window->songPath();
+}
+
+bool ProjectFiles::save()
+{
+    if (!m_hasFileName)
+        return saveAs();
+    return writeTo(m_window->currentFile());
+}
+
+bool ProjectFiles::saveAs()
+{
+    const QString start = m_window->currentFile().isEmpty() ? settings::defaultDocumentsPath()
+                                                            : m_window->currentFile();
+    const QString chosen =
+        prompter().saveFileName(m_window, MainWindow::tr("存檔"), start, QStringLiteral("*.vtc3"));
+    if (chosen.isEmpty())
+        return false;
+    m_window->setCurrentFile(withProjectSuffix(chosen));
+    m_hasFileName = true;
+    return writeTo(m_window->currentFile());
+}
+
+bool ProjectFiles::writeTo(const QString &path)
+{
+    QString error;
+    if (!saveProjectFile(path, projectData(), &error)) {
+        // The old file, if any, is still whole; the title keeps its mark.
+        prompter().warning(m_window, QString(),
+                           white(MainWindow::tr("無法儲存專案 %1：%2").arg(path, error)));
+        return false;
+    }
+    m_window->setWindowTitle(projectWindowTitle(path));
+    settings::open().setValue(settings::CurrentFile, path);
+    m_window->tracks()->setModified(false);
+    return true;
+}
+
+// ---------------------------------------------------------------- history
+
+void ProjectFiles::startHistory()
+{
+    // The first snapshot counts as a change for the title mark; the title
+    // of a project just made or loaded must not carry one.
+    const QString title = m_window->windowTitle();
+    TracksController *tracks = m_window->tracks();
+    tracks->resetHistory();
+    tracks->refreshCounters();
+    m_window->setWindowTitle(title);
+    tracks->setModified(false);
+}
+
+// ---------------------------------------------------------------- pictures
+
+QList<TimelineItem *> ProjectFiles::allItems() const
+{
+    QList<TimelineItem *> out;
+    for (const Timeline *t : m_window->tracks()->tracks())
+        out += t->items();
+    return out;
+}
+
+QStringList ProjectFiles::allParams() const
+{
+    QStringList out;
+    for (const TimelineItem *item : allItems())
+        out.append(item->params());
+    return out;
+}
+
+bool ProjectFiles::checkMissingPictures()
+{
+    const bool nothingMissing = countMissingPictures(allParams()) == 0;
+    if (nothingMissing)
+        return true;
+    searchMissing([this] { return countMissingPictures(allParams()); },
+                  [this](const PictureSearch &search) {
+                      relinkItems(search);
+                      m_window->tracks()->refreshCounters();
+                  });
+    return false;
+}
+
+void ProjectFiles::replacePictureDirectory()
+{
+    std::unique_ptr<PictureSearch> search = chooseAndSearch();
+    if (!search)
+        return;
+    relinkItems(*search);
+    checkMissingPictures();
+    m_window->tracks()->refreshCounters();
+}
+
+bool ProjectFiles::searchMissing(const std::function<int()> &countMissing,
+                                 const std::function<void(const PictureSearch &)> &relink)
+{
+    // Each round is the user's choice: the question, then a folder. It ends
+    // when nothing is missing, on No, or when the folder dialog is cancelled.
+    for (;;) {
+        const int missing = countMissing();
+        if (missing == 0)
+            return true;
+        const auto answer = prompter().warning(
+            m_window, MainWindow::tr("圖片遺失"),
+            QString::number(missing) + MainWindow::tr("張圖片遺失，是否搜尋並取代遺失圖片？"),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+        if (answer != QMessageBox::Yes)
+            return false;
+        std::unique_ptr<PictureSearch> search = chooseAndSearch();
+        if (!search)
+            return false;
+        relink(*search);
+    }
+}
+
+std::unique_ptr<PictureSearch> ProjectFiles::chooseAndSearch()
+{
+    const QString folder =
+        prompter().existingDirectory(m_window, MainWindow::tr("圖片位置"),
+                                     m_window->currentPicPath(), QFileDialog::DontUseNativeDialog);
+    if (folder.isEmpty())
+        return nullptr;
+    // A large folder tree takes a while to walk: show it, and let the user
+    // stop it (the files seen so far are still searched).
+    LongWork work(m_window, MainWindow::tr("搜尋圖片中..."), 0, true);
+    return std::make_unique<PictureSearch>(folder, [&work](int seen) { return work.step(seen); });
+}
+
+void ProjectFiles::relinkItems(const PictureSearch &search)
+{
+    const QList<TimelineItem *> items = allItems();
+    QStringList params;
+    params.reserve(items.size());
+    for (const TimelineItem *item : items)
+        params.append(item->params());
+    // Only the path changes; the picture and thumb in the record stay.
+    for (const PictureRelink &r : relinkMissingPictures(params, search))
+        items.at(r.index)->setParams(r.params);
+}
+
+void ProjectFiles::exportPictureLibrary()
+{
+    const QString folder =
+        prompter().existingDirectory(m_window, MainWindow::tr("圖片儲存位置"),
+                                     m_window->currentPicPath(), QFileDialog::ShowDirsOnly);
+    qDebug() << (folder.isEmpty() ? "false" : "true");
+    if (folder.isEmpty())
+        return;
+    const PictureExportPlan plan = planPictureExport(allParams(), folder);
+    const PictureExportResult result = runPictureExport(plan);
+
+    // Copying the same picture once is the plan; what could not be copied
+    // for another reason is said, so that a partial export is not taken
+    // for a whole one.
+    QStringList lines{MainWindow::tr("圖庫匯出完成")};
+    if (!plan.missing.isEmpty())
+        lines << MainWindow::tr("找不到的圖片：") << nameList(plan.missing);
+    if (!plan.nameTaken.isEmpty())
+        lines << MainWindow::tr("資料夾中已有同名檔案，未覆蓋：") << nameList(plan.nameTaken);
+    if (!result.failed.isEmpty())
+        lines << MainWindow::tr("無法複製：") << nameList(result.failed);
+    const QString text = lines.join(QLatin1Char('\n'));
+    if (result.failed.isEmpty())
+        prompter().information(m_window, QString(), text);
+    else
+        prompter().warning(m_window, QString(), text);
+}
+
+} // namespace vc

@@ -1,0 +1,439 @@
+#include "gui/timeline/timeline.h"
+
+#include "gui/audio/timelineheaders.h"
+#include "core/model/showglobals.h"
+#include "gui/timeline/timelineitem.h"
+#include "core/model/trackorder.h"
+#include "gui/timeline/smallwidgets.h"
+#include "core/timeline/timescale.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSet>
+#include <QToolTip>
+
+#include <algorithm>
+
+namespace {
+
+const char *const LabelStyle = "color: rgb(255,255,255); background-color: rgba(255,255,255,20); "
+                               "border: 1px solid rgb(30,35,40);";
+const char *const CurrentLabelStyle = "color: rgb(255,255,255); background-color: "
+                                      "rgba(100,100,255,70); border: 1px solid rgb(30,35,40);";
+
+} // namespace
+
+Timeline::Timeline(QWidget *parent, TimelineHeaders *ruler) : QFrame(parent), m_ruler(ruler)
+{
+    setFixedHeight(TrackHeight);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setAcceptDrops(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+
+    m_ghost = new QWidget(this);
+    m_ghost->setAttribute(Qt::WA_StyledBackground);
+    m_ghost->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_ghost->setStyleSheet(QStringLiteral("background-color: rgba(255, 0, 0, 0.5);"));
+    m_ghost->hide();
+}
+
+TimelineItem *Timeline::itemAt(int ms) const
+{
+    for (TimelineItem *item : m_items) {
+        if (item->startMs() <= ms && ms < item->endMs())
+            return item;
+    }
+    return nullptr;
+}
+
+void Timeline::setRowLabel(MyLabel *label)
+{
+    m_rowLabel = label;
+    if (m_rowLabel)
+        m_rowLabel->setStyleSheet(QLatin1String(m_active ? CurrentLabelStyle : LabelStyle));
+}
+
+void Timeline::setActive(bool active)
+{
+    m_active = active;
+    if (m_rowLabel)
+        m_rowLabel->setStyleSheet(QLatin1String(active ? CurrentLabelStyle : LabelStyle));
+    update();
+}
+
+void Timeline::showGhost(int startMs, int lengthMs)
+{
+    const float scale = vc::globals().msPerPixel;
+    m_ghost->setGeometry(int(float(std::max(startMs, 0)) / scale), 0,
+                         int(float(std::max(lengthMs, 0)) / scale), height());
+    m_ghost->raise();
+    m_ghost->show();
+}
+
+void Timeline::hideGhost()
+{
+    m_ghost->hide();
+}
+
+void Timeline::orderByStart()
+{
+    vc::orderByStart(m_items, [](const TimelineItem *item) { return item->startMs(); });
+}
+
+// ---------------------------------------------------------------- items
+
+void Timeline::adopt(TimelineItem *item)
+{
+    if (item->parentWidget() != this)
+        item->setParent(this);
+    connect(item, &TimelineItem::itemDeleted, this, &Timeline::on_itemRemoveRequested);
+    connect(item, &TimelineItem::itemClicked, this, &Timeline::on_itemClicked);
+    connect(item, &TimelineItem::itemDoubleClicked, this, &Timeline::on_itemDoubleClicked);
+    connect(item, &TimelineItem::dragEnd, this,
+            qOverload<QByteArray, TimelineItem *, QWidget *>(&Timeline::on_itemDragEnd));
+    connect(this, &Timeline::timelineMultiUpdated, item, &TimelineItem::update_timeline_multi);
+    item->setFixedHeight(height() - 10);
+    item->update_timeline_multi();
+    item->show();
+}
+
+void Timeline::detach(TimelineItem *item)
+{
+    if (m_dragged == item)
+        m_dragged = nullptr;
+    disconnect(item, nullptr, this, nullptr);
+    disconnect(this, nullptr, item, nullptr);
+    item->hide();
+    // The track area keeps the item: the undo history may put it back.
+    if (item->parentWidget() == this)
+        item->setParent(parentWidget());
+}
+
+void Timeline::deleteTimelineItem(TimelineItem *item)
+{
+    if (!item)
+        return;
+    m_items.removeOne(item);
+    detach(item);
+}
+
+void Timeline::addTimelineItem(TimelineItem *item)
+{
+    if (!item)
+        return;
+    if (Timeline *old = item->track())
+        old->deleteTimelineItem(item);
+    else
+        m_items.removeOne(item);
+    m_items.append(item);
+    adopt(item);
+}
+
+void Timeline::on_itemRemoveRequested(TimelineItem *item)
+{
+    deleteTimelineItem(item);
+    emit itemRemoved(item);
+}
+
+QVector<vc::placement::Span> Timeline::spans() const
+{
+    QVector<vc::placement::Span> out;
+    out.reserve(m_items.size());
+    for (const TimelineItem *item : m_items)
+        out.append(vc::placement::Span{item->start(), item->end()});
+    return out;
+}
+
+void Timeline::apply(const vc::placement::Result &result)
+{
+    using vc::placement::Fate;
+    const QList<TimelineItem *> old = m_items;
+    QVector<TimelineItem *> pieces(old.size(), nullptr);
+    // Only the side that moved is written, so a null time stays null.
+    auto retime = [](TimelineItem *item, int start, int end) {
+        const vc::placement::Span t = vc::movedTimes(item->start(), item->end(), start, end);
+        if (t.start != item->start() || t.end != item->end())
+            item->setTimes(t.start, t.end);
+    };
+    for (int i = 0; i < old.size(); ++i) {
+        const vc::placement::Outcome &o = result.outcomes.at(i);
+        TimelineItem *item = old.at(i);
+        switch (o.fate) {
+        case Fate::Kept:
+            break;
+        case Fate::Retimed:
+            retime(item, o.start, o.end);
+            break;
+        case Fate::Removed:
+            detach(item);
+            break;
+        case Fate::Split: {
+            // The second half is a new item with a copy of the record.
+            auto *piece = new TimelineItem(item->data(), this);
+            adopt(piece);
+            retime(item, o.start, o.end);
+            piece->setTimes(o.pieceStart, o.pieceEnd);
+            pieces[i] = piece;
+            break;
+        }
+        }
+    }
+    m_items.clear();
+    m_items.reserve(result.order.size());
+    for (const vc::placement::Slot &slot : result.order)
+        m_items.append(slot.piece ? pieces.at(slot.index) : old.at(slot.index));
+}
+
+void Timeline::sortItems()
+{
+    apply(vc::placement::sortItems(spans()));
+}
+
+void Timeline::on_itemDragEnd(QByteArray orig, TimelineItem *item, QWidget *orig_parent)
+{
+    const int placed = int(m_items.indexOf(item));
+    // An item that is not on this track is not placed here; the track is
+    // only sorted.
+    apply(vc::placement::place(spans(), placed));
+    m_dragged = nullptr;
+    if (!orig_parent)
+        return;
+    if (orig_parent == this)
+        emit itemDragEnd(orig, item, nullptr);
+    else
+        emit itemDragEnd(orig, item, qobject_cast<Timeline *>(orig_parent));
+}
+
+void Timeline::on_itemDragEnd(QByteArray orig, TimelineItem *item)
+{
+    on_itemDragEnd(orig, item, nullptr);
+}
+
+int Timeline::indicatorMs() const
+{
+    if (!m_ruler || !m_ruler->indicator())
+        return 0;
+    const QTime t = m_ruler->indicator()->time();
+    return t.isValid() ? t.msecsSinceStartOfDay() : 0;
+}
+
+void Timeline::on_itemPaste_clicked()
+{
+    const QMimeData *mime = QApplication::clipboard()->mimeData();
+    if (!mime || !mime->hasFormat(TimelineItem::MimeType))
+        return;
+    const QByteArray bytes = mime->data(TimelineItem::MimeType);
+    bool ok = false;
+    vc::ModeRecord::decode(bytes, &ok);
+    if (!ok)
+        return; // not a mode this program wrote
+    auto *item = new TimelineItem(bytes, this);
+    addTimelineItem(item);
+    const int s = indicatorMs();
+    item->setTimes(s, item->durationMs() + s);
+    emit itemDragEnd(QByteArray(), item, nullptr);
+}
+
+// ---------------------------------------------------------------- track
+
+void Timeline::on_itemClicked(TimelineItem *item, bool flag)
+{
+    emit itemClicked(item, flag);
+}
+
+void Timeline::on_itemDoubleClicked(TimelineItem *item)
+{
+    if (!item || !m_ruler || !m_ruler->indicator())
+        return;
+    // To the item's start, or to its end when the indicator stands at the
+    // start already: double clicks walk start, end, start...
+    Indicator *indicator = m_ruler->indicator();
+    const int t = indicator->msecs() == item->startMs() ? item->endMs() : item->startMs();
+    indicator->placeAt(t, true);
+}
+
+void Timeline::on_tlDuplicated_clicked()
+{
+    emit tlDuplicated_clicked(this);
+}
+
+void Timeline::on_label_pressed(QMouseEvent *event)
+{
+    press(event->button(), event->globalPos());
+}
+
+void Timeline::mousePressEvent(QMouseEvent *event)
+{
+    press(event->button(), event->globalPos());
+}
+
+void Timeline::press(Qt::MouseButton button, const QPoint &globalPos)
+{
+    emit timelinePressed(this, true);
+    if (button != Qt::RightButton)
+        return;
+    QMenu menu;
+    menu.setTitle(tr("圖樣"));
+    QAction *paste = menu.addAction(tr("貼上"), this, &Timeline::on_itemPaste_clicked);
+    const QMimeData *mime = QApplication::clipboard()->mimeData();
+    paste->setEnabled(mime && mime->hasFormat(TimelineItem::MimeType));
+    menu.addSeparator();
+    menu.addAction(tr("複製時間軸"), this, &Timeline::on_tlDuplicated_clicked);
+    menu.addAction(tr("移除時間軸"), this, &Timeline::timelineDeleteClicked);
+    menu.exec(globalPos);
+}
+
+void Timeline::mouseDoubleClickEvent(QMouseEvent *)
+{
+    emit timelineDoubleClicked();
+}
+
+void Timeline::mouseMoveEvent(QMouseEvent *event)
+{
+    // The ruler draws its hover line where the pointer is, over the tracks
+    // too.
+    if (!m_ruler)
+        return;
+    const QPoint pos = m_ruler->mapFromGlobal(mapToGlobal(event->pos()));
+    QMouseEvent moved(event->type(), pos, event->windowPos(), event->screenPos(), event->button(),
+                      event->buttons(), event->modifiers(), event->source());
+    m_ruler->trackMouse(&moved);
+}
+
+// ---------------------------------------------------------------- drags
+
+void Timeline::dragEnterEvent(QDragEnterEvent *event)
+{
+    const QMimeData *mime = event->mimeData();
+    if (!mime->hasFormat(TimelineItem::DragMimeType)) {
+        event->ignore();
+        return;
+    }
+    const TimelineItem::DragPayload payload =
+        TimelineItem::decodePayload(mime->data(TimelineItem::DragMimeType));
+    if (!payload.valid) {
+        event->ignore();
+        return;
+    }
+    m_drag.startX = payload.startX;
+    m_drag.grabOffset = payload.grabOffset;
+    m_drag.leftLimit = 0;
+    m_drag.rightLimit = width();
+
+    TimelineItem *own = nullptr;
+    for (TimelineItem *item : qAsConst(m_items)) {
+        if (item->id() == payload.id) {
+            own = item;
+            break;
+        }
+    }
+    if (own) {
+        m_dragged = own;
+        // Last in the list, so that it wins a start tie in the next sort.
+        m_items.removeOne(own);
+        m_items.append(own);
+    } else if (mime->hasFormat(TimelineItem::MimeType)) {
+        // A whole item from another track: the main window moves it here.
+        emit dragIn(this);
+    } else {
+        // Resizing stays on the item's own track.
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    emit timelinePressed(this, false);
+}
+
+void Timeline::updateLimits(TimelineItem *item)
+{
+    auto neighbour = [this, item](int x) -> QWidget * {
+        QWidget *w = childAt(x, 10);
+        // An item's own children (none today) count as the item.
+        while (w && w->parentWidget() != this)
+            w = w->parentWidget();
+        return qobject_cast<TimelineItem *>(w) && w != item ? w : nullptr;
+    };
+    QWidget *left = neighbour(item->x() - 10);
+    QWidget *right = neighbour(item->x() + item->width() + 10);
+    m_drag.leftLimit = left ? left->x() + left->width() : 0;
+    m_drag.rightLimit = right ? right->x() : width();
+}
+
+void Timeline::dragMoveEvent(QDragMoveEvent *event)
+{
+    const QMimeData *mime = event->mimeData();
+    if (!mime->hasFormat(TimelineItem::DragMimeType) || !m_dragged) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    TimelineItem *item = m_dragged;
+    const QPoint pos = event->pos();
+    // A press that hardly moves is a click: nothing moves until the
+    // pointer has gone the threshold, then never waits again in this drag.
+    const QPoint noOrigin(-10, -10);
+    if (item->dragOrigin() != noOrigin) {
+        if ((pos - item->dragOrigin()).manhattanLength() < vc::timescale::DragThreshold)
+            return;
+        item->setDragOrigin(noOrigin);
+    }
+    updateLimits(item);
+
+    namespace ts = vc::timescale;
+    const float scale = vc::globals().msPerPixel;
+    const int indicatorX = m_ruler && m_ruler->indicator() ? m_ruler->indicator()->x() : 0;
+    const int p = pos.x();
+    // Never narrower than the item may be drawn, so an end cannot pass the
+    // other one.
+    const int minWidth = std::max(1, ts::minItemWidth(scale));
+    if (mime->hasFormat(TimelineItem::ResizeEndMimeType)) {
+        const int x = std::max(ts::snapResizeEnd(p, m_drag.rightLimit, indicatorX),
+                               item->x() + minWidth);
+        item->setTimes(item->start(), ts::xToMsTrunc(x, scale));
+        QToolTip::showText(mapToGlobal(pos), tr("長度: ") + vc::formatTime(item->durationMs()) +
+                                                 tr("\n結束時間: ") +
+                                                 vc::formatTime(item->endMs()),
+                           this);
+    } else if (mime->hasFormat(TimelineItem::ResizeStartMimeType)) {
+        const int right = item->x() + item->width();
+        const int x = std::max(
+            0, std::min(ts::snapResizeStart(p, m_drag.leftLimit, indicatorX), right - minWidth));
+        item->setTimes(ts::xToMsTrunc(x, scale), item->end());
+        QToolTip::showText(mapToGlobal(pos), tr("長度: ") + vc::formatTime(item->durationMs()) +
+                                                 tr("\n開始時間: ") +
+                                                 vc::formatTime(item->startMs()),
+                           this);
+    } else {
+        const int x = ts::snapMove(p - m_drag.grabOffset, item->width(), m_drag.leftLimit,
+                                   m_drag.rightLimit, scale);
+        item->move(x, 5);
+    }
+}
+
+void Timeline::dropEvent(QDropEvent *event)
+{
+    m_dragged = nullptr;
+    // Never accepted: the drag ends without an action and the item takes
+    // its times from where it stands and is placed by its track.
+    event->setDropAction(Qt::IgnoreAction);
+    event->ignore();
+}
+
+void Timeline::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    const QRect r(-2, 0, width() + 4, height());
+    if (m_active)
+        p.fillRect(r, QColor(100, 100, 255, 70));
+    p.setPen(QPen(QColor(30, 35, 40), 2));
+    p.setBrush(QColor(0, 0, 0, 50));
+    p.drawRect(r);
+}

@@ -1,0 +1,126 @@
+#pragma once
+
+#include "core/model/placement.h"
+
+#include <QByteArray>
+#include <QFrame>
+#include <QList>
+
+class MyLabel;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
+class QMouseEvent;
+class TimelineHeaders;
+class TimelineItem;
+
+// One track: a lane of modes along the song, kept sorted by start and free
+// of overlaps by the placement rules. Every track is a complete alternative
+// show; the current one is what editing, pasting, export and upload use.
+class Timeline : public QFrame
+{
+    Q_OBJECT
+
+public:
+    static constexpr int TrackHeight = 55;
+
+    Timeline(QWidget *parent, TimelineHeaders *ruler);
+
+    // The track's items, ascending by start after every placement.
+    const QList<TimelineItem *> &items() const { return m_items; }
+    // The first item covering `ms` (start <= ms < end), or null.
+    TimelineItem *itemAt(int ms) const;
+
+    TimelineHeaders *ruler() const { return m_ruler; }
+    MyLabel *rowLabel() const { return m_rowLabel; }
+    void setRowLabel(MyLabel *label);
+
+    // The current track draws itself and its row label highlighted.
+    bool isActive() const { return m_active; }
+    void setActive(bool active);
+
+    // The item being dragged on this track, if any.
+    TimelineItem *dragged() const { return m_dragged; }
+    void setDragged(TimelineItem *item) { m_dragged = item; }
+    // Drag state kept by the track under the pointer, in pixels.
+    struct DragState
+    {
+        int grabOffset = 0;
+        int leftLimit = 0;
+        int rightLimit = 0;
+        int startX = 0;
+    };
+    DragState &dragState() { return m_drag; }
+
+    // The insert preview: a translucent red bar over the span a new mode
+    // would take.
+    QWidget *ghost() const { return m_ghost; }
+    void showGhost(int startMs, int lengthMs);
+    void hideGhost();
+
+    // Orders the list by start without applying any rule (used after undo
+    // puts items back).
+    void orderByStart();
+
+signals:
+    void timelineMultiUpdated();
+    void timelineDeleteClicked();
+    void tlDuplicated_clicked(Timeline *track);
+    void itemClicked(TimelineItem *item, bool flag);
+    void itemDragEnd(QByteArray orig, TimelineItem *item, Timeline *orig_tl);
+    void dragIn(Timeline *track);
+    void timelineDoubleClicked();
+    void timelinePressed(Timeline *track, bool byUser);
+    // An item left the track through its own menu (remove or cut).
+    void itemRemoved(TimelineItem *item);
+
+public slots:
+    void on_label_pressed(QMouseEvent *event);
+    void on_tlDuplicated_clicked();
+    void on_itemDoubleClicked(TimelineItem *item);
+    void on_itemClicked(TimelineItem *item, bool flag);
+    void sortItems();
+    // Takes the item off the track: out of the list, off the track's
+    // connections, hidden and handed to the track area, which keeps it.
+    void deleteTimelineItem(TimelineItem *item);
+    // Puts an item on the track, at the end of its list (taking it off the
+    // track it was on, this one included).
+    void addTimelineItem(TimelineItem *item);
+    // Pastes the clipboard's mode at the play indicator; returns nothing
+    // when the clipboard holds no mode.
+    void on_itemPaste_clicked();
+    // Places `item` on this track: it wins against every item it overlaps.
+    void on_itemDragEnd(QByteArray orig, TimelineItem *item, QWidget *orig_parent);
+    void on_itemDragEnd(QByteArray orig, TimelineItem *item);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private slots:
+    void on_itemRemoveRequested(TimelineItem *item);
+
+private:
+    void press(Qt::MouseButton button, const QPoint &globalPos);
+    void adopt(TimelineItem *item);
+    void detach(TimelineItem *item);
+    void apply(const vc::placement::Result &result);
+    // Where the dragged item may go: the end of its left neighbour and the
+    // start of its right one, looked up beside its present place.
+    void updateLimits(TimelineItem *item);
+    QVector<vc::placement::Span> spans() const;
+    int indicatorMs() const;
+
+    QList<TimelineItem *> m_items;
+    TimelineItem *m_dragged = nullptr;
+    MyLabel *m_rowLabel = nullptr;
+    TimelineHeaders *m_ruler = nullptr;
+    DragState m_drag;
+    bool m_active = false;
+    QWidget *m_ghost = nullptr;
+};

@@ -1,0 +1,307 @@
+#include "gui/timeline/timelineitem.h"
+
+#include "core/model/showglobals.h"
+#include "gui/timeline/timeline.h"
+
+#include "core/timeline/timescale.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDataStream>
+#include <QDrag>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+
+const QString TimelineItem::MimeType = QStringLiteral("timeline/itemByteArray");
+const QString TimelineItem::DragMimeType = QStringLiteral("timeline/item");
+const QString TimelineItem::ResizeStartMimeType = QStringLiteral("timeline/itemleft");
+const QString TimelineItem::ResizeEndMimeType = QStringLiteral("timeline/itemright");
+
+namespace {
+
+TimelineItem::DragRunner &dragRunner()
+{
+    static TimelineItem::DragRunner runner;
+    return runner;
+}
+
+} // namespace
+
+QByteArray TimelineItem::encodePayload(qint32 startX, qint32 grabOffset, const QString &id)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out << startX << grabOffset << id;
+    return bytes;
+}
+
+TimelineItem::DragPayload TimelineItem::decodePayload(const QByteArray &bytes)
+{
+    DragPayload p;
+    QDataStream in(bytes);
+    in >> p.startX >> p.grabOffset >> p.id;
+    p.valid = in.status() == QDataStream::Ok;
+    return p;
+}
+
+void TimelineItem::setDragRunner(DragRunner runner)
+{
+    dragRunner() = std::move(runner);
+}
+
+TimelineItem::TimelineItem(const QByteArray &record, QWidget *parent) : QPushButton(parent)
+{
+    setUp();
+    setData(record);
+    show();
+}
+
+TimelineItem::TimelineItem(const QByteArray &record, const vc::ModeRecord &decoded, bool complete,
+                           int used, QWidget *parent)
+    : QPushButton(parent)
+{
+    setUp();
+    setDecoded(record, decoded, complete, used);
+    show();
+}
+
+void TimelineItem::setUp()
+{
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::NoFocus);
+    m_id = QStringLiteral("0x%1").arg(quintptr(this), 16, 16, QLatin1Char('0'));
+}
+
+QPixmap TimelineItem::thumbPixmap() const
+{
+    return QPixmap::fromImage(m_record.thumb);
+}
+
+void TimelineItem::setSelected(bool on)
+{
+    if (m_selected == on)
+        return;
+    m_selected = on;
+    update();
+}
+
+Timeline *TimelineItem::track() const
+{
+    return qobject_cast<Timeline *>(parentWidget());
+}
+
+void TimelineItem::setData(const QByteArray &record)
+{
+    bool complete = false;
+    int used = 0;
+    const vc::ModeRecord decoded = vc::ModeRecord::decode(record, &complete, &used);
+    setDecoded(record, decoded, complete, used);
+}
+
+void TimelineItem::setDecoded(const QByteArray &record, const vc::ModeRecord &decoded,
+                              bool complete, int used)
+{
+    m_record = decoded;
+    m_complete = complete;
+    if (m_complete && used == record.size()) {
+        // Already exactly what re-encoding would write: share it.
+        m_data = record;
+        setToolTip(timesText());
+    } else {
+        reEncode();
+    }
+    layOut();
+    update();
+}
+
+void TimelineItem::setTimes(int start, int end)
+{
+    m_record.retime(start, end, vc::globals().frameRate, vc::globals().leds);
+    layOut();
+    reEncode();
+    update();
+}
+
+void TimelineItem::setParams(const QString &params)
+{
+    m_record.params = params;
+    reEncode();
+}
+
+void TimelineItem::reEncode()
+{
+    m_data = m_record.encode();
+    setToolTip(timesText());
+}
+
+QString TimelineItem::timesText() const
+{
+    return tr("長度: ") + vc::formatTime(durationMs()) + tr("\n開始時間: ") +
+           vc::formatTime(startMs()) + tr("\n結束時間: ") + vc::formatTime(endMs());
+}
+
+void TimelineItem::layOut()
+{
+    setMinimumWidth(int(20.0f / vc::globals().msPerPixel));
+    setGeometry(vc::timeToX(startMs()), 5, vc::timeToX(std::max(durationMs(), 0)), height());
+}
+
+void TimelineItem::update_timeline_multi()
+{
+    layOut();
+}
+
+void TimelineItem::on_itemDelete_clicked()
+{
+    emit itemDeleted(this);
+}
+
+void TimelineItem::on_itemCopy_clicked()
+{
+    auto *mime = new QMimeData;
+    mime->setData(MimeType, m_data);
+    QApplication::clipboard()->setMimeData(mime);
+}
+
+void TimelineItem::on_itemCut_clicked()
+{
+    on_itemCopy_clicked();
+    emit itemDeleted(this);
+}
+
+void TimelineItem::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    const int w = width();
+    const int h = height();
+    QPen pen = m_selected ? QPen(QColor(240, 240, 250), 6) : QPen(Qt::black, 2);
+    p.setPen(pen);
+    if (!m_record.thumb.isNull()) {
+        // The thumb as a repeated texture: at its own aspect for a mode with
+        // a speed, otherwise stretched so that it shows exactly `loops` times.
+        QImage tile;
+        if (m_record.speed != 0) {
+            tile = m_record.thumb.scaledToHeight(h + 2, Qt::FastTransformation);
+        } else {
+            const int tileWidth = std::max(1, w / std::max(1, m_record.loops));
+            tile = m_record.thumb.scaled(tileWidth, h + 2, Qt::IgnoreAspectRatio,
+                                         Qt::FastTransformation);
+        }
+        if (!tile.isNull())
+            p.setBrush(QBrush(tile));
+    }
+    p.drawRect(-1, -1, w, h + 2);
+}
+
+void TimelineItem::mousePressEvent(QMouseEvent *event)
+{
+    raise();
+    if (event->button() == Qt::RightButton) {
+        QMenu menu; // no parent: removing the item must not take the menu with it
+        menu.setTitle(tr("圖樣"));
+        menu.addAction(tr("移除"), this, &TimelineItem::on_itemDelete_clicked);
+        menu.addAction(tr("複製"), this, &TimelineItem::on_itemCopy_clicked);
+        menu.addAction(tr("剪下"), this, &TimelineItem::on_itemCut_clicked);
+        emit itemClicked(this, false);
+        menu.exec(event->globalPos());
+        return;
+    }
+    if (event->button() != Qt::LeftButton) {
+        QPushButton::mousePressEvent(event);
+        return;
+    }
+    QPointer<TimelineItem> self(this);
+    const QPoint pressPos = event->pos();
+    QMimeData *mime = dragData(pressPos);
+    const DragStart start = beginDrag(pressPos);
+    if (!self) {
+        delete mime;
+        return;
+    }
+    // No drag pixmap: the platform's default is shown. exec() returns when
+    // the button is released; the tracks never accept the drop.
+    QDrag *drag = new QDrag(this);
+    drag->setMimeData(mime);
+    drag->setHotSpot(pressPos);
+    if (dragRunner()) {
+        dragRunner()(drag);
+        delete drag;
+    } else {
+        drag->exec(Qt::MoveAction); // Qt disposes of the drag
+    }
+    if (self)
+        finishDrag(start);
+}
+
+TimelineItem::Zone TimelineItem::zoneAt(int x) const
+{
+    if (x < Edge)
+        return Zone::Start;
+    if (x > width() - Edge)
+        return Zone::End;
+    return Zone::Body;
+}
+
+QMimeData *TimelineItem::dragData(const QPoint &pressPos) const
+{
+    auto *mime = new QMimeData;
+    const QByteArray payload = encodePayload(x(), pressPos.x(), m_id);
+    mime->setData(DragMimeType, payload);
+    switch (zoneAt(pressPos.x())) {
+    case Zone::Start:
+        mime->setData(ResizeStartMimeType, payload);
+        break;
+    case Zone::End:
+        mime->setData(ResizeEndMimeType, payload);
+        break;
+    case Zone::Body:
+        mime->setData(MimeType, m_data);
+        break;
+    }
+    return mime;
+}
+
+TimelineItem::DragStart TimelineItem::beginDrag(const QPoint &pressPos)
+{
+    setSelected(true);
+    DragStart start;
+    start.orig = m_data;
+    start.track = track();
+    start.geometry = geometry();
+    start.resize = zoneAt(pressPos.x()) != Zone::Body;
+    m_dragOrigin = start.track ? mapTo(start.track, pressPos) : pressPos;
+    emit itemClicked(this, false);
+    return start;
+}
+
+void TimelineItem::finishDrag(const DragStart &start)
+{
+    setCursor(Qt::OpenHandCursor);
+    // A resize has set the times from the pointer as it went; taking them
+    // from the pixels again would shift the end that was not touched by up
+    // to half a pixel's worth of milliseconds.
+    if (!start.resize && geometry() != start.geometry) {
+        // A move changes only the position while it runs; the times follow
+        // the geometry now.
+        const float scale = vc::globals().msPerPixel;
+        setTimes(vc::timescale::xToMsRound(x(), scale),
+                 vc::timescale::xToMsRound(x() + width(), scale));
+    }
+    emit dragEnd(start.orig, this, start.track.data());
+}
+
+void TimelineItem::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        emit itemDoubleClicked(this);
+}
+
+void TimelineItem::mouseMoveEvent(QMouseEvent *event)
+{
+    setCursor(zoneAt(event->pos().x()) == Zone::Body ? Qt::OpenHandCursor : Qt::SplitHCursor);
+    event->ignore(); // the track passes moves on to the ruler
+}

@@ -1,0 +1,170 @@
+#pragma once
+
+#include "core/model/moderecord.h"
+
+#include <QByteArray>
+#include <QPoint>
+#include <QPointer>
+#include <QPushButton>
+#include <QRect>
+
+#include <functional>
+
+class QDrag;
+class QMimeData;
+class Timeline;
+
+// One mode on a track: a button holding the mode's record and its decoded
+// fields. Its geometry follows its times through the timeline scale. An
+// item taken off its track is hidden and kept (the undo history may put the
+// same object back); it is destroyed when no snapshot names it any more or
+// when the project is replaced.
+class TimelineItem : public QPushButton
+{
+    Q_OBJECT
+
+public:
+    // The MIME type the clipboard and drags carry a record under.
+    static const QString MimeType;
+    // Every drag of an item carries its payload (x on the track at the
+    // press, the grab offset and the item's id) under DragMimeType; a drag
+    // that resizes an end carries it under ResizeStartMimeType or
+    // ResizeEndMimeType too, a drag that moves the whole item carries the
+    // record under MimeType instead.
+    static const QString DragMimeType;
+    static const QString ResizeStartMimeType;
+    static const QString ResizeEndMimeType;
+
+    struct DragPayload
+    {
+        qint32 startX = 0;
+        qint32 grabOffset = 0;
+        QString id;
+        bool valid = false;
+    };
+    static QByteArray encodePayload(qint32 startX, qint32 grabOffset, const QString &id);
+    static DragPayload decodePayload(const QByteArray &bytes);
+    // Width in pixels of the resize zones at both ends.
+    static constexpr qint16 Edge = 8;
+
+    TimelineItem(const QByteArray &record, QWidget *parent);
+    // For loaders that decoded the record already (on other threads, say):
+    // `decoded`, `complete` and `used` are what ModeRecord::decode gave for
+    // `record`.
+    TimelineItem(const QByteArray &record, const vc::ModeRecord &decoded, bool complete, int used,
+                 QWidget *parent);
+
+    // The record, always the encoding of the fields below.
+    const QByteArray &data() const { return m_data; }
+    const vc::ModeRecord &record() const { return m_record; }
+    // False when the record given last could not be read whole; the item
+    // then holds whatever fields could be read.
+    bool isComplete() const { return m_complete; }
+
+    QImage thumb() const { return m_record.thumb; }
+    QPixmap thumbPixmap() const;
+    int start() const { return m_record.start; } // -1: a null time
+    int end() const { return m_record.end; }
+    int startMs() const { return m_record.startMs(); } // null counts as 0
+    int endMs() const { return m_record.endMs(); }
+    int durationMs() const { return m_record.durationMs(); }
+    QColor colour() const { return m_record.colour; }
+    int loops() const { return m_record.loops; }
+    int kind() const { return m_record.kind; }
+    int speed() const { return m_record.speed; }
+    QString params() const { return m_record.params; }
+
+    // "0x" and 16 hexadecimal digits, unique among live items.
+    QString id() const { return m_id; }
+    qint16 edge() const { return Edge; }
+    QPoint dragOrigin() const { return m_dragOrigin; }
+    void setDragOrigin(const QPoint &p) { m_dragOrigin = p; }
+    bool selected() const { return m_selected; }
+    void setSelected(bool on);
+
+    // The track holding the item, or null when it is off every track.
+    Timeline *track() const;
+
+    // Reads a new record (the editor applying an edit, undo putting an
+    // earlier state back), lays the item out and re-encodes it.
+    void setData(const QByteArray &record);
+    // setData() with the decoding done by the caller.
+    void setDecoded(const QByteArray &record, const vc::ModeRecord &decoded, bool complete,
+                    int used);
+    // The one way to change an item's times. With a speed, the repeat count
+    // follows the new duration.
+    void setTimes(int start, int end);
+    // Replaces the parameter text (a replaced picture path) and re-encodes.
+    void setParams(const QString &params);
+
+    // The tooltip text: length, start and end as "mm:ss.zzz".
+    QString timesText() const;
+
+    // --- dragging
+    // What a left press remembers until its drag has ended: the record and
+    // the track as they were, and the geometry at the press.
+    struct DragStart
+    {
+        QByteArray orig;
+        QPointer<Timeline> track;
+        QRect geometry;
+        // Pressed on an end: the drag resizes and sets the times as it goes.
+        bool resize = false;
+    };
+    // The data a drag started by a press at `pressPos` (item coordinates)
+    // carries.
+    QMimeData *dragData(const QPoint &pressPos) const;
+    // The press half of a drag: the item is selected, the record and track
+    // are kept, dragOrigin is set and itemClicked emitted.
+    DragStart beginDrag(const QPoint &pressPos);
+    // The end of every drag (the tracks never accept the drop): after a
+    // move, times from the geometry if it changed; then dragEnd so that the
+    // item's present track places it.
+    void finishDrag(const DragStart &start);
+    // Runs a drag to its end and returns its action; by default
+    // QDrag::exec with the move action. Tests install one that plays the
+    // drag with synthetic events (a real one waits for a person).
+    using DragRunner = std::function<Qt::DropAction(QDrag *)>;
+    static void setDragRunner(DragRunner runner);
+
+signals:
+    void itemClicked(TimelineItem *item, bool flag);
+    void itemDoubleClicked(TimelineItem *item);
+    void itemDeleted(TimelineItem *item);
+    void dragEnd(QByteArray orig, TimelineItem *item, QWidget *orig_parent);
+
+public slots:
+    // Re-applies the geometry and minimum width at the current scale.
+    void update_timeline_multi();
+    void on_itemDelete_clicked();
+    void on_itemCopy_clicked();
+    void on_itemCut_clicked();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    // Which part of the item a pointer at x (item coordinates) is over:
+    // the resize zones at both ends or the body that moves the item.
+    enum class Zone
+    {
+        Start,
+        Body,
+        End
+    };
+    Zone zoneAt(int x) const;
+
+    void setUp();
+    void reEncode();
+    void layOut();
+
+    QByteArray m_data;
+    vc::ModeRecord m_record;
+    bool m_complete = true;
+    QString m_id;
+    QPoint m_dragOrigin;
+    bool m_selected = false;
+};
