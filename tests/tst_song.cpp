@@ -49,6 +49,10 @@ private:
 void TestSong::initTestCase()
 {
     QVERIFY(m_dir.isValid());
+    // The window's player takes every song loaded; with no sound server here
+    // the default sink warns that it cannot connect. Play into a sink that
+    // keeps time instead.
+    qputenv("QT_GSTREAMER_PLAYBIN_AUDIOSINK", "fakesink");
 }
 
 void TestSong::init()
