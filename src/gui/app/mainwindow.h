@@ -270,6 +270,7 @@ private:
     bool askSaveBeforeClose();
     void setupDevice();
     void setupTimeAxis();
+    void setupTracks();
 
     Ui::MainWindow *ui = nullptr;
     vc::Show *m_show = nullptr;

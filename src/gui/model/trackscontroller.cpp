@@ -1,25 +1,29 @@
 #include "gui/model/trackscontroller.h"
 
 #include "core/model/show.h"
-#include "gui/app/mainwindow.h"
 #include "gui/app/prompter.h"
 #include "gui/audio/timelineheaders.h"
 #include "gui/timeline/smallwidgets.h"
 #include "gui/timeline/timeline.h"
 #include "gui/timeline/timelineitem.h"
-#include "ui_mainwindow.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QBoxLayout>
 #include <QClipboard>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSet>
+#include <QSpinBox>
+#include <QTimeEdit>
 
 namespace vc {
 
-TracksController::TracksController(MainWindow *window)
-    : QObject(window), m_window(window), m_ui(window->form()), m_show(window->document())
+TracksController::TracksController(const Widgets &widgets, Show *show, const TimeAxis *axis,
+                                   QObject *parent)
+    : QObject(parent), m_w(widgets), m_show(show), m_axis(axis)
 {
     connect(m_show, &Show::tracksChanged, this, &TracksController::syncTracks);
     connect(m_show, &Show::currentTrackChanged, this, &TracksController::syncCurrent);
@@ -32,7 +36,7 @@ TracksController::~TracksController() = default;
 
 int TracksController::layoutPosition(const Timeline *track) const
 {
-    return m_ui->timeline_layout->indexOf(const_cast<Timeline *>(track));
+    return m_w.layout->indexOf(const_cast<Timeline *>(track));
 }
 
 QList<Timeline *> TracksController::tracksByNumber() const
@@ -40,7 +44,7 @@ QList<Timeline *> TracksController::tracksByNumber() const
     QList<Timeline *> out;
     const int n = m_tracks.size();
     for (int position = n; position >= 1; --position) {
-        auto *t = qobject_cast<Timeline *>(m_ui->timeline_layout->itemAt(position)->widget());
+        auto *t = qobject_cast<Timeline *>(m_w.layout->itemAt(position)->widget());
         if (t)
             out.append(t);
     }
@@ -56,11 +60,12 @@ int TracksController::trackNumber(const Timeline *track) const
 
 void TracksController::connectTrack(Timeline *t)
 {
-    connect(t, &Timeline::itemClicked, m_window, &MainWindow::on_timelineItem_Clicked);
-    connect(t, &Timeline::itemDragEnd, m_window, &MainWindow::on_timelineItem_dragEnd);
-    connect(t, &Timeline::timelinePressed, m_window, &MainWindow::on_timeline_Pressed);
-    connect(t, &Timeline::dragIn, m_window, &MainWindow::on_timeline_dragIn);
-    connect(t, &Timeline::tlDuplicated_clicked, m_window, &MainWindow::on_tlDuplicated_clicked);
+    connect(t, &Timeline::itemClicked, this, [this](TimelineItem *item) { selectItem(item); });
+    connect(t, &Timeline::itemDragEnd, this,
+            [this](const QByteArray &, TimelineItem *item) { itemDragEnded(item); });
+    connect(t, &Timeline::timelinePressed, this, &TracksController::makeCurrent);
+    connect(t, &Timeline::dragIn, this, &TracksController::moveDraggedItem);
+    connect(t, &Timeline::tlDuplicated_clicked, this, &TracksController::duplicateTrack);
     connect(t, &Timeline::timelineDeleteClicked, this, &TracksController::removeCurrentTrack);
     connect(t, &Timeline::itemRemoved, this, &TracksController::onItemRemoved);
 }
@@ -87,15 +92,15 @@ void TracksController::syncTracks()
         it = m_views.erase(it);
         m_tracks.removeOne(t);
         if (m_selected && m_selected->track() == t)
-            m_window->on_cancelSelect_clicked();
+            emit selectionCancelled();
         if (m_previewed && m_previewed->track() == t)
             m_previewed = nullptr;
         t->hideGhost();
         t->hide();
-        m_ui->timeline_layout->removeWidget(t);
+        m_w.layout->removeWidget(t);
         if (MyLabel *label = t->rowLabel()) {
             label->hide();
-            m_ui->timeline_rowheader_layout->removeWidget(label);
+            m_w.rowHeaderLayout->removeWidget(label);
             label->deleteLater();
         }
         t->deleteLater();
@@ -104,10 +109,9 @@ void TracksController::syncTracks()
     for (const Show::Track &track : tracks) {
         if (m_views.contains(track.id))
             continue;
-        auto *t = new Timeline(m_ui->timeline_widget, m_ui->timeline_headers, m_window->timeAxis(),
-                               m_show, track.id);
+        auto *t = new Timeline(m_w.area, m_w.ruler, m_axis, m_show, track.id);
         connectTrack(t);
-        auto *label = new MyLabel(m_ui->timeline_rowheader_contents);
+        auto *label = new MyLabel(m_w.rowHeader);
         label->setFixedSize(20, Timeline::TrackHeight);
         label->setMargin(0);
         label->setAlignment(Qt::AlignCenter);
@@ -122,14 +126,14 @@ void TracksController::syncTracks()
     const int n = int(tracks.size());
     for (int position = 1; position <= n; ++position) {
         Timeline *t = m_views.value(tracks.at(n - position).id);
-        if (m_ui->timeline_layout->indexOf(t) != position) {
-            m_ui->timeline_layout->removeWidget(t);
-            m_ui->timeline_layout->insertWidget(position, t);
+        if (m_w.layout->indexOf(t) != position) {
+            m_w.layout->removeWidget(t);
+            m_w.layout->insertWidget(position, t);
         }
         MyLabel *label = t->rowLabel();
-        if (m_ui->timeline_rowheader_layout->indexOf(label) != position) {
-            m_ui->timeline_rowheader_layout->removeWidget(label);
-            m_ui->timeline_rowheader_layout->insertWidget(position, label);
+        if (m_w.rowHeaderLayout->indexOf(label) != position) {
+            m_w.rowHeaderLayout->removeWidget(label);
+            m_w.rowHeaderLayout->insertWidget(position, label);
         }
     }
     syncCurrent();
@@ -165,17 +169,17 @@ void TracksController::removeCurrentTrack()
     const int scroll = horizontalScroll();
     if (m_tracks.size() <= 1 || !m_current)
         return;
-    const auto answer =
-        prompter().warning(m_window, MainWindow::tr("確認移除軌道？"),
-                           MainWindow::tr("<font color='white'>此動作無法復原</font>"),
-                           QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    const auto answer = prompter().warning(m_w.dialogParent, tr("確認移除軌道？"),
+                                           tr("<font color='white'>此動作無法復原</font>"),
+                                           QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer != QMessageBox::Yes)
         return;
 
     m_show->removeTrack(m_current->trackId());
     // Leaving apply mode stays possible while an item on another track is
     // still selected.
-    m_ui->cancelSelect->setEnabled(m_selected != nullptr);
+    if (m_w.cancelSelect)
+        m_w.cancelSelect->setEnabled(m_selected != nullptr);
     setHorizontalScroll(scroll);
 }
 
@@ -226,14 +230,12 @@ void TracksController::makeCurrent(Timeline *track, bool byUser)
     m_show->setCurrentTrack(track->trackId());
     if (!byUser)
         return;
-    m_window->on_cancelSelect_clicked();
+    emit selectionCancelled();
     if (TimelineItem *item = track->itemAt(indicatorMs())) {
         m_previewed = item;
-        m_window->glpreview_change(false, item->thumbPixmap(), m_window->document()->leds(),
-                                   int(m_window->document()->frameRate()),
-                                   item->durationMs() / 1000.0, item->loops());
+        emit previewItem(item);
     } else {
-        m_window->Oviewer_change(0, 0, 0);
+        emit previewNothing();
     }
 }
 
@@ -251,7 +253,7 @@ void TracksController::moveDraggedItem(Timeline *target)
 
 void TracksController::clearProject()
 {
-    m_window->on_cancelSelect_clicked();
+    emit selectionCancelled();
     m_selected = nullptr;
     m_previewed = nullptr;
     m_show->clear();
@@ -284,7 +286,7 @@ void TracksController::selectItem(TimelineItem *item)
         m_selected->setSelected(false);
     m_selected = item;
     m_previewed = item;
-    m_window->openItemInEditor(item);
+    emit itemOpened(item);
 }
 
 void TracksController::itemDragEnded(TimelineItem *item)
@@ -309,7 +311,7 @@ void TracksController::deleteSelected()
     if (Timeline *t = item->track())
         t->deleteTimelineItem(item);
     // Leaving apply mode: the editor must not edit an item off the tracks.
-    m_window->on_cancelSelect_clicked();
+    emit selectionCancelled();
     refreshCounters();
     setHorizontalScroll(scroll);
 }
@@ -317,7 +319,7 @@ void TracksController::deleteSelected()
 void TracksController::onItemRemoved(TimelineItem *item)
 {
     if (item == m_selected)
-        m_window->on_cancelSelect_clicked();
+        emit selectionCancelled();
     // Removing through the item's menu is an editing step like the Delete
     // key: recorded, so one undo brings the item back.
     refreshCounters();
@@ -328,14 +330,10 @@ void TracksController::onItemRemoved(TimelineItem *item)
 void TracksController::refreshCounters()
 {
     if (m_selected && !isLive(m_selected))
-        m_window->on_cancelSelect_clicked();
+        emit selectionCancelled();
     if (m_history.record(m_show->snapshot())) {
         m_modified = true;
-        QString title = m_window->windowTitle();
-        if (title.size() > 13) {
-            title[title.size() - 1] = QLatin1Char('*');
-            m_window->setWindowTitle(title);
-        }
+        emit edited();
     }
 }
 
@@ -348,7 +346,7 @@ void TracksController::undo()
 {
     if (const History::Snapshot *s = m_history.undo()) {
         m_show->restore(*s);
-        m_window->on_cancelSelect_clicked();
+        emit selectionCancelled();
     }
 }
 
@@ -356,7 +354,7 @@ void TracksController::redo()
 {
     if (const History::Snapshot *s = m_history.redo()) {
         m_show->restore(*s);
-        m_window->on_cancelSelect_clicked();
+        emit selectionCancelled();
     }
 }
 
@@ -382,8 +380,8 @@ void TracksController::showInsertPreview(bool hovered)
 {
     const bool playing = m_isPlaying && m_isPlaying();
     if (hovered && !m_selected && !playing && m_current) {
-        const int start = m_ui->Mode_t1->time().msecsSinceStartOfDay();
-        const int length = int(m_ui->Mode_last->value() * 1000.0);
+        const int start = m_w.modeStart ? m_w.modeStart->time().msecsSinceStartOfDay() : 0;
+        const int length = m_w.modeLength ? int(m_w.modeLength->value() * 1000.0) : 0;
         m_current->showGhost(start, length);
         return;
     }
@@ -395,17 +393,20 @@ void TracksController::showInsertPreview(bool hovered)
 
 int TracksController::horizontalScroll() const
 {
-    return m_ui->timeline_scroll->horizontalScrollBar()->value();
+    return m_w.scroll ? m_w.scroll->horizontalScrollBar()->value() : 0;
 }
 
 void TracksController::setHorizontalScroll(int value)
 {
-    m_ui->timeline_scroll->horizontalScrollBar()->setValue(value);
+    if (m_w.scroll)
+        m_w.scroll->horizontalScrollBar()->setValue(value);
 }
 
 int TracksController::indicatorMs() const
 {
-    const QTime t = m_ui->timeline_headers->indicator()->time();
+    if (!m_w.ruler)
+        return 0;
+    const QTime t = m_w.ruler->indicator()->time();
     return t.isValid() ? t.msecsSinceStartOfDay() : 0;
 }
 

@@ -592,14 +592,6 @@
         <translation>Cannot start the flashing script %1</translation>
     </message>
     <message>
-        <source>確認移除軌道？</source>
-        <translation>Remove track?</translation>
-    </message>
-    <message>
-        <source>&lt;font color=&apos;white&apos;&gt;此動作無法復原&lt;/font&gt;</source>
-        <translation>&lt;font color=&apos;white&apos;&gt;This cannot be undone&lt;/font&gt;</translation>
-    </message>
-    <message>
         <source>圖樣數：</source>
         <translation>modes:</translation>
     </message>
@@ -930,6 +922,17 @@ end time: </translation>
     <message>
         <source>取消</source>
         <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>vc::TracksController</name>
+    <message>
+        <source>確認移除軌道？</source>
+        <translation>Remove track?</translation>
+    </message>
+    <message>
+        <source>&lt;font color=&apos;white&apos;&gt;此動作無法復原&lt;/font&gt;</source>
+        <translation>&lt;font color=&apos;white&apos;&gt;This cannot be undone&lt;/font&gt;</translation>
     </message>
 </context>
 </TS>
