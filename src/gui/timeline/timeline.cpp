@@ -40,6 +40,9 @@ Timeline::Timeline(QWidget *parent, TimelineHeaders *ruler, const vc::TimeAxis *
         if (id == m_trackId)
             sync();
     });
+    // A new zoom lays the items out again.
+    if (m_axis)
+        connect(m_axis, &vc::TimeAxis::scaleChanged, this, &Timeline::timelineMultiUpdated);
     setFixedHeight(TrackHeight);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setAcceptDrops(true);
