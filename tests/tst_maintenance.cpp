@@ -6,14 +6,15 @@
 #include "testsupport/propsimulator.h"
 #include "testsupport/scriptedprompter.h"
 #include "testsupport/testenv.h"
-#include "ui_pass.h"
-#include "ui_setup.h"
 
 #include <QAction>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QSerialPort>
 #include <QTemporaryDir>
 
@@ -40,6 +41,35 @@ struct PortList
     ~PortList() { qunsetenv(PortListVariable); }
 };
 
+// A widget of a dialog's form, found by its object name.
+template <typename T> T *part(const QDialog *dialog, const char *name)
+{
+    T *w = dialog->findChild<T *>(QLatin1String(name));
+    if (!w)
+        qFatal("the form has no %s", name);
+    return w;
+}
+QLineEdit *passwordField(const QDialog *d)
+{
+    return part<QLineEdit>(d, "lineEdit");
+}
+QAbstractButton *passwordOk(const QDialog *d)
+{
+    return part<QDialogButtonBox>(d, "buttonBox")->button(QDialogButtonBox::Ok);
+}
+QPlainTextEdit *monitor(const QDialog *d)
+{
+    return part<QPlainTextEdit>(d, "MONITOR");
+}
+QLineEdit *command(const QDialog *d)
+{
+    return part<QLineEdit>(d, "COMMAND");
+}
+QAbstractButton *sendButton(const QDialog *d)
+{
+    return part<QAbstractButton>(d, "SEND_BUTTON");
+}
+
 // Answers the password dialog with `password`, then runs `next` on the
 // following dialog (the terminal), if any.
 void answerDialogs(ScriptedPrompter &prompter, const QString &password,
@@ -47,8 +77,8 @@ void answerDialogs(ScriptedPrompter &prompter, const QString &password,
 {
     prompter.onExec = [password, next](QDialog *d) {
         if (auto *pass = qobject_cast<Pass *>(d)) {
-            pass->form()->lineEdit->setText(password);
-            pass->form()->buttonBox->button(QDialogButtonBox::Ok)->click();
+            passwordField(pass)->setText(password);
+            passwordOk(pass)->click();
             return pass->result();
         }
         if (next)
@@ -112,16 +142,16 @@ void TestMaintenance::password()
     ScriptedPrompter prompter;
     Pass p;
     p.show();
-    p.form()->lineEdit->setText(typed);
-    p.form()->buttonBox->button(QDialogButtonBox::Ok)->click();
+    passwordField(&p)->setText(typed);
+    passwordOk(&p)->click();
     QCOMPARE(p.result() == QDialog::Accepted, accepted);
     QCOMPARE(p.isVisible(), !accepted);
     QCOMPARE(prompter.messageTexts(),
              accepted ? QStringList() : QStringList{QStringLiteral("密碼錯誤")});
     if (!accepted) {
         // Another try works.
-        p.form()->lineEdit->setText("qk");
-        p.form()->buttonBox->button(QDialogButtonBox::Ok)->click();
+        passwordField(&p)->setText("qk");
+        passwordOk(&p)->click();
         QCOMPARE(p.result(), int(QDialog::Accepted));
     }
 }
@@ -282,7 +312,7 @@ void TestMaintenance::firmwareRefusals()
     ScriptedPrompter prompter;
     prompter.onExec = [password](QDialog *d) {
         auto *pass = qobject_cast<Pass *>(d);
-        pass->form()->lineEdit->setText(password);
+        passwordField(pass)->setText(password);
         pass->accept();
         return pass->result();
     };
@@ -340,17 +370,17 @@ void TestMaintenance::terminalTalks()
     answerDialogs(prompter, "qk", [&](QDialog *d) {
         auto *s = qobject_cast<setup *>(d);
         QVERIFY(s);
-        monitorAtOpen = s->form()->MONITOR->toPlainText();
-        s->form()->COMMAND->setText("AT");
-        s->form()->SEND_BUTTON->click();
-        QVERIFY(s->form()->COMMAND->text().isEmpty());
+        monitorAtOpen = monitor(s)->toPlainText();
+        command(s)->setText("AT");
+        sendButton(s)->click();
+        QVERIFY(command(s)->text().isEmpty());
         QVERIFY(PropSimulator::waitUntil([&] { return prop.received().size() >= 2; }, 2000));
         QTest::qWait(100);
         sent = prop.received();
         prop.write("system ok");
-        PropSimulator::waitUntil(
-            [&] { return s->form()->MONITOR->toPlainText().endsWith("system ok"); }, 2000);
-        monitorAfter = s->form()->MONITOR->toPlainText();
+        PropSimulator::waitUntil([&] { return monitor(s)->toPlainText().endsWith("system ok"); },
+                                 2000);
+        monitorAfter = monitor(s)->toPlainText();
     });
     Rig rig;
     rig.maintenance.adminClicked();
@@ -369,10 +399,10 @@ void TestMaintenance::terminalWithoutProp()
 {
     QTemporaryDir dir;
     setup s(nullptr, {dir.filePath("none")}, quickTimings());
-    QCOMPARE(s.form()->MONITOR->toPlainText(), QStringLiteral("連線中...\n偵測不到裝置！"));
-    s.form()->COMMAND->setText("AT");
-    s.form()->SEND_BUTTON->click();
-    QCOMPARE(s.form()->COMMAND->text(), QStringLiteral("AT"));
+    QCOMPARE(monitor(&s)->toPlainText(), QStringLiteral("連線中...\n偵測不到裝置！"));
+    command(&s)->setText("AT");
+    sendButton(&s)->click();
+    QCOMPARE(command(&s)->text(), QStringLiteral("AT"));
 }
 
 void TestMaintenance::windowActions_data()

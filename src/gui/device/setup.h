@@ -26,7 +26,6 @@ public:
           const vc::device::SerialTimings &timings = {});
     ~setup() override;
 
-    Ui::setup *form() const { return ui; }
     QSerialPort *port() const { return m_port; }
 
 public slots:
