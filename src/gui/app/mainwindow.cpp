@@ -40,8 +40,8 @@ QString loadStyleSheet()
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent, const QString &projectFile)
-    : QMainWindow(parent), ui(new Ui::MainWindow), m_random(new QRandomGenerator(1)),
-      m_show(new vc::Show(this)), m_timeAxis(new vc::TimeAxis(this))
+    : QMainWindow(parent), ui(new Ui::MainWindow), m_show(new vc::Show(this)),
+      m_timeAxis(new vc::TimeAxis(this)), m_random(new QRandomGenerator(1))
 {
     ui->setupUi(this);
     // The form's slots forward to the tabs from the first signal on.
