@@ -118,6 +118,8 @@ void TestTranslation::compiledTranslationIsInResources_data()
     QTest::newRow("menu") << "MainWindow" << "開新檔案" << "New";
     QTest::newRow("gadget") << "MainWindow" << "自訂..." << "Custom...";
     QTest::newRow("no english: source shows") << "MainWindow" << "靜態1" << "";
+    QTest::newRow("picture refused")
+        << "vc::PictureRead" << "圖片過寬，無法讀取" << "The picture is too wide to load";
 }
 
 void TestTranslation::compiledTranslationIsInResources()

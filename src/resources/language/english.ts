@@ -608,14 +608,6 @@
         <translation>Choose a prop first, or set the frequency (Freq.).</translation>
     </message>
     <message>
-        <source>圖片過寬，無法讀取</source>
-        <translation>The picture is too wide to load</translation>
-    </message>
-    <message>
-        <source>圖片過大，無法讀取</source>
-        <translation>The picture is too large to load</translation>
-    </message>
-    <message>
         <source>選歌</source>
         <translation>Choose song</translation>
     </message>
@@ -904,6 +896,17 @@ end time: </translation>
     <message>
         <source>插入圖樣</source>
         <translation>insert mode</translation>
+    </message>
+</context>
+<context>
+    <name>vc::PictureRead</name>
+    <message>
+        <source>圖片過寬，無法讀取</source>
+        <translation>The picture is too wide to load</translation>
+    </message>
+    <message>
+        <source>圖片過大，無法讀取</source>
+        <translation>The picture is too large to load</translation>
     </message>
 </context>
 <context>
