@@ -19,6 +19,7 @@ public:
         QString title;
         QString text; // message text, or the dialog's start directory
         QString filter;
+        const QWidget *parent = nullptr; // the dialog's parent
         int icon = 0;
         QMessageBox::StandardButtons buttons;
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
