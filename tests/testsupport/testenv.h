@@ -1,8 +1,16 @@
 #pragma once
 
-#include <QApplication>
 #include <QString>
 #include <QTest>
+
+// Tests of the core library run without widgets, on a QGuiApplication.
+#ifdef QT_WIDGETS_LIB
+#include <QApplication>
+#define VC_TEST_APPLICATION QApplication
+#else
+#include <QGuiApplication>
+#define VC_TEST_APPLICATION QGuiApplication
+#endif
 
 namespace vc::test {
 
@@ -24,7 +32,7 @@ void clearSettings();
     int main(int argc, char **argv)                                                                \
     {                                                                                              \
         vc::test::isolateEnvironment();                                                            \
-        QApplication app(argc, argv);                                                              \
+        VC_TEST_APPLICATION app(argc, argv);                                                       \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
         TestObject tc;                                                                             \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \

@@ -20,13 +20,12 @@ class MainWindow;
 
 namespace vc {
 
-// A snapshot of tracks as the undo history keeps it: each track's items and
-// their record bytes, shared, not copied.
-History::Snapshot snapshotOf(const QList<Timeline *> &tracks);
+// The track area of the main window: a view of the show's tracks (one
+// Timeline per track, in the show's order, with its row label), the
+// selected and previewed items, the counters, the undo history and the
+// clipboard. The main window's track slots forward here.
+class Show;
 
-// The track area of the main window: the tracks and their order, the current
-// track, the selected and previewed items, the counters, the undo history
-// and the clipboard. The main window's track slots forward here.
 class TracksController : public QObject
 {
     Q_OBJECT
@@ -109,13 +108,12 @@ public:
 
 private:
     void connectTrack(Timeline *track);
+    // The track views follow the show's tracks and its current track.
+    void syncTracks();
+    void syncCurrent();
     void renumber();
-    // The show's mode count follows the live tracks.
-    void countModes();
     void moveTrack(Timeline *track, int position);
     void onItemRemoved(TimelineItem *item);
-    void apply(const History::Snapshot &state);
-    void collectGarbage();
     bool isLive(const TimelineItem *item) const;
     int horizontalScroll() const;
     void setHorizontalScroll(int value);
@@ -123,15 +121,13 @@ private:
 
     MainWindow *m_window;
     Ui::MainWindow *m_ui;
+    Show *m_show;
     QList<Timeline *> m_tracks;
-    QList<Timeline *> m_removedTracks;
+    QHash<quintptr, Timeline *> m_views;
     Timeline *m_current = nullptr;
     QPointer<TimelineItem> m_selected;
     QPointer<TimelineItem> m_previewed;
     History m_history;
-    // Items named by the history, by their identity; guarded, so that an
-    // item destroyed behind the history's back is skipped, never touched.
-    QHash<History::Id, QPointer<TimelineItem>> m_known;
     std::function<bool()> m_isPlaying;
     bool m_modified = false;
 };
