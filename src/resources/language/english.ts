@@ -610,10 +610,6 @@
         <translation>Unrecognised file extension .</translation>
     </message>
     <message>
-        <source>上傳完成</source>
-        <translation>Upload finished</translation>
-    </message>
-    <message>
         <source>圖樣數：</source>
         <translation>modes:</translation>
     </message>
@@ -954,6 +950,13 @@ end time: </translation>
     <message>
         <source>&lt;font color=&apos;white&apos;&gt;此動作無法復原&lt;/font&gt;</source>
         <translation>&lt;font color=&apos;white&apos;&gt;This cannot be undone&lt;/font&gt;</translation>
+    </message>
+</context>
+<context>
+    <name>vc::ctl::MultiUpload</name>
+    <message>
+        <source>上傳完成</source>
+        <translation>Upload finished</translation>
     </message>
 </context>
 </TS>
