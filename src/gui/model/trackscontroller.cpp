@@ -342,6 +342,13 @@ void TracksController::resetHistory()
     m_history.reset();
 }
 
+void TracksController::startHistory()
+{
+    m_history.reset();
+    m_history.record(m_show->snapshot());
+    m_modified = false;
+}
+
 void TracksController::undo()
 {
     if (const History::Snapshot *s = m_history.undo()) {

@@ -105,6 +105,9 @@ public:
     // The mode count label, an undo snapshot and the title mark.
     void refreshCounters();
     void resetHistory();
+    // The history starts again from the show as it is, which counts as
+    // unchanged (a project just made, loaded or saved).
+    void startHistory();
     void undo();
     void redo();
     const History &history() const { return m_history; }

@@ -422,14 +422,7 @@ bool ProjectFiles::writeTo(const QString &path)
 
 void ProjectFiles::startHistory()
 {
-    // The first snapshot counts as a change for the title mark; the title
-    // of a project just made or loaded must not carry one.
-    const QString title = m_window->windowTitle();
-    TracksController *tracks = m_window->tracks();
-    tracks->resetHistory();
-    tracks->refreshCounters();
-    m_window->setWindowTitle(title);
-    tracks->setModified(false);
+    m_window->tracks()->startHistory();
 }
 
 // ---------------------------------------------------------------- pictures
