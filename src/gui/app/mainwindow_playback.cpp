@@ -2,6 +2,7 @@
 #include "gui/app/mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "core/model/show.h"
 #include "gui/app/prompter.h"
 #include "gui/audio/playback.h"
 #include "gui/audio/songloader.h"
@@ -24,6 +25,7 @@ void MainWindow::ReadSong(const QString &path)
     m_playback->connectPlayer();
     m_playback->setMedia(path);
     m_song->load(path);
+    m_show->setSongPath(m_song->sourceFile());
 }
 
 void MainWindow::cancel_decoder()

@@ -1,7 +1,7 @@
 // Main-window slots of the project files and the picture library; the work
 // is done by the project files area's object.
 #include "gui/app/mainwindow.h"
-#include "gui/audio/songloader.h"
+#include "core/model/show.h"
 #include "gui/project/projectfiles.h"
 
 bool MainWindow::on_actionNew_triggered()
@@ -46,5 +46,5 @@ bool MainWindow::checkMissingPictures()
 
 QString MainWindow::songPath() const
 {
-    return m_song ? m_song->sourceFile() : QString();
+    return m_show->songPath();
 }
