@@ -6,7 +6,7 @@
 #include "gui/render/mygl.h"
 #include "core/render/patternparams.h"
 #include "core/render/textpattern.h"
-#include "gui/render/textrender.h"
+#include "core/render/textrender.h"
 #include "gui/render/texttab.h"
 #include "testsupport/pixels.h"
 #include "testsupport/scriptedprompter.h"

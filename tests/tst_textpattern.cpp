@@ -1,9 +1,9 @@
 #include "core/render/patternparams.h"
 #include "core/render/textpattern.h"
-#include "gui/render/textrender.h"
+#include "core/render/textrender.h"
+#include "testsupport/coretest.h"
 #include "testsupport/pixels.h"
 #include "testsupport/testdata.h"
-#include "testsupport/testenv.h"
 
 #include <QCryptographicHash>
 #include <QImage>
@@ -269,7 +269,8 @@ void TestTextPattern::renderGolden_data()
     QTest::newRow("colours, both mirrors") << l;
 }
 
-// Text patterns as the editor has always drawn them, at 96 dots per inch.
+// Text patterns as the editor has always drawn them on a standard desktop
+// screen (96 dots per inch), whatever the test display says.
 void TestTextPattern::renderGolden()
 {
     QFETCH(TextLayout, l);
@@ -380,16 +381,5 @@ void TestTextPattern::textParams()
     QVERIFY(!PatternParams::readText(QStringLiteral("3?1?#ffffff|#000000|0|0|5?0|0|0"), read));
 }
 
-// Text is drawn in points: the golden patterns are those of a standard
-// desktop screen (96 dots per inch), whatever the test display says.
-int main(int argc, char **argv)
-{
-    qputenv("QT_FONT_DPI", "96");
-    vc::test::isolateEnvironment();
-    QApplication app(argc, argv);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
-    TestTextPattern tc;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&tc, argc, argv);
-}
+VC_CORE_TEST_MAIN(TestTextPattern)
 #include "tst_textpattern.moc"

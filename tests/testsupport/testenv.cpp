@@ -1,4 +1,4 @@
-#include "testenv.h"
+#include "coretest.h"
 
 #include "core/app/appsettings.h"
 

@@ -1,23 +1,8 @@
 #pragma once
 
+#include "coretest.h"
+
 #include <QApplication>
-#include <QString>
-#include <QTest>
-
-namespace vc::test {
-
-// Points HOME and the XDG locations at a fresh temporary directory, so that
-// tests never read or write the user's real settings or files. Call before
-// the application object exists.
-void isolateEnvironment();
-
-// The temporary home directory made by isolateEnvironment().
-QString testHome();
-
-// Removes every setting of the program (between test cases).
-void clearSettings();
-
-} // namespace vc::test
 
 // Like QTEST_MAIN, with the environment isolated first.
 #define VC_TEST_MAIN(TestObject)                                                                   \

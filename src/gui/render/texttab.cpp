@@ -2,7 +2,7 @@
 
 #include "gui/app/mainwindow.h"
 #include "core/render/textpattern.h"
-#include "gui/render/textrender.h"
+#include "core/render/textrender.h"
 #include "ui_mainwindow.h"
 
 #include <QSignalBlocker>

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QGuiApplication>
+#include <QString>
+#include <QTest>
+
+namespace vc::test {
+
+// Points HOME and the XDG locations at a fresh temporary directory, so that
+// tests never read or write the user's real settings or files. Call before
+// the application object exists.
+void isolateEnvironment();
+
+// The temporary home directory made by isolateEnvironment().
+QString testHome();
+
+// Removes every setting of the program (between test cases).
+void clearSettings();
+
+} // namespace vc::test
+
+// Like QTEST_MAIN for tests of the core library: the environment isolated
+// first, a GUI application (fonts, images) without widgets. Fonts are
+// sized at 96 dots per inch, whatever the display says: the attribute
+// must be set before the application makes its default font.
+#define VC_CORE_TEST_MAIN(TestObject)                                                              \
+    int main(int argc, char **argv)                                                                \
+    {                                                                                              \
+        vc::test::isolateEnvironment();                                                            \
+        QCoreApplication::setAttribute(Qt::AA_Use96Dpi, true);                                     \
+        QGuiApplication app(argc, argv);                                                           \
+        TestObject tc;                                                                             \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        return QTest::qExec(&tc, argc, argv);                                                      \
+    }
