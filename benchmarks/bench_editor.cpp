@@ -2,13 +2,13 @@
 // of many pictures that become one mode each.
 //   bench_editor [runs]
 #include "core/app/appsettings.h"
+#include "core/model/show.h"
+#include "core/render/picturepattern.h"
 #include "gui/app/mainwindow.h"
 #include "gui/app/prompter.h"
-#include "core/model/showglobals.h"
-#include "gui/timeline/timeline.h"
 #include "gui/model/trackscontroller.h"
-#include "core/render/picturepattern.h"
 #include "gui/render/picturetab.h"
+#include "gui/timeline/timeline.h"
 #include "ui_mainwindow.h"
 
 #include <QApplication>
@@ -100,7 +100,7 @@ int main(int argc, char **argv)
     }
     std::printf(
         "picload 4000x3000 JPEG at %d LEDs: median %.1f ms (min %.1f, max %.1f) over %d runs\n",
-        int(vc::globals().leds), median(picloads),
+        int(w.document()->leds()), median(picloads),
         *std::min_element(picloads.begin(), picloads.end()),
         *std::max_element(picloads.begin(), picloads.end()), runs);
 

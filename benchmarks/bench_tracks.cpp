@@ -9,14 +9,14 @@
 //
 //   bench_tracks [repetitions]   (default 50)
 
-#include "gui/app/mainwindow.h"
-#include "gui/app/prompter.h"
 #include "core/model/history.h"
 #include "core/model/moderecord.h"
 #include "core/model/placement.h"
+#include "gui/app/mainwindow.h"
+#include "gui/app/prompter.h"
+#include "gui/model/trackscontroller.h"
 #include "gui/timeline/timeline.h"
 #include "gui/timeline/timelineitem.h"
-#include "gui/model/trackscontroller.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -118,7 +118,7 @@ int main(int argc, char **argv)
     {
         QWidget area;
         area.resize(1000, 100);
-        auto *track = new Timeline(&area, nullptr);
+        auto *track = new Timeline(&area, nullptr, nullptr, nullptr);
         fill(track, 5000, 0);
         const QByteArray recordX = pictureRecord(0, 2500, 99);
         std::vector<double> place, insert;
@@ -160,7 +160,7 @@ int main(int argc, char **argv)
         QWidget area;
         QList<Timeline *> tracks;
         for (int k = 0; k < 20; ++k) {
-            auto *t = new Timeline(&area, nullptr);
+            auto *t = new Timeline(&area, nullptr, nullptr, nullptr);
             fill(t, 500, k * 50);
             tracks.append(t);
         }

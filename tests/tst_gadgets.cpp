@@ -1,8 +1,9 @@
 #include "core/app/appsettings.h"
 #include "core/app/gadgets.h"
+#include "core/model/show.h"
+#include "core/timeline/timeaxis.h"
 #include "gui/app/mainwindow.h"
 #include "gui/app/startup.h"
-#include "core/model/showglobals.h"
 #include "testsupport/scriptedprompter.h"
 #include "testsupport/testenv.h"
 #include "ui_mainwindow.h"
@@ -89,8 +90,8 @@ void TestGadgets::firstRunWritesDefaults()
     auto *ui = w.form();
     QCOMPARE(ui->Leds->value(), 80);
     QCOMPARE(ui->FPS_V->value(), 2100);
-    QCOMPARE(vc::globals().leds, qint16(80));
-    QCOMPARE(vc::globals().frameRate, 2100.0f);
+    QCOMPARE(w.document()->leds(), qint16(80));
+    QCOMPARE(w.document()->frameRate(), 2100.0f);
     QCOMPARE(ui->gadget_name->text(), QStringLiteral("Vantor Rod Pro-80LED"));
     QVERIFY(!ui->Leds->isEnabled());
     QVERIFY(!ui->FPS_V->isEnabled());
@@ -161,8 +162,8 @@ void TestGadgets::customKeepsValuesAndSetting()
     // Typed values become the shared values.
     w.form()->Leds->setValue(200);
     w.form()->FPS_V->setValue(1501);
-    QCOMPARE(vc::globals().leds, qint16(200));
-    QCOMPARE(vc::globals().frameRate, 1501.0f);
+    QCOMPARE(w.document()->leds(), qint16(200));
+    QCOMPARE(w.document()->frameRate(), 1501.0f);
 
     // Picking a catalogue row writes its number.
     w.gadgetGroup()->actions().at(2)->trigger();

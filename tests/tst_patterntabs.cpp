@@ -1,12 +1,12 @@
-#include "gui/app/mainwindow.h"
 #include "core/model/repeatsuggestion.h"
-#include "core/model/showglobals.h"
+#include "core/model/show.h"
 #include "core/render/effectgenerator.h"
-#include "gui/render/effecttab.h"
-#include "gui/render/mygl.h"
 #include "core/render/patternparams.h"
 #include "core/render/textpattern.h"
 #include "core/render/textrender.h"
+#include "gui/app/mainwindow.h"
+#include "gui/render/effecttab.h"
+#include "gui/render/mygl.h"
 #include "gui/render/texttab.h"
 #include "testsupport/pixels.h"
 #include "testsupport/scriptedprompter.h"
@@ -44,8 +44,8 @@ TextLayout layoutOf(MainWindow &w, const QString &text)
     l.family = ui->fontComboBox->currentText();
     l.fontSizeIndex = ui->Font_size->currentIndex();
     l.widthFactor = ui->Text_slide->value();
-    l.front = w.colour1();
-    l.back = w.colour2();
+    l.front = w.document()->colour1();
+    l.back = w.document()->colour2();
     l.revH = ui->Text_revH->isChecked();
     l.revV = ui->Text_revV->isChecked();
     return l;
@@ -96,8 +96,8 @@ void TestPatternTabs::init()
     ui->Leds->setEnabled(true);
     ui->Leds->setValue(80);
     ui->FPS_V->setValue(1333);
-    QCOMPARE(int(globals().leds), 80);
-    QCOMPARE(globals().frameRate, 1333.0f);
+    QCOMPARE(int(m_w->document()->leds()), 80);
+    QCOMPARE(m_w->document()->frameRate(), 1333.0f);
 }
 
 void TestPatternTabs::cleanup()
@@ -174,8 +174,8 @@ void TestPatternTabs::effectColourControls()
     // Front selected: the controls edit colour 1.
     ui->Spe_rslide->setValue(10);
     QCOMPARE(ui->Spe_rnum->value(), 10);
-    QCOMPARE(m_w->colour1(), QColor(10, 255, 255));
-    QCOMPARE(m_w->colour2(), QColor(0, 0, 0));
+    QCOMPARE(m_w->document()->colour1(), QColor(10, 255, 255));
+    QCOMPARE(m_w->document()->colour2(), QColor(0, 0, 0));
     QCOMPARE(tab->pattern(), EffectGenerator::generate(tab->settings()));
 
     // Back selected: the spin boxes show colour 2 and edit it.
@@ -184,8 +184,8 @@ void TestPatternTabs::effectColourControls()
     QCOMPARE(ui->Spe_gslide->value(), 0);
     ui->Spe_gnum->setValue(200);
     QCOMPARE(ui->Spe_gslide->value(), 200);
-    QCOMPARE(m_w->colour2(), QColor(0, 200, 0));
-    QCOMPARE(m_w->colour1(), QColor(10, 255, 255));
+    QCOMPARE(m_w->document()->colour2(), QColor(0, 200, 0));
+    QCOMPARE(m_w->document()->colour1(), QColor(10, 255, 255));
     QCOMPARE(tab->settings().back, QColor(0, 200, 0));
     QCOMPARE(tab->pattern(), EffectGenerator::generate(tab->settings()));
 
@@ -210,8 +210,7 @@ void TestPatternTabs::effectColourDialog()
     QFETCH(QColor, answer);
     EffectTab *tab = m_w->effectTab();
     tab->refresh();
-    m_w->colour1() = QColor(200, 100, 50);
-    m_w->colour2() = QColor(5, 10, 20);
+    m_w->document()->setColours(QColor(200, 100, 50), QColor(5, 10, 20));
     if (back)
         ui->Spe_back->setChecked(true);
     if (answer.isValid())
@@ -224,8 +223,8 @@ void TestPatternTabs::effectColourDialog()
     QCOMPARE(call.text, (back ? QColor(5, 10, 20) : QColor(200, 100, 50)).name());
     const QColor front = !back && answer.isValid() ? answer : QColor(200, 100, 50);
     const QColor background = back && answer.isValid() ? answer : QColor(5, 10, 20);
-    QCOMPARE(m_w->colour1(), front);
-    QCOMPARE(m_w->colour2(), background);
+    QCOMPARE(m_w->document()->colour1(), front);
+    QCOMPARE(m_w->document()->colour2(), background);
     if (answer.isValid())
         QCOMPARE(ui->Spe_bnum->value(), answer.blue());
     QCOMPARE(tab->pattern(), EffectGenerator::generate(tab->settings()));
@@ -237,8 +236,8 @@ void TestPatternTabs::effectSwap()
     tab->refresh();
     ui->Spe_comboBox->setCurrentIndex(EffectGenerator::Jump);
     ui->Color_Exc2->click();
-    QCOMPARE(m_w->colour1(), QColor(0, 0, 0));
-    QCOMPARE(m_w->colour2(), QColor(255, 255, 255));
+    QCOMPARE(m_w->document()->colour1(), QColor(0, 0, 0));
+    QCOMPARE(m_w->document()->colour2(), QColor(255, 255, 255));
     // The selection moved to the other button: the numbers stay.
     QVERIFY(ui->Spe_back->isChecked());
     QCOMPARE(ui->Spe_rnum->value(), 255);
@@ -247,7 +246,7 @@ void TestPatternTabs::effectSwap()
 
     ui->Color_Exc2->click();
     QVERIFY(ui->Spe_front->isChecked());
-    QCOMPARE(m_w->colour1(), QColor(255, 255, 255));
+    QCOMPARE(m_w->document()->colour1(), QColor(255, 255, 255));
     QCOMPARE(ui->Spe_rnum->value(), 255);
 }
 
@@ -279,8 +278,8 @@ void TestPatternTabs::effectRandomise()
         QCOMPARE(ui->Spe_revH->isChecked(), revH);
         QCOMPARE(ui->Spe_revV->isChecked(), revV);
         // Background from the first three draws, blue first.
-        QCOMPARE(m_w->colour2(), QColor(b3, b2, b1));
-        QCOMPARE(m_w->colour1(), QColor(r, g, b));
+        QCOMPARE(m_w->document()->colour2(), QColor(b3, b2, b1));
+        QCOMPARE(m_w->document()->colour1(), QColor(r, g, b));
         QCOMPARE(ui->Spe_comboBox->currentIndex(), effect);
         QCOMPARE(ui->Speed_slide->value(), speed);
         QCOMPARE(tab->pattern(), EffectGenerator::generate(tab->settings()));
@@ -303,8 +302,8 @@ void TestPatternTabs::effectRestore()
     ui->Spe_back->setChecked(true);
     const QString params = QStringLiteral("3?4?#102030|#405060|8|2|3?0|1|1");
     QVERIFY(tab->restore(params));
-    QCOMPARE(m_w->colour1(), QColor(0x10, 0x20, 0x30));
-    QCOMPARE(m_w->colour2(), QColor(0x40, 0x50, 0x60));
+    QCOMPARE(m_w->document()->colour1(), QColor(0x10, 0x20, 0x30));
+    QCOMPARE(m_w->document()->colour2(), QColor(0x40, 0x50, 0x60));
     QCOMPARE(ui->Spe_comboBox->currentIndex(), 8);
     QCOMPARE(ui->Spe_color3->checkState(), Qt::Checked);
     QCOMPARE(ui->Spe_width->value(), 3);
@@ -364,8 +363,8 @@ void TestPatternTabs::textSwap()
     QVERIFY(countColour(before, Qt::black) > countColour(before, Qt::white));
 
     ui->Color_Exc->click();
-    QCOMPARE(m_w->colour1(), QColor(0, 0, 0));
-    QCOMPARE(m_w->colour2(), QColor(255, 255, 255));
+    QCOMPARE(m_w->document()->colour1(), QColor(0, 0, 0));
+    QCOMPARE(m_w->document()->colour2(), QColor(255, 255, 255));
     QVERIFY(ui->text_bcolor->isChecked());
     QCOMPARE(ui->text_rnum->value(), 255);
     QCOMPARE(ui->text_gslide->value(), 255);
@@ -396,16 +395,16 @@ void TestPatternTabs::textColourControls()
     tab->refresh();
     ui->text_rslide->setValue(100);
     QCOMPARE(ui->text_rnum->value(), 100);
-    QCOMPARE(m_w->colour1(), QColor(100, 255, 255));
+    QCOMPARE(m_w->document()->colour1(), QColor(100, 255, 255));
     ui->text_bnum->setValue(7);
     QCOMPARE(ui->text_bslide->value(), 7);
-    QCOMPARE(m_w->colour1(), QColor(100, 255, 7));
+    QCOMPARE(m_w->document()->colour1(), QColor(100, 255, 7));
 
     ui->text_bcolor->setChecked(true);
     QCOMPARE(ui->text_rnum->value(), 0);
     ui->text_gnum->setValue(50);
-    QCOMPARE(m_w->colour2(), QColor(0, 50, 0));
-    QCOMPARE(m_w->colour1(), QColor(100, 255, 7));
+    QCOMPARE(m_w->document()->colour2(), QColor(0, 50, 0));
+    QCOMPARE(m_w->document()->colour1(), QColor(100, 255, 7));
     ui->Text_revH->setChecked(true);
     QCOMPARE(tab->pattern(), renderText(layoutOf(*m_w, ui->text_Edit->text())));
 }
@@ -419,10 +418,10 @@ void TestPatternTabs::textColourDialog()
     ui->Color_dialog->click();
     QCOMPARE(m_prompter->calls.last().title, QStringLiteral("選擇顏色"));
     QCOMPARE(m_prompter->calls.last().text, QColor(0, 0, 0).name());
-    QCOMPARE(m_w->colour2(), QColor(9, 8, 7));
+    QCOMPARE(m_w->document()->colour2(), QColor(9, 8, 7));
     QCOMPARE(ui->text_rnum->value(), 9);
     ui->Color_dialog->click(); // cancelled
-    QCOMPARE(m_w->colour2(), QColor(9, 8, 7));
+    QCOMPARE(m_w->document()->colour2(), QColor(9, 8, 7));
 }
 
 void TestPatternTabs::textRestore()
@@ -430,8 +429,8 @@ void TestPatternTabs::textRestore()
     TextTab *tab = m_w->textTab();
     const QString params = QStringLiteral("2?3?#ff0000|#00ff00|Hello|-1|4?8|1|0");
     QVERIFY(tab->restore(params));
-    QCOMPARE(m_w->colour1(), QColor(255, 0, 0));
-    QCOMPARE(m_w->colour2(), QColor(0, 255, 0));
+    QCOMPARE(m_w->document()->colour1(), QColor(255, 0, 0));
+    QCOMPARE(m_w->document()->colour2(), QColor(0, 255, 0));
     QCOMPARE(ui->text_Edit->text(), QStringLiteral("Hello"));
     QCOMPARE(ui->Font_size->currentIndex(), 4);
     QCOMPARE(ui->Text_slide->value(), 8);

@@ -1,14 +1,15 @@
+#include "core/model/show.h"
+#include "core/timeline/timeaxis.h"
 #include "gui/app/mainwindow.h"
 #include "gui/audio/mytime.h"
 #include "gui/audio/playback.h"
 #include "gui/audio/songloader.h"
 #include "gui/audio/timelineheaders.h"
-#include "core/model/showglobals.h"
+#include "gui/timeline/smallwidgets.h"
 #include "testsupport/audiofiles.h"
 #include "testsupport/scriptedprompter.h"
 #include "testsupport/shownwindow.h"
 #include "testsupport/testenv.h"
-#include "gui/timeline/smallwidgets.h"
 #include "ui_mainwindow.h"
 
 #include <QMenu>
@@ -80,7 +81,6 @@ void TestPlayback::initTestCase()
 void TestPlayback::init()
 {
     vc::test::clearSettings();
-    vc::globals().msPerPixel = 10.0f;
 }
 
 void TestPlayback::placeIndicator_data()
@@ -350,7 +350,7 @@ void TestPlayback::zoom()
     win.ui()->timeline_scaler->setValue(value == 80 ? 120 : 80);
     QSignalSpy moved(win.ruler(), &TimelineHeaders::indicatorMoved);
     win.ui()->timeline_scaler->setValue(value);
-    QCOMPARE(vc::globals().msPerPixel, scale);
+    QCOMPARE(win.w.timeAxis()->msPerPixel(), scale);
     QCOMPARE(win.ruler()->width(), rulerWidth);
     QCOMPARE(win.indicator()->x(), indicatorX);
     QCOMPARE(moved.count(), 1);

@@ -1,21 +1,22 @@
 #include "core/app/appsettings.h"
+#include "core/model/moderecord.h"
+#include "core/model/show.h"
+#include "core/project/legacyproject.h"
+#include "core/project/projectformat.h"
+#include "core/timeline/timeaxis.h"
 #include "gui/app/mainwindow.h"
 #include "gui/app/startup.h"
 #include "gui/model/editorpanel.h"
-#include "core/model/moderecord.h"
-#include "core/model/showglobals.h"
-#include "gui/timeline/timeline.h"
-#include "gui/timeline/timelineitem.h"
 #include "gui/model/trackscontroller.h"
 #include "gui/project/legacyimporter.h"
-#include "core/project/legacyproject.h"
 #include "gui/project/projectfiles.h"
-#include "core/project/projectformat.h"
+#include "gui/timeline/smallwidgets.h"
+#include "gui/timeline/timeline.h"
+#include "gui/timeline/timelineitem.h"
 #include "testsupport/records.h"
 #include "testsupport/scriptedprompter.h"
 #include "testsupport/testdata.h"
 #include "testsupport/testenv.h"
-#include "gui/timeline/smallwidgets.h"
 #include "ui_mainwindow.h"
 
 #include <QActionGroup>
@@ -334,7 +335,7 @@ void TestProjectFiles::gadgetMatching()
     QCOMPARE(win.ui()->Leds->value(), leds);
     QCOMPARE(win.ui()->FPS_V->value(), fps);
     QCOMPARE(win.ui()->Leds->isEnabled(), editable);
-    QCOMPARE(int(vc::globals().leds), leds);
+    QCOMPARE(int(win.w->document()->leds()), leds);
     QCOMPARE(win.ui()->timeline_scaler->value(), win.ui()->timeline_scaler->minimum());
 
     // The old format compares whole numbers.

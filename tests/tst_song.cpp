@@ -2,7 +2,6 @@
 #include "gui/audio/chartview.h"
 #include "gui/audio/songloader.h"
 #include "gui/audio/timelineheaders.h"
-#include "core/model/showglobals.h"
 #include "testsupport/audiofiles.h"
 #include "testsupport/scriptedprompter.h"
 #include "testsupport/testenv.h"
@@ -54,7 +53,6 @@ void TestSong::initTestCase()
 void TestSong::init()
 {
     vc::test::clearSettings();
-    vc::globals().msPerPixel = 10.0f;
 }
 
 QString TestSong::wav(const QString &name, double seconds, int rate, int channels,

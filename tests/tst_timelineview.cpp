@@ -1,15 +1,16 @@
+#include "core/model/moderecord.h"
+#include "core/model/show.h"
+#include "core/timeline/timeaxis.h"
 #include "gui/app/mainwindow.h"
 #include "gui/audio/timelineheaders.h"
-#include "core/model/moderecord.h"
-#include "core/model/showglobals.h"
+#include "gui/model/trackscontroller.h"
+#include "gui/timeline/smallwidgets.h"
 #include "gui/timeline/timeline.h"
 #include "gui/timeline/timelineitem.h"
-#include "gui/model/trackscontroller.h"
 #include "testsupport/dragplayer.h"
 #include "testsupport/scriptedprompter.h"
 #include "testsupport/shownwindow.h"
 #include "testsupport/testenv.h"
-#include "gui/timeline/smallwidgets.h"
 #include "ui_mainwindow.h"
 
 #include <QClipboard>
@@ -140,11 +141,7 @@ private slots:
         qRegisterMetaType<TimelineItem *>();
         qRegisterMetaType<Timeline *>();
     }
-    void init()
-    {
-        vc::test::clearSettings();
-        vc::globals().msPerPixel = 10.0f;
-    }
+    void init() { vc::test::clearSettings(); }
 
     void payloadAndCursor_data();
     void payloadAndCursor();
@@ -648,7 +645,7 @@ void TestTimelineView::geometryFollowsZoom()
     w.ui()->timeline_scaler->setValue(zoom == 80 ? 120 : zoom);
     w.ui()->timeline_scaler->setValue(zoom);
     QCOMPARE(item->geometry(), geometry);
-    QCOMPARE(item->minimumWidth(), int(20.0f / vc::globals().msPerPixel));
+    QCOMPARE(item->minimumWidth(), int(20.0f / w.w.timeAxis()->msPerPixel()));
 }
 
 void TestTimelineView::doubleClickWalksIndicator_data()
@@ -824,7 +821,7 @@ void TestTimelineView::slidersDoubleClicked()
     QTest::mouseDClick(s, Qt::LeftButton, Qt::NoModifier, QPoint(2, s->height() / 2));
     QCOMPARE(s->value(), value);
     if (slider == QLatin1String("timeline_scaler"))
-        QCOMPARE(vc::globals().msPerPixel, 6.4f);
+        QCOMPARE(w.w.timeAxis()->msPerPixel(), 6.4f);
 }
 
 void TestTimelineView::mouseMovesReachRuler()

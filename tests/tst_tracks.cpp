@@ -1,15 +1,16 @@
+#include "core/model/moderecord.h"
+#include "core/model/show.h"
+#include "core/timeline/timeaxis.h"
 #include "gui/app/mainwindow.h"
 #include "gui/audio/timelineheaders.h"
-#include "core/model/moderecord.h"
-#include "core/model/showglobals.h"
+#include "gui/model/trackscontroller.h"
+#include "gui/timeline/smallwidgets.h"
 #include "gui/timeline/timeline.h"
 #include "gui/timeline/timelineitem.h"
-#include "gui/model/trackscontroller.h"
 #include "testsupport/dragplayer.h"
 #include "testsupport/records.h"
 #include "testsupport/scriptedprompter.h"
 #include "testsupport/testenv.h"
-#include "gui/timeline/smallwidgets.h"
 #include "ui_mainwindow.h"
 
 #include <QClipboard>
@@ -91,11 +92,7 @@ class TestTracks : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        vc::test::clearSettings();
-        vc::globals().msPerPixel = 10.0f;
-    }
+    void init() { vc::test::clearSettings(); }
 
     void firstTrack();
     void placementOnATrack_data();
@@ -185,7 +182,7 @@ void TestTracks::itemGeometryFollowsTimes()
     Window x;
     TimelineItem *i = x.insert(1000, 3000);
     QCOMPARE(i->geometry(), QRect(100, 5, 200, 45));
-    vc::globals().msPerPixel = 2.5f;
+    x.w.timeAxis()->setMsPerPixel(2.5f);
     emit x.current()->timelineMultiUpdated();
     QCOMPARE(i->geometry(), QRect(400, 5, 800, 45));
     QCOMPARE(i->minimumWidth(), 8);
@@ -197,8 +194,8 @@ void TestTracks::itemGeometryFollowsTimes()
 void TestTracks::setTimesFollowsSpeed()
 {
     Window x;
-    vc::globals().leds = 80;
-    vc::globals().frameRate = 2100.0f;
+    x.w.document()->setLeds(80);
+    x.w.document()->setFrameRate(2100.0f);
     auto *i = new TimelineItem(record(0, 1000, Qt::red, 10, QSize(170, 85)), x.current());
     i->setTimes(0, 4000);
     QCOMPARE(i->loops(), 50);
@@ -310,6 +307,7 @@ void TestTracks::removeTrack()
     x.ui()->timeline_remove->click();
     QCOMPARE(x.tracks()->tracks(), (QList<Timeline *>{one, two}));
     QCOMPARE(x.current(), one);
+    QCOMPARE(x.ui()->Saved_status->text(), QStringLiteral("圖樣數：0"));
     QVERIFY(!x.tracks()->selectedItem());
     QCOMPARE(x.ui()->Add_Button->text(), QStringLiteral("插入圖樣"));
     QVERIFY(!x.ui()->cancelSelect->isEnabled());
@@ -410,8 +408,11 @@ void TestTracks::undoRedoAcrossInserts()
     x.ui()->actionUndo->trigger();
     QCOMPARE(times(t), QStringLiteral("0-1000"));
     QVERIFY(visibleItemsAreListed(t));
+    // the mode count follows undo and redo
+    QCOMPARE(x.ui()->Saved_status->text(), QStringLiteral("圖樣數：1"));
     x.ui()->actionRedo->trigger();
     QCOMPARE(times(t), QStringLiteral("0-1000 1000-2000"));
+    QCOMPARE(x.ui()->Saved_status->text(), QStringLiteral("圖樣數：2"));
     x.insert(5000, 6000);
     x.ui()->actionRedo->trigger(); // the redo step is gone
     QCOMPARE(times(t), QStringLiteral("0-1000 1000-2000 5000-6000"));

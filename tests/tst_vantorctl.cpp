@@ -1,7 +1,7 @@
 #include "core/app/appsettings.h"
 #include "core/device/showimage.h"
 #include "core/model/moderecord.h"
-#include "core/model/showglobals.h"
+#include "core/model/show.h"
 #include "core/model/trackorder.h"
 #include "core/project/projectformat.h"
 #include "gui/app/mainwindow.h"
@@ -335,14 +335,15 @@ void TestVantorctl::sortAgreesWithTrack_data()
 void TestVantorctl::sortAgreesWithTrack()
 {
     QFETCH(Spans, spans);
-    vc::globals().leds = 36;
-    vc::globals().frameRate = 1333.0f;
+    vc::Show show;
+    show.setLeds(36);
+    show.setFrameRate(1333.0f);
     QVector<ModeRecord> records;
     for (int i = 0; i < spans.size(); ++i)
         records << patternMode(vc::Picture, spans.at(i).first, spans.at(i).second, 4, 6,
                                100 + 10 * i, quint32(i));
 
-    Timeline track(nullptr, nullptr);
+    Timeline track(nullptr, nullptr, nullptr, &show);
     for (const ModeRecord &r : records)
         track.addTimelineItem(new TimelineItem(r.encode(), &track));
     track.sortItems();

@@ -19,6 +19,13 @@ int msToX(qint64 ms, float scale)
     return static_cast<int>(static_cast<float>(ms) / scale + 0.5f);
 }
 
+int itemX(qint64 ms, float scale)
+{
+    if (ms < 0)
+        ms = 0;
+    return static_cast<int>(double(static_cast<float>(ms) / scale) + 0.5);
+}
+
 int xToMsTrunc(int x, float scale)
 {
     return static_cast<int>(static_cast<float>(x) * scale);

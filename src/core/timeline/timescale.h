@@ -15,6 +15,9 @@ float scaleForZoom(int sliderValue);
 // Screen x of a time: ms / scale rounded (add 0.5, truncate). Negative
 // times count as 0.
 int msToX(qint64 ms, float scale);
+// The x of an item's time on its track: like msToX, but the quotient is
+// rounded in double precision, as items have always been laid out.
+int itemX(qint64 ms, float scale);
 // Time of a screen x, truncated (ruler clicks, resizing drags).
 int xToMsTrunc(int x, float scale);
 // Time of a screen x, rounded (an item's times after a move).

@@ -2,9 +2,10 @@
 #include "ui_mainwindow.h"
 
 #include "core/app/appsettings.h"
+#include "core/model/show.h"
+#include "core/timeline/timeaxis.h"
 #include "gui/app/prompter.h"
 #include "gui/model/editorpanel.h"
-#include "core/model/showglobals.h"
 #include "gui/model/trackscontroller.h"
 #include "gui/project/projectfiles.h"
 #include "gui/render/effecttab.h"
@@ -39,7 +40,8 @@ QString loadStyleSheet()
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent, const QString &projectFile)
-    : QMainWindow(parent), ui(new Ui::MainWindow), m_random(new QRandomGenerator(1))
+    : QMainWindow(parent), ui(new Ui::MainWindow), m_random(new QRandomGenerator(1)),
+      m_show(new vc::Show(this)), m_timeAxis(new vc::TimeAxis(this))
 {
     ui->setupUi(this);
     // The form's slots forward to the tabs from the first signal on.
@@ -49,7 +51,7 @@ MainWindow::MainWindow(QWidget *parent, const QString &projectFile)
     m_textTab = new vc::TextTab(this);
     setStyleSheet(loadStyleSheet());
 
-    vc::globals().leds = static_cast<qint16>(ui->Leds->value());
+    m_show->setLeds(ui->Leds->value());
 
     // A floating preview dock starts small at its current position.
     connect(ui->dockWidget_3, &QDockWidget::topLevelChanged, this, [this](bool floating) {
@@ -59,14 +61,14 @@ MainWindow::MainWindow(QWidget *parent, const QString &projectFile)
 
     m_random->seed(static_cast<quint32>(QTime::currentTime().msecsSinceStartOfDay()));
 
-    m_colour1 = QColor(255, 255, 255);
-    m_colour2 = QColor(0, 0, 0);
-
     m_languageGroup = new QActionGroup(this);
     m_languageGroup->setExclusive(true);
     m_languageGroup->addAction(ui->actionChinese);
     m_languageGroup->addAction(ui->actionEnglish);
     m_gadgetGroup = new QActionGroup(this);
+    connect(m_show, &vc::Show::modeCountChanged, this, [this](int count) {
+        ui->Saved_status->setText(tr("圖樣數：") + QString::number(count));
+    });
 
     // The first track; it becomes the current track.
     m_tracks = new vc::TracksController(this);
@@ -173,7 +175,7 @@ void MainWindow::gadgetchange(QAction *action)
         return;
     const vc::GadgetInfo &g = m_gadgets.at(data - 1);
     ui->Leds->setValue(g.leds);
-    vc::globals().frameRate = static_cast<float>(g.frameRate);
+    m_show->setFrameRate(static_cast<float>(g.frameRate));
     ui->gadget_name->setText(g.name);
     ui->FPS_V->setValue(g.frameRate);
     ui->Leds->setEnabled(false);
@@ -183,7 +185,7 @@ void MainWindow::gadgetchange(QAction *action)
 
 void MainWindow::on_Leds_valueChanged(int value)
 {
-    vc::globals().leds = static_cast<qint16>(value);
+    m_show->setLeds(value);
     // Every pattern is drawn at the LED count's height: draw the current
     // tab's again.
     if (m_tracks)
@@ -193,7 +195,7 @@ void MainWindow::on_Leds_valueChanged(int value)
 
 void MainWindow::on_FPS_V_valueChanged(int value)
 {
-    vc::globals().frameRate = static_cast<float>(value);
+    m_show->setFrameRate(static_cast<float>(value));
 }
 
 // ---------------------------------------------------------------- language
@@ -325,11 +327,11 @@ void MainWindow::Oviewer_change(int r, int g, int b)
 {
     QPixmap square(80, 80);
     square.fill(QColor(r, g, b));
-    glpreview_change(false, square, vc::globals().leds, static_cast<int>(vc::globals().frameRate),
-                     0.0, 1);
+    glpreview_change(false, square, m_show->leds(), static_cast<int>(m_show->frameRate()), 0.0, 1);
 }
 
 void MainWindow::Oviewer_change()
 {
-    Oviewer_change(m_colour1.red(), m_colour1.green(), m_colour1.blue());
+    const QColor c = m_show->colour1();
+    Oviewer_change(c.red(), c.green(), c.blue());
 }

@@ -20,6 +20,8 @@ class TracksController;
 }
 
 namespace vc {
+class Show;
+class TimeAxis;
 class Playback;
 class SongLoader;
 class TimelineView;
@@ -52,9 +54,10 @@ public:
 
     Ui::MainWindow *form() const { return ui; }
 
-    // The editor's colour pair: text / front colour and background colour.
-    QColor &colour1() { return m_colour1; }
-    QColor &colour2() { return m_colour2; }
+    // The show being edited (prop, colour pair, song) and the time axis's
+    // zoom; the areas are views of them.
+    vc::Show *document() const { return m_show; }
+    vc::TimeAxis *timeAxis() const { return m_timeAxis; }
     QRandomGenerator &random() { return *m_random; }
 
     // --- the mode editor panel and its pattern tabs
@@ -269,8 +272,8 @@ private:
     void setupTimeAxis();
 
     Ui::MainWindow *ui = nullptr;
-    QColor m_colour1{255, 255, 255};
-    QColor m_colour2{0, 0, 0};
+    vc::Show *m_show = nullptr;
+    vc::TimeAxis *m_timeAxis = nullptr;
     QRandomGenerator *m_random = nullptr;
     vc::EditorPanel *m_editor = nullptr;
     vc::PictureTab *m_pictureTab = nullptr;

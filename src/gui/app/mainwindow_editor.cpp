@@ -3,7 +3,6 @@
 #include "gui/app/mainwindow.h"
 #include "gui/audio/timelineheaders.h"
 #include "gui/model/editorpanel.h"
-#include "core/model/showglobals.h"
 #include "gui/render/picturetab.h"
 #include "ui_mainwindow.h"
 
@@ -121,11 +120,5 @@ void MainWindow::on_Pic_Capture_clicked()
 
 void MainWindow::moveIndicatorTo(int ms)
 {
-    Indicator *indicator = ui->timeline_headers->indicator();
-    indicator->setTime(QTime::fromMSecsSinceStartOfDay(qMax(ms, 0)));
-    const int x = static_cast<int>(qMax(ms, 0) / vc::globals().msPerPixel + 0.5f);
-    if (indicator->x() != x) {
-        indicator->move(x, 17);
-        emit indicator->moved(x, false);
-    }
+    ui->timeline_headers->indicator()->placeAt(ms, false);
 }

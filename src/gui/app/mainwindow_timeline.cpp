@@ -3,15 +3,16 @@
 #include "gui/app/mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "core/model/show.h"
+#include "core/timeline/timeaxis.h"
 #include "gui/app/prompter.h"
 #include "gui/audio/chartview.h"
 #include "gui/audio/playback.h"
 #include "gui/audio/songloader.h"
-#include "core/model/showglobals.h"
-#include "gui/timeline/timeline.h"
-#include "gui/timeline/timelineitem.h"
 #include "gui/model/trackscontroller.h"
 #include "gui/render/mygl.h"
+#include "gui/timeline/timeline.h"
+#include "gui/timeline/timelineitem.h"
 #include "gui/timeline/timelineview.h"
 
 void MainWindow::setupTimeAxis()
@@ -20,6 +21,8 @@ void MainWindow::setupTimeAxis()
     m_chartView->setObjectName(QStringLiteral("waveform_view"));
     m_chartView->hide();
     m_song = new vc::SongLoader(m_chartView, this, this);
+    m_song->setTimeAxis(m_timeAxis);
+    ui->timeline_headers->setTimeAxis(m_timeAxis);
 
     vc::Playback::Widgets pw;
     pw.slider = ui->Song_Slider;
@@ -31,8 +34,8 @@ void MainWindow::setupTimeAxis()
     m_playback = new vc::Playback(pw, m_song, this);
     m_playback->previewItem = [this](const vc::Playback::ItemUnder &item) {
         const double seconds = (item.end - item.start) / 1000.0;
-        glpreview_change(false, item.pattern, vc::globals().leds,
-                         static_cast<int>(vc::globals().frameRate), seconds, item.loops);
+        glpreview_change(false, item.pattern, m_show->leds(), static_cast<int>(m_show->frameRate()),
+                         seconds, item.loops);
     };
     m_playback->previewBlack = [this] { Oviewer_change(0, 0, 0); };
     m_playback->previewSeek = [this](int t, int start, int end) {
@@ -93,7 +96,7 @@ void MainWindow::setupTimeAxis()
     tw.splitter = ui->timeline_splitter;
     tw.audioSpacer = ui->audio_spacer;
     tw.rowHeaderColumn = ui->rowheader_column;
-    m_timelineView = new vc::TimelineView(tw, m_playback, m_song, this);
+    m_timelineView = new vc::TimelineView(tw, m_timeAxis, m_playback, m_song, this);
     m_timelineView->relayoutTracks = [this] {
         if (!m_tracks)
             return;

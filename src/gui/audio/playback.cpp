@@ -1,10 +1,9 @@
 #include "gui/audio/playback.h"
 
+#include "core/timeline/timescale.h"
 #include "gui/audio/mytime.h"
 #include "gui/audio/songloader.h"
 #include "gui/audio/timelineheaders.h"
-#include "core/model/showglobals.h"
-#include "core/timeline/timescale.h"
 
 #include <QAbstractButton>
 #include <QDebug>

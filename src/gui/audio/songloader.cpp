@@ -1,9 +1,9 @@
 #include "gui/audio/songloader.h"
 
+#include "core/timeline/timeaxis.h"
+#include "core/timeline/timescale.h"
 #include "gui/audio/chartview.h"
 #include "gui/audio/decodeworker.h"
-#include "core/model/showglobals.h"
-#include "core/timeline/timescale.h"
 
 #include <QDebug>
 #include <QFileInfo>
@@ -170,8 +170,9 @@ void SongLoader::resizeView()
     if (!m_view || m_view->points().isEmpty())
         return;
     const QWidget *frame = m_view->parentWidget();
-    m_view->setFixedSize(m_view->widthForScale(globals().msPerPixel),
-                         frame ? frame->height() : m_view->height());
+    m_view->setFixedSize(
+        m_view->widthForScale(m_axis ? m_axis->msPerPixel() : TimeAxis::DefaultMsPerPixel),
+        frame ? frame->height() : m_view->height());
 }
 
 void SongLoader::cancel_decoder()

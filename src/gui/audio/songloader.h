@@ -16,6 +16,7 @@ class QWidget;
 namespace vc {
 
 class DecodeWorker;
+class TimeAxis;
 
 // Decodes a song once, in the background, into a 480-samples-per-second
 // mono stream and turns it into the waveform drawn under the tracks.
@@ -57,10 +58,14 @@ public slots:
     void durationChanged(qint64 msecs);
     void cancel_decoder();
 
+    // The zoom the waveform is sized at; without one, the default scale.
+    void setTimeAxis(const TimeAxis *axis) { m_axis = axis; }
+
 private:
     void retireDecoder(bool wait = false);
 
     ChartView *m_view = nullptr;
+    const TimeAxis *m_axis = nullptr;
     QWidget *m_dialogParent = nullptr;
     QThread *m_thread = nullptr;
     DecodeWorker *m_worker = nullptr;

@@ -1,6 +1,6 @@
 #include "gui/audio/timelineheaders.h"
 
-#include "core/model/showglobals.h"
+#include "core/timeline/timeaxis.h"
 #include "core/timeline/timescale.h"
 
 #include <QMenu>
@@ -24,12 +24,17 @@ int Indicator::msecs() const
     return m_time.msecsSinceStartOfDay();
 }
 
+float Indicator::msPerPixel() const
+{
+    return m_axis ? m_axis->msPerPixel() : vc::TimeAxis::DefaultMsPerPixel;
+}
+
 bool Indicator::placeAt(qint64 msecs, bool byUser)
 {
     if (msecs < 0)
         msecs = 0;
     m_time = QTime(0, 0).addMSecs(static_cast<int>(msecs));
-    return moveToX(ts::msToX(msecs, vc::globals().msPerPixel), byUser);
+    return moveToX(ts::msToX(msecs, msPerPixel()), byUser);
 }
 
 bool Indicator::moveToX(int x, bool byUser)
@@ -59,15 +64,21 @@ TimelineHeaders::TimelineHeaders(QWidget *parent)
     connect(m_indicator, &Indicator::moved, this, &TimelineHeaders::indicatorMoved);
 }
 
+void TimelineHeaders::setTimeAxis(const vc::TimeAxis *axis)
+{
+    m_indicator->setTimeAxis(axis);
+    rescale();
+}
+
 void TimelineHeaders::setTotalLength(int msecs)
 {
     m_totalLength = qMax(0, msecs);
-    setFixedWidth(ts::spanWidth(m_totalLength, vc::globals().msPerPixel));
+    setFixedWidth(ts::spanWidth(m_totalLength, msPerPixel()));
 }
 
 void TimelineHeaders::rescale()
 {
-    setFixedWidth(ts::spanWidth(m_totalLength, vc::globals().msPerPixel));
+    setFixedWidth(ts::spanWidth(m_totalLength, msPerPixel()));
     m_indicator->placeAt(m_indicator->msecs(), false);
     update();
 }
@@ -92,7 +103,7 @@ void TimelineHeaders::handleMove(const QPoint &pos, bool leftHeld)
     m_mousePos = pos;
     if (leftHeld) {
         const int x = qMax(0, pos.x());
-        m_indicator->setTime(QTime(0, 0).addMSecs(ts::xToMsTrunc(x, vc::globals().msPerPixel)));
+        m_indicator->setTime(QTime(0, 0).addMSecs(ts::xToMsTrunc(x, msPerPixel())));
         m_indicator->moveToX(x, true);
     }
     // Only the old and new hover lines need repainting.
@@ -135,7 +146,7 @@ void TimelineHeaders::openMenu(const QPoint &globalPos)
 void TimelineHeaders::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);
-    const float scale = vc::globals().msPerPixel;
+    const float scale = msPerPixel();
     const QRect r = event->rect();
     const QVector<ts::RulerMark> marks = ts::rulerMarks(scale, width(), r.left(), r.right() + 60);
     for (const ts::RulerMark &m : marks) {

@@ -4,6 +4,10 @@
 #include <QTime>
 #include <QWidget>
 
+namespace vc {
+class TimeAxis;
+}
+
 // The play cursor standing on the time ruler: one pixel wide, as tall as
 // the ruler, transparent for the mouse.
 class Indicator : public QWidget
@@ -24,6 +28,10 @@ public:
     // when x changed.
     bool moveToX(int x, bool byUser);
 
+    // The zoom the cursor is placed at; without one, the default scale.
+    void setTimeAxis(const vc::TimeAxis *axis) { m_axis = axis; }
+    float msPerPixel() const;
+
 signals:
     void moved(int x, bool byUser);
 
@@ -33,6 +41,7 @@ protected:
 private:
     QTime m_time{0, 0};
     qint16 m_y = 17;
+    const vc::TimeAxis *m_axis = nullptr;
 };
 
 // The time ruler above the tracks: ticks and labels at the timeline scale,
@@ -44,6 +53,9 @@ public:
     explicit TimelineHeaders(QWidget *parent = nullptr);
 
     Indicator *indicator() const { return m_indicator; }
+    // The zoom the ruler and its indicator are drawn at.
+    void setTimeAxis(const vc::TimeAxis *axis);
+    float msPerPixel() const { return m_indicator->msPerPixel(); }
     QWidget *startShade() const { return m_startShade; }
     // Where an exported show begins, in ruler pixels; 0 = no start mark.
     int startMark() const { return m_startMark; }

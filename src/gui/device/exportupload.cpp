@@ -1,16 +1,17 @@
 #include "gui/device/exportupload.h"
 
+#include "core/device/showfile.h"
+#include "core/device/trackshow.h"
+#include "core/model/show.h"
+#include "core/timeline/timeaxis.h"
 #include "gui/app/mainwindow.h"
 #include "gui/app/prompter.h"
 #include "gui/device/portline.h"
-#include "core/device/showfile.h"
-#include "core/device/trackshow.h"
 #include "gui/device/workerthread.h"
-#include "core/model/showglobals.h"
-#include "gui/timeline/timeline.h"
-#include "gui/timeline/timelineitem.h"
 #include "gui/model/trackscontroller.h"
 #include "gui/render/mygl.h"
+#include "gui/timeline/timeline.h"
+#include "gui/timeline/timelineitem.h"
 #include "ui_mainwindow.h"
 
 #include <QCoreApplication>
@@ -55,20 +56,21 @@ QVector<ShowItem> ExportUpload::currentTrackItems() const
     records.reserve(track->items().size());
     for (const TimelineItem *item : track->items())
         records << item->record();
-    return trackShowItems(records, vc::globals().frameRate, vc::globals().leds);
+    return trackShowItems(records, m_window->document()->frameRate(), m_window->document()->leds());
 }
 
 ShowSettings ExportUpload::currentSettings() const
 {
     const Ui::MainWindow *ui = m_window->form();
     ShowSettings s;
-    s.leds = vc::globals().leds;
-    s.frameRate = vc::globals().frameRate;
+    s.leds = m_window->document()->leds();
+    s.frameRate = m_window->document()->frameRate();
     s.fpsText = ui->FPS_V->value();
     s.slot = ui->prop_track->currentIndex() + 1;
     s.autoRepeat = ui->AutoRepeat->isChecked();
     // The start mark is kept in ruler pixels; the scale turns it into time.
-    s.startMarkMs = int(float(ui->timeline_headers->startMark()) * vc::globals().msPerPixel);
+    s.startMarkMs =
+        int(float(ui->timeline_headers->startMark()) * m_window->timeAxis()->msPerPixel());
     return s;
 }
 
@@ -117,7 +119,7 @@ void ExportUpload::reportRefusal(const StreamWriteResult &result)
             m_window, QString(),
             white(QCoreApplication::translate(
                       "MainWindow", "道具秀只能描述 1 至 255 顆 LED，目前的 LED 數為 %1。")
-                      .arg(vc::globals().leds)));
+                      .arg(m_window->document()->leds())));
         return;
     case BuildRefusal::FrameRate:
         vc::prompter().warning(m_window, QString(),

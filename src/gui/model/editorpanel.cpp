@@ -1,16 +1,16 @@
 #include "gui/model/editorpanel.h"
 
-#include "gui/app/mainwindow.h"
-#include "gui/app/prompter.h"
 #include "core/model/moderecord.h"
 #include "core/model/repeatsuggestion.h"
-#include "core/model/showglobals.h"
-#include "gui/timeline/timeline.h"
-#include "gui/timeline/timelineitem.h"
+#include "core/model/show.h"
+#include "gui/app/mainwindow.h"
+#include "gui/app/prompter.h"
 #include "gui/model/trackscontroller.h"
 #include "gui/render/effecttab.h"
 #include "gui/render/picturetab.h"
 #include "gui/render/texttab.h"
+#include "gui/timeline/timeline.h"
+#include "gui/timeline/timelineitem.h"
 #include "ui_mainwindow.h"
 
 #include <QFileInfo>
@@ -46,8 +46,8 @@ EditorPanel::EditorPanel(MainWindow *window) : QObject(window), m_window(window)
 int EditorPanel::suggestion() const
 {
     auto *ui = m_window->form();
-    return repeatSuggestion(ui->Mode_last->value(), ui->Speed_slide->value(), globals().frameRate,
-                            m_patternWidth);
+    return repeatSuggestion(ui->Mode_last->value(), ui->Speed_slide->value(),
+                            m_window->document()->frameRate(), m_patternWidth);
 }
 
 void EditorPanel::updateLoopSilently()
@@ -144,7 +144,7 @@ QPixmap EditorPanel::currentPattern() const
     case Picture:
         return m_window->pictureTab()->pattern();
     case Colour:
-        return colourSquare(m_window->colour1());
+        return colourSquare(m_window->document()->colour1());
     case Text:
         return QPixmap::fromImage(m_window->textTab()->pattern());
     case Effect:
@@ -161,9 +161,9 @@ void EditorPanel::previewCurrentTab()
         m_window->Oviewer_change();
         return;
     }
-    m_window->glpreview_change(false, currentPattern(), globals().leds,
-                               static_cast<int>(globals().frameRate), ui->Mode_last->value(),
-                               ui->Mode_loop->value());
+    m_window->glpreview_change(false, currentPattern(), m_window->document()->leds(),
+                               static_cast<int>(m_window->document()->frameRate()),
+                               ui->Mode_last->value(), ui->Mode_loop->value());
 }
 
 // ---------------------------------------------------------------- colour tab
@@ -172,7 +172,7 @@ void EditorPanel::refreshColourTab()
 {
     auto *ui = m_window->form();
     ui->Add_Button->setEnabled(true);
-    const QColor c = m_window->colour1();
+    const QColor c = m_window->document()->colour1();
     ui->Color_R->setValue(c.red());
     ui->Color_G->setValue(c.green());
     ui->Color_B->setValue(c.blue());
@@ -183,7 +183,7 @@ void EditorPanel::setColourViewStyle(bool fromDialog)
 {
     auto *ui = m_window->form();
     if (fromDialog) {
-        const QColor c = m_window->colour1();
+        const QColor c = m_window->document()->colour1();
         ui->Color_View->setStyleSheet(
             QStringLiteral("background-color: rgb(%r, %g, %b);color: rgb(255, 255, 255);")
                 .replace(QLatin1String("%r"), QString::number(c.red()))
@@ -202,13 +202,14 @@ void EditorPanel::colourChannelChanged(int channel, int value)
     auto *ui = m_window->form();
     QSlider *sliders[] = {ui->R_slide, ui->G_slide, ui->B_slide};
     sliders[channel]->setValue(value);
-    QColor &c = m_window->colour1();
+    QColor c = m_window->document()->colour1();
     if (channel == 0)
         c.setRed(value);
     else if (channel == 1)
         c.setGreen(value);
     else
         c.setBlue(value);
+    m_window->document()->setColour1(c);
     setColourViewStyle(false);
     m_window->Oviewer_change(ui->R_slide->value(), ui->G_slide->value(), ui->B_slide->value());
 }
@@ -223,10 +224,11 @@ void EditorPanel::colourSliderChanged(int channel, int value)
 void EditorPanel::colourDialog()
 {
     auto *ui = m_window->form();
-    const QColor chosen = prompter().color(m_window->colour1(), m_window, tr("選擇顏色"));
+    const QColor chosen =
+        prompter().color(m_window->document()->colour1(), m_window, tr("選擇顏色"));
     if (!chosen.isValid())
         return;
-    m_window->colour1() = chosen;
+    m_window->document()->setColour1(chosen);
     setColourViewStyle(true);
     ui->Color_R->setValue(chosen.red());
     ui->Color_G->setValue(chosen.green());
@@ -260,10 +262,10 @@ void EditorPanel::insertOrApply()
         break;
     }
     case Colour:
-        thumb = colourSquare(m_window->colour1());
+        thumb = colourSquare(m_window->document()->colour1());
         record.colour =
             QColor(ui->Color_R->value(), ui->Color_G->value(), ui->Color_B->value(), 255);
-        record.params = colourParams(m_window->colour1());
+        record.params = colourParams(m_window->document()->colour1());
         break;
     case Text:
         thumb = QPixmap::fromImage(m_window->textTab()->pattern());
@@ -357,7 +359,7 @@ void EditorPanel::openItem(TimelineItem *item)
         break;
     case Colour:
         if (p.colour1.isValid())
-            m_window->colour1() = p.colour1;
+            m_window->document()->setColour1(p.colour1);
         break;
     case Text:
         m_window->textTab()->restore(params);

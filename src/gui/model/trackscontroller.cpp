@@ -1,12 +1,12 @@
 #include "gui/model/trackscontroller.h"
 
+#include "core/model/show.h"
 #include "gui/app/mainwindow.h"
 #include "gui/app/prompter.h"
 #include "gui/audio/timelineheaders.h"
-#include "core/model/showglobals.h"
+#include "gui/timeline/smallwidgets.h"
 #include "gui/timeline/timeline.h"
 #include "gui/timeline/timelineitem.h"
-#include "gui/timeline/smallwidgets.h"
 #include "ui_mainwindow.h"
 
 #include <QApplication>
@@ -88,7 +88,8 @@ void TracksController::connectTrack(Timeline *t)
 
 Timeline *TracksController::addTimeline(short p)
 {
-    auto *t = new Timeline(m_ui->timeline_widget, m_ui->timeline_headers);
+    auto *t = new Timeline(m_ui->timeline_widget, m_ui->timeline_headers, m_window->timeAxis(),
+                           m_window->document());
     if (m_current)
         m_current->setActive(false);
     connectTrack(t);
@@ -166,6 +167,7 @@ void TracksController::removeCurrentTrack()
     // still selected.
     m_ui->cancelSelect->setEnabled(m_selected != nullptr);
     renumber();
+    countModes();
     setHorizontalScroll(scroll);
 }
 
@@ -224,9 +226,9 @@ void TracksController::makeCurrent(Timeline *track, bool byUser)
     m_window->on_cancelSelect_clicked();
     if (TimelineItem *item = track->itemAt(indicatorMs())) {
         m_previewed = item;
-        m_window->glpreview_change(false, item->thumbPixmap(), globals().leds,
-                                   int(globals().frameRate), item->durationMs() / 1000.0,
-                                   item->loops());
+        m_window->glpreview_change(false, item->thumbPixmap(), m_window->document()->leds(),
+                                   int(m_window->document()->frameRate()),
+                                   item->durationMs() / 1000.0, item->loops());
     } else {
         m_window->Oviewer_change(0, 0, 0);
     }
@@ -273,6 +275,7 @@ void TracksController::clearProject()
     m_current = nullptr;
     resetHistory();
     addTimeline(-1);
+    countModes();
 }
 
 // ---------------------------------------------------------------- items
@@ -347,7 +350,7 @@ void TracksController::onItemRemoved(TimelineItem *item)
 
 void TracksController::refreshCounters()
 {
-    m_ui->Saved_status->setText(MainWindow::tr("圖樣數：") + QString::number(itemCount()));
+    countModes();
     if (m_selected && !isLive(m_selected))
         m_window->on_cancelSelect_clicked();
 
@@ -364,6 +367,11 @@ void TracksController::refreshCounters()
         }
     }
     collectGarbage();
+}
+
+void TracksController::countModes()
+{
+    m_window->document()->setModeCount(itemCount());
 }
 
 void TracksController::resetHistory()
@@ -405,6 +413,7 @@ void TracksController::apply(const History::Snapshot &state)
         }
         t->orderByStart();
     }
+    countModes();
 }
 
 void TracksController::undo()

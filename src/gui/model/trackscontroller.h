@@ -110,6 +110,8 @@ public:
 private:
     void connectTrack(Timeline *track);
     void renumber();
+    // The show's mode count follows the live tracks.
+    void countModes();
     void moveTrack(Timeline *track, int position);
     void onItemRemoved(TimelineItem *item);
     void apply(const History::Snapshot &state);

@@ -1,10 +1,11 @@
 #include "gui/project/legacyimporter.h"
 
+#include "core/model/moderecord.h"
+#include "core/model/show.h"
+#include "core/project/picturelibrary.h"
 #include "gui/app/mainwindow.h"
 #include "gui/model/editorpanel.h"
-#include "core/model/moderecord.h"
 #include "gui/model/trackscontroller.h"
-#include "core/project/picturelibrary.h"
 #include "gui/project/projectfiles.h"
 #include "gui/render/effecttab.h"
 #include "gui/render/picturetab.h"
@@ -154,7 +155,7 @@ bool LegacyImporter::fillColour(const LegacyMode &mode, LegacyImportReport *repo
         return false;
     }
     qDebug() << "namedcolor" << mode.part(1);
-    m_window->colour1() = colour;
+    m_window->document()->setColour1(colour);
     return true;
 }
 

@@ -1,17 +1,17 @@
 #include "gui/project/projectfiles.h"
 
 #include "core/app/appsettings.h"
-#include "gui/app/mainwindow.h"
-#include "gui/app/prompter.h"
 #include "core/model/moderecord.h"
-#include "core/model/showglobals.h"
-#include "gui/timeline/timeline.h"
-#include "gui/timeline/timelineitem.h"
-#include "gui/model/trackscontroller.h"
-#include "gui/project/legacyimporter.h"
+#include "core/model/show.h"
 #include "core/project/legacyproject.h"
 #include "core/project/picturelibrary.h"
 #include "core/project/projectnames.h"
+#include "gui/app/mainwindow.h"
+#include "gui/app/prompter.h"
+#include "gui/model/trackscontroller.h"
+#include "gui/project/legacyimporter.h"
+#include "gui/timeline/timeline.h"
+#include "gui/timeline/timelineitem.h"
 #include "ui_mainwindow.h"
 
 #include <QActionGroup>
@@ -358,8 +358,8 @@ void ProjectFiles::restoreGadget(int leds, float frameRate, bool wholeNumbers)
 ProjectData ProjectFiles::projectData() const
 {
     ProjectData data;
-    data.leds = globals().leds;
-    data.frameRate = globals().frameRate;
+    data.leds = m_window->document()->leds();
+    data.frameRate = m_window->document()->frameRate();
     data.songPath = songPath();
     const QList<Timeline *> tracks = m_window->tracks()->tracksByNumber();
     for (const Timeline *t : tracks) {

@@ -1,10 +1,10 @@
 #include "gui/render/colourtab.h"
 
+#include "core/model/repeatsuggestion.h"
+#include "core/model/show.h"
 #include "gui/app/mainwindow.h"
 #include "gui/app/prompter.h"
 #include "gui/model/editorpanel.h"
-#include "core/model/repeatsuggestion.h"
-#include "core/model/showglobals.h"
 #include "ui_mainwindow.h"
 
 #include <QGraphicsScene>
@@ -36,16 +36,27 @@ ColourTab::ColourTab(MainWindow *window, Lead lead)
 {
 }
 
-QColor &ColourTab::edited()
+QColor ColourTab::edited() const
 {
-    return controls().back->isChecked() ? m_window->colour2() : m_window->colour1();
+    const Show *show = m_window->document();
+    return controls().back->isChecked() ? show->colour2() : show->colour1();
+}
+
+void ColourTab::setEdited(const QColor &colour)
+{
+    if (controls().back->isChecked())
+        m_window->document()->setColour2(colour);
+    else
+        m_window->document()->setColour1(colour);
 }
 
 void ColourTab::sliderChanged(int channel, int value)
 {
     controls().numbers[channel]->setValue(value);
     if (m_lead == Lead::Sliders) {
-        setChannel(edited(), channel, value);
+        QColor c = edited();
+        setChannel(c, channel, value);
+        setEdited(c);
         redraw();
     }
 }
@@ -54,7 +65,9 @@ void ColourTab::numberChanged(int channel, int value)
 {
     controls().sliders[channel]->setValue(value);
     if (m_lead == Lead::Numbers) {
-        setChannel(edited(), channel, value);
+        QColor c = edited();
+        setChannel(c, channel, value);
+        setEdited(c);
         redraw();
     }
 }
@@ -76,16 +89,17 @@ void ColourTab::showColour(const QColor &colour)
 
 void ColourTab::backToggled(bool checked)
 {
-    showColour(checked ? m_window->colour2() : m_window->colour1());
+    const Show *show = m_window->document();
+    showColour(checked ? show->colour2() : show->colour1());
     redraw();
 }
 
 void ColourTab::colourDialog()
 {
-    QColor &target = edited();
-    const QColor chosen = prompter().color(target, m_window, tr("選擇顏色"));
+    const QColor chosen = prompter().color(edited(), m_window, tr("選擇顏色"));
     if (chosen.isValid()) {
-        target = QColor(chosen.red(), chosen.green(), chosen.blue());
+        const QColor target(chosen.red(), chosen.green(), chosen.blue());
+        setEdited(target);
         // The spin boxes follow, so that they never show a stale colour.
         showColour(target);
     }
@@ -95,7 +109,8 @@ void ColourTab::colourDialog()
 void ColourTab::swapColours()
 {
     const Controls c = controls();
-    std::swap(m_window->colour1(), m_window->colour2());
+    Show *show = m_window->document();
+    show->setColours(show->colour2(), show->colour1());
     redraw();
     // The other button takes the selection, so the spin boxes keep showing
     // the same colour, now under its new role.
@@ -108,14 +123,14 @@ void ColourTab::swapColours()
 void ColourTab::refresh()
 {
     controls().front->setChecked(true);
-    showColour(m_window->colour1());
+    showColour(m_window->document()->colour1());
     redraw();
 }
 
 void ColourTab::setColours(const QColor &front, const QColor &back)
 {
-    m_window->colour1() = QColor(front.red(), front.green(), front.blue());
-    m_window->colour2() = QColor(back.red(), back.green(), back.blue());
+    m_window->document()->setColours(QColor(front.red(), front.green(), front.blue()),
+                                     QColor(back.red(), back.green(), back.blue()));
 }
 
 void ColourTab::showPattern(const QImage &pattern, QGraphicsView *view, int viewHeight)
@@ -123,10 +138,10 @@ void ColourTab::showPattern(const QImage &pattern, QGraphicsView *view, int view
     Ui::MainWindow *ui = m_window->form();
     m_pattern = pattern;
 
-    const ShowGlobals &g = globals();
+    const Show *show = m_window->document();
     const QPixmap pixmap = QPixmap::fromImage(m_pattern);
-    m_window->glpreview_change(false, pixmap, g.leds, int(g.frameRate), ui->Mode_last->value(),
-                               ui->Mode_loop->value());
+    m_window->glpreview_change(false, pixmap, show->leds(), int(show->frameRate()),
+                               ui->Mode_last->value(), ui->Mode_loop->value());
 
     // A new scene per pattern; the previous one goes with it.
     QGraphicsScene *scene = new QGraphicsScene(this);
@@ -138,7 +153,7 @@ void ColourTab::showPattern(const QImage &pattern, QGraphicsView *view, int view
     delete m_scene;
     m_scene = scene;
 
-    m_patternWidth = vc::patternWidth(m_pattern.size(), g.leds);
+    m_patternWidth = vc::patternWidth(m_pattern.size(), show->leds());
     m_window->editor()->setPatternWidth(m_patternWidth);
     if (ui->speedAutoCheckBox->isChecked())
         ui->Mode_loop->setValue(m_window->editor()->suggestion());

@@ -70,7 +70,9 @@ protected:
     MainWindow *m_window;
 
 private:
-    QColor &edited();
+    // The colour the front/back choice edits, and setting it in the show.
+    QColor edited() const;
+    void setEdited(const QColor &colour);
     void showColour(const QColor &colour);
 
     const Lead m_lead;

@@ -1,7 +1,8 @@
 #include "gui/render/effecttab.h"
 
-#include "gui/app/mainwindow.h"
+#include "core/model/show.h"
 #include "core/render/patternparams.h"
+#include "gui/app/mainwindow.h"
 #include "ui_mainwindow.h"
 
 #include <QRandomGenerator>
@@ -25,8 +26,8 @@ EffectSettings EffectTab::settings() const
     const Ui::MainWindow *ui = m_window->form();
     EffectSettings s;
     s.effect = ui->Spe_comboBox->currentIndex();
-    s.front = m_window->colour1();
-    s.back = m_window->colour2();
+    s.front = m_window->document()->colour1();
+    s.back = m_window->document()->colour2();
     s.width = ui->Spe_width->value();
     s.scheme = int(ui->Spe_color3->checkState());
     s.revH = ui->Spe_revH->isChecked();
@@ -70,7 +71,7 @@ void EffectTab::randomise()
     const int blue = int(rnd.bounded(256u));
     const int green = int(rnd.bounded(256u));
     const int red = int(rnd.bounded(256u));
-    m_window->colour2() = QColor(red, green, blue);
+    m_window->document()->setColour2(QColor(red, green, blue));
     ui->Spe_rnum->setValue(int(rnd.bounded(256u)));
     ui->Spe_gnum->setValue(int(rnd.bounded(256u)));
     ui->Spe_bnum->setValue(int(rnd.bounded(256u)));

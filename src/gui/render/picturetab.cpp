@@ -1,10 +1,10 @@
 #include "gui/render/picturetab.h"
 
 #include "core/app/appsettings.h"
+#include "core/model/show.h"
 #include "gui/app/mainwindow.h"
 #include "gui/app/prompter.h"
 #include "gui/model/editorpanel.h"
-#include "core/model/showglobals.h"
 #include "ui_mainwindow.h"
 
 #include <QDir>
@@ -57,7 +57,7 @@ void PictureTab::picload(const QString &path)
     settings::open().setValue(settings::CurrentPicPath, path);
     ui->PicDir->setText(path);
 
-    const int leds = globals().leds;
+    const int leds = m_window->document()->leds();
     const PictureRead read = readPictureForLeds(path, leds);
     if (!read.error.isEmpty())
         prompter().warning(m_window, QString(), read.error);
@@ -71,7 +71,7 @@ void PictureTab::picload(const QString &path)
 
 void PictureTab::setGap(int value)
 {
-    m_pattern = regapPicturePattern(m_pattern, globals().leds, value);
+    m_pattern = regapPicturePattern(m_pattern, m_window->document()->leds(), value);
     m_window->editor()->setPatternWidth(m_pattern.width);
     m_window->editor()->updateLoopSilently();
     preview();
@@ -97,9 +97,9 @@ void PictureTab::refresh()
 void PictureTab::preview()
 {
     auto *ui = m_window->form();
-    m_window->glpreview_change(false, pattern(), globals().leds,
-                               static_cast<int>(globals().frameRate), ui->Mode_last->value(),
-                               ui->Mode_loop->value());
+    m_window->glpreview_change(false, pattern(), m_window->document()->leds(),
+                               static_cast<int>(m_window->document()->frameRate()),
+                               ui->Mode_last->value(), ui->Mode_loop->value());
 }
 
 void PictureTab::showPattern()

@@ -1,8 +1,9 @@
 #include "gui/render/texttab.h"
 
-#include "gui/app/mainwindow.h"
+#include "core/model/show.h"
 #include "core/render/textpattern.h"
 #include "core/render/textrender.h"
+#include "gui/app/mainwindow.h"
 #include "ui_mainwindow.h"
 
 #include <QSignalBlocker>
@@ -31,8 +32,8 @@ TextSettings TextTab::settings() const
 {
     const Ui::MainWindow *ui = m_window->form();
     TextSettings s;
-    s.front = m_window->colour1();
-    s.back = m_window->colour2();
+    s.front = m_window->document()->colour1();
+    s.back = m_window->document()->colour2();
     s.text = ui->text_Edit->text();
     s.fontIndex = ui->fontComboBox->currentIndex();
     s.fontSizeIndex = ui->Font_size->currentIndex();
@@ -64,8 +65,8 @@ void TextTab::render(const QString &text)
     layout.family = ui->fontComboBox->currentText();
     layout.fontSizeIndex = ui->Font_size->currentIndex();
     layout.widthFactor = ui->Text_slide->value();
-    layout.front = m_window->colour1();
-    layout.back = m_window->colour2();
+    layout.front = m_window->document()->colour1();
+    layout.back = m_window->document()->colour2();
     layout.revH = ui->Text_revH->isChecked();
     layout.revV = ui->Text_revV->isChecked();
     showPattern(renderText(layout), ui->text_View, ViewHeight);

@@ -1,11 +1,12 @@
 #include "gui/timeline/timeline.h"
 
-#include "gui/audio/timelineheaders.h"
-#include "core/model/showglobals.h"
-#include "gui/timeline/timelineitem.h"
+#include "core/model/show.h"
 #include "core/model/trackorder.h"
-#include "gui/timeline/smallwidgets.h"
+#include "core/timeline/timeaxis.h"
 #include "core/timeline/timescale.h"
+#include "gui/audio/timelineheaders.h"
+#include "gui/timeline/smallwidgets.h"
+#include "gui/timeline/timelineitem.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -30,7 +31,9 @@ const char *const CurrentLabelStyle = "color: rgb(255,255,255); background-color
 
 } // namespace
 
-Timeline::Timeline(QWidget *parent, TimelineHeaders *ruler) : QFrame(parent), m_ruler(ruler)
+Timeline::Timeline(QWidget *parent, TimelineHeaders *ruler, const vc::TimeAxis *axis,
+                   const vc::Show *show)
+    : QFrame(parent), m_ruler(ruler), m_axis(axis), m_show(show)
 {
     setFixedHeight(TrackHeight);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -61,6 +64,11 @@ void Timeline::setRowLabel(MyLabel *label)
         m_rowLabel->setStyleSheet(QLatin1String(m_active ? CurrentLabelStyle : LabelStyle));
 }
 
+float Timeline::msPerPixel() const
+{
+    return m_axis ? m_axis->msPerPixel() : vc::TimeAxis::DefaultMsPerPixel;
+}
+
 void Timeline::setActive(bool active)
 {
     m_active = active;
@@ -71,7 +79,7 @@ void Timeline::setActive(bool active)
 
 void Timeline::showGhost(int startMs, int lengthMs)
 {
-    const float scale = vc::globals().msPerPixel;
+    const float scale = msPerPixel();
     m_ghost->setGeometry(int(float(std::max(startMs, 0)) / scale), 0,
                          int(float(std::max(lengthMs, 0)) / scale), height());
     m_ghost->raise();
@@ -388,28 +396,28 @@ void Timeline::dragMoveEvent(QDragMoveEvent *event)
     updateLimits(item);
 
     namespace ts = vc::timescale;
-    const float scale = vc::globals().msPerPixel;
+    const float scale = msPerPixel();
     const int indicatorX = m_ruler && m_ruler->indicator() ? m_ruler->indicator()->x() : 0;
     const int p = pos.x();
     // Never narrower than the item may be drawn, so an end cannot pass the
     // other one.
     const int minWidth = std::max(1, ts::minItemWidth(scale));
     if (mime->hasFormat(TimelineItem::ResizeEndMimeType)) {
-        const int x = std::max(ts::snapResizeEnd(p, m_drag.rightLimit, indicatorX),
-                               item->x() + minWidth);
+        const int x =
+            std::max(ts::snapResizeEnd(p, m_drag.rightLimit, indicatorX), item->x() + minWidth);
         item->setTimes(item->start(), ts::xToMsTrunc(x, scale));
-        QToolTip::showText(mapToGlobal(pos), tr("長度: ") + vc::formatTime(item->durationMs()) +
-                                                 tr("\n結束時間: ") +
-                                                 vc::formatTime(item->endMs()),
+        QToolTip::showText(mapToGlobal(pos),
+                           tr("長度: ") + vc::formatTime(item->durationMs()) + tr("\n結束時間: ") +
+                               vc::formatTime(item->endMs()),
                            this);
     } else if (mime->hasFormat(TimelineItem::ResizeStartMimeType)) {
         const int right = item->x() + item->width();
         const int x = std::max(
             0, std::min(ts::snapResizeStart(p, m_drag.leftLimit, indicatorX), right - minWidth));
         item->setTimes(ts::xToMsTrunc(x, scale), item->end());
-        QToolTip::showText(mapToGlobal(pos), tr("長度: ") + vc::formatTime(item->durationMs()) +
-                                                 tr("\n開始時間: ") +
-                                                 vc::formatTime(item->startMs()),
+        QToolTip::showText(mapToGlobal(pos),
+                           tr("長度: ") + vc::formatTime(item->durationMs()) + tr("\n開始時間: ") +
+                               vc::formatTime(item->startMs()),
                            this);
     } else {
         const int x = ts::snapMove(p - m_drag.grabOffset, item->width(), m_drag.leftLimit,

@@ -14,6 +14,11 @@ class QMouseEvent;
 class TimelineHeaders;
 class TimelineItem;
 
+namespace vc {
+class Show;
+class TimeAxis;
+} // namespace vc
+
 // One track: a lane of modes along the song, kept sorted by start and free
 // of overlaps by the placement rules. Every track is a complete alternative
 // show; the current one is what editing, pasting, export and upload use.
@@ -24,7 +29,14 @@ class Timeline : public QFrame
 public:
     static constexpr int TrackHeight = 55;
 
-    Timeline(QWidget *parent, TimelineHeaders *ruler);
+    // The track lays its items out at `axis`'s zoom; a re-timed item
+    // recounts its repeats for `show`'s prop.
+    Timeline(QWidget *parent, TimelineHeaders *ruler, const vc::TimeAxis *axis,
+             const vc::Show *show);
+
+    const vc::TimeAxis *timeAxis() const { return m_axis; }
+    const vc::Show *document() const { return m_show; }
+    float msPerPixel() const;
 
     // The track's items, ascending by start after every placement.
     const QList<TimelineItem *> &items() const { return m_items; }
@@ -120,6 +132,8 @@ private:
     TimelineItem *m_dragged = nullptr;
     MyLabel *m_rowLabel = nullptr;
     TimelineHeaders *m_ruler = nullptr;
+    const vc::TimeAxis *m_axis = nullptr;
+    const vc::Show *m_show = nullptr;
     DragState m_drag;
     bool m_active = false;
     QWidget *m_ghost = nullptr;

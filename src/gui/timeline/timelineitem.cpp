@@ -1,6 +1,7 @@
 #include "gui/timeline/timelineitem.h"
 
-#include "core/model/showglobals.h"
+#include "core/model/show.h"
+#include "core/timeline/timeaxis.h"
 #include "gui/timeline/timeline.h"
 
 #include "core/timeline/timescale.h"
@@ -120,7 +121,9 @@ void TimelineItem::setDecoded(const QByteArray &record, const vc::ModeRecord &de
 
 void TimelineItem::setTimes(int start, int end)
 {
-    m_record.retime(start, end, vc::globals().frameRate, vc::globals().leds);
+    const Timeline *t = track();
+    const vc::Show *show = t ? t->document() : nullptr;
+    m_record.retime(start, end, show ? show->frameRate() : 0.0f, show ? show->leds() : 0);
     layOut();
     reEncode();
     update();
@@ -146,8 +149,14 @@ QString TimelineItem::timesText() const
 
 void TimelineItem::layOut()
 {
-    setMinimumWidth(int(20.0f / vc::globals().msPerPixel));
-    setGeometry(vc::timeToX(startMs()), 5, vc::timeToX(std::max(durationMs(), 0)), height());
+    // Off every track an item is hidden and has no place to be laid out at.
+    const Timeline *t = track();
+    if (!t)
+        return;
+    const float scale = t->msPerPixel();
+    setMinimumWidth(int(20.0f / scale));
+    setGeometry(vc::timescale::itemX(startMs(), scale), 5,
+                vc::timescale::itemX(std::max(durationMs(), 0), scale), height());
 }
 
 void TimelineItem::update_timeline_multi()
@@ -287,7 +296,7 @@ void TimelineItem::finishDrag(const DragStart &start)
     if (!start.resize && geometry() != start.geometry) {
         // A move changes only the position while it runs; the times follow
         // the geometry now.
-        const float scale = vc::globals().msPerPixel;
+        const float scale = track() ? track()->msPerPixel() : vc::TimeAxis::DefaultMsPerPixel;
         setTimes(vc::timescale::xToMsRound(x(), scale),
                  vc::timescale::xToMsRound(x() + width(), scale));
     }

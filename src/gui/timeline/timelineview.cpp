@@ -1,10 +1,10 @@
 #include "gui/timeline/timelineview.h"
 
+#include "core/timeline/timeaxis.h"
+#include "core/timeline/timescale.h"
 #include "gui/audio/playback.h"
 #include "gui/audio/songloader.h"
 #include "gui/audio/timelineheaders.h"
-#include "core/model/showglobals.h"
-#include "core/timeline/timescale.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -17,9 +17,9 @@
 
 namespace vc {
 
-TimelineView::TimelineView(const Widgets &widgets, Playback *playback, SongLoader *song,
-                           QObject *parent)
-    : QObject(parent), m_w(widgets), m_playback(playback), m_song(song)
+TimelineView::TimelineView(const Widgets &widgets, TimeAxis *axis, Playback *playback,
+                           SongLoader *song, QObject *parent)
+    : QObject(parent), m_w(widgets), m_playback(playback), m_song(song), m_axis(axis)
 {
     if (m_w.verticalBar) {
         // The vertical scroll bar drives the tracks and their row labels.
@@ -96,7 +96,7 @@ void TimelineView::flushLayout()
 
 void TimelineView::zoom(int sliderValue)
 {
-    globals().msPerPixel = timescale::scaleForZoom(sliderValue);
+    m_axis->setMsPerPixel(timescale::scaleForZoom(sliderValue));
     if (m_w.ruler)
         m_w.ruler->rescale();
     if (relayoutTracks)

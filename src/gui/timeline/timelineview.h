@@ -15,6 +15,7 @@ namespace vc {
 
 class Playback;
 class SongLoader;
+class TimeAxis;
 
 // Zoom and scrolling of the time axis: the zoom slider sets the timeline
 // scale, and the ruler, the indicator, the tracks and the waveform follow;
@@ -36,7 +37,9 @@ public:
         QWidget *rowHeaderColumn = nullptr; // the widget whose layout holds audio_spacer
     };
 
-    TimelineView(const Widgets &widgets, Playback *playback, SongLoader *song,
+    // `axis` is the zoom this view sets; the ruler, tracks and waveform
+    // are laid out at it.
+    TimelineView(const Widgets &widgets, TimeAxis *axis, Playback *playback, SongLoader *song,
                  QObject *parent = nullptr);
 
     // Re-lays out every track's items at the present scale (set by the main
@@ -63,6 +66,7 @@ private:
     Widgets m_w;
     Playback *m_playback = nullptr;
     SongLoader *m_song = nullptr;
+    TimeAxis *m_axis = nullptr;
 };
 
 } // namespace vc
