@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/model/modebuilder.h"
+
 #include <QObject>
 #include <QPixmap>
 #include <QTime>
@@ -55,6 +57,8 @@ public:
     QPixmap currentPattern() const;
 
 private:
+    // What the panel and the tabs hold, as the mode builder takes it.
+    ModeSettings modeSettings() const;
     void refreshColourTab();
     void setColourViewStyle(bool fromDialog);
 
