@@ -600,10 +600,19 @@ void TestVantorctl::convertKeepsSettings()
                                                   m_dir.filePath("pic.png").toUtf8() + "?0|0|0\n");
     const Run r = runCtl({"convert", old, "-o", m_dir.filePath("keep.vtc3")});
     QCOMPARE(r.status, 0);
-    QSettings s = vc::settings::open();
-    QCOMPARE(s.value(vc::settings::Gadget).toInt(), 5);
-    QCOMPARE(s.value(vc::settings::CurrentPicPath).toString(), QStringLiteral("/where/i/was"));
-    QVERIFY(!s.contains(vc::settings::WindowSize));
+    {
+        QSettings s = vc::settings::open();
+        QCOMPARE(s.value(vc::settings::Gadget).toInt(), 5);
+        QCOMPARE(s.value(vc::settings::CurrentPicPath).toString(), QStringLiteral("/where/i/was"));
+        QVERIFY(!s.contains(vc::settings::WindowSize));
+    }
+
+    // The conversion writes no settings at all: none are made where there
+    // were none.
+    const QString file = vc::settings::open().fileName();
+    QVERIFY(QFile::remove(file));
+    QCOMPARE(runCtl({"convert", old, "-o", m_dir.filePath("keep.vtc3")}).status, 0);
+    QVERIFY(!QFile::exists(file));
 }
 
 // Pictures of a project moved from another machine are found by name.

@@ -51,6 +51,19 @@ QVector<ModeRecord> applyPlacement(const QVector<ModeRecord> &records,
     return out;
 }
 
+QVector<ModeRecord> placeRecord(const QVector<ModeRecord> &track, const ModeRecord &record,
+                                float frameRate, int leds)
+{
+    QVector<ModeRecord> records = track;
+    records.append(record);
+    QVector<placement::Span> spans;
+    spans.reserve(records.size());
+    for (const ModeRecord &r : records)
+        spans.append(placement::Span{r.start, r.end});
+    return applyPlacement(records, placement::place(spans, int(records.size()) - 1), frameRate,
+                          leds);
+}
+
 QVector<ModeRecord> sortTrack(const QVector<ModeRecord> &records, float frameRate, int leds)
 {
     QVector<placement::Span> spans;

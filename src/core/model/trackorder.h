@@ -35,6 +35,14 @@ placement::Span movedTimes(int rawStart, int rawEnd, int start, int end);
 QVector<ModeRecord> applyPlacement(const QVector<ModeRecord> &records,
                                    const placement::Result &result, float frameRate, int leds);
 
+// Adds a record to a track as the editor's Insert does: at the end of the
+// track's list, then placed against the others (see placement::place): it
+// wins every same-start tie, removes what it covers, trims what it
+// overlaps and splits what reaches past both of its ends. Returns the
+// track's new list, in play order.
+QVector<ModeRecord> placeRecord(const QVector<ModeRecord> &track, const ModeRecord &record,
+                                float frameRate, int leds);
+
 // The records of one track (in the track's list order, e.g. as a project
 // file holds them) in play order, exactly as the track's sortItems() leaves
 // its items.

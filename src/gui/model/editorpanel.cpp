@@ -259,6 +259,68 @@ ModeSettings EditorPanel::modeSettings() const
     return s;
 }
 
+LegacyPanelState EditorPanel::legacyState() const
+{
+    const auto *ui = m_window->form();
+    const Show *show = m_window->document();
+    LegacyPanelState p;
+    p.startMs = msOf(ui->Mode_t1->time());
+    p.endMs = msOf(ui->Mode_t2->time());
+    p.seconds = ui->Mode_last->value();
+    p.loops = ui->Mode_loop->value();
+    p.automatic = ui->speedAutoCheckBox->isChecked();
+    p.speed = ui->Speed_slide->value();
+    p.patternWidth = m_patternWidth;
+    p.colour1 = show->colour1();
+    p.colour2 = show->colour2();
+    p.picturePath = ui->PicDir->text();
+    p.gap = ui->Pic_Slide->value();
+    p.pictureFlipH = ui->Pic_revH->isChecked();
+    p.pictureFlipV = ui->Pic_revV->isChecked();
+    p.text = m_window->textTab()->settings();
+    p.effect = m_window->effectTab()->settings();
+    p.kind = ui->Mode_Pic->currentIndex();
+    return p;
+}
+
+void EditorPanel::showLegacyState(const LegacyPanelState &p)
+{
+    auto *ui = m_window->form();
+    {
+        const QSignalBlocker blockGap(ui->Pic_Slide);
+        ui->PicDir->setText(p.picturePath);
+        ui->Pic_Slide->setValue(p.gap);
+        ui->Pic_revH->setChecked(p.pictureFlipH);
+        ui->Pic_revV->setChecked(p.pictureFlipV);
+    }
+    m_window->textTab()->restore(p.text);
+    m_window->effectTab()->restore(p.effect);
+    // After the tabs: a colour mode's colour may keep its alpha.
+    m_window->document()->setColours(p.colour1, p.colour2);
+    {
+        const QSignalBlocker blockStart(ui->Mode_t1);
+        const QSignalBlocker blockEnd(ui->Mode_t2);
+        const QSignalBlocker blockDuration(ui->Mode_last);
+        const QSignalBlocker blockLoops(ui->Mode_loop);
+        const QSignalBlocker blockAuto(ui->speedAutoCheckBox);
+        const QSignalBlocker blockSpeed(ui->Speed_slide);
+        ui->Mode_t1->setTime(timeOf(p.startMs));
+        ui->Mode_t2->setTime(timeOf(p.endMs));
+        ui->Mode_last->setValue(p.seconds);
+        ui->Mode_loop->setValue(p.loops);
+        ui->speedAutoCheckBox->setChecked(p.automatic);
+        ui->Speed_slide->setValue(p.speed);
+    }
+    ui->Speed_Slide_Box->setVisible(p.automatic);
+    m_patternWidth = p.patternWidth;
+    if (p.kind >= Picture && p.kind <= Effect) {
+        if (ui->Mode_Pic->currentIndex() == p.kind)
+            tabChanged(p.kind);
+        else
+            ui->Mode_Pic->setCurrentIndex(p.kind);
+    }
+}
+
 void EditorPanel::insertOrApply()
 {
     auto *ui = m_window->form();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/model/modebuilder.h"
+#include "core/project/legacyimport.h"
 
 #include <QObject>
 #include <QPixmap>
@@ -50,6 +51,11 @@ public:
     void colourChannelChanged(int channel, int value); // spin box of R (0), G (1), B (2)
     void colourSliderChanged(int channel, int value);
     void colourDialog();
+
+    // The panel and its tabs as an old project's lines are read against
+    // them, and the panel showing what an import left in it.
+    LegacyPanelState legacyState() const;
+    void showLegacyState(const LegacyPanelState &state);
 
     // Hands the current tab's pattern to the preview.
     void previewCurrentTab();
