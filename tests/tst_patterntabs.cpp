@@ -80,6 +80,7 @@ private slots:
     void textColourDialog();
     void textRestore();
     void textEmpty();
+    void textFontIndexes();
 
 private:
     std::unique_ptr<test::ScriptedPrompter> m_prompter;
@@ -454,6 +455,17 @@ void TestPatternTabs::textEmpty()
     QCOMPARE(shownPixmapSize(ui->text_View), QSize());
     // No pattern: the repeat count is held to its range.
     QCOMPARE(ui->Mode_loop->value(), MaxLoops);
+}
+
+// A text mode stores its font as an index into the font chooser: the
+// families an old project's index is read against are the chooser's.
+void TestPatternTabs::textFontIndexes()
+{
+    QStringList chooser;
+    for (int i = 0; i < ui->fontComboBox->count(); ++i)
+        chooser << ui->fontComboBox->itemText(i);
+    QVERIFY(!chooser.isEmpty());
+    QCOMPARE(TextPattern::fontFamilies(), chooser);
 }
 
 VC_TEST_MAIN(TestPatternTabs)
