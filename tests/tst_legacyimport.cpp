@@ -166,6 +166,9 @@ void TestLegacyImport::report_data()
         << 0 << 0 << QStringList() << 2 << 0 << false;
     QTest::newRow("short lines") << QByteArray("36><1333\nbroken line\n00:00.000><00:01.000\n") << 0
                                  << 0 << QStringList() << 0 << 2 << false;
+    // An empty line holds no mode: nothing is left out.
+    QTest::newRow("empty lines") << QByteArray("36><1333\n\n00:00.000><00:01.000><1?#ff0000\n \t\n")
+                                 << 1 << 0 << QStringList() << 0 << 0 << true;
 }
 
 void TestLegacyImport::report()

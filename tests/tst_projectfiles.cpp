@@ -550,6 +550,7 @@ void TestProjectFiles::legacyImportAllKinds()
                             picture.toUtf8() +
                             "?20|1|0\r\n"
                             "00:03.000><00:04.000><1?#ff0000\r\n"
+                            "\r\n" // holds no mode: no message about it
                             "00:04.000><00:06.000><2?5?#00ff00|#000000|HELLO|0|5?7|1|0\r\n"
                             "00:06.000><00:08.000><3?6?#0000ff|#ffffff|4|1|3?0|1|1\r\n";
     writeFile(path(QStringLiteral("old.vtc")), text);

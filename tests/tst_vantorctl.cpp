@@ -591,6 +591,9 @@ void TestVantorctl::convertMatchesEditor_data()
     QTest::newRow("unknown kind") << QByteArray("36><1333\n" + modes +
                                                 "00:09.000><00:10.000><7?1\n")
                                   << 1 << QStringLiteral("4 modes, 1 left out\n");
+    // An empty line holds no mode: nothing is left out.
+    QTest::newRow("empty lines") << QByteArray("36><1333\n\n" + modes + "  \n\n") << 0
+                                 << QStringLiteral("4 modes\n");
 }
 
 // An old project converted by the tool holds what the editor holds after
