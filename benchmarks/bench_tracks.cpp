@@ -12,6 +12,7 @@
 #include "core/model/history.h"
 #include "core/model/moderecord.h"
 #include "core/model/placement.h"
+#include "core/model/show.h"
 #include "gui/app/mainwindow.h"
 #include "gui/app/prompter.h"
 #include "gui/model/trackscontroller.h"
@@ -157,43 +158,45 @@ int main(int argc, char **argv)
 
     // ------------------------------------------------ 2. snapshots
     {
-        QWidget area;
-        QList<Timeline *> tracks;
-        for (int k = 0; k < 20; ++k) {
-            auto *t = new Timeline(&area, nullptr, nullptr, nullptr);
-            fill(t, 500, k * 50);
-            tracks.append(t);
+        vc::Show show;
+        {
+            const vc::Show::Batch batch(&show);
+            for (int k = 0; k < 20; ++k) {
+                const vc::Show::Id t = k == 0 ? show.currentTrack() : show.addTrack(k);
+                for (int i = 0; i < 500; ++i)
+                    show.appendMode(t, pictureRecord(i * 1000, i * 1000 + 1000, k * 50 + i % 50));
+            }
         }
         vc::History history;
-        history.record(vc::snapshotOf(tracks));
+        history.record(show.snapshot());
         std::vector<double> engine;
         qint64 recordBytes = 0;
-        for (const Timeline *t : tracks)
-            for (const TimelineItem *i : t->items())
-                recordBytes += i->data().size();
+        for (const vc::Show::Track &t : show.tracks())
+            for (const vc::Show::Mode &m : t.modes)
+                recordBytes += m.bytes.size();
         for (int r = 0; r < reps; ++r) {
-            // one edit: one item re-timed
-            TimelineItem *item = tracks.at(r % 20)->items().at(int(rng.bounded(500)));
-            item->setTimes(item->start(), item->end() - 1);
+            // one edit: one mode re-timed
+            const vc::Show::Mode &m = show.tracks().at(r % 20).modes.at(int(rng.bounded(500)));
+            show.retimeMode(m.id, m.record.start, m.record.end - 1);
             QElapsedTimer t;
             t.start();
-            const bool changed = history.record(vc::snapshotOf(tracks));
+            const bool changed = history.record(show.snapshot());
             engine.push_back(t.nsecsElapsed() / 1e6);
             if (!changed)
                 std::printf("error: an edit was not recorded\n");
         }
         int shared = 0, total = 0;
         const vc::History::Snapshot *cur = history.current();
-        for (const Timeline *t : tracks) {
-            const vc::History::Track *entry = vc::History::find(*cur, vc::History::Id(t));
-            for (const TimelineItem *i : t->items()) {
+        for (const vc::Show::Track &t : show.tracks()) {
+            const vc::History::Track *entry = vc::History::find(*cur, t.id);
+            for (const vc::Show::Mode &m : t.modes) {
                 ++total;
                 for (const vc::History::Item &s : entry->items)
-                    if (s.id == vc::History::Id(i) && s.bytes.constData() == i->data().constData())
+                    if (s.id == m.id && s.bytes.constData() == m.bytes.constData())
                         ++shared;
             }
         }
-        std::printf("20 tracks x 500 items, %.1f MB of records; %d of %d records shared with "
+        std::printf("20 tracks x 500 modes, %.1f MB of records; %d of %d records shared with "
                     "the snapshot (not copied)\n",
                     recordBytes / 1048576.0, shared, total);
         print("snapshot (engine: build + compare + record)", stats(engine));

@@ -1,6 +1,7 @@
+#include "core/model/show.h"
 #include "core/project/legacyimport.h"
 #include "core/project/legacyproject.h"
-#include "testsupport/coretest.h"
+#include "testsupport/testenv.h"
 
 using namespace vc;
 
@@ -18,6 +19,14 @@ QString describe(const ModeRecord &r)
         .arg(r.loops)
         .arg(r.speed)
         .arg(r.params);
+}
+
+// A show for the prop of an old project.
+void showFor(const LegacyProject &project, Show &show)
+{
+    const ModeProp prop = legacyProp(project);
+    show.setLeds(prop.leds);
+    show.setFrameRate(prop.frameRate);
 }
 
 // Two made-up families: indexes 0 and 1 stand for fonts, others for none.
@@ -135,11 +144,13 @@ void TestLegacyImport::lines()
     QFETCH(LegacyPanelState, start);
     QFETCH(QStringList, track);
     const LegacyProject project = parseLegacyProject(text);
-    LegacyImporter importer(legacyProp(project), Families, start);
+    Show show;
+    showFor(project, show);
+    LegacyImporter importer(show, show.currentTrack(), Families, start);
     importer.importModes(project);
     QStringList made;
-    for (const ModeRecord &r : importer.track())
-        made << describe(r);
+    for (const Show::Mode &m : show.track(show.currentTrack())->modes)
+        made << describe(m.record);
     QCOMPARE(made, track);
 }
 
@@ -175,7 +186,9 @@ void TestLegacyImport::report()
 {
     QFETCH(QByteArray, text);
     const LegacyProject project = parseLegacyProject(text);
-    LegacyImporter importer(legacyProp(project), Families);
+    Show show;
+    showFor(project, show);
+    LegacyImporter importer(show, show.currentTrack(), Families);
     int calls = 0;
     const LegacyImportReport r = importer.importModes(project, [&](int done, int total) {
         ++calls;
@@ -189,7 +202,7 @@ void TestLegacyImport::report()
     QTEST(r.unreadableLines, "unreadable");
     QTEST(r.skippedLines, "skipped");
     QTEST(r.complete(), "complete");
-    QCOMPARE(importer.track().size(), r.imported);
+    QCOMPARE(show.modeCount(), r.imported);
 }
 
 void TestLegacyImport::prop_data()
@@ -210,5 +223,5 @@ void TestLegacyImport::prop()
     QTEST(p.frameRate, "rate");
 }
 
-VC_CORE_TEST_MAIN(TestLegacyImport)
+VC_TEST_MAIN(TestLegacyImport)
 #include "tst_legacyimport.moc"

@@ -1,19 +1,20 @@
+#include "core/device/serialprotocol.h"
 #include "gui/app/mainwindow.h"
 #include "gui/device/maintenance.h"
 #include "gui/device/pass.h"
-#include "core/device/serialprotocol.h"
 #include "gui/device/setup.h"
 #include "testsupport/propsimulator.h"
 #include "testsupport/scriptedprompter.h"
 #include "testsupport/testenv.h"
-#include "ui_mainwindow.h"
-#include "ui_pass.h"
-#include "ui_setup.h"
 
+#include <QAction>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QSerialPort>
 #include <QTemporaryDir>
 
@@ -40,6 +41,35 @@ struct PortList
     ~PortList() { qunsetenv(PortListVariable); }
 };
 
+// A widget of a dialog's form, found by its object name.
+template <typename T> T *part(const QDialog *dialog, const char *name)
+{
+    T *w = dialog->findChild<T *>(QLatin1String(name));
+    if (!w)
+        qFatal("the form has no %s", name);
+    return w;
+}
+QLineEdit *passwordField(const QDialog *d)
+{
+    return part<QLineEdit>(d, "lineEdit");
+}
+QAbstractButton *passwordOk(const QDialog *d)
+{
+    return part<QDialogButtonBox>(d, "buttonBox")->button(QDialogButtonBox::Ok);
+}
+QPlainTextEdit *monitor(const QDialog *d)
+{
+    return part<QPlainTextEdit>(d, "MONITOR");
+}
+QLineEdit *command(const QDialog *d)
+{
+    return part<QLineEdit>(d, "COMMAND");
+}
+QAbstractButton *sendButton(const QDialog *d)
+{
+    return part<QAbstractButton>(d, "SEND_BUTTON");
+}
+
 // Answers the password dialog with `password`, then runs `next` on the
 // following dialog (the terminal), if any.
 void answerDialogs(ScriptedPrompter &prompter, const QString &password,
@@ -47,8 +77,8 @@ void answerDialogs(ScriptedPrompter &prompter, const QString &password,
 {
     prompter.onExec = [password, next](QDialog *d) {
         if (auto *pass = qobject_cast<Pass *>(d)) {
-            pass->form()->lineEdit->setText(password);
-            pass->form()->buttonBox->button(QDialogButtonBox::Ok)->click();
+            passwordField(pass)->setText(password);
+            passwordOk(pass)->click();
             return pass->result();
         }
         if (next)
@@ -56,6 +86,14 @@ void answerDialogs(ScriptedPrompter &prompter, const QString &password,
         return int(QDialog::Rejected);
     };
 }
+
+// The maintenance on its own, its dialogs opening over a plain widget.
+struct Rig
+{
+    QWidget parent;
+    DeviceMaintenance maintenance{&parent};
+    explicit Rig(const SerialTimings &timings = quickTimings()) { maintenance.setTimings(timings); }
+};
 
 } // namespace
 
@@ -81,16 +119,10 @@ private slots:
     void terminalTalks();
     void terminalWithoutProp();
 
-private:
-    MainWindow *makeWindow();
+    // the main window's menu reaches the maintenance
+    void windowActions_data();
+    void windowActions();
 };
-
-MainWindow *TestMaintenance::makeWindow()
-{
-    auto *w = new MainWindow;
-    w->maintenance()->setTimings(quickTimings());
-    return w;
-}
 
 void TestMaintenance::password_data()
 {
@@ -110,16 +142,16 @@ void TestMaintenance::password()
     ScriptedPrompter prompter;
     Pass p;
     p.show();
-    p.form()->lineEdit->setText(typed);
-    p.form()->buttonBox->button(QDialogButtonBox::Ok)->click();
+    passwordField(&p)->setText(typed);
+    passwordOk(&p)->click();
     QCOMPARE(p.result() == QDialog::Accepted, accepted);
     QCOMPARE(p.isVisible(), !accepted);
     QCOMPARE(prompter.messageTexts(),
              accepted ? QStringList() : QStringList{QStringLiteral("密碼錯誤")});
     if (!accepted) {
         // Another try works.
-        p.form()->lineEdit->setText("qk");
-        p.form()->buttonBox->button(QDialogButtonBox::Ok)->click();
+        passwordField(&p)->setText("qk");
+        passwordOk(&p)->click();
         QCOMPARE(p.result(), int(QDialog::Accepted));
     }
 }
@@ -143,13 +175,14 @@ void TestMaintenance::wipeAnswered()
     prop.setWipeAnswer("Wait\r\n", delayMs);
     PortList ports({prop.portName()});
     ScriptedPrompter prompter;
-    QScopedPointer<MainWindow> w(new MainWindow);
+    Rig rig(SerialTimings{});
 
-    w->form()->actionFormat->trigger();
+    rig.maintenance.wipeMemory();
     QCOMPARE(prop.received(), QByteArray("DD"));
     QCOMPARE(prompter.calls.size(), 1);
     const ScriptedPrompter::Call &c = prompter.calls.first();
     QCOMPARE(c.kind, QString(done ? "about" : "message"));
+    QCOMPARE(c.parent, &rig.parent);
     QCOMPARE(c.title, QString());
     QCOMPARE(c.text, QString(done ? "記憶體清除完成" : "清除記憶體逾時"));
     QVERIFY(PropSimulator::waitUntil([&] { return !prop.portOpen(); }, 1000));
@@ -176,9 +209,9 @@ void TestMaintenance::wipeGreetingRules()
     second.setWipeAnswer("Wait", 600);
     PortList ports({first.portName(), second.portName()});
     ScriptedPrompter prompter;
-    QScopedPointer<MainWindow> w(makeWindow());
+    Rig rig;
 
-    w->form()->actionFormat->trigger();
+    rig.maintenance.wipeMemory();
     QCOMPARE(prompter.messageTexts(), QStringList{QStringLiteral("記憶體清除完成")});
     QCOMPARE(first.received(), firstTaken ? QByteArray("DD") : QByteArray());
     QCOMPARE(second.sessionCount(), firstTaken ? 0 : 1);
@@ -189,7 +222,7 @@ void TestMaintenance::wipeGreetingRules()
     prompter.calls.clear();
     PortList only({first.portName()});
     if (!firstTaken) {
-        w->form()->actionFormat->trigger();
+        rig.maintenance.wipeMemory();
         QCOMPARE(prompter.messageTexts(), QStringList{QStringLiteral("偵測不到裝置！")});
         QVERIFY(!first.received().contains("DD"));
     }
@@ -220,11 +253,12 @@ void TestMaintenance::firmwareStartsScript()
     QDir::setCurrent(work.path());
     ScriptedPrompter prompter;
     answerDialogs(prompter, "qk");
-    QScopedPointer<MainWindow> w(makeWindow());
-    w->form()->actionFirUpdate->trigger();
+    Rig rig;
+    rig.maintenance.firmwareUpdateClicked();
     QDir::setCurrent(before);
 
     QCOMPARE(prompter.count("exec"), 1);
+    QCOMPARE(prompter.calls.first().parent, &rig.parent);
     QCOMPARE(prompter.count("message"), 0);
     QVERIFY(PropSimulator::waitUntil([&] { return QFile::exists(dir.filePath("called")); }, 5000));
     QFile called(dir.filePath("called"));
@@ -278,17 +312,21 @@ void TestMaintenance::firmwareRefusals()
     ScriptedPrompter prompter;
     prompter.onExec = [password](QDialog *d) {
         auto *pass = qobject_cast<Pass *>(d);
-        pass->form()->lineEdit->setText(password);
+        passwordField(pass)->setText(password);
         pass->accept();
         return pass->result();
     };
-    QScopedPointer<MainWindow> w(makeWindow());
-    w->form()->actionFirUpdate->trigger();
+    Rig rig;
+    rig.maintenance.firmwareUpdateClicked();
     QDir::setCurrent(before);
 
     QCOMPARE(prompter.count("message"), 1);
     QVERIFY2(prompter.messageTexts().first().contains(message),
              qPrintable(prompter.messageTexts().first()));
+    // A wrong password is said over the password dialog, the rest over
+    // the parent.
+    if (password == "qk")
+        QCOMPARE(prompter.calls.last().parent, &rig.parent);
     if (password != "qk" || !script || !firmware)
         QCOMPARE(sim.sessionCount(), 0);
 }
@@ -332,22 +370,23 @@ void TestMaintenance::terminalTalks()
     answerDialogs(prompter, "qk", [&](QDialog *d) {
         auto *s = qobject_cast<setup *>(d);
         QVERIFY(s);
-        monitorAtOpen = s->form()->MONITOR->toPlainText();
-        s->form()->COMMAND->setText("AT");
-        s->form()->SEND_BUTTON->click();
-        QVERIFY(s->form()->COMMAND->text().isEmpty());
+        monitorAtOpen = monitor(s)->toPlainText();
+        command(s)->setText("AT");
+        sendButton(s)->click();
+        QVERIFY(command(s)->text().isEmpty());
         QVERIFY(PropSimulator::waitUntil([&] { return prop.received().size() >= 2; }, 2000));
         QTest::qWait(100);
         sent = prop.received();
         prop.write("system ok");
-        PropSimulator::waitUntil(
-            [&] { return s->form()->MONITOR->toPlainText().endsWith("system ok"); }, 2000);
-        monitorAfter = s->form()->MONITOR->toPlainText();
+        PropSimulator::waitUntil([&] { return monitor(s)->toPlainText().endsWith("system ok"); },
+                                 2000);
+        monitorAfter = monitor(s)->toPlainText();
     });
-    QScopedPointer<MainWindow> w(makeWindow());
-    w->form()->action_admin->trigger();
+    Rig rig;
+    rig.maintenance.adminClicked();
 
     QCOMPARE(prompter.count("exec"), 2);
+    QCOMPARE(prompter.calls.last().parent, &rig.parent);
     QCOMPARE(sent, QByteArray("\x41\x54"));
     QCOMPARE(monitorAtOpen, "連線中..." + portLabel(silent.portName()) + " not working." +
                                 portLabel(prop.portName()) + "連接成功");
@@ -360,10 +399,42 @@ void TestMaintenance::terminalWithoutProp()
 {
     QTemporaryDir dir;
     setup s(nullptr, {dir.filePath("none")}, quickTimings());
-    QCOMPARE(s.form()->MONITOR->toPlainText(), QStringLiteral("連線中...\n偵測不到裝置！"));
-    s.form()->COMMAND->setText("AT");
-    s.form()->SEND_BUTTON->click();
-    QCOMPARE(s.form()->COMMAND->text(), QStringLiteral("AT"));
+    QCOMPARE(monitor(&s)->toPlainText(), QStringLiteral("連線中...\n偵測不到裝置！"));
+    command(&s)->setText("AT");
+    sendButton(&s)->click();
+    QCOMPARE(command(&s)->text(), QStringLiteral("AT"));
+}
+
+void TestMaintenance::windowActions_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("dialogs"); // the password dialog
+    QTest::addColumn<QString>("message");
+    QTest::newRow("wipe") << "actionFormat" << 0 << "偵測不到裝置！";
+    QTest::newRow("firmware update") << "actionFirUpdate" << 1 << "密碼錯誤";
+    QTest::newRow("terminal") << "action_admin" << 1 << "密碼錯誤";
+}
+
+// No prop and a wrong password: each action gets as far as its first
+// answer, over the window.
+void TestMaintenance::windowActions()
+{
+    QFETCH(QString, action);
+    QFETCH(int, dialogs);
+    QTemporaryDir dir;
+    PortList ports({dir.filePath("none")});
+    ScriptedPrompter prompter;
+    answerDialogs(prompter, "x");
+    MainWindow w;
+    w.maintenance()->setTimings(quickTimings());
+    prompter.calls.clear();
+
+    QAction *a = w.findChild<QAction *>(action);
+    QVERIFY(a);
+    a->trigger();
+    QCOMPARE(prompter.count("exec"), dialogs);
+    QTEST(prompter.messageTexts().value(0), "message");
+    QCOMPARE(prompter.calls.first().parent, &w);
 }
 
 VC_TEST_MAIN(TestMaintenance)

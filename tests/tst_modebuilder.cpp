@@ -1,8 +1,8 @@
 #include "core/model/modebuilder.h"
 #include "core/model/moderecord.h"
 #include "core/render/picturepattern.h"
-#include "testsupport/coretest.h"
 #include "testsupport/testdata.h"
+#include "testsupport/testenv.h"
 
 #include <QDir>
 
@@ -248,5 +248,5 @@ void TestModeBuilder::textIsCleaned()
     QCOMPARE(builder.build(s).record.thumb, built.record.thumb);
 }
 
-VC_CORE_TEST_MAIN(TestModeBuilder)
+VC_TEST_MAIN(TestModeBuilder)
 #include "tst_modebuilder.moc"

@@ -549,7 +549,7 @@ int main(int argc, char **argv)
         return decodeWithoutGui(QString::fromLocal8Bit(argv[2]));
     }
     vc::test::isolateEnvironment();
-    QApplication app(argc, argv);
+    VC_TEST_APPLICATION app(argc, argv);
     TestModeRecord tc;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&tc, argc, argv);

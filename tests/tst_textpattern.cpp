@@ -1,9 +1,9 @@
 #include "core/render/patternparams.h"
 #include "core/render/textpattern.h"
 #include "core/render/textrender.h"
-#include "testsupport/coretest.h"
 #include "testsupport/pixels.h"
 #include "testsupport/testdata.h"
+#include "testsupport/testenv.h"
 
 #include <QCryptographicHash>
 #include <QImage>
@@ -381,5 +381,5 @@ void TestTextPattern::textParams()
     QVERIFY(!PatternParams::readText(QStringLiteral("3?1?#ffffff|#000000|0|0|5?0|0|0"), read));
 }
 
-VC_CORE_TEST_MAIN(TestTextPattern)
+VC_TEST_MAIN(TestTextPattern)
 #include "tst_textpattern.moc"

@@ -118,6 +118,10 @@ void TestTranslation::compiledTranslationIsInResources_data()
     QTest::newRow("menu") << "MainWindow" << "開新檔案" << "New";
     QTest::newRow("gadget") << "MainWindow" << "自訂..." << "Custom...";
     QTest::newRow("no english: source shows") << "MainWindow" << "靜態1" << "";
+    QTest::newRow("upload's own context") << "ExportUpload" << "上傳完成" << "Upload finished";
+    QTest::newRow("upload status") << "ExportUpload" << "輸出中" << "uploading";
+    QTest::newRow("maintenance's own context")
+        << "DeviceMaintenance" << "記憶體清除完成" << "wipe finished";
 }
 
 void TestTranslation::compiledTranslationIsInResources()

@@ -1,24 +1,36 @@
-#include "gui/app/mainwindow.h"
-#include "gui/device/exportupload.h"
 #include "core/device/serialprotocol.h"
 #include "core/device/showimage.h"
 #include "core/device/streamfiles.h"
-#include "gui/device/workerthread.h"
 #include "core/model/moderecord.h"
-#include "gui/timeline/timeline.h"
-#include "gui/timeline/timelineitem.h"
+#include "core/model/show.h"
+#include "core/timeline/timeaxis.h"
+#include "gui/app/mainwindow.h"
+#include "gui/audio/timelineheaders.h"
+#include "gui/device/exportupload.h"
+#include "gui/device/workerthread.h"
 #include "gui/model/trackscontroller.h"
 #include "gui/render/mygl.h"
+#include "gui/timeline/timeline.h"
+#include "gui/timeline/timelineitem.h"
 #include "testsupport/propsimulator.h"
+#include "testsupport/records.h"
 #include "testsupport/scriptedprompter.h"
 #include "testsupport/testdata.h"
 #include "testsupport/testenv.h"
 #include "ui_mainwindow.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStatusBar>
 #include <QTemporaryDir>
+
+#include <memory>
 
 using namespace vc::device;
 using vc::test::PropSimulator;
@@ -58,6 +70,125 @@ struct Report : QObject
     }
 };
 
+// The export and upload as a test drives it: through its own interface,
+// with a small set of widgets ("area"), or inside the main window
+// ("window"). Either way the show is the example's (2 LEDs at 10 columns a
+// second, slot 1, looping).
+struct Rig
+{
+    virtual ~Rig() = default;
+    // Appends a mode to the current track, at the end of its list.
+    virtual void addRecord(const vc::ModeRecord &record) = 0;
+    virtual void setLeds(int leds) = 0;
+
+    void addToTrack(const ShowItem &item)
+    {
+        vc::ModeRecord r = vc::test::colourMode(item.start, item.end, item.colour);
+        r.loops = item.loops;
+        addRecord(r);
+    }
+
+    ExportUpload *exportUpload = nullptr;
+    QAbstractButton *uploadButton = nullptr;
+    QAbstractButton *exportButton = nullptr;
+    QProgressBar *progress = nullptr;
+    QStatusBar *statusBar = nullptr;
+    QWidget *preview = nullptr; // follows previewAllowed
+    QWidget *dialogParent = nullptr;
+};
+
+struct AreaRig : Rig
+{
+    vc::Show show;
+    vc::TimeAxis axis;
+    QVector<vc::ModeRecord> track;
+    int exportsAnnounced = 0;
+    // Goes first: it takes the widgets and the export and upload with it.
+    QWidget panel;
+    QSpinBox *frameRateField = new QSpinBox(&panel);
+    QComboBox *slot = new QComboBox(&panel);
+    QCheckBox *autoRepeat = new QCheckBox(&panel);
+    TimelineHeaders *ruler = new TimelineHeaders(&panel);
+
+    AreaRig()
+    {
+        uploadButton = new QPushButton(QStringLiteral("上傳至道具"), &panel);
+        exportButton = new QPushButton(QStringLiteral("匯出"), &panel);
+        progress = new QProgressBar(&panel);
+        statusBar = new QStatusBar(&panel);
+        preview = new QWidget(&panel);
+        dialogParent = &panel;
+        frameRateField->setRange(0, 99999);
+        for (int n = 1; n <= 8; ++n)
+            slot->addItem(QString::number(n));
+        ruler->setTimeAxis(&axis);
+
+        show.setLeds(2);
+        show.setFrameRate(10);
+        frameRateField->setValue(10);
+        slot->setCurrentIndex(0);
+        autoRepeat->setChecked(true);
+
+        ExportUpload::Widgets w;
+        w.uploadButton = uploadButton;
+        w.exportButton = exportButton;
+        w.progress = progress;
+        w.statusBar = statusBar;
+        w.frameRateField = frameRateField;
+        w.slot = slot;
+        w.autoRepeat = autoRepeat;
+        w.ruler = ruler;
+        exportUpload = new ExportUpload(
+            w, &show, &axis, [this] { return track; }, &panel, &panel);
+        QObject::connect(exportUpload, &ExportUpload::previewAllowed, preview,
+                         &QWidget::setEnabled);
+        QObject::connect(exportUpload, &ExportUpload::exportStarting,
+                         [this] { ++exportsAnnounced; });
+        // As the window's slots do.
+        QObject::connect(uploadButton, &QAbstractButton::clicked, exportUpload,
+                         &ExportUpload::uploadClicked);
+        QObject::connect(exportButton, &QAbstractButton::clicked, exportUpload,
+                         &ExportUpload::exportClicked);
+    }
+    void addRecord(const vc::ModeRecord &record) override { track << record; }
+    void setLeds(int leds) override { show.setLeds(leds); }
+};
+
+struct WindowRig : Rig
+{
+    MainWindow w;
+
+    WindowRig()
+    {
+        Ui::MainWindow *ui = w.form();
+        ui->Leds->setValue(2);
+        ui->FPS_V->setValue(10);
+        ui->prop_track->setCurrentIndex(0);
+        ui->AutoRepeat->setChecked(true);
+        exportUpload = w.exportUpload();
+        uploadButton = ui->UPload_Button;
+        exportButton = ui->Ex_Button;
+        progress = ui->progressBar;
+        statusBar = ui->statusBar;
+        preview = ui->GLWidget;
+        dialogParent = &w;
+    }
+    Timeline *track() const { return w.tracks()->currentTrack(); }
+    void addRecord(const vc::ModeRecord &record) override
+    {
+        track()->addTimelineItem(new TimelineItem(record.encode(), track()));
+    }
+    void setLeds(int leds) override { w.form()->Leds->setValue(leds); }
+};
+
+// The doors a behaviour is checked through.
+void addDoors()
+{
+    QTest::addColumn<QString>("door");
+    QTest::newRow("area") << "area";
+    QTest::newRow("window") << "window";
+}
+
 } // namespace
 
 class TestUpload : public QObject
@@ -80,27 +211,36 @@ private slots:
     void hangUpMidTransfer();
     void silentAfterImage();
 
-    // through the main window
+    // the export and upload: on its own, or through the main window where
+    // a row says so
     void statusText_data();
     void statusText();
-    void windowUploadsExample();
+    void settingsFromWidgets_data();
+    void settingsFromWidgets();
+    void uploadsExample_data();
+    void uploadsExample();
     void numberedPortInStatusBar();
-    void buttonCancelsAndRestarts();
+    void cancelsAndRestarts_data();
+    void cancelsAndRestarts();
     void emptyTrackWarns();
+    void refusedBuildWritesNothing_data();
     void refusedBuildWritesNothing();
     void unwritableStreamFiles();
     void failureShownAndControlsBack();
+    void exportWritesShowFile_data();
     void exportWritesShowFile();
     void exportCancelledWritesNothing();
+    void exportTakesTrackInPlayOrder_data();
     void exportTakesTrackInPlayOrder();
     void exportWaitsForUpload();
+    // the main window's part
+    void windowChecksPicturesBeforeExport();
 
 private:
-    // A main window set up for the example show, its stream files in the
-    // temporary directory and its current track holding `items`.
-    MainWindow *makeWindow(const QVector<ShowItem> &items);
-    static void addToTrack(MainWindow &w, const ShowItem &item);
-    static bool uploadDone(MainWindow &w);
+    // The example show behind `door` with its stream files in the temporary
+    // directory, short serial waits and its current track holding `items`.
+    std::unique_ptr<Rig> makeRig(const QString &door, const QVector<ShowItem> &items = {});
+    static bool uploadDone(const Rig &rig);
     // Writes the stream files of the example show into the temporary dir.
     StreamFiles exampleFiles();
     StreamFiles filesWith(const QByteArray &header, const QByteArray &frames);
@@ -382,7 +522,7 @@ void TestUpload::silentAfterImage()
     QCOMPARE(r.progress, (QList<QPair<int, int>>{{0, 0}}));
 }
 
-// ---------------------------------------------------------------- window
+// ---------------------------------------------------------------- export and upload
 
 namespace {
 
@@ -398,42 +538,26 @@ ShowItem redItem()
 
 } // namespace
 
-MainWindow *TestUpload::makeWindow(const QVector<ShowItem> &items)
+std::unique_ptr<Rig> TestUpload::makeRig(const QString &door, const QVector<ShowItem> &items)
 {
-    auto *w = new MainWindow;
-    Ui::MainWindow *ui = w->form();
-    ui->Leds->setValue(2);
-    ui->FPS_V->setValue(10);
-    ui->prop_track->setCurrentIndex(0);
-    ui->AutoRepeat->setChecked(true);
-    w->exportUpload()->setStreamFiles(
+    std::unique_ptr<Rig> rig;
+    if (door == QLatin1String("window"))
+        rig = std::make_unique<WindowRig>();
+    else
+        rig = std::make_unique<AreaRig>();
+    rig->exportUpload->setStreamFiles(
         {m_dir.filePath("w-extemp2.tmp"), m_dir.filePath("w-extemp.tmp")});
     QFile::remove(m_dir.filePath("w-extemp2.tmp"));
     QFile::remove(m_dir.filePath("w-extemp.tmp"));
-    w->exportUpload()->setTimings(quickTimings());
+    rig->exportUpload->setTimings(quickTimings());
     for (const ShowItem &it : items)
-        addToTrack(*w, it);
-    return w;
+        rig->addToTrack(it);
+    return rig;
 }
 
-void TestUpload::addToTrack(MainWindow &w, const ShowItem &item)
+bool TestUpload::uploadDone(const Rig &rig)
 {
-    vc::ModeRecord r;
-    r.thumb = QImage(85, 85, QImage::Format_RGB32);
-    r.thumb.fill(item.colour);
-    r.start = item.start;
-    r.end = item.end;
-    r.colour = item.colour;
-    r.loops = item.loops;
-    r.kind = item.kind;
-    r.params = vc::colourParams(item.colour);
-    Timeline *track = w.tracks()->currentTrack();
-    track->addTimelineItem(new TimelineItem(r.encode(), track));
-}
-
-bool TestUpload::uploadDone(MainWindow &w)
-{
-    return PropSimulator::waitUntil([&] { return !w.exportUpload()->worker(); }, 10000);
+    return PropSimulator::waitUntil([&] { return !rig.exportUpload->worker(); }, 10000);
 }
 
 void TestUpload::statusText_data()
@@ -454,32 +578,88 @@ void TestUpload::statusText()
     QCOMPARE(portLabel("/dev/" + label), label);
 }
 
-void TestUpload::windowUploadsExample()
+void TestUpload::settingsFromWidgets_data()
 {
+    QTest::addColumn<int>("slotIndex");
+    QTest::addColumn<bool>("repeat");
+    QTest::addColumn<int>("field");
+    QTest::addColumn<float>("rate");
+    QTest::addColumn<int>("markAtMs"); // -1: no start mark
+    QTest::addColumn<float>("msPerPixel");
+    QTest::addColumn<int>("slot");
+    QTest::addColumn<int>("startMarkMs");
+    QTest::newRow("slot 1, looping, no mark") << 0 << true << 10 << 10.0f << -1 << 10.0f << 1 << 0;
+    QTest::newRow("slot 8, once") << 7 << false << 1333 << 1333.0f << -1 << 10.0f << 8 << 0;
+    QTest::newRow("the field's whole rate, the show's fraction")
+        << 2 << true << 2100 << 2100.75f << -1 << 10.0f << 3 << 0;
+    QTest::newRow("start mark at 2.5 s") << 0 << true << 10 << 10.0f << 2500 << 10.0f << 1 << 2500;
+    // The mark stays in ruler pixels; the zoom of the moment gives its time.
+    QTest::newRow("start mark read at the present zoom")
+        << 0 << true << 10 << 10.0f << 2500 << 4.0f << 1 << 1000;
+}
+
+void TestUpload::settingsFromWidgets()
+{
+    QFETCH(int, slotIndex);
+    QFETCH(bool, repeat);
+    QFETCH(int, field);
+    QFETCH(float, rate);
+    QFETCH(int, markAtMs);
+    QFETCH(float, msPerPixel);
+    AreaRig rig;
+    rig.slot->setCurrentIndex(slotIndex);
+    rig.autoRepeat->setChecked(repeat);
+    rig.frameRateField->setValue(field);
+    rig.show.setFrameRate(rate);
+    rig.show.setLeds(36);
+    if (markAtMs >= 0) {
+        rig.ruler->indicator()->placeAt(markAtMs);
+        rig.ruler->on_setStart_clicked();
+    }
+    rig.axis.setMsPerPixel(msPerPixel);
+
+    const ShowSettings s = rig.exportUpload->currentSettings();
+    QTEST(s.slot, "slot");
+    QCOMPARE(s.autoRepeat, repeat);
+    QCOMPARE(s.fpsText, field);
+    QCOMPARE(s.frameRate, rate);
+    QCOMPARE(int(s.leds), 36);
+    QTEST(s.startMarkMs, "startMarkMs");
+}
+
+void TestUpload::uploadsExample_data()
+{
+    addDoors();
+}
+
+void TestUpload::uploadsExample()
+{
+    QFETCH(QString, door);
     PropSimulator prop;
     prop.setGreeting("Vantor");
     prop.setSlotAnswer("OK");
     prop.setFinalAnswer("END", 21 + 26);
     qputenv(PortListVariable, prop.portName().toLocal8Bit());
     vc::test::ScriptedPrompter prompter;
-    QScopedPointer<MainWindow> w(makeWindow({redItem()}));
-    Ui::MainWindow *ui = w->form();
+    std::unique_ptr<Rig> rig = makeRig(door, {redItem()});
 
-    ui->UPload_Button->click();
-    QCOMPARE(ui->UPload_Button->text(), QStringLiteral("傳輸中..."));
-    QVERIFY(!ui->GLWidget->isEnabled());
-    QVERIFY(uploadDone(*w));
-    QCOMPARE(ui->UPload_Button->text(), QStringLiteral("上傳至道具"));
-    QVERIFY(ui->GLWidget->isEnabled());
-    QVERIFY(ui->Ex_Button->isEnabled());
-    QCOMPARE(ui->progressBar->value(), 100);
-    QCOMPARE(ui->statusBar->currentMessage(),
+    rig->uploadButton->click();
+    QCOMPARE(rig->uploadButton->text(), QStringLiteral("傳輸中..."));
+    QVERIFY(!rig->preview->isEnabled());
+    QVERIFY(uploadDone(*rig));
+    QCOMPARE(rig->uploadButton->text(), QStringLiteral("上傳至道具"));
+    QVERIFY(rig->preview->isEnabled());
+    QVERIFY(rig->exportButton->isEnabled());
+    QCOMPARE(rig->progress->value(), 100);
+    // The worker's last report reached the status bar.
+    QCOMPARE(rig->statusBar->currentMessage(),
              ExportUpload::statusText(portLabel(prop.portName()), 100));
     QCOMPARE(prompter.count("about"), 1);
     QCOMPARE(prompter.calls.last().title, QStringLiteral("完成"));
     QCOMPARE(prompter.calls.last().text, QStringLiteral("上傳完成"));
+    QCOMPARE(prompter.calls.last().parent, rig->dialogParent);
     QCOMPARE(prop.received().mid(22), readData("showimage_red480.frames"));
-    // The image went to the per-user stream files the window was given.
+    // The image went to the per-user stream files it was given.
     QCOMPARE(fileBytes(m_dir.filePath("w-extemp2.tmp")), readData("showimage_red480.header"));
     qunsetenv(PortListVariable);
 }
@@ -501,17 +681,27 @@ void TestUpload::numberedPortInStatusBar()
     QVERIFY(QFile::link(prop.portName(), names.last()));
     qputenv(PortListVariable, names.join(QDir::listSeparator()).toLocal8Bit());
     vc::test::ScriptedPrompter prompter;
-    QScopedPointer<MainWindow> w(makeWindow({redItem()}));
+    std::unique_ptr<Rig> rig = makeRig("area", {redItem()});
 
-    w->form()->UPload_Button->click();
-    QVERIFY(uploadDone(*w));
-    QCOMPARE(w->form()->statusBar->currentMessage(), QStringLiteral("COM5 輸出中 100%"));
+    rig->uploadButton->click();
+    QVERIFY(uploadDone(*rig));
+    QCOMPARE(rig->statusBar->currentMessage(), QStringLiteral("COM5 輸出中 100%"));
     QCOMPARE(prompter.messageTexts(), QStringList{QStringLiteral("上傳完成")});
     qunsetenv(PortListVariable);
 }
 
-void TestUpload::buttonCancelsAndRestarts()
+void TestUpload::cancelsAndRestarts_data()
 {
+    QTest::addColumn<QString>("door");
+    QTest::addColumn<bool>("bySignal"); // the window's Upload_Cancel_Clicked, not the button
+    QTest::newRow("area, its button") << "area" << false;
+    QTest::newRow("window, Upload_Cancel_Clicked") << "window" << true;
+}
+
+void TestUpload::cancelsAndRestarts()
+{
+    QFETCH(QString, door);
+    QFETCH(bool, bySignal);
     PropSimulator prop;
     prop.setGreeting("Vantor");
     prop.setSlotAnswer("OK");
@@ -519,18 +709,25 @@ void TestUpload::buttonCancelsAndRestarts()
     prop.setStallAfter(10);
     qputenv(PortListVariable, prop.portName().toLocal8Bit());
     vc::test::ScriptedPrompter prompter;
-    QScopedPointer<MainWindow> w(makeWindow({redItem()}));
-    Ui::MainWindow *ui = w->form();
+    std::unique_ptr<Rig> rig = makeRig(door, {redItem()});
+    auto cancel = [&] {
+        if (bySignal)
+            emit static_cast<WindowRig &>(*rig).w.Upload_Cancel_Clicked();
+        else
+            rig->uploadButton->click();
+    };
 
-    ui->UPload_Button->click();
+    rig->uploadButton->click();
     QVERIFY(PropSimulator::waitUntil([&] { return prop.received().size() >= 10; }, 5000));
-    QPointer<WorkerThread> first = w->exportUpload()->worker();
+    QPointer<WorkerThread> first = rig->exportUpload->worker();
     QVERIFY(first);
+    QVERIFY(!rig->preview->isEnabled());
 
-    ui->UPload_Button->click();
-    QVERIFY(!w->exportUpload()->worker());
-    QCOMPARE(ui->UPload_Button->text(), QStringLiteral("上傳至道具"));
-    QCOMPARE(ui->progressBar->value(), 0);
+    cancel();
+    QVERIFY(!rig->exportUpload->worker());
+    QCOMPARE(rig->uploadButton->text(), QStringLiteral("上傳至道具"));
+    QCOMPARE(rig->progress->value(), 0);
+    QVERIFY(rig->preview->isEnabled());
     QCOMPARE(prompter.calls.last().title, QStringLiteral("已取消上傳"));
     QCOMPARE(prompter.calls.last().text, QStringLiteral("已取消上傳"));
     QVERIFY(PropSimulator::waitUntil([&] { return !prop.portOpen(); }, 1000));
@@ -538,38 +735,50 @@ void TestUpload::buttonCancelsAndRestarts()
 
     // A fresh build and upload on the freed port.
     prop.setStallAfter(-1);
-    ui->UPload_Button->click();
-    QVERIFY(uploadDone(*w));
+    rig->uploadButton->click();
+    QVERIFY(uploadDone(*rig));
     QCOMPARE(prop.sessionCount(), 2);
     QCOMPARE(prompter.calls.last().text, QStringLiteral("上傳完成"));
     QCOMPARE(prompter.count("message"), 1);
+
+    // With no upload running there is nothing to cancel, and nothing to say.
+    if (bySignal) {
+        cancel();
+        QCOMPARE(prompter.count("message"), 1);
+    }
     qunsetenv(PortListVariable);
 }
 
 void TestUpload::emptyTrackWarns()
 {
     vc::test::ScriptedPrompter prompter;
-    QScopedPointer<MainWindow> w(makeWindow({}));
-    w->form()->UPload_Button->click();
-    QVERIFY(!w->exportUpload()->worker());
+    std::unique_ptr<Rig> rig = makeRig("area");
+    rig->uploadButton->click();
+    QVERIFY(!rig->exportUpload->worker());
     QCOMPARE(prompter.calls.size(), 1);
     QCOMPARE(prompter.calls.first().title, QStringLiteral("無可上傳圖樣"));
     QCOMPARE(prompter.calls.first().text, QStringLiteral("請選擇正確之時間軸"));
+    QCOMPARE(prompter.calls.first().parent, rig->dialogParent);
     QVERIFY(!QFile::exists(m_dir.filePath("w-extemp.tmp")));
+}
+
+void TestUpload::refusedBuildWritesNothing_data()
+{
+    addDoors();
 }
 
 void TestUpload::refusedBuildWritesNothing()
 {
+    QFETCH(QString, door);
     vc::test::ScriptedPrompter prompter;
-    QScopedPointer<MainWindow> w(makeWindow({redItem()}));
-    Ui::MainWindow *ui = w->form();
-    ui->Leds->setValue(256);
-    ui->UPload_Button->click();
-    QVERIFY(!w->exportUpload()->worker());
+    std::unique_ptr<Rig> rig = makeRig(door, {redItem()});
+    rig->setLeds(256);
+    rig->uploadButton->click();
+    QVERIFY(!rig->exportUpload->worker());
     QCOMPARE(prompter.calls.size(), 1);
     QVERIFY(prompter.calls.first().text.contains("256"));
-    QCOMPARE(ui->UPload_Button->text(), QStringLiteral("上傳至道具"));
-    QVERIFY(ui->GLWidget->isEnabled());
+    QCOMPARE(rig->uploadButton->text(), QStringLiteral("上傳至道具"));
+    QVERIFY(rig->preview->isEnabled());
     QVERIFY(!QFile::exists(m_dir.filePath("w-extemp.tmp")));
     QVERIFY(!QFile::exists(m_dir.filePath("w-extemp2.tmp")));
 }
@@ -577,19 +786,19 @@ void TestUpload::refusedBuildWritesNothing()
 void TestUpload::unwritableStreamFiles()
 {
     vc::test::ScriptedPrompter prompter;
-    QScopedPointer<MainWindow> w(makeWindow({redItem()}));
+    std::unique_ptr<Rig> rig = makeRig("area", {redItem()});
     QFile blocker(m_dir.filePath("plain-file"));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    w->exportUpload()->setStreamFiles(
+    rig->exportUpload->setStreamFiles(
         {m_dir.filePath("plain-file/extemp2.tmp"), m_dir.filePath("plain-file/extemp.tmp")});
-    w->form()->UPload_Button->click();
-    QVERIFY(!w->exportUpload()->worker());
+    rig->uploadButton->click();
+    QVERIFY(!rig->exportUpload->worker());
     QCOMPARE(prompter.calls.size(), 1);
     QCOMPARE(prompter.calls.first().icon, int(QMessageBox::Critical));
     QVERIFY(prompter.calls.first().text.contains("plain-file"));
-    QCOMPARE(w->form()->UPload_Button->text(), QStringLiteral("上傳至道具"));
-    QVERIFY(w->form()->GLWidget->isEnabled());
+    QCOMPARE(rig->uploadButton->text(), QStringLiteral("上傳至道具"));
+    QVERIFY(rig->preview->isEnabled());
 }
 
 void TestUpload::failureShownAndControlsBack()
@@ -599,61 +808,78 @@ void TestUpload::failureShownAndControlsBack()
     prop.setSlotAnswer("ERR busy");
     qputenv(PortListVariable, prop.portName().toLocal8Bit());
     vc::test::ScriptedPrompter prompter;
-    QScopedPointer<MainWindow> w(makeWindow({redItem()}));
-    Ui::MainWindow *ui = w->form();
-    ui->UPload_Button->click();
-    QVERIFY(uploadDone(*w));
+    std::unique_ptr<Rig> rig = makeRig("area", {redItem()});
+    rig->uploadButton->click();
+    QVERIFY(uploadDone(*rig));
     QCOMPARE(prompter.messageTexts(),
              QStringList{QStringLiteral("<font color='white'>ERROR02</font>")});
     QCOMPARE(prompter.calls.last().icon, int(QMessageBox::Critical));
-    QCOMPARE(ui->UPload_Button->text(), QStringLiteral("上傳至道具"));
-    QVERIFY(ui->GLWidget->isEnabled());
-    QVERIFY(ui->Ex_Button->isEnabled());
+    QCOMPARE(prompter.calls.last().parent, rig->dialogParent);
+    QCOMPARE(rig->uploadButton->text(), QStringLiteral("上傳至道具"));
+    QVERIFY(rig->preview->isEnabled());
+    QVERIFY(rig->exportButton->isEnabled());
     qunsetenv(PortListVariable);
+}
+
+void TestUpload::exportWritesShowFile_data()
+{
+    addDoors();
 }
 
 void TestUpload::exportWritesShowFile()
 {
+    QFETCH(QString, door);
     vc::test::ScriptedPrompter prompter;
-    QScopedPointer<MainWindow> w(makeWindow({redItem()}));
-    Ui::MainWindow *ui = w->form();
+    std::unique_ptr<Rig> rig = makeRig(door, {redItem()});
     prompter.fileNames << m_dir.filePath("show");
-    ui->Ex_Button->setEnabled(true);
-    ui->Ex_Button->click();
+    rig->exportButton->setEnabled(true);
+    rig->exportButton->click();
 
     QCOMPARE(prompter.calls.first().kind, QStringLiteral("save"));
     QCOMPARE(prompter.calls.first().title, QStringLiteral("匯出"));
     QCOMPARE(prompter.calls.first().text, QDir::homePath() + "/Documents");
     QCOMPARE(prompter.calls.first().filter, QStringLiteral("*.bin"));
+    QCOMPARE(prompter.calls.first().parent, rig->dialogParent);
     QCOMPARE(fileBytes(m_dir.filePath("show.bin")), readData("showimage_red480.bin"));
     QCOMPARE(prompter.calls.last().kind, QStringLiteral("about"));
     QCOMPARE(prompter.calls.last().text, QStringLiteral("上傳完成"));
-    QCOMPARE(ui->progressBar->value(), 100);
-    QVERIFY(ui->Ex_Button->isEnabled());
-    QVERIFY(ui->GLWidget->isEnabled());
-    QVERIFY(w->currentFile() != m_dir.filePath("show.bin"));
+    QCOMPARE(rig->progress->value(), 100);
+    QVERIFY(rig->exportButton->isEnabled());
+    QVERIFY(rig->preview->isEnabled());
+    // The show file is not the project's file.
+    if (auto *window = dynamic_cast<WindowRig *>(rig.get()))
+        QVERIFY(window->w.currentFile() != m_dir.filePath("show.bin"));
 }
 
 void TestUpload::exportCancelledWritesNothing()
 {
     vc::test::ScriptedPrompter prompter;
-    QScopedPointer<MainWindow> w(makeWindow({redItem()}));
-    w->exportUpload()->exportClicked();
+    std::unique_ptr<Rig> rig = makeRig("area", {redItem()});
+    rig->exportUpload->exportClicked();
     QCOMPARE(prompter.calls.size(), 1);
+    QCOMPARE(prompter.calls.first().kind, QStringLiteral("save"));
+    // The pictures were looked after before the file was asked for.
+    QCOMPARE(static_cast<AreaRig &>(*rig).exportsAnnounced, 1);
     QVERIFY(!QFile::exists(m_dir.filePath("w-extemp.tmp")));
+}
+
+void TestUpload::exportTakesTrackInPlayOrder_data()
+{
+    addDoors();
 }
 
 void TestUpload::exportTakesTrackInPlayOrder()
 {
+    QFETCH(QString, door);
     ShowItem red = redItem();
     red.start = 1000;
     red.end = 1480;
     ShowItem blue = redItem();
     blue.colour = Qt::blue;
     vc::test::ScriptedPrompter prompter;
-    QScopedPointer<MainWindow> w(makeWindow({red, blue}));
+    std::unique_ptr<Rig> rig = makeRig(door, {red, blue});
     prompter.fileNames << m_dir.filePath("ordered.bin");
-    w->exportUpload()->exportClicked();
+    rig->exportUpload->exportClicked();
     const QByteArray frames = fileBytes(m_dir.filePath("w-extemp.tmp"));
     // blue, the 520 ms pause, red
     QCOMPARE(frames.mid(1, 3).toHex(' '), QByteArray("00 00 56"));
@@ -661,6 +887,12 @@ void TestUpload::exportTakesTrackInPlayOrder()
                                                                                "2\xff"
                                                                                "2\xff"));
     QVERIFY(frames.contains(QByteArray::fromHex("ff 56 00 00")));
+    // The window's track itself is put in play order first.
+    if (auto *window = dynamic_cast<WindowRig *>(rig.get())) {
+        const QList<TimelineItem *> &items = window->track()->items();
+        QCOMPARE(items.size(), 2);
+        QCOMPARE(items.first()->record().colour, QColor(Qt::blue));
+    }
 }
 
 void TestUpload::exportWaitsForUpload()
@@ -671,8 +903,8 @@ void TestUpload::exportWaitsForUpload()
     prop.setStallAfter(10);
     qputenv(PortListVariable, prop.portName().toLocal8Bit());
     vc::test::ScriptedPrompter prompter;
-    QScopedPointer<MainWindow> w(makeWindow({redItem()}));
-    w->form()->UPload_Button->click();
+    std::unique_ptr<Rig> rig = makeRig("area", {redItem()});
+    rig->uploadButton->click();
     QVERIFY(PropSimulator::waitUntil([&] { return prop.received().size() >= 10; }, 5000));
     const QByteArray frames = fileBytes(m_dir.filePath("w-extemp.tmp"));
 
@@ -680,17 +912,35 @@ void TestUpload::exportWaitsForUpload()
     ShowItem later = redItem();
     later.start = 1000;
     later.end = 2000;
-    addToTrack(*w, later);
+    rig->addToTrack(later);
     prompter.fileNames << m_dir.filePath("during");
-    w->exportUpload()->exportClicked();
+    rig->exportUpload->exportClicked();
     QCOMPARE(prompter.count("save"), 0);
+    QCOMPARE(static_cast<AreaRig &>(*rig).exportsAnnounced, 0);
     QVERIFY(prompter.calls.last().text.contains(QStringLiteral("上傳進行中")));
     QCOMPARE(fileBytes(m_dir.filePath("w-extemp.tmp")), frames);
-    QVERIFY(w->exportUpload()->worker());
+    QVERIFY(rig->exportUpload->worker());
 
-    w->form()->UPload_Button->click(); // cancel
-    QVERIFY(!w->exportUpload()->worker());
+    rig->uploadButton->click(); // cancel
+    QVERIFY(!rig->exportUpload->worker());
     qunsetenv(PortListVariable);
+}
+
+void TestUpload::windowChecksPicturesBeforeExport()
+{
+    vc::test::ScriptedPrompter prompter;
+    std::unique_ptr<Rig> rig = makeRig("window", {redItem()});
+    vc::ModeRecord picture = vc::test::colourMode(1000, 2000, Qt::green);
+    picture.kind = vc::Picture;
+    picture.colour = QColor();
+    picture.params = vc::pictureParams(1, m_dir.filePath("gone.png"), 0, false, false);
+    rig->addRecord(picture);
+
+    // The search is declined; the export goes on to ask for its file.
+    rig->exportButton->click();
+    QCOMPARE(prompter.calls.size(), 2);
+    QCOMPARE(prompter.calls.first().title, QStringLiteral("圖片遺失"));
+    QCOMPARE(prompter.calls.last().kind, QStringLiteral("save"));
 }
 
 VC_TEST_MAIN(TestUpload)

@@ -157,8 +157,6 @@ private slots:
     void startMark();
     void sortAgreesWithTrack_data();
     void sortAgreesWithTrack();
-    void placeAgreesWithTrack_data();
-    void placeAgreesWithTrack();
     void exportMatchesEditor_data();
     void exportMatchesEditor();
     void badInput_data();
@@ -366,53 +364,6 @@ void TestVantorctl::sortAgreesWithTrack()
                       .arg(r.loops)
                       .arg(r.thumb.width());
     QCOMPARE(sorted, expected);
-}
-
-void TestVantorctl::placeAgreesWithTrack_data()
-{
-    sortAgreesWithTrack_data();
-}
-
-// Records placed one after the other without widgets (as an old project's
-// conversion places its modes) come out as a track leaves its items when
-// each is inserted and placed in turn.
-void TestVantorctl::placeAgreesWithTrack()
-{
-    QFETCH(Spans, spans);
-    vc::Show show;
-    show.setLeds(36);
-    show.setFrameRate(1333.0f);
-    Timeline track(nullptr, nullptr, nullptr, &show);
-    QVector<TimelineItem *> made;
-    QVector<ModeRecord> placed;
-    for (int i = 0; i < spans.size(); ++i) {
-        const ModeRecord r = patternMode(vc::Picture, spans.at(i).first, spans.at(i).second, 4, 6,
-                                         100 + 10 * i, quint32(i));
-        auto *item = new TimelineItem(r.encode(), &track);
-        made << item;
-        track.addTimelineItem(item);
-        track.on_itemDragEnd(QByteArray(), item);
-        placed = vc::placeRecord(placed, r, 1333.0f, 36);
-    }
-    QStringList expected;
-    for (const TimelineItem *item : track.items())
-        expected << QStringLiteral("%1-%2 x%3 w%4")
-                        .arg(item->start())
-                        .arg(item->end())
-                        .arg(item->loops())
-                        .arg(item->thumb().width());
-    QStringList mine;
-    for (const ModeRecord &r : placed)
-        mine << QStringLiteral("%1-%2 x%3 w%4")
-                    .arg(r.start)
-                    .arg(r.end)
-                    .arg(r.loops)
-                    .arg(r.thumb.width());
-    QCOMPARE(mine, expected);
-    // Items the placement took off the track belong to no one.
-    for (TimelineItem *item : made)
-        if (!track.items().contains(item))
-            delete item;
 }
 
 void TestVantorctl::exportMatchesEditor_data()

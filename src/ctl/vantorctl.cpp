@@ -2,6 +2,7 @@
 
 #include "core/device/showfile.h"
 #include "core/device/streamfiles.h"
+#include "core/model/show.h"
 #include "core/project/legacyimport.h"
 #include "core/project/legacyproject.h"
 #include "core/project/picturelibrary.h"
@@ -534,15 +535,20 @@ int convertCommand(const QStringList &args, const Streams &s)
     // a freshly opened editor has it; nothing of the user's editor (its
     // settings, its window) takes part.
     const ModeProp prop = legacyProp(legacy);
-    LegacyImporter importer(prop, TextPattern::fontFamilies());
+    Show show;
+    show.setLeds(prop.leds);
+    show.setFrameRate(prop.frameRate);
+    LegacyImporter importer(show, show.currentTrack(), TextPattern::fontFamilies());
     const LegacyImportReport report = importer.importModes(legacy);
     ProjectData converted;
-    converted.leds = qint16(prop.leds);
-    converted.frameRate = prop.frameRate;
-    QVector<QByteArray> records;
-    for (const ModeRecord &record : importer.track())
-        records.append(record.encode());
-    converted.tracks.append(records);
+    converted.leds = show.leds();
+    converted.frameRate = show.frameRate();
+    for (const Show::Track &track : show.tracks()) {
+        QVector<QByteArray> records;
+        for (const Show::Mode &mode : track.modes)
+            records.append(mode.bytes);
+        converted.tracks.append(records);
+    }
     for (const QString &refusal : report.pictureErrors)
         s.err << oldName << ": " << refusal.simplified() << '\n';
 

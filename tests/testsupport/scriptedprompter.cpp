@@ -6,9 +6,10 @@ namespace vc::test {
 
 namespace {
 ScriptedPrompter::Call makeCall(const QString &kind, const QString &title, const QString &text,
-                                const QString &filter)
+                                const QString &filter, QWidget *parent)
 {
     ScriptedPrompter::Call c;
+    c.parent = parent;
     c.kind = kind;
     c.title = title;
     c.text = text;
@@ -44,7 +45,7 @@ int ScriptedPrompter::count(const QString &kind) const
     return n;
 }
 
-QMessageBox::StandardButton ScriptedPrompter::message(QWidget *, QMessageBox::Icon icon,
+QMessageBox::StandardButton ScriptedPrompter::message(QWidget *parent, QMessageBox::Icon icon,
                                                       const QString &title, const QString &text,
                                                       QMessageBox::StandardButtons b,
                                                       QMessageBox::StandardButton def)
@@ -56,56 +57,59 @@ QMessageBox::StandardButton ScriptedPrompter::message(QWidget *, QMessageBox::Ic
     c.icon = icon;
     c.buttons = b;
     c.defaultButton = def;
+    c.parent = parent;
     calls << c;
     return buttons.isEmpty() ? QMessageBox::NoButton : buttons.dequeue();
 }
 
-void ScriptedPrompter::about(QWidget *, const QString &title, const QString &text)
+void ScriptedPrompter::about(QWidget *parent, const QString &title, const QString &text)
 {
     Call c;
+    c.parent = parent;
     c.kind = QStringLiteral("about");
     c.title = title;
     c.text = text;
     calls << c;
 }
 
-QString ScriptedPrompter::openFileName(QWidget *, const QString &caption, const QString &dir,
+QString ScriptedPrompter::openFileName(QWidget *parent, const QString &caption, const QString &dir,
                                        const QString &filter)
 {
-    calls << makeCall(QStringLiteral("open"), caption, dir, filter);
+    calls << makeCall(QStringLiteral("open"), caption, dir, filter, parent);
     return fileNames.isEmpty() ? QString() : fileNames.dequeue();
 }
 
-QStringList ScriptedPrompter::openFileNames(QWidget *, const QString &caption, const QString &dir,
-                                            const QString &filter)
+QStringList ScriptedPrompter::openFileNames(QWidget *parent, const QString &caption,
+                                            const QString &dir, const QString &filter)
 {
-    calls << makeCall(QStringLiteral("openMany"), caption, dir, filter);
+    calls << makeCall(QStringLiteral("openMany"), caption, dir, filter, parent);
     return fileLists.isEmpty() ? QStringList() : fileLists.dequeue();
 }
 
-QString ScriptedPrompter::saveFileName(QWidget *, const QString &caption, const QString &dir,
+QString ScriptedPrompter::saveFileName(QWidget *parent, const QString &caption, const QString &dir,
                                        const QString &filter)
 {
-    calls << makeCall(QStringLiteral("save"), caption, dir, filter);
+    calls << makeCall(QStringLiteral("save"), caption, dir, filter, parent);
     return fileNames.isEmpty() ? QString() : fileNames.dequeue();
 }
 
-QString ScriptedPrompter::existingDirectory(QWidget *, const QString &caption, const QString &dir,
-                                            QFileDialog::Options)
+QString ScriptedPrompter::existingDirectory(QWidget *parent, const QString &caption,
+                                            const QString &dir, QFileDialog::Options)
 {
-    calls << makeCall(QStringLiteral("dir"), caption, dir, QString());
+    calls << makeCall(QStringLiteral("dir"), caption, dir, QString(), parent);
     return fileNames.isEmpty() ? QString() : fileNames.dequeue();
 }
 
-QColor ScriptedPrompter::color(const QColor &initial, QWidget *, const QString &title)
+QColor ScriptedPrompter::color(const QColor &initial, QWidget *parent, const QString &title)
 {
-    calls << makeCall(QStringLiteral("color"), title, initial.name(), QString());
+    calls << makeCall(QStringLiteral("color"), title, initial.name(), QString(), parent);
     return colours.isEmpty() ? QColor() : colours.dequeue();
 }
 
 int ScriptedPrompter::exec(QDialog *dialog)
 {
-    calls << makeCall(QStringLiteral("exec"), dialog->windowTitle(), dialog->objectName(), QString());
+    calls << makeCall(QStringLiteral("exec"), dialog->windowTitle(), dialog->objectName(),
+                      QString(), dialog->parentWidget());
     if (onExec)
         return onExec(dialog);
     return dialogResults.isEmpty() ? QDialog::Rejected : dialogResults.dequeue();

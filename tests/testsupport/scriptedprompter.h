@@ -22,6 +22,7 @@ public:
         int icon = 0;
         QMessageBox::StandardButtons buttons;
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+        QWidget *parent = nullptr; // what the dialog opens over
     };
 
     ScriptedPrompter();

@@ -1,4 +1,4 @@
-#include "coretest.h"
+#include "testenv.h"
 
 #include "core/app/appsettings.h"
 

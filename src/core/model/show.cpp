@@ -1,8 +1,33 @@
 #include "core/model/show.h"
 
+#include "core/model/placement.h"
+#include "core/model/trackorder.h"
+
+#include <QHash>
+
+#include <algorithm>
+
 namespace vc {
 
-Show::Show(QObject *parent) : QObject(parent) {}
+Show::Show(QObject *parent) : QObject(parent)
+{
+    m_tracks.append(Track{m_nextId++, {}});
+    m_current = m_tracks.first().id;
+}
+
+Show::Batch::~Batch()
+{
+    if (--m_show->m_batch > 0)
+        return;
+    const QSet<Id> pending = std::exchange(m_show->m_pending, {});
+    for (const Track &t : qAsConst(m_show->m_tracks)) {
+        if (pending.contains(t.id))
+            emit m_show->modesChanged(t.id);
+    }
+    m_show->countModes();
+}
+
+// ---------------------------------------------------------------- prop
 
 void Show::setLeds(int leds)
 {
@@ -20,6 +45,8 @@ void Show::setFrameRate(float frameRate)
     m_frameRate = frameRate;
     emit frameRateChanged(m_frameRate);
 }
+
+// ---------------------------------------------------------------- colours
 
 void Show::setColour1(const QColor &colour)
 {
@@ -48,12 +75,374 @@ void Show::setSongPath(const QString &path)
     emit songPathChanged(m_songPath);
 }
 
-void Show::setModeCount(int count)
+// ---------------------------------------------------------------- tracks
+
+const Show::Track *Show::track(Id id) const
 {
-    if (count == m_modeCount)
+    const int i = trackIndex(id);
+    return i < 0 ? nullptr : &m_tracks.at(i);
+}
+
+Show::Track *Show::findTrack(Id id)
+{
+    const int i = trackIndex(id);
+    return i < 0 ? nullptr : &m_tracks[i];
+}
+
+int Show::trackIndex(Id id) const
+{
+    for (int i = 0; i < m_tracks.size(); ++i) {
+        if (m_tracks.at(i).id == id)
+            return i;
+    }
+    return -1;
+}
+
+void Show::setCurrentTrack(Id id)
+{
+    if (id == m_current || trackIndex(id) < 0)
         return;
-    m_modeCount = count;
-    emit modeCountChanged(m_modeCount);
+    m_current = id;
+    emit currentTrackChanged(m_current);
+}
+
+Show::Id Show::addTrack(int index)
+{
+    const Id id = m_nextId++;
+    m_tracks.insert(std::clamp(index, 0, int(m_tracks.size())), Track{id, {}});
+    emit tracksChanged();
+    setCurrentTrack(id);
+    return id;
+}
+
+bool Show::removeTrack(Id id)
+{
+    const int i = trackIndex(id);
+    if (i < 0 || m_tracks.size() <= 1)
+        return false;
+    m_tracks.removeAt(i);
+    m_pending.remove(id);
+    emit tracksChanged();
+    if (m_current == id) {
+        m_current = m_tracks.first().id;
+        emit currentTrackChanged(m_current);
+    }
+    countModes();
+    return true;
+}
+
+void Show::moveTrack(Id id, int index)
+{
+    const int from = trackIndex(id);
+    const int to = std::clamp(index, 0, int(m_tracks.size()) - 1);
+    if (from < 0 || from == to)
+        return;
+    m_tracks.move(from, to);
+    emit tracksChanged();
+}
+
+void Show::clear()
+{
+    m_tracks.clear();
+    m_pending.clear();
+    m_tracks.append(Track{m_nextId++, {}});
+    m_current = m_tracks.first().id;
+    emit tracksChanged();
+    emit currentTrackChanged(m_current);
+    countModes();
+}
+
+// ---------------------------------------------------------------- modes
+
+const Show::Mode *Show::mode(Id id, Id *trackId) const
+{
+    for (const Track &t : m_tracks) {
+        for (const Mode &m : t.modes) {
+            if (m.id == id) {
+                if (trackId)
+                    *trackId = t.id;
+                return &m;
+            }
+        }
+    }
+    return nullptr;
+}
+
+Show::Mode *Show::findMode(Id id, Track **holder)
+{
+    for (Track &t : m_tracks) {
+        for (Mode &m : t.modes) {
+            if (m.id == id) {
+                if (holder)
+                    *holder = &t;
+                return &m;
+            }
+        }
+    }
+    return nullptr;
+}
+
+int Show::modeCount() const
+{
+    int n = 0;
+    for (const Track &t : m_tracks)
+        n += t.modes.size();
+    return n;
+}
+
+Show::Mode Show::makeMode(const QByteArray &bytes, const ModeRecord &decoded, bool complete,
+                          int used)
+{
+    Mode m;
+    m.id = m_nextId++;
+    m.record = decoded;
+    m.complete = complete;
+    // Bytes that are exactly what encoding writes are shared; anything
+    // else (trailing bytes, a damaged record) is written anew, so the bytes
+    // and the fields never disagree.
+    m.bytes = complete && used == bytes.size() ? bytes : decoded.encode();
+    return m;
+}
+
+Show::Id Show::appendMode(Id track, const QByteArray &bytes)
+{
+    bool complete = false;
+    int used = 0;
+    const ModeRecord decoded = ModeRecord::decode(bytes, &complete, &used);
+    return appendMode(track, bytes, decoded, complete, used);
+}
+
+Show::Id Show::appendMode(Id track, const QByteArray &bytes, const ModeRecord &decoded,
+                          bool complete, int used)
+{
+    Track *t = findTrack(track);
+    if (!t)
+        return 0;
+    t->modes.append(makeMode(bytes, decoded, complete, used));
+    const Id id = t->modes.last().id;
+    changed(track);
+    return id;
+}
+
+Show::Id Show::insertMode(Id track, const QByteArray &bytes)
+{
+    const Batch batch(this);
+    const Id id = appendMode(track, bytes);
+    if (id)
+        placeMode(id);
+    return id;
+}
+
+bool Show::setModeBytes(Id id, const QByteArray &bytes)
+{
+    Track *t = nullptr;
+    Mode *m = findMode(id, &t);
+    if (!m)
+        return false;
+    if (History::sameBytes(m->bytes, bytes))
+        return true;
+    bool complete = false;
+    int used = 0;
+    const ModeRecord decoded = ModeRecord::decode(bytes, &complete, &used);
+    Mode replaced = makeMode(bytes, decoded, complete, used);
+    replaced.id = id;
+    --m_nextId; // makeMode took an identity the mode does not need
+    *m = replaced;
+    changed(t->id);
+    return true;
+}
+
+void Show::retime(Mode &m, int start, int end) const
+{
+    m.record.retime(start, end, m_frameRate, m_leds);
+    m.bytes = m.record.encode();
+}
+
+bool Show::retimeMode(Id id, int start, int end)
+{
+    Track *t = nullptr;
+    Mode *m = findMode(id, &t);
+    if (!m)
+        return false;
+    retime(*m, start, end);
+    changed(t->id);
+    return true;
+}
+
+bool Show::setModeParams(Id id, const QString &params)
+{
+    Track *t = nullptr;
+    Mode *m = findMode(id, &t);
+    if (!m)
+        return false;
+    m->record.params = params;
+    m->bytes = m->record.encode();
+    changed(t->id);
+    return true;
+}
+
+bool Show::moveMode(Id id, Id toTrack)
+{
+    Track *from = nullptr;
+    Mode *m = findMode(id, &from);
+    Track *to = findTrack(toTrack);
+    if (!m || !to)
+        return false;
+    const Mode moved = *m;
+    from->modes.erase(std::remove_if(from->modes.begin(), from->modes.end(),
+                                     [id](const Mode &x) { return x.id == id; }),
+                      from->modes.end());
+    to->modes.append(moved);
+    changed(from->id);
+    changed(to->id);
+    return true;
+}
+
+bool Show::removeMode(Id id)
+{
+    Track *t = nullptr;
+    if (!findMode(id, &t))
+        return false;
+    t->modes.erase(std::remove_if(t->modes.begin(), t->modes.end(),
+                                  [id](const Mode &x) { return x.id == id; }),
+                   t->modes.end());
+    changed(t->id);
+    return true;
+}
+
+void Show::applyPlacement(Track &t, int placed)
+{
+    QVector<placement::Span> spans;
+    spans.reserve(t.modes.size());
+    for (const Mode &m : qAsConst(t.modes))
+        spans.append(placement::Span{m.record.start, m.record.end});
+    const placement::Result result = placement::place(spans, placed);
+    t.modes = vc::applyPlacement(
+        t.modes, result,
+        [](const Mode &m) {
+            return placement::Span{m.record.start, m.record.end};
+        },
+        [this](Mode &m, int start, int end) { retime(m, start, end); },
+        [this](const Mode &m) {
+            // The second half of a split is a new mode with a copy of the record.
+            Mode piece = m;
+            piece.id = m_nextId++;
+            return piece;
+        });
+    changed(t.id);
+}
+
+void Show::placeMode(Id id)
+{
+    Track *t = nullptr;
+    if (!findMode(id, &t))
+        return;
+    int placed = -1;
+    for (int i = 0; i < t->modes.size(); ++i) {
+        if (t->modes.at(i).id == id)
+            placed = i;
+    }
+    applyPlacement(*t, placed);
+}
+
+void Show::sortTrack(Id track)
+{
+    if (Track *t = findTrack(track))
+        applyPlacement(*t, -1);
+}
+
+void Show::orderTrack(Id track)
+{
+    Track *t = findTrack(track);
+    if (!t)
+        return;
+    const QVector<Mode> before = t->modes;
+    orderByStart(t->modes, [](const Mode &m) { return m.record.startMs(); });
+    for (int i = 0; i < before.size(); ++i) {
+        if (before.at(i).id != t->modes.at(i).id) {
+            changed(t->id);
+            return;
+        }
+    }
+}
+
+// ---------------------------------------------------------------- history
+
+History::Snapshot Show::snapshot() const
+{
+    History::Snapshot s;
+    s.reserve(m_tracks.size());
+    for (const Track &t : m_tracks) {
+        History::Track track;
+        track.id = t.id;
+        track.items.reserve(t.modes.size());
+        for (const Mode &m : t.modes)
+            track.items.append(History::Item{m.id, m.bytes});
+        s.append(std::move(track));
+    }
+    return s;
+}
+
+void Show::restore(const History::Snapshot &state)
+{
+    const Batch batch(this);
+    // Modes that keep their bytes keep their decoded fields, wherever they
+    // are now; only changed or returning ones are read again.
+    QHash<Id, Mode> present;
+    for (const Track &t : qAsConst(m_tracks)) {
+        for (const Mode &m : t.modes)
+            present.insert(m.id, m);
+    }
+    for (Track &t : m_tracks) {
+        const History::Track *entry = History::find(state, t.id);
+        QVector<Mode> modes;
+        if (entry) {
+            modes.reserve(entry->items.size());
+            for (const History::Item &i : entry->items) {
+                const auto it = present.constFind(i.id);
+                if (it != present.constEnd() && History::sameBytes(it->bytes, i.bytes)) {
+                    modes.append(*it);
+                    continue;
+                }
+                bool complete = false;
+                int used = 0;
+                const ModeRecord decoded = ModeRecord::decode(i.bytes, &complete, &used);
+                Mode m{i.id, i.bytes, decoded, complete};
+                modes.append(m);
+            }
+            // Snapshots list modes by identity; the track lists them by start.
+            orderByStart(modes, [](const Mode &m) { return m.record.startMs(); });
+        }
+        bool same = modes.size() == t.modes.size();
+        for (int i = 0; same && i < modes.size(); ++i)
+            same = modes.at(i).id == t.modes.at(i).id &&
+                   History::sameBytes(modes.at(i).bytes, t.modes.at(i).bytes);
+        if (same)
+            continue;
+        t.modes = modes;
+        changed(t.id);
+    }
+}
+
+// ---------------------------------------------------------------- signals
+
+void Show::changed(Id track)
+{
+    if (m_batch > 0) {
+        m_pending.insert(track);
+        return;
+    }
+    emit modesChanged(track);
+    countModes();
+}
+
+void Show::countModes()
+{
+    const int n = modeCount();
+    if (n == m_modeCount)
+        return;
+    m_modeCount = n;
+    emit modeCountChanged(n);
 }
 
 } // namespace vc

@@ -1,60 +1,185 @@
 #pragma once
 
+#include "core/model/history.h"
+#include "core/model/moderecord.h"
+
 #include <QColor>
 #include <QObject>
+#include <QSet>
 #include <QString>
+#include <QVector>
 
 namespace vc {
 
-// The show being edited, as the whole editor shares it: the prop it is made
-// for (LED count and frame rate), the editor's colour pair and the song.
-// Widgets are views of it: they change it through its setters and follow
-// its change signals, so nothing holds a stale copy. A setter that changes
-// nothing announces nothing.
+// The show being edited: the prop it is made for (LED count and frame
+// rate), the tracks with their modes, the current track, the editor's
+// colour pair and the song. Every track is a complete alternative show for
+// the same song; the current one is what editing, pasting, export and
+// upload use.
+//
+// Widgets are views of it: they change it through its functions and follow
+// its change signals, so nothing holds a stale copy. A call that changes
+// nothing announces nothing. The placement rules live here: after every
+// placement a track is sorted by start and free of overlaps.
 class Show : public QObject
 {
     Q_OBJECT
 
 public:
+    // Identities of tracks and modes: unique for the show's lifetime, never
+    // reused, so that undo snapshots can name them.
+    using Id = History::Id;
+
+    struct Mode
+    {
+        Id id = 0;
+        // Always the encoding of `record` (shared, not copied, between
+        // snapshots).
+        QByteArray bytes;
+        ModeRecord record;
+        // False when the bytes given could not be read whole; the mode then
+        // holds whatever fields could be read.
+        bool complete = true;
+    };
+    struct Track
+    {
+        Id id = 0;
+        QVector<Mode> modes;
+    };
+
     explicit Show(QObject *parent = nullptr);
 
-    // The prop: every pattern is scaled to `leds` pixels high; the prop
-    // plays `frameRate` columns a second.
+    // ------------------------------------------------------------ prop
+    // Every pattern is scaled to `leds` pixels high; the prop plays
+    // `frameRate` columns a second.
     qint16 leds() const { return m_leds; }
     float frameRate() const { return m_frameRate; }
     void setLeds(int leds);
     void setFrameRate(float frameRate);
 
-    // The editor's colour pair: colour 1 is the front (text, effect, plain
-    // colour), colour 2 the background.
+    // ------------------------------------------------------------ colours
+    // Colour 1 is the front (text, effect, plain colour), colour 2 the
+    // background.
     QColor colour1() const { return m_colour1; }
     QColor colour2() const { return m_colour2; }
     void setColour1(const QColor &colour);
     void setColour2(const QColor &colour);
     void setColours(const QColor &colour1, const QColor &colour2);
 
+    // ------------------------------------------------------------ song
     // The song the show is laid out on; empty without one.
     QString songPath() const { return m_songPath; }
     void setSongPath(const QString &path);
 
-    // The number of modes on all tracks.
-    int modeCount() const { return m_modeCount; }
-    void setModeCount(int count);
+    // ------------------------------------------------------------ tracks
+    // Track 1 (the bottom one, as the editor numbers them) first.
+    const QVector<Track> &tracks() const { return m_tracks; }
+    int trackCount() const { return m_tracks.size(); }
+    const Track *track(Id id) const;
+    // 0 for track 1; -1 for no live track.
+    int trackIndex(Id id) const;
+    Id currentTrack() const { return m_current; }
+    // Makes a live track current.
+    void setCurrentTrack(Id id);
+    // A new empty track at `index` (clamped to 0..trackCount), made current.
+    Id addTrack(int index);
+    // Removes a track; never the last one. The first track becomes current
+    // when the current one goes.
+    bool removeTrack(Id id);
+    // Moves a track to `index` (clamped).
+    void moveTrack(Id id, int index);
+    // Removes every track and mode and starts again with one empty track.
+    void clear();
+
+    // ------------------------------------------------------------ modes
+    // The mode and the track holding it, or null.
+    const Mode *mode(Id id, Id *trackId = nullptr) const;
+    int modeCount() const;
+    // Appends a mode at the end of a track's list, unplaced (loading puts
+    // a file's modes on their tracks this way, then sorts). `decoded`:
+    // what ModeRecord::decode gave for `bytes`, when the caller decoded
+    // them already.
+    Id appendMode(Id track, const QByteArray &bytes);
+    Id appendMode(Id track, const QByteArray &bytes, const ModeRecord &decoded, bool complete,
+                  int used);
+    // Appends a mode and places it: it wins against every mode it overlaps.
+    Id insertMode(Id track, const QByteArray &bytes);
+    // Replaces a mode's record (an applied edit), unplaced.
+    bool setModeBytes(Id id, const QByteArray &bytes);
+    // The one way to change a mode's times, unplaced. With a speed, the
+    // repeat count follows the new length.
+    bool retimeMode(Id id, int start, int end);
+    // Replaces a mode's parameter text (a replaced picture path).
+    bool setModeParams(Id id, const QString &params);
+    // Takes a mode to the end of a track's list (the same track too, so
+    // that it wins the next start tie), unplaced.
+    bool moveMode(Id id, Id toTrack);
+    bool removeMode(Id id);
+    // Places a mode on its track: it wins every same-start tie, modes it
+    // covers are removed, modes it overlaps are trimmed and a mode reaching
+    // past both of its ends is split in two.
+    void placeMode(Id id);
+    // Orders a track by start, settling overlaps by the placement rules.
+    void sortTrack(Id track);
+    // Orders a track by start without any rule (a file from elsewhere may
+    // list a track out of order; loading keeps what it holds).
+    void orderTrack(Id track);
+
+    // ------------------------------------------------------------ history
+    // The tracks as the undo history keeps them (bytes shared, not copied).
+    History::Snapshot snapshot() const;
+    // Puts a snapshot's modes back on the live tracks: a track the
+    // snapshot does not name is emptied; a track it names that is gone
+    // stays gone (removing a track is final). Modes come back under their
+    // own identities.
+    void restore(const History::Snapshot &state);
+
+    // Several changes announced once per track at the end (loading).
+    class Batch
+    {
+    public:
+        explicit Batch(Show *show) : m_show(show) { ++m_show->m_batch; }
+        ~Batch();
+        Batch(const Batch &) = delete;
+        Batch &operator=(const Batch &) = delete;
+
+    private:
+        Show *m_show;
+    };
 
 signals:
     void ledsChanged(int leds);
     void frameRateChanged(float frameRate);
     void coloursChanged(const QColor &colour1, const QColor &colour2);
     void songPathChanged(const QString &path);
+    // Tracks were added, removed or reordered, or the show was cleared.
+    void tracksChanged();
+    void currentTrackChanged(Id track);
+    // A track's list of modes or a mode on it changed.
+    void modesChanged(Id track);
     void modeCountChanged(int count);
 
 private:
+    Track *findTrack(Id id);
+    Mode *findMode(Id id, Track **holder = nullptr);
+    Mode makeMode(const QByteArray &bytes, const ModeRecord &decoded, bool complete, int used);
+    void retime(Mode &m, int start, int end) const;
+    void applyPlacement(Track &t, int placed);
+    void changed(Id track);
+    void countModes();
+
     qint16 m_leds = 0;
     float m_frameRate = 0.0f;
     QColor m_colour1{255, 255, 255};
     QColor m_colour2{0, 0, 0};
     QString m_songPath;
+
+    QVector<Track> m_tracks;
+    Id m_current = 0;
+    Id m_nextId = 1;
     int m_modeCount = 0;
+    int m_batch = 0;
+    QSet<Id> m_pending;
 };
 
 } // namespace vc

@@ -27,21 +27,51 @@ void orderByStart(QVector<ModeRecord> &records);
 // null time (-1) stays null.
 placement::Span movedTimes(int rawStart, int rawEnd, int start, int end);
 
-// The outcome of a sort or a placement applied to records, as a track
-// applies it to its items: retimed records get their new times (and, with
-// a speed, the repeat count that follows), removed ones leave, a split one
-// is followed by a copy holding the second half. The result is in the
-// outcome's order.
+// The outcome of a sort or a placement applied to a track's entries:
+// retimed entries get their new times, removed ones leave, a split one is
+// followed by a copy of it (made by `copy`, before the entry is retimed)
+// holding the second half. The result is in the outcome's order. `times`
+// gives an entry's raw times, `retime` sets new ones.
+template <typename Entry, typename Times, typename Retime, typename Copy>
+QVector<Entry> applyPlacement(const QVector<Entry> &entries, const placement::Result &result,
+                              Times times, Retime retime, Copy copy)
+{
+    using placement::Fate;
+    QVector<Entry> moved = entries;
+    QVector<Entry> pieces(entries.size());
+    auto move = [&](Entry &e, int start, int end) {
+        const placement::Span raw = times(e);
+        const placement::Span t = movedTimes(raw.start, raw.end, start, end);
+        if (t.start != raw.start || t.end != raw.end)
+            retime(e, t.start, t.end);
+    };
+    for (int i = 0; i < entries.size(); ++i) {
+        const placement::Outcome &o = result.outcomes.at(i);
+        switch (o.fate) {
+        case Fate::Kept:
+        case Fate::Removed:
+            break;
+        case Fate::Retimed:
+            move(moved[i], o.start, o.end);
+            break;
+        case Fate::Split:
+            pieces[i] = copy(entries.at(i));
+            move(moved[i], o.start, o.end);
+            retime(pieces[i], o.pieceStart, o.pieceEnd);
+            break;
+        }
+    }
+    QVector<Entry> out;
+    out.reserve(result.order.size());
+    for (const placement::Slot &slot : result.order)
+        out.append(slot.piece ? pieces.at(slot.index) : moved.at(slot.index));
+    return out;
+}
+
+// The same for plain records: with a speed, a retimed record's repeat
+// count follows its new length.
 QVector<ModeRecord> applyPlacement(const QVector<ModeRecord> &records,
                                    const placement::Result &result, float frameRate, int leds);
-
-// Adds a record to a track as the editor's Insert does: at the end of the
-// track's list, then placed against the others (see placement::place): it
-// wins every same-start tie, removes what it covers, trims what it
-// overlaps and splits what reaches past both of its ends. Returns the
-// track's new list, in play order.
-QVector<ModeRecord> placeRecord(const QVector<ModeRecord> &track, const ModeRecord &record,
-                                float frameRate, int leds);
 
 // The records of one track (in the track's list order, e.g. as a project
 // file holds them) in play order, exactly as the track's sortItems() leaves

@@ -1,7 +1,6 @@
 #include "core/project/legacyimport.h"
 
 #include "core/model/repeatsuggestion.h"
-#include "core/model/trackorder.h"
 #include "core/project/picturelibrary.h"
 #include "core/render/effectgenerator.h"
 
@@ -66,9 +65,10 @@ ModeProp legacyProp(const LegacyProject &project)
             float(std::clamp(project.frameRate, 0, MaxFrameRate))};
 }
 
-LegacyImporter::LegacyImporter(const ModeProp &prop, const QStringList &fontFamilies,
+LegacyImporter::LegacyImporter(Show &show, Show::Id track, const QStringList &fontFamilies,
                                const LegacyPanelState &start)
-    : m_builder(prop), m_fontFamilies(fontFamilies), m_panel(start)
+    : m_show(show), m_track(track), m_builder({show.leds(), show.frameRate()}),
+      m_fontFamilies(fontFamilies), m_panel(start)
 {
 }
 
@@ -265,8 +265,9 @@ bool LegacyImporter::importMode(const LegacyMode &mode)
     const BuiltMode built = m_builder.build(s, pattern);
     if (!built.ok)
         return false;
+    if (!m_show.insertMode(m_track, built.record.encode()))
+        return false; // no such track
     m_lastEndMs = built.record.endMs();
-    m_track = placeRecord(m_track, built.record, m_builder.prop().frameRate, m_builder.prop().leds);
 
     // Insert moves the panel on: the next mode starts where this one ends
     // and lasts as long.

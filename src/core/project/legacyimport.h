@@ -2,11 +2,11 @@
 
 #include "core/model/modebuilder.h"
 #include "core/model/moderecord.h"
+#include "core/model/show.h"
 #include "core/project/legacyproject.h"
 
 #include <QColor>
 #include <QStringList>
-#include <QVector>
 
 #include <functional>
 
@@ -74,7 +74,8 @@ struct LegacyPanelState
 ModeProp legacyProp(const LegacyProject &project);
 
 // Makes the modes of an old text project's lines with the mode builder and
-// places them on one track, the mode placed last winning as with Insert.
+// puts them on a track of a show, each inserted as the editor's Insert
+// inserts it (the mode placed last wins), for the show's prop.
 // Needs a QGuiApplication (texts are drawn), no widgets.
 class LegacyImporter
 {
@@ -84,7 +85,7 @@ public:
 
     // `fontFamilies` are what a text line's font index counts through
     // (TextPattern::fontFamilies()).
-    LegacyImporter(const ModeProp &prop, const QStringList &fontFamilies,
+    LegacyImporter(Show &show, Show::Id track, const QStringList &fontFamilies,
                    const LegacyPanelState &start = {});
 
     // Imports every line; the report also counts the lines the parser
@@ -94,8 +95,6 @@ public:
     // Imports one line; false when it was left out (the report says why).
     bool importMode(const LegacyMode &mode);
 
-    // The track: the modes made so far, in play order.
-    const QVector<ModeRecord> &track() const { return m_track; }
     // The panel as the last line left it.
     const LegacyPanelState &panel() const { return m_panel; }
     const LegacyImportReport &report() const { return m_report; }
@@ -119,10 +118,11 @@ private:
     void missingPicture(const QString &path);
     bool fill(const LegacyMode &mode, ModeSettings &s);
 
+    Show &m_show;
+    Show::Id m_track;
     ModeBuilder m_builder;
     QStringList m_fontFamilies;
     LegacyPanelState m_panel;
-    QVector<ModeRecord> m_track;
     LegacyImportReport m_report;
     int m_lastEndMs = -1;
 };

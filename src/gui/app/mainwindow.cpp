@@ -71,8 +71,7 @@ MainWindow::MainWindow(QWidget *parent, const QString &projectFile)
     });
 
     // The first track; it becomes the current track.
-    m_tracks = new vc::TracksController(this);
-    m_tracks->addTimeline(-1);
+    setupTracks();
     m_projectFiles = new vc::ProjectFiles(this);
 
     ui->audio_frame->setAttribute(Qt::WA_TransparentForMouseEvents);

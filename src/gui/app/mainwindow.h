@@ -134,7 +134,8 @@ public slots:
     void picload(const QString &path);
     void data_changed();
 
-    // --- reports of the upload worker
+    // --- reports of an upload worker, handed on to the export and upload
+    // (the worker it starts reports there itself)
     void export_slot(int percent, int port);
     void warnex(QString str);
     void finishup();
@@ -145,7 +146,7 @@ public slots:
     void cancel_decoder();
 
 signals:
-    // Stops the running upload at once.
+    // Cancels the running upload at once, as its button does.
     void Upload_Cancel_Clicked();
 
 protected:
@@ -270,6 +271,7 @@ private:
     bool askSaveBeforeClose();
     void setupDevice();
     void setupTimeAxis();
+    void setupTracks();
 
     Ui::MainWindow *ui = nullptr;
     vc::Show *m_show = nullptr;

@@ -1,13 +1,46 @@
 // Main-window slots of the show export, the upload and the prop
-// maintenance; the work is done by ExportUpload and DeviceMaintenance.
+// maintenance; the work is done by ExportUpload and DeviceMaintenance,
+// which are wired to the rest of the window here.
 #include "gui/app/mainwindow.h"
+#include "ui_mainwindow.h"
+
 #include "gui/device/exportupload.h"
 #include "gui/device/maintenance.h"
+#include "gui/model/trackscontroller.h"
+#include "gui/render/mygl.h"
+#include "gui/timeline/timeline.h"
+#include "gui/timeline/timelineitem.h"
 
 void MainWindow::setupDevice()
 {
-    m_exportUpload = new ExportUpload(this);
-    m_maintenance = new DeviceMaintenance(this);
+    ExportUpload::Widgets w;
+    w.uploadButton = ui->UPload_Button;
+    w.exportButton = ui->Ex_Button;
+    w.progress = ui->progressBar;
+    w.statusBar = ui->statusBar;
+    w.frameRateField = ui->FPS_V;
+    w.slot = ui->prop_track;
+    w.autoRepeat = ui->AutoRepeat;
+    w.ruler = ui->timeline_headers;
+    // The track is put in play order before it is read, so that what is
+    // sent is what the track shows.
+    auto currentRecords = [this] {
+        QVector<vc::ModeRecord> records;
+        Timeline *track = m_tracks ? m_tracks->currentTrack() : nullptr;
+        if (!track)
+            return records;
+        track->sortItems();
+        records.reserve(track->items().size());
+        for (const TimelineItem *item : track->items())
+            records << item->record();
+        return records;
+    };
+    m_exportUpload = new ExportUpload(w, m_show, m_timeAxis, currentRecords, this, this);
+    connect(m_exportUpload, &ExportUpload::previewAllowed, ui->GLWidget, &QWidget::setEnabled);
+    connect(m_exportUpload, &ExportUpload::exportStarting, this, &MainWindow::checkMissingPictures);
+    connect(this, &MainWindow::Upload_Cancel_Clicked, m_exportUpload, &ExportUpload::cancelUpload);
+
+    m_maintenance = new DeviceMaintenance(this, this);
 }
 
 void MainWindow::on_UPload_Button_clicked()

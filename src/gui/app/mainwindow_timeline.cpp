@@ -97,12 +97,6 @@ void MainWindow::setupTimeAxis()
     tw.audioSpacer = ui->audio_spacer;
     tw.rowHeaderColumn = ui->rowheader_column;
     m_timelineView = new vc::TimelineView(tw, m_timeAxis, m_playback, m_song, this);
-    m_timelineView->relayoutTracks = [this] {
-        if (!m_tracks)
-            return;
-        for (Timeline *track : m_tracks->tracks())
-            emit track->timelineMultiUpdated();
-    };
     connect(ui->timeline_scroll, &ScrollArea::scrolled_with_key, this,
             &MainWindow::on_timeline_scrolled);
 

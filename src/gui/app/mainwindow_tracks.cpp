@@ -1,13 +1,48 @@
 // Main-window slots of the tracks, the undo history and the clipboard; the
 // work is done by the track area's object.
+#include "core/model/show.h"
 #include "gui/app/mainwindow.h"
 #include "gui/model/editorpanel.h"
+#include "gui/model/trackscontroller.h"
 #include "gui/timeline/timeline.h"
 #include "gui/timeline/timelineitem.h"
-#include "gui/model/trackscontroller.h"
 #include "ui_mainwindow.h"
 
 #include <QDebug>
+
+void MainWindow::setupTracks()
+{
+    vc::TracksController::Widgets w;
+    w.area = ui->timeline_widget;
+    w.layout = ui->timeline_layout;
+    w.rowHeader = ui->timeline_rowheader_contents;
+    w.rowHeaderLayout = ui->timeline_rowheader_layout;
+    w.ruler = ui->timeline_headers;
+    w.scroll = ui->timeline_scroll;
+    w.cancelSelect = ui->cancelSelect;
+    w.modeStart = ui->Mode_t1;
+    w.modeLength = ui->Mode_last;
+    w.dialogParent = this;
+    m_tracks = new vc::TracksController(w, m_show, m_timeAxis, this);
+    connect(m_tracks, &vc::TracksController::selectionCancelled, this,
+            &MainWindow::on_cancelSelect_clicked);
+    connect(m_tracks, &vc::TracksController::itemOpened, this, &MainWindow::openItemInEditor);
+    connect(m_tracks, &vc::TracksController::previewItem, this, [this](TimelineItem *item) {
+        glpreview_change(false, item->thumbPixmap(), m_show->leds(), int(m_show->frameRate()),
+                         item->durationMs() / 1000.0, item->loops());
+    });
+    connect(m_tracks, &vc::TracksController::previewNothing, this,
+            [this] { Oviewer_change(0, 0, 0); });
+    // The title carries the unsaved mark: "*" in place of its last character
+    // (the plain program name is never marked).
+    connect(m_tracks, &vc::TracksController::edited, this, [this] {
+        QString title = windowTitle();
+        if (title.size() > 13) {
+            title[title.size() - 1] = QLatin1Char('*');
+            setWindowTitle(title);
+        }
+    });
+}
 
 void MainWindow::addTimeline(short p)
 {

@@ -1,13 +1,11 @@
 #include "gui/device/maintenance.h"
 
-#include "gui/app/mainwindow.h"
 #include "gui/app/prompter.h"
 #include "gui/device/pass.h"
 #include "gui/device/portline.h"
 #include "gui/device/setup.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
@@ -34,7 +32,10 @@ QString white(const QString &text)
 
 } // namespace
 
-DeviceMaintenance::DeviceMaintenance(MainWindow *window) : QObject(window), m_window(window) {}
+DeviceMaintenance::DeviceMaintenance(QWidget *dialogParent, QObject *parent)
+    : QObject(parent), m_dialogParent(dialogParent)
+{
+}
 
 QString DeviceMaintenance::flashScriptPath()
 {
@@ -66,24 +67,19 @@ void DeviceMaintenance::wipeMemory()
 
     if (found.outcome != PortSearch::Found) {
         // "DD" erases: it goes only to a prop that greeted as one.
-        vc::prompter().warning(m_window, QString(),
-                               QCoreApplication::translate("MainWindow", "偵測不到裝置！"));
+        vc::prompter().warning(m_dialogParent, QString(), tr("偵測不到裝置！"));
         return;
     }
     switch (outcome) {
     case WipeOutcome::Done:
-        vc::prompter().about(m_window, QString(),
-                             QCoreApplication::translate("MainWindow", "記憶體清除完成"));
+        vc::prompter().about(m_dialogParent, QString(), tr("記憶體清除完成"));
         break;
     case WipeOutcome::TimedOut:
-        vc::prompter().warning(m_window, QString(),
-                               QCoreApplication::translate("MainWindow", "清除記憶體逾時"),
-                               QMessageBox::Ok);
+        vc::prompter().warning(m_dialogParent, QString(), tr("清除記憶體逾時"), QMessageBox::Ok);
         break;
     case WipeOutcome::LineLost:
-        vc::prompter().warning(m_window, QString(),
-                               white(QCoreApplication::translate(
-                                   "MainWindow", "與道具的連線中斷，記憶體可能未清除完成。")),
+        vc::prompter().warning(m_dialogParent, QString(),
+                               white(tr("與道具的連線中斷，記憶體可能未清除完成。")),
                                QMessageBox::Ok);
         break;
     }
@@ -91,7 +87,7 @@ void DeviceMaintenance::wipeMemory()
 
 bool DeviceMaintenance::askPassword()
 {
-    Pass pass(m_window);
+    Pass pass(m_dialogParent);
     return vc::prompter().exec(&pass) == QDialog::Accepted;
 }
 
@@ -108,15 +104,15 @@ void DeviceMaintenance::updatesystem()
     // Without these two nothing can be flashed; say so before touching
     // the prop.
     if (!QFileInfo(script).isFile()) {
-        vc::prompter().warning(m_window, QString(),
-                               white(QCoreApplication::translate("MainWindow", "找不到燒錄程式 %1")
-                                         .arg(QDir::toNativeSeparators(script))));
+        vc::prompter().warning(
+            m_dialogParent, QString(),
+            white(tr("找不到燒錄程式 %1").arg(QDir::toNativeSeparators(script))));
         return;
     }
     if (!QFileInfo(firmware).isFile()) {
-        vc::prompter().warning(m_window, QString(),
-                               white(QCoreApplication::translate("MainWindow", "找不到韌體檔案 %1")
-                                         .arg(QDir::toNativeSeparators(firmware))));
+        vc::prompter().warning(
+            m_dialogParent, QString(),
+            white(tr("找不到韌體檔案 %1").arg(QDir::toNativeSeparators(firmware))));
         return;
     }
 
@@ -130,8 +126,7 @@ void DeviceMaintenance::updatesystem()
         line.close();
     }
     if (found.outcome != PortSearch::Found) {
-        vc::prompter().warning(m_window, QString(),
-                               QCoreApplication::translate("MainWindow", "找不到裝置！"));
+        vc::prompter().warning(m_dialogParent, QString(), tr("找不到裝置！"));
         return;
     }
 
@@ -140,9 +135,8 @@ void DeviceMaintenance::updatesystem()
     qDebug() << "flash" << script << arguments;
     if (!QProcess::startDetached(script, arguments, QDir::currentPath())) {
         vc::prompter().warning(
-            m_window, QString(),
-            white(QCoreApplication::translate("MainWindow", "無法啟動燒錄程式 %1")
-                      .arg(QDir::toNativeSeparators(script))));
+            m_dialogParent, QString(),
+            white(tr("無法啟動燒錄程式 %1").arg(QDir::toNativeSeparators(script))));
     }
 }
 
@@ -154,7 +148,7 @@ void DeviceMaintenance::adminClicked()
     {
         // The terminal finds its prop while it is being made.
         BusyCursor busy;
-        terminal = std::make_unique<setup>(m_window, systemPortCandidates(), m_timings);
+        terminal = std::make_unique<setup>(m_dialogParent, systemPortCandidates(), m_timings);
     }
     vc::prompter().exec(terminal.get());
 }

@@ -5,18 +5,20 @@
 #include <QObject>
 #include <QString>
 
-class MainWindow;
+class QWidget;
 
-// The service functions of the main window that talk to the prop outside
-// the show upload: the memory wipe, the firmware update through the outside
-// flashing script, and the admin terminal. They run on the GUI thread and
-// wait for the prop in short slices.
+// The service functions that talk to the prop outside the show upload: the
+// memory wipe, the firmware update through the outside flashing script, and
+// the admin terminal. They run on the GUI thread and wait for the prop in
+// short slices.
 class DeviceMaintenance : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit DeviceMaintenance(MainWindow *window);
+    // Messages, the password dialog and the terminal open over
+    // `dialogParent`.
+    explicit DeviceMaintenance(QWidget *dialogParent, QObject *parent = nullptr);
 
     // Erases the shows stored on the prop.
     void wipeMemory();
@@ -41,6 +43,6 @@ public:
 private:
     bool askPassword();
 
-    MainWindow *m_window;
+    QWidget *m_dialogParent;
     vc::device::SerialTimings m_timings;
 };

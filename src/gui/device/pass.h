@@ -16,8 +16,6 @@ public:
     explicit Pass(QWidget *parent = nullptr);
     ~Pass() override;
 
-    Ui::Pass *form() const { return ui; }
-
     // The password: two characters, compared exactly.
     static constexpr const char *Password = "qk";
 

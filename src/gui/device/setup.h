@@ -11,8 +11,9 @@ namespace Ui {
 class setup;
 }
 
-// The admin terminal: a small serial console to the prop. It finds the
-// prop while it is being made and holds the port until it is closed.
+// Not a set-up dialog: `setup` is the admin service terminal, a small serial
+// console to the prop (the name is its form's). It finds the prop while it
+// is being made and holds the port until it is closed.
 class setup : public QDialog
 {
     Q_OBJECT
@@ -25,7 +26,6 @@ public:
           const vc::device::SerialTimings &timings = {});
     ~setup() override;
 
-    Ui::setup *form() const { return ui; }
     QSerialPort *port() const { return m_port; }
 
 public slots:

@@ -11,28 +11,45 @@
 
 #include <functional>
 
-class MainWindow;
+class QAbstractButton;
+class QBoxLayout;
+class QDoubleSpinBox;
+class QScrollArea;
+class QTimeEdit;
 class Timeline;
-
-namespace Ui {
-class MainWindow;
-}
+class TimelineHeaders;
 
 namespace vc {
 
-// A snapshot of tracks as the undo history keeps it: each track's items and
-// their record bytes, shared, not copied.
-History::Snapshot snapshotOf(const QList<Timeline *> &tracks);
+class Show;
+class TimeAxis;
 
-// The track area of the main window: the tracks and their order, the current
-// track, the selected and previewed items, the counters, the undo history
-// and the clipboard. The main window's track slots forward here.
+// The track area of the main window: a view of the show's tracks (one
+// Timeline per track, in the show's order, with its row label), the
+// selected and previewed items, the counters, the undo history and the
+// clipboard. The main window's track slots forward here.
 class TracksController : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit TracksController(MainWindow *window);
+    struct Widgets
+    {
+        QWidget *area = nullptr;                 // timeline_widget: holds the tracks
+        QBoxLayout *layout = nullptr;            // timeline_layout
+        QWidget *rowHeader = nullptr;            // timeline_rowheader_contents
+        QBoxLayout *rowHeaderLayout = nullptr;   // timeline_rowheader_layout
+        TimelineHeaders *ruler = nullptr;        // timeline_headers
+        QScrollArea *scroll = nullptr;           // timeline_scroll (horizontal)
+        QAbstractButton *cancelSelect = nullptr; // cancelSelect
+        // The span a new mode would take, for the insert preview.
+        QTimeEdit *modeStart = nullptr;       // Mode_t1
+        QDoubleSpinBox *modeLength = nullptr; // Mode_last
+        QWidget *dialogParent = nullptr;
+    };
+
+    TracksController(const Widgets &widgets, Show *show, const TimeAxis *axis,
+                     QObject *parent = nullptr);
     ~TracksController() override;
 
     // --- tracks
@@ -91,6 +108,7 @@ public:
     void undo();
     void redo();
     const History &history() const { return m_history; }
+    Show *document() const { return m_show; }
     // Whether an edit was recorded since the flag was last cleared (Save
     // and Load clear it). Kept here rather than as the window's modified
     // state: the title carries its own "*" mark, without Qt's "[*]".
@@ -107,31 +125,40 @@ public:
     // hidden then). Playback installs it.
     void setPlayingQuery(std::function<bool()> query) { m_isPlaying = std::move(query); }
 
+signals:
+    // The editor panel leaves apply mode (the selected item is gone, or
+    // the selection no longer stands).
+    void selectionCancelled();
+    // An item was selected: the editor panel opens it.
+    void itemOpened(TimelineItem *item);
+    // The preview shows an item, or nothing (black).
+    void previewItem(TimelineItem *item);
+    void previewNothing();
+    // An edit was recorded: the project has unsaved changes.
+    void edited();
+
 private:
     void connectTrack(Timeline *track);
+    // The track views follow the show's tracks and its current track.
+    void syncTracks();
+    void syncCurrent();
     void renumber();
-    // The show's mode count follows the live tracks.
-    void countModes();
     void moveTrack(Timeline *track, int position);
     void onItemRemoved(TimelineItem *item);
-    void apply(const History::Snapshot &state);
-    void collectGarbage();
     bool isLive(const TimelineItem *item) const;
     int horizontalScroll() const;
     void setHorizontalScroll(int value);
     int indicatorMs() const;
 
-    MainWindow *m_window;
-    Ui::MainWindow *m_ui;
+    Widgets m_w;
+    Show *m_show;
+    const TimeAxis *m_axis;
     QList<Timeline *> m_tracks;
-    QList<Timeline *> m_removedTracks;
+    QHash<quintptr, Timeline *> m_views;
     Timeline *m_current = nullptr;
     QPointer<TimelineItem> m_selected;
     QPointer<TimelineItem> m_previewed;
     History m_history;
-    // Items named by the history, by their identity; guarded, so that an
-    // item destroyed behind the history's back is skipped, never touched.
-    QHash<History::Id, QPointer<TimelineItem>> m_known;
     std::function<bool()> m_isPlaying;
     bool m_modified = false;
 };

@@ -222,15 +222,16 @@ bool ProjectFiles::loadLegacyFormat(const QString &path)
     restoreGadget(project.leds, float(project.frameRate), true);
     qDebug() << "gadget loaded";
     // The lines are read against the panel as it stands, and it shows what
-    // the last of them left.
-    const Show *show = m_window->document();
-    LegacyImporter importer({show->leds(), show->frameRate()}, TextPattern::fontFamilies(),
+    // the last of them left. The track area makes its items once, at the
+    // end.
+    Show *show = m_window->document();
+    LegacyImporter importer(*show, show->currentTrack(), TextPattern::fontFamilies(),
                             m_window->editor()->legacyState());
-    const LegacyImportReport report =
-        importer.importModes(project, [&work](int done, int) { work.step(done); });
-    Timeline *track = m_window->tracks()->currentTrack();
-    for (const ModeRecord &record : importer.track())
-        track->addTimelineItem(new TimelineItem(record.encode(), track));
+    LegacyImportReport report;
+    {
+        const Show::Batch batch(show);
+        report = importer.importModes(project, [&work](int done, int) { work.step(done); });
+    }
     m_window->editor()->showLegacyState(importer.panel());
     if (importer.lastEndMs() >= 0)
         m_window->moveIndicatorTo(importer.lastEndMs());
@@ -302,23 +303,27 @@ void ProjectFiles::addRecords(const ProjectData &project)
     area->setUpdatesEnabled(false);
 
     LongWork work(m_window, MainWindow::tr("讀取中..."), records.size(), false);
-    int index = 0;
-    for (int t = 0; t < project.tracks.size(); ++t) {
-        if (t > 0) {
-            // The next track goes directly above the one just filled, so
-            // track 1 ends up at the bottom again.
-            Timeline *current = tracks->currentTrack();
-            tracks->addTimeline(short(current ? tracks->layoutPosition(current) : -1));
+    Show *show = m_window->document();
+    {
+        // The items are made once per track, when its modes are all there.
+        const Show::Batch batch(show);
+        int index = 0;
+        for (int t = 0; t < project.tracks.size(); ++t) {
+            if (t > 0) {
+                // The next track goes directly above the one just filled, so
+                // track 1 ends up at the bottom again.
+                Timeline *current = tracks->currentTrack();
+                tracks->addTimeline(short(current ? tracks->layoutPosition(current) : -1));
+            }
+            const Show::Id track = show->currentTrack();
+            for (int i = 0; i < project.tracks.at(t).size(); ++i, ++index) {
+                const DecodedRecord d = decoded.resultAt(index);
+                show->appendMode(track, records.at(index), d.record, d.complete, d.used);
+                work.step(index + 1);
+            }
+            // A file from elsewhere may list a track out of order.
+            show->orderTrack(track);
         }
-        Timeline *track = tracks->currentTrack();
-        for (int i = 0; i < project.tracks.at(t).size(); ++i, ++index) {
-            const DecodedRecord d = decoded.resultAt(index);
-            track->addTimelineItem(
-                new TimelineItem(records.at(index), d.record, d.complete, d.used, track));
-            work.step(index + 1);
-        }
-        // A file from elsewhere may list a track out of order.
-        track->orderByStart();
     }
     area->setUpdatesEnabled(updates);
 }

@@ -32,9 +32,17 @@ const char *const CurrentLabelStyle = "color: rgb(255,255,255); background-color
 } // namespace
 
 Timeline::Timeline(QWidget *parent, TimelineHeaders *ruler, const vc::TimeAxis *axis,
-                   const vc::Show *show)
-    : QFrame(parent), m_ruler(ruler), m_axis(axis), m_show(show)
+                   vc::Show *show, vc::Show::Id track)
+    : QFrame(parent), m_ruler(ruler), m_axis(axis), m_show(show ? show : new vc::Show(this)),
+      m_trackId(track ? track : m_show->currentTrack())
 {
+    connect(m_show, &vc::Show::modesChanged, this, [this](vc::Show::Id id) {
+        if (id == m_trackId)
+            sync();
+    });
+    // A new zoom lays the items out again.
+    if (m_axis)
+        connect(m_axis, &vc::TimeAxis::scaleChanged, this, &Timeline::timelineMultiUpdated);
     setFixedHeight(TrackHeight);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setAcceptDrops(true);
@@ -91,12 +99,41 @@ void Timeline::hideGhost()
     m_ghost->hide();
 }
 
-void Timeline::orderByStart()
-{
-    vc::orderByStart(m_items, [](const TimelineItem *item) { return item->startMs(); });
-}
-
 // ---------------------------------------------------------------- items
+
+void Timeline::sync()
+{
+    const vc::Show::Track *track = m_show->track(m_trackId);
+    QList<TimelineItem *> items;
+    if (track) {
+        items.reserve(track->modes.size());
+        for (const vc::Show::Mode &m : track->modes) {
+            TimelineItem *item = m_views.value(m.id);
+            if (!item) {
+                item = new TimelineItem(m.bytes, m.record, m.complete,
+                                        m.complete ? int(m.bytes.size()) : 0, this);
+                m_views.insert(m.id, item);
+                adopt(item);
+            }
+            item->showMode(m);
+            items.append(item);
+        }
+    }
+    for (auto it = m_views.begin(); it != m_views.end();) {
+        if (track && std::any_of(track->modes.cbegin(), track->modes.cend(),
+                                 [&it](const vc::Show::Mode &m) { return m.id == it.key(); })) {
+            ++it;
+            continue;
+        }
+        // The mode left the track: its view goes (later, as it may be the
+        // one whose menu or drag removed it).
+        TimelineItem *gone = it.value();
+        it = m_views.erase(it);
+        detach(gone);
+        gone->deleteLater();
+    }
+    m_items = items;
+}
 
 void Timeline::adopt(TimelineItem *item)
 {
@@ -120,15 +157,31 @@ void Timeline::detach(TimelineItem *item)
     disconnect(item, nullptr, this, nullptr);
     disconnect(this, nullptr, item, nullptr);
     item->hide();
-    // The track area keeps the item: the undo history may put it back.
     if (item->parentWidget() == this)
         item->setParent(parentWidget());
+}
+
+TimelineItem *Timeline::releaseView(quintptr modeId)
+{
+    TimelineItem *item = m_views.take(modeId);
+    if (item) {
+        m_items.removeOne(item);
+        if (m_dragged == item)
+            m_dragged = nullptr;
+        disconnect(item, nullptr, this, nullptr);
+        disconnect(this, nullptr, item, nullptr);
+    }
+    return item;
 }
 
 void Timeline::deleteTimelineItem(TimelineItem *item)
 {
     if (!item)
         return;
+    if (item->modeId() && m_views.value(item->modeId()) == item) {
+        m_show->removeMode(item->modeId());
+        return;
+    }
     m_items.removeOne(item);
     detach(item);
 }
@@ -137,11 +190,29 @@ void Timeline::addTimelineItem(TimelineItem *item)
 {
     if (!item)
         return;
-    if (Timeline *old = item->track())
-        old->deleteTimelineItem(item);
-    else
-        m_items.removeOne(item);
-    m_items.append(item);
+    Timeline *old = item->track();
+    const quintptr id = item->modeId();
+    if (old && id && old->m_views.value(id) == item) {
+        // A mode of the show: it moves here, to the end of the list (this
+        // track's too), with its view.
+        if (old != this) {
+            old->releaseView(id);
+            m_views.insert(id, item);
+            adopt(item);
+        }
+        m_show->moveMode(id, m_trackId);
+        return;
+    }
+    // An item made by hand: its record becomes a new mode of this track,
+    // shown by the item itself.
+    const vc::Show::Batch batch(m_show);
+    const QByteArray bytes = item->data();
+    const quintptr added =
+        m_show->appendMode(m_trackId, bytes, item->record(), item->isComplete(), int(bytes.size()));
+    if (!added)
+        return;
+    item->setModeId(added);
+    m_views.insert(added, item);
     adopt(item);
 }
 
@@ -151,66 +222,19 @@ void Timeline::on_itemRemoveRequested(TimelineItem *item)
     emit itemRemoved(item);
 }
 
-QVector<vc::placement::Span> Timeline::spans() const
-{
-    QVector<vc::placement::Span> out;
-    out.reserve(m_items.size());
-    for (const TimelineItem *item : m_items)
-        out.append(vc::placement::Span{item->start(), item->end()});
-    return out;
-}
-
-void Timeline::apply(const vc::placement::Result &result)
-{
-    using vc::placement::Fate;
-    const QList<TimelineItem *> old = m_items;
-    QVector<TimelineItem *> pieces(old.size(), nullptr);
-    // Only the side that moved is written, so a null time stays null.
-    auto retime = [](TimelineItem *item, int start, int end) {
-        const vc::placement::Span t = vc::movedTimes(item->start(), item->end(), start, end);
-        if (t.start != item->start() || t.end != item->end())
-            item->setTimes(t.start, t.end);
-    };
-    for (int i = 0; i < old.size(); ++i) {
-        const vc::placement::Outcome &o = result.outcomes.at(i);
-        TimelineItem *item = old.at(i);
-        switch (o.fate) {
-        case Fate::Kept:
-            break;
-        case Fate::Retimed:
-            retime(item, o.start, o.end);
-            break;
-        case Fate::Removed:
-            detach(item);
-            break;
-        case Fate::Split: {
-            // The second half is a new item with a copy of the record.
-            auto *piece = new TimelineItem(item->data(), this);
-            adopt(piece);
-            retime(item, o.start, o.end);
-            piece->setTimes(o.pieceStart, o.pieceEnd);
-            pieces[i] = piece;
-            break;
-        }
-        }
-    }
-    m_items.clear();
-    m_items.reserve(result.order.size());
-    for (const vc::placement::Slot &slot : result.order)
-        m_items.append(slot.piece ? pieces.at(slot.index) : old.at(slot.index));
-}
-
 void Timeline::sortItems()
 {
-    apply(vc::placement::sortItems(spans()));
+    m_show->sortTrack(m_trackId);
 }
 
 void Timeline::on_itemDragEnd(QByteArray orig, TimelineItem *item, QWidget *orig_parent)
 {
-    const int placed = int(m_items.indexOf(item));
     // An item that is not on this track is not placed here; the track is
     // only sorted.
-    apply(vc::placement::place(spans(), placed));
+    if (item && m_items.contains(item))
+        m_show->placeMode(item->modeId());
+    else
+        m_show->sortTrack(m_trackId);
     m_dragged = nullptr;
     if (!orig_parent)
         return;
@@ -243,11 +267,17 @@ void Timeline::on_itemPaste_clicked()
     vc::ModeRecord::decode(bytes, &ok);
     if (!ok)
         return; // not a mode this program wrote
-    auto *item = new TimelineItem(bytes, this);
-    addTimelineItem(item);
-    const int s = indicatorMs();
-    item->setTimes(s, item->durationMs() + s);
-    emit itemDragEnd(QByteArray(), item, nullptr);
+    quintptr id = 0;
+    {
+        const vc::Show::Batch batch(m_show);
+        id = m_show->appendMode(m_trackId, bytes);
+        const vc::Show::Mode *mode = m_show->mode(id);
+        const int s = indicatorMs();
+        if (mode)
+            m_show->retimeMode(id, s, mode->record.durationMs() + s);
+    }
+    if (TimelineItem *item = m_views.value(id))
+        emit itemDragEnd(QByteArray(), item, nullptr);
 }
 
 // ---------------------------------------------------------------- track
@@ -346,8 +376,7 @@ void Timeline::dragEnterEvent(QDragEnterEvent *event)
     if (own) {
         m_dragged = own;
         // Last in the list, so that it wins a start tie in the next sort.
-        m_items.removeOne(own);
-        m_items.append(own);
+        m_show->moveMode(own->modeId(), m_trackId);
     } else if (mime->hasFormat(TimelineItem::MimeType)) {
         // A whole item from another track: the main window moves it here.
         emit dragIn(this);

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "core/model/placement.h"
+#include "core/model/show.h"
 
 #include <QByteArray>
 #include <QFrame>
+#include <QHash>
 #include <QList>
 
 class MyLabel;
@@ -15,13 +16,15 @@ class TimelineHeaders;
 class TimelineItem;
 
 namespace vc {
-class Show;
 class TimeAxis;
 } // namespace vc
 
-// One track: a lane of modes along the song, kept sorted by start and free
-// of overlaps by the placement rules. Every track is a complete alternative
-// show; the current one is what editing, pasting, export and upload use.
+// One track on screen: the view of one track of the show document, a lane
+// of items along the song, one per mode, in the track's order (sorted by
+// start and free of overlaps by the show's placement rules). Every track is
+// a complete alternative show; the current one is what editing, pasting,
+// export and upload use. Drags and menus on it change the show, and the
+// track follows the show's changes.
 class Timeline : public QFrame
 {
     Q_OBJECT
@@ -29,13 +32,20 @@ class Timeline : public QFrame
 public:
     static constexpr int TrackHeight = 55;
 
-    // The track lays its items out at `axis`'s zoom; a re-timed item
-    // recounts its repeats for `show`'s prop.
+    // Shows track `track` of `show` (0: its current track), its items laid
+    // out at `axis`'s zoom. Without a show the track keeps one of its own.
     Timeline(QWidget *parent, TimelineHeaders *ruler, const vc::TimeAxis *axis,
-             const vc::Show *show);
+             vc::Show *show = nullptr, vc::Show::Id track = 0);
 
     const vc::TimeAxis *timeAxis() const { return m_axis; }
-    const vc::Show *document() const { return m_show; }
+    vc::Show *document() const { return m_show; }
+    vc::Show::Id trackId() const { return m_trackId; }
+    // Makes the items match the show's track: new modes get an item,
+    // changed ones are shown anew, an item whose mode left goes.
+    void sync();
+    // Hands the item of a mode over (to the track the mode moves to); the
+    // caller adopts it.
+    TimelineItem *releaseView(quintptr modeId);
     float msPerPixel() const;
 
     // The track's items, ascending by start after every placement.
@@ -70,10 +80,6 @@ public:
     void showGhost(int startMs, int lengthMs);
     void hideGhost();
 
-    // Orders the list by start without applying any rule (used after undo
-    // puts items back).
-    void orderByStart();
-
 signals:
     void timelineMultiUpdated();
     void timelineDeleteClicked();
@@ -92,11 +98,11 @@ public slots:
     void on_itemDoubleClicked(TimelineItem *item);
     void on_itemClicked(TimelineItem *item, bool flag);
     void sortItems();
-    // Takes the item off the track: out of the list, off the track's
-    // connections, hidden and handed to the track area, which keeps it.
+    // Removes the item's mode from the show; the item goes with it.
     void deleteTimelineItem(TimelineItem *item);
     // Puts an item on the track, at the end of its list (taking it off the
-    // track it was on, this one included).
+    // track it was on, this one included). An item made by hand becomes a
+    // new mode of the show.
     void addTimelineItem(TimelineItem *item);
     // Pastes the clipboard's mode at the play indicator; returns nothing
     // when the clipboard holds no mode.
@@ -121,11 +127,9 @@ private:
     void press(Qt::MouseButton button, const QPoint &globalPos);
     void adopt(TimelineItem *item);
     void detach(TimelineItem *item);
-    void apply(const vc::placement::Result &result);
     // Where the dragged item may go: the end of its left neighbour and the
     // start of its right one, looked up beside its present place.
     void updateLimits(TimelineItem *item);
-    QVector<vc::placement::Span> spans() const;
     int indicatorMs() const;
 
     QList<TimelineItem *> m_items;
@@ -133,7 +137,10 @@ private:
     MyLabel *m_rowLabel = nullptr;
     TimelineHeaders *m_ruler = nullptr;
     const vc::TimeAxis *m_axis = nullptr;
-    const vc::Show *m_show = nullptr;
+    vc::Show *m_show = nullptr;
+    vc::Show::Id m_trackId = 0;
+    // The item of each mode on the track.
+    QHash<quintptr, TimelineItem *> m_views;
     DragState m_drag;
     bool m_active = false;
     QWidget *m_ghost = nullptr;

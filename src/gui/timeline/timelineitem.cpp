@@ -95,8 +95,23 @@ Timeline *TimelineItem::track() const
     return qobject_cast<Timeline *>(parentWidget());
 }
 
+namespace {
+
+// The show an item's mode lives in, or null for an item no track has added.
+vc::Show *showOf(const TimelineItem *item)
+{
+    const Timeline *t = item->modeId() ? item->track() : nullptr;
+    return t ? t->document() : nullptr;
+}
+
+} // namespace
+
 void TimelineItem::setData(const QByteArray &record)
 {
+    if (vc::Show *show = showOf(this)) {
+        show->setModeBytes(m_modeId, record);
+        return;
+    }
     bool complete = false;
     int used = 0;
     const vc::ModeRecord decoded = vc::ModeRecord::decode(record, &complete, &used);
@@ -119,8 +134,28 @@ void TimelineItem::setDecoded(const QByteArray &record, const vc::ModeRecord &de
     update();
 }
 
+void TimelineItem::showMode(const vc::Show::Mode &mode)
+{
+    m_modeId = mode.id;
+    const bool same = vc::History::sameBytes(m_data, mode.bytes) && !m_data.isEmpty();
+    m_record = mode.record;
+    m_complete = mode.complete;
+    m_data = mode.bytes;
+    layOut();
+    if (same)
+        return;
+    setToolTip(timesText());
+    update();
+}
+
 void TimelineItem::setTimes(int start, int end)
 {
+    if (vc::Show *show = showOf(this)) {
+        show->retimeMode(m_modeId, start, end);
+        return;
+    }
+    // Not a mode of the show yet: the repeats are counted for the prop of
+    // the track it stands on, if any.
     const Timeline *t = track();
     const vc::Show *show = t ? t->document() : nullptr;
     m_record.retime(start, end, show ? show->frameRate() : 0.0f, show ? show->leds() : 0);
@@ -131,6 +166,10 @@ void TimelineItem::setTimes(int start, int end)
 
 void TimelineItem::setParams(const QString &params)
 {
+    if (vc::Show *show = showOf(this)) {
+        show->setModeParams(m_modeId, params);
+        return;
+    }
     m_record.params = params;
     reEncode();
 }

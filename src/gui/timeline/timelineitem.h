@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/model/moderecord.h"
+#include "core/model/show.h"
 
 #include <QByteArray>
 #include <QPoint>
@@ -14,11 +15,13 @@ class QDrag;
 class QMimeData;
 class Timeline;
 
-// One mode on a track: a button holding the mode's record and its decoded
-// fields. Its geometry follows its times through the timeline scale. An
-// item taken off its track is hidden and kept (the undo history may put the
-// same object back); it is destroyed when no snapshot names it any more or
-// when the project is replaced.
+// One mode on a track: a button showing a mode of the show document. It
+// holds a copy of the mode's record and decoded fields, which its track
+// refreshes whenever the show changes the mode; its geometry follows its
+// times through the track's time axis. Changing an item (setData, setTimes,
+// setParams) changes the mode in the show, which the item then shows. An
+// item not yet in a show (made by hand, before its track adds it) keeps its
+// record to itself.
 class TimelineItem : public QPushButton
 {
     Q_OBJECT
@@ -76,6 +79,9 @@ public:
 
     // "0x" and 16 hexadecimal digits, unique among live items.
     QString id() const { return m_id; }
+    // The mode of the show this item shows; 0 before its track adds it.
+    quintptr modeId() const { return m_modeId; }
+    void setModeId(quintptr id) { m_modeId = id; }
     qint16 edge() const { return Edge; }
     QPoint dragOrigin() const { return m_dragOrigin; }
     void setDragOrigin(const QPoint &p) { m_dragOrigin = p; }
@@ -85,12 +91,15 @@ public:
     // The track holding the item, or null when it is off every track.
     Timeline *track() const;
 
-    // Reads a new record (the editor applying an edit, undo putting an
-    // earlier state back), lays the item out and re-encodes it.
+    // A new record for the mode (the editor applying an edit).
     void setData(const QByteArray &record);
-    // setData() with the decoding done by the caller.
+    // Shows a record: reads it, lays the item out. The show's own update of
+    // the item; `decoded`, `complete` and `used` are what ModeRecord::decode
+    // gave for `record`.
     void setDecoded(const QByteArray &record, const vc::ModeRecord &decoded, bool complete,
                     int used);
+    // Shows a mode of the show as it is now (its track's refresh).
+    void showMode(const vc::Show::Mode &mode);
     // The one way to change an item's times. With a speed, the repeat count
     // follows the new duration.
     void setTimes(int start, int end);
@@ -167,4 +176,5 @@ private:
     QString m_id;
     QPoint m_dragOrigin;
     bool m_selected = false;
+    quintptr m_modeId = 0;
 };

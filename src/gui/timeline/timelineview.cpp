@@ -99,8 +99,6 @@ void TimelineView::zoom(int sliderValue)
     m_axis->setMsPerPixel(timescale::scaleForZoom(sliderValue));
     if (m_w.ruler)
         m_w.ruler->rescale();
-    if (relayoutTracks)
-        relayoutTracks();
     if (m_song)
         m_song->resizeView();
     flushLayout();

@@ -42,10 +42,6 @@ public:
     TimelineView(const Widgets &widgets, TimeAxis *axis, Playback *playback, SongLoader *song,
                  QObject *parent = nullptr);
 
-    // Re-lays out every track's items at the present scale (set by the main
-    // window once tracks exist).
-    std::function<void()> relayoutTracks;
-
     void zoom(int sliderValue);
     void scrolled(int delta, bool ctrl);
     void verticalRangeChanged(int min, int max);

@@ -2,6 +2,108 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="zh_TW">
 <context>
+    <name>DeviceMaintenance</name>
+    <message>
+        <source>偵測不到裝置！</source>
+        <translation>No device detected!</translation>
+    </message>
+    <message>
+        <source>記憶體清除完成</source>
+        <translation>wipe finished</translation>
+    </message>
+    <message>
+        <source>清除記憶體逾時</source>
+        <translation>wipe time out</translation>
+    </message>
+    <message>
+        <source>與道具的連線中斷，記憶體可能未清除完成。</source>
+        <translation>The connection to the prop was lost; the memory may not be wiped completely.</translation>
+    </message>
+    <message>
+        <source>找不到燒錄程式 %1</source>
+        <translation>Flashing script not found: %1</translation>
+    </message>
+    <message>
+        <source>找不到韌體檔案 %1</source>
+        <translation>Firmware file not found: %1</translation>
+    </message>
+    <message>
+        <source>找不到裝置！</source>
+        <translation>No device found!!</translation>
+    </message>
+    <message>
+        <source>無法啟動燒錄程式 %1</source>
+        <translation>Cannot start the flashing script %1</translation>
+    </message>
+</context>
+<context>
+    <name>ExportUpload</name>
+    <message>
+        <source>輸出中</source>
+        <translation>uploading</translation>
+    </message>
+    <message>
+        <source>無可上傳圖樣</source>
+        <translation>No uploadable pattern</translation>
+    </message>
+    <message>
+        <source>請選擇正確之時間軸</source>
+        <translation>Please choose the correct track</translation>
+    </message>
+    <message>
+        <source>道具秀只能描述 1 至 255 顆 LED，目前的 LED 數為 %1。</source>
+        <translation>A show image describes 1 to 255 LEDs; the LED count is %1.</translation>
+    </message>
+    <message>
+        <source>請先選擇道具，或設定頻率（Freq.）。</source>
+        <translation>Choose a prop first, or set the frequency (Freq.).</translation>
+    </message>
+    <message>
+        <source>這條時間軸需要 %1 個區塊，道具秀最多 255 個。請減少圖樣或縮短圖樣間的空白。</source>
+        <translation>This track needs %1 blocks; a show holds at most 255. Use fewer modes or shorten the pauses between them.</translation>
+    </message>
+    <message>
+        <source>無法寫入秀的暫存檔 %1：%2</source>
+        <translation>Cannot write the show image file %1: %2</translation>
+    </message>
+    <message>
+        <source>轉檔中...</source>
+        <translation>converting...</translation>
+    </message>
+    <message>
+        <source>上傳至道具</source>
+        <translation>upload to device</translation>
+    </message>
+    <message>
+        <source>傳輸中...</source>
+        <translation>Uploading...</translation>
+    </message>
+    <message>
+        <source>已取消上傳</source>
+        <translation>Canceled</translation>
+    </message>
+    <message>
+        <source>完成</source>
+        <translation>finish</translation>
+    </message>
+    <message>
+        <source>上傳完成</source>
+        <translation>Upload finished</translation>
+    </message>
+    <message>
+        <source>上傳進行中，請等上傳結束後再匯出。</source>
+        <translation>An upload is running; export when it has ended.</translation>
+    </message>
+    <message>
+        <source>匯出</source>
+        <translation>export</translation>
+    </message>
+    <message>
+        <source>無法寫入檔案 %1：%2</source>
+        <translation>Cannot write the file %1: %2</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>讀取音樂</source>
@@ -508,46 +610,6 @@
         <translation>Unrecognised file extension .</translation>
     </message>
     <message>
-        <source>輸出中</source>
-        <translation>uploading</translation>
-    </message>
-    <message>
-        <source>無可上傳圖樣</source>
-        <translation>No uploadable pattern</translation>
-    </message>
-    <message>
-        <source>請選擇正確之時間軸</source>
-        <translation>Please choose the correct track</translation>
-    </message>
-    <message>
-        <source>道具秀只能描述 1 至 255 顆 LED，目前的 LED 數為 %1。</source>
-        <translation>A show image describes 1 to 255 LEDs; the LED count is %1.</translation>
-    </message>
-    <message>
-        <source>這條時間軸需要 %1 個區塊，道具秀最多 255 個。請減少圖樣或縮短圖樣間的空白。</source>
-        <translation>This track needs %1 blocks; a show holds at most 255. Use fewer modes or shorten the pauses between them.</translation>
-    </message>
-    <message>
-        <source>無法寫入秀的暫存檔 %1：%2</source>
-        <translation>Cannot write the show image file %1: %2</translation>
-    </message>
-    <message>
-        <source>轉檔中...</source>
-        <translation>converting...</translation>
-    </message>
-    <message>
-        <source>傳輸中...</source>
-        <translation>Uploading...</translation>
-    </message>
-    <message>
-        <source>已取消上傳</source>
-        <translation>Canceled</translation>
-    </message>
-    <message>
-        <source>完成</source>
-        <translation>finish</translation>
-    </message>
-    <message>
         <source>上傳完成</source>
         <translation>Upload finished</translation>
     </message>
@@ -590,8 +652,6 @@
     <message>
         <source>無法啟動燒錄程式 %1</source>
         <translation>Cannot start the flashing script %1</translation>
-    </message>
-    <message>
         <source>確認移除軌道？</source>
         <translation>Remove track?</translation>
     </message>
@@ -602,10 +662,6 @@
     <message>
         <source>圖樣數：</source>
         <translation>modes:</translation>
-    </message>
-    <message>
-        <source>請先選擇道具，或設定頻率（Freq.）。</source>
-        <translation>Choose a prop first, or set the frequency (Freq.).</translation>
     </message>
     <message>
         <source>圖片過寬，無法讀取</source>
@@ -930,6 +986,17 @@ end time: </translation>
     <message>
         <source>取消</source>
         <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>vc::TracksController</name>
+    <message>
+        <source>確認移除軌道？</source>
+        <translation>Remove track?</translation>
+    </message>
+    <message>
+        <source>&lt;font color=&apos;white&apos;&gt;此動作無法復原&lt;/font&gt;</source>
+        <translation>&lt;font color=&apos;white&apos;&gt;This cannot be undone&lt;/font&gt;</translation>
     </message>
 </context>
 </TS>
