@@ -11,11 +11,14 @@
 #include "gui/timeline/timeline.h"
 #include "gui/timeline/timelineitem.h"
 #include "testsupport/scriptedprompter.h"
+#include "testsupport/tabrigs.h"
 #include "testsupport/testdata.h"
 #include "testsupport/testenv.h"
 #include "ui_mainwindow.h"
 
 #include <QGraphicsItem>
+#include <QLabel>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 namespace {
@@ -270,11 +273,14 @@ void TestEditor::unreadablePictureGivesEmptyPattern()
 
 void TestEditor::missingPictureIgnored()
 {
-    Editor e;
-    e.w->picload(QStringLiteral("/nonexistent/picture.png"));
-    QCOMPARE(e.ui()->PicDir->text(), QStringLiteral("..."));
-    QVERIFY(!e.ui()->Add_Button->isEnabled());
-    QVERIFY(e.prompter.calls.isEmpty() || e.prompter.count(QStringLiteral("message")) == 0);
+    vc::test::ScriptedPrompter prompter;
+    vc::test::PictureRig rig;
+    rig.tab->picload(QStringLiteral("/nonexistent/picture.png"));
+    QCOMPARE(rig.widget<QLabel>("PicDir")->text(), QStringLiteral("..."));
+    QVERIFY(!rig.widget<QPushButton>("Add_Button")->isEnabled());
+    QVERIFY(prompter.calls.isEmpty());
+    QVERIFY(rig.announced.isEmpty());
+    QVERIFY(rig.folder.path().isEmpty());
 }
 
 void TestEditor::threePicturesGiveThreeModes()

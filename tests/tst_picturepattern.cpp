@@ -5,6 +5,7 @@
 #include <QImageWriter>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QTranslator>
 
 using vc::PicturePattern;
 
@@ -156,6 +157,14 @@ void TestPicturePattern::hugePicturesReadSafely()
     QVERIFY(s.image.isNull());
     QVERIFY(!s.error.isEmpty());
     QVERIFY(vc::buildPicturePattern(strip, false, false, 200, 0).pattern.isNull());
+
+    // The refusal is translated in its own context.
+    QTranslator english;
+    QVERIFY(english.load(QStringLiteral(":/language/language/english.qm")));
+    QCoreApplication::installTranslator(&english);
+    const QString translated = vc::readPictureForLeds(stripPath, 200).error;
+    QCoreApplication::removeTranslator(&english);
+    QCOMPARE(translated, QStringLiteral("The picture is too wide to load (60000 x 1)"));
 }
 
 VC_TEST_MAIN(TestPicturePattern)

@@ -122,6 +122,8 @@ void TestTranslation::compiledTranslationIsInResources_data()
     QTest::newRow("upload status") << "ExportUpload" << "輸出中" << "uploading";
     QTest::newRow("maintenance's own context")
         << "DeviceMaintenance" << "記憶體清除完成" << "wipe finished";
+    QTest::newRow("picture refused")
+        << "vc::PictureRead" << "圖片過寬，無法讀取" << "The picture is too wide to load";
 }
 
 void TestTranslation::compiledTranslationIsInResources()

@@ -86,7 +86,7 @@ QVector<MultiUpload::Outcome> MultiUpload::run(const QVector<QStringList> &targe
     // The summary: one line per target, then the count.
     for (const Outcome &o : qAsConst(outcomes)) {
         const QString text =
-            o.success ? QCoreApplication::translate("MainWindow", "上傳完成") : o.message;
+            o.success ? tr("上傳完成") : o.message;
         m_log << o.port << ": " << text << '\n';
     }
     if (outcomes.size() > 1)

@@ -190,6 +190,17 @@ int Show::modeCount() const
     return n;
 }
 
+QVector<ModeRecord> Show::records(Id track) const
+{
+    QVector<ModeRecord> out;
+    if (const Track *t = this->track(track)) {
+        out.reserve(t->modes.size());
+        for (const Mode &m : t->modes)
+            out.append(m.record);
+    }
+    return out;
+}
+
 Show::Mode Show::makeMode(const QByteArray &bytes, const ModeRecord &decoded, bool complete,
                           int used)
 {

@@ -95,6 +95,8 @@ public:
     // The mode and the track holding it, or null.
     const Mode *mode(Id id, Id *trackId = nullptr) const;
     int modeCount() const;
+    // A track's records in its order; none for no live track.
+    QVector<ModeRecord> records(Id track) const;
     // Appends a mode at the end of a track's list, unplaced (loading puts
     // a file's modes on their tracks this way, then sorts). `decoded`:
     // what ModeRecord::decode gave for `bytes`, when the caller decoded

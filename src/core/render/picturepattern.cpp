@@ -1,6 +1,5 @@
 #include "core/render/picturepattern.h"
 
-#include <QCoreApplication>
 #include <QImageReader>
 #include <QPainter>
 
@@ -34,7 +33,7 @@ PictureRead readPictureForLeds(const QString &path, int leds)
 
     if (size.isValid() && size.height() > 0 && leds > 0 &&
         qint64(size.width()) * leds / size.height() > MaxPictureColumns) {
-        out.error = QCoreApplication::translate("MainWindow", "圖片過寬，無法讀取") +
+        out.error = PictureRead::tr("圖片過寬，無法讀取") +
                     QStringLiteral(" (%1 x %2)").arg(size.width()).arg(size.height());
         return out;
     }
@@ -46,7 +45,7 @@ PictureRead readPictureForLeds(const QString &path, int leds)
             1, static_cast<int>(qint64(size.width()) * targetHeight / std::max(size.height(), 1)));
         reader.setScaledSize(QSize(targetWidth, targetHeight));
     } else if (pixels > MaxWholePicturePixels) {
-        out.error = QCoreApplication::translate("MainWindow", "圖片過大，無法讀取") +
+        out.error = PictureRead::tr("圖片過大，無法讀取") +
                     QStringLiteral(" (%1 x %2)").arg(size.width()).arg(size.height());
         return out;
     }

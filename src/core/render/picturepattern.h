@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QString>
 
@@ -22,6 +23,9 @@ struct PictureRead
 {
     QImage image;  // null when the file is not a readable picture
     QString error; // set when the picture was refused (too large to decode)
+
+    // The refusals' texts are translated in this context.
+    Q_DECLARE_TR_FUNCTIONS(vc::PictureRead)
 };
 
 // Reads a picture for a pattern of `leds` rows. Very large pictures are

@@ -40,15 +40,13 @@ QString loadStyleSheet()
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent, const QString &projectFile)
-    : QMainWindow(parent), ui(new Ui::MainWindow), m_random(new QRandomGenerator(1)),
-      m_show(new vc::Show(this)), m_timeAxis(new vc::TimeAxis(this))
+    : QMainWindow(parent), ui(new Ui::MainWindow), m_show(new vc::Show(this)),
+      m_timeAxis(new vc::TimeAxis(this)), m_random(new QRandomGenerator(1))
 {
     ui->setupUi(this);
     // The form's slots forward to the tabs from the first signal on.
     m_editor = new vc::EditorPanel(this);
-    m_pictureTab = new vc::PictureTab(this);
-    m_effectTab = new vc::EffectTab(this);
-    m_textTab = new vc::TextTab(this);
+    setupPatternTabs();
     setStyleSheet(loadStyleSheet());
 
     m_show->setLeds(ui->Leds->value());
@@ -141,8 +139,7 @@ void MainWindow::restoreGadget()
         languages.at(language - 1)->setChecked(true);
 
     const int gadget = s.value(vc::settings::Gadget, 0).toInt();
-    m_currentPicPath =
-        s.value(vc::settings::CurrentPicPath, vc::settings::defaultPicturesPath()).toString();
+    m_pictureFolder.restore();
     m_currentFile =
         s.value(vc::settings::CurrentFile, vc::settings::defaultDocumentsPath()).toString();
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/app/gadgets.h"
+#include "core/app/picturefolder.h"
 
 #include <QColor>
 #include <QMainWindow>
@@ -76,8 +77,8 @@ public:
     // --- project paths kept for the dialogs
     QString currentFile() const { return m_currentFile; }
     void setCurrentFile(const QString &path) { m_currentFile = path; }
-    QString currentPicPath() const { return m_currentPicPath; }
-    void setCurrentPicPath(const QString &path) { m_currentPicPath = path; }
+    QString currentPicPath() const { return m_pictureFolder.path(); }
+    void setCurrentPicPath(const QString &path) { m_pictureFolder.setPath(path); }
 
     // Opens a dropped file by its extension (projects, songs, pictures).
     void openDroppedFile(const QString &fileName);
@@ -272,6 +273,8 @@ private:
     void setupDevice();
     void setupTimeAxis();
     void setupTracks();
+    // Builds the pattern tabs on their widgets and wires what they announce.
+    void setupPatternTabs();
 
     Ui::MainWindow *ui = nullptr;
     vc::Show *m_show = nullptr;
@@ -287,7 +290,7 @@ private:
     QActionGroup *m_gadgetGroup = nullptr;
 
     QString m_currentFile;
-    QString m_currentPicPath;
+    vc::PictureFolder m_pictureFolder;
 
     ExportUpload *m_exportUpload = nullptr;
     DeviceMaintenance *m_maintenance = nullptr;

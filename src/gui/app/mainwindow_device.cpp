@@ -4,12 +4,10 @@
 #include "gui/app/mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "core/model/show.h"
 #include "gui/device/exportupload.h"
 #include "gui/device/maintenance.h"
-#include "gui/model/trackscontroller.h"
 #include "gui/render/mygl.h"
-#include "gui/timeline/timeline.h"
-#include "gui/timeline/timelineitem.h"
 
 void MainWindow::setupDevice()
 {
@@ -24,16 +22,11 @@ void MainWindow::setupDevice()
     w.ruler = ui->timeline_headers;
     // The track is put in play order before it is read, so that what is
     // sent is what the track shows.
+    // The current track, kept in play order: the conversion then finds
+    // nothing left to move.
     auto currentRecords = [this] {
-        QVector<vc::ModeRecord> records;
-        Timeline *track = m_tracks ? m_tracks->currentTrack() : nullptr;
-        if (!track)
-            return records;
-        track->sortItems();
-        records.reserve(track->items().size());
-        for (const TimelineItem *item : track->items())
-            records << item->record();
-        return records;
+        m_show->sortTrack(m_show->currentTrack());
+        return m_show->records(m_show->currentTrack());
     };
     m_exportUpload = new ExportUpload(w, m_show, m_timeAxis, currentRecords, this, this);
     connect(m_exportUpload, &ExportUpload::previewAllowed, ui->GLWidget, &QWidget::setEnabled);

@@ -1,8 +1,85 @@
-// Main-window slots of the effect and text tabs of the mode editor.
+// The pattern tabs of the mode editor: their set-up on the form's widgets,
+// and the main-window slots of the effect and text tabs.
 #include "gui/app/mainwindow.h"
-#include "gui/render/effecttab.h"
-#include "gui/render/texttab.h"
 #include "ui_mainwindow.h"
+
+#include "core/model/show.h"
+#include "gui/model/editorpanel.h"
+#include "gui/render/effecttab.h"
+#include "gui/render/picturetab.h"
+#include "gui/render/texttab.h"
+
+void MainWindow::setupPatternTabs()
+{
+    vc::PictureTab::Widgets pw;
+    pw.path = ui->PicDir;
+    pw.view = ui->PicView;
+    pw.revH = ui->Pic_revH;
+    pw.revV = ui->Pic_revV;
+    pw.gap = ui->Pic_Slide;
+    pw.insert = ui->Add_Button;
+    m_pictureTab = new vc::PictureTab(pw, m_show, &m_pictureFolder, this, this);
+
+    vc::EffectTab::Widgets ew;
+    ew.colours = {ui->Spe_front,
+                  ui->Spe_back,
+                  {ui->Spe_rnum, ui->Spe_gnum, ui->Spe_bnum},
+                  {ui->Spe_rslide, ui->Spe_gslide, ui->Spe_bslide}};
+    ew.effect = ui->Spe_comboBox;
+    ew.width = ui->Spe_width;
+    ew.scheme = ui->Spe_color3;
+    ew.revH = ui->Spe_revH;
+    ew.revV = ui->Spe_revV;
+    ew.view = ui->Spe_show;
+    m_effectTab = new vc::EffectTab(ew, m_show, m_random, this, this);
+
+    vc::TextTab::Widgets tw;
+    tw.colours = {ui->text_fcolor,
+                  ui->text_bcolor,
+                  {ui->text_rnum, ui->text_gnum, ui->text_bnum},
+                  {ui->text_rslide, ui->text_gslide, ui->text_bslide}};
+    tw.text = ui->text_Edit;
+    tw.font = ui->fontComboBox;
+    tw.fontSize = ui->Font_size;
+    tw.width = ui->Text_slide;
+    tw.revH = ui->Text_revH;
+    tw.revV = ui->Text_revV;
+    tw.view = ui->text_View;
+    m_textTab = new vc::TextTab(tw, m_show, this, this);
+
+    // A new pattern: the editor panel first fits its repeat count to the
+    // pattern's width (when the count is automatic), then the preview plays
+    // the pattern with that count. Connection order is call order.
+    const auto fitRepeats = [this](const QPixmap &, int width) {
+        m_editor->setPatternWidth(width);
+        m_editor->updateLoopSilently();
+    };
+    const auto preview = [this](const QPixmap &pattern, int) {
+        glpreview_change(false, pattern, m_show->leds(), static_cast<int>(m_show->frameRate()),
+                         ui->Mode_last->value(), ui->Mode_loop->value());
+    };
+    connect(m_pictureTab, &vc::PictureTab::patternChanged, m_editor, fitRepeats);
+    connect(m_pictureTab, &vc::PictureTab::patternChanged, this, preview);
+    for (vc::ColourTab *tab :
+         {static_cast<vc::ColourTab *>(m_effectTab), static_cast<vc::ColourTab *>(m_textTab)}) {
+        connect(tab, &vc::ColourTab::patternChanged, m_editor, fitRepeats);
+        connect(tab, &vc::ColourTab::patternChanged, this, preview);
+    }
+
+    // Several pictures opened at once: each becomes a mode as it loads, and
+    // the status bar counts them while the loading holds the event loop.
+    connect(m_pictureTab, &vc::PictureTab::insertRequested, m_editor,
+            &vc::EditorPanel::insertOrApply);
+    connect(m_pictureTab, &vc::PictureTab::status, this, [this](const QString &text) {
+        ui->statusBar->showMessage(text);
+        repaint();
+    });
+
+    connect(m_effectTab, &vc::EffectTab::randomSpeed, this, [this](int speed) {
+        ui->speedAutoCheckBox->setChecked(true);
+        ui->Speed_slide->setValue(speed);
+    });
+}
 
 // ---------------------------------------------------------------- effect tab
 

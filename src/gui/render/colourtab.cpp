@@ -2,13 +2,14 @@
 
 #include "core/model/repeatsuggestion.h"
 #include "core/model/show.h"
-#include "gui/app/mainwindow.h"
 #include "gui/app/prompter.h"
-#include "gui/model/editorpanel.h"
-#include "ui_mainwindow.h"
 
 #include <QGraphicsScene>
+#include <QGraphicsView>
+#include <QRadioButton>
 #include <QSignalBlocker>
+#include <QSlider>
+#include <QSpinBox>
 
 namespace vc {
 
@@ -31,28 +32,33 @@ void setChannel(QColor &c, int channel, int value)
 
 } // namespace
 
-ColourTab::ColourTab(MainWindow *window, Lead lead)
-    : QObject(window), m_window(window), m_lead(lead)
+ColourTab::ColourTab(const ColourWidgets &colours, QGraphicsView *view, int viewHeight, Show *show,
+                     QWidget *dialogParent, Lead lead, QObject *parent)
+    : QObject(parent), m_show(show), m_dialogParent(dialogParent), m_colours(colours), m_view(view),
+      m_viewHeight(viewHeight), m_lead(lead)
 {
+    // The colours are shared with the rest of the editor: the spin boxes
+    // keep showing the edited one whoever changes it. The pattern is drawn
+    // again when the tab is entered (refresh), not behind another tab.
+    connect(m_show, &Show::coloursChanged, this, [this] { showColour(edited()); });
 }
 
 QColor ColourTab::edited() const
 {
-    const Show *show = m_window->document();
-    return controls().back->isChecked() ? show->colour2() : show->colour1();
+    return m_colours.back->isChecked() ? m_show->colour2() : m_show->colour1();
 }
 
 void ColourTab::setEdited(const QColor &colour)
 {
-    if (controls().back->isChecked())
-        m_window->document()->setColour2(colour);
+    if (m_colours.back->isChecked())
+        m_show->setColour2(colour);
     else
-        m_window->document()->setColour1(colour);
+        m_show->setColour1(colour);
 }
 
 void ColourTab::sliderChanged(int channel, int value)
 {
-    controls().numbers[channel]->setValue(value);
+    m_colours.numbers[channel]->setValue(value);
     if (m_lead == Lead::Sliders) {
         QColor c = edited();
         setChannel(c, channel, value);
@@ -63,7 +69,7 @@ void ColourTab::sliderChanged(int channel, int value)
 
 void ColourTab::numberChanged(int channel, int value)
 {
-    controls().sliders[channel]->setValue(value);
+    m_colours.sliders[channel]->setValue(value);
     if (m_lead == Lead::Numbers) {
         QColor c = edited();
         setChannel(c, channel, value);
@@ -77,7 +83,7 @@ void ColourTab::numberChanged(int channel, int value)
 // edited colour's own).
 void ColourTab::showColour(const QColor &colour)
 {
-    const Controls c = controls();
+    const ColourWidgets &c = m_colours;
     const int values[3] = {colour.red(), colour.green(), colour.blue()};
     for (int i = 0; i < 3; ++i) {
         const QSignalBlocker blockNumber(c.numbers[i]);
@@ -89,14 +95,13 @@ void ColourTab::showColour(const QColor &colour)
 
 void ColourTab::backToggled(bool checked)
 {
-    const Show *show = m_window->document();
-    showColour(checked ? show->colour2() : show->colour1());
+    showColour(checked ? m_show->colour2() : m_show->colour1());
     redraw();
 }
 
 void ColourTab::colourDialog()
 {
-    const QColor chosen = prompter().color(edited(), m_window, tr("選擇顏色"));
+    const QColor chosen = prompter().color(edited(), m_dialogParent, tr("選擇顏色"));
     if (chosen.isValid()) {
         const QColor target(chosen.red(), chosen.green(), chosen.blue());
         setEdited(target);
@@ -108,9 +113,8 @@ void ColourTab::colourDialog()
 
 void ColourTab::swapColours()
 {
-    const Controls c = controls();
-    Show *show = m_window->document();
-    show->setColours(show->colour2(), show->colour1());
+    const ColourWidgets &c = m_colours;
+    m_show->setColours(m_show->colour2(), m_show->colour1());
     redraw();
     // The other button takes the selection, so the spin boxes keep showing
     // the same colour, now under its new role.
@@ -122,41 +126,34 @@ void ColourTab::swapColours()
 
 void ColourTab::refresh()
 {
-    controls().front->setChecked(true);
-    showColour(m_window->document()->colour1());
+    m_colours.front->setChecked(true);
+    showColour(m_show->colour1());
     redraw();
 }
 
 void ColourTab::setColours(const QColor &front, const QColor &back)
 {
-    m_window->document()->setColours(QColor(front.red(), front.green(), front.blue()),
-                                     QColor(back.red(), back.green(), back.blue()));
+    m_show->setColours(QColor(front.red(), front.green(), front.blue()),
+                       QColor(back.red(), back.green(), back.blue()));
 }
 
-void ColourTab::showPattern(const QImage &pattern, QGraphicsView *view, int viewHeight)
+void ColourTab::showPattern(const QImage &pattern)
 {
-    Ui::MainWindow *ui = m_window->form();
     m_pattern = pattern;
-
-    const Show *show = m_window->document();
     const QPixmap pixmap = QPixmap::fromImage(m_pattern);
-    m_window->glpreview_change(false, pixmap, show->leds(), int(show->frameRate()),
-                               ui->Mode_last->value(), ui->Mode_loop->value());
 
     // A new scene per pattern; the previous one goes with it.
     QGraphicsScene *scene = new QGraphicsScene(this);
-    if (viewHeight == 0)
+    if (m_viewHeight == 0)
         scene->addPixmap(pixmap);
     else if (!pixmap.isNull())
-        scene->addPixmap(pixmap.scaledToHeight(viewHeight, Qt::SmoothTransformation));
-    view->setScene(scene);
+        scene->addPixmap(pixmap.scaledToHeight(m_viewHeight, Qt::SmoothTransformation));
+    m_view->setScene(scene);
     delete m_scene;
     m_scene = scene;
 
-    m_patternWidth = vc::patternWidth(m_pattern.size(), show->leds());
-    m_window->editor()->setPatternWidth(m_patternWidth);
-    if (ui->speedAutoCheckBox->isChecked())
-        ui->Mode_loop->setValue(m_window->editor()->suggestion());
+    m_patternWidth = vc::patternWidth(m_pattern.size(), m_show->leds());
+    emit patternChanged(pixmap, m_patternWidth);
 }
 
 } // namespace vc

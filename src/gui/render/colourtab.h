@@ -2,26 +2,38 @@
 
 #include <QImage>
 #include <QObject>
+#include <QPixmap>
 
-class MainWindow;
 class QGraphicsScene;
 class QGraphicsView;
 class QRadioButton;
 class QSlider;
 class QSpinBox;
+class QWidget;
 
 namespace vc {
 
+class Show;
+
 // What the effect and the text tab of the mode editor have in common: the
-// two shared colours, edited one at a time through a front/back choice,
+// show's two colours, edited one at a time through a front/back choice,
 // three spin boxes and three sliders, and the pattern drawn from them,
-// handed to the preview and shown in the tab's own view. The main window's
-// slots of the tab forward here.
+// shown in the tab's own view and announced to whoever plays it. The
+// controls' change signals are forwarded here by the owner of the widgets.
 class ColourTab : public QObject
 {
     Q_OBJECT
 
 public:
+    // The colour widgets of one tab.
+    struct ColourWidgets
+    {
+        QRadioButton *front = nullptr; // colour 1 is edited
+        QRadioButton *back = nullptr;  // colour 2 is edited
+        QSpinBox *numbers[3] = {};     // red, green, blue
+        QSlider *sliders[3] = {};
+    };
+
     // channel 0 red, 1 green, 2 blue
     void sliderChanged(int channel, int value);
     void numberChanged(int channel, int value);
@@ -36,15 +48,12 @@ public:
     QImage pattern() const { return m_pattern; }
     int patternWidth() const { return m_patternWidth; }
 
+signals:
+    // A new pattern was drawn; width is its W at the LED count's height
+    // (the divisor of the repeat-count suggestion).
+    void patternChanged(const QPixmap &pattern, int width);
+
 protected:
-    // The colour widgets of one tab.
-    struct Controls
-    {
-        QRadioButton *front;
-        QRadioButton *back;
-        QSpinBox *numbers[3];
-        QSlider *sliders[3];
-    };
     // Which row of a channel changes the edited colour; the other row only
     // follows it (and its own change signal comes back through the leading
     // row without effect).
@@ -54,20 +63,21 @@ protected:
         Sliders
     };
 
-    ColourTab(MainWindow *window, Lead lead);
+    // The pattern is shown in view, scaled to viewHeight unless that is 0.
+    // The colour dialog opens over dialogParent.
+    ColourTab(const ColourWidgets &colours, QGraphicsView *view, int viewHeight, Show *show,
+              QWidget *dialogParent, Lead lead, QObject *parent);
 
-    virtual Controls controls() const = 0;
     // Draws the pattern again from the current controls.
     virtual void redraw() = 0;
 
     // Takes the colours of a stored mode, without their alpha.
     void setColours(const QColor &front, const QColor &back);
-    // Keeps a newly drawn pattern and hands it on: the preview, the tab's
-    // view (scaled to viewHeight unless that is 0), the pattern width and,
-    // when the repeat count is automatic, the suggested repeat count.
-    void showPattern(const QImage &pattern, QGraphicsView *view, int viewHeight = 0);
+    // Keeps a newly drawn pattern, shows it in the tab's view and announces it.
+    void showPattern(const QImage &pattern);
 
-    MainWindow *m_window;
+    Show *const m_show;
+    QWidget *const m_dialogParent;
 
 private:
     // The colour the front/back choice edits, and setting it in the show.
@@ -75,6 +85,9 @@ private:
     void setEdited(const QColor &colour);
     void showColour(const QColor &colour);
 
+    const ColourWidgets m_colours;
+    QGraphicsView *const m_view;
+    const int m_viewHeight;
     const Lead m_lead;
     QImage m_pattern;
     int m_patternWidth = 0;

@@ -2,36 +2,33 @@
 
 #include "core/model/show.h"
 #include "core/render/patternparams.h"
-#include "gui/app/mainwindow.h"
-#include "ui_mainwindow.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QRadioButton>
 #include <QRandomGenerator>
 #include <QSignalBlocker>
+#include <QSpinBox>
 
 namespace vc {
 
-EffectTab::EffectTab(MainWindow *window) : ColourTab(window, Lead::Numbers) {}
-
-ColourTab::Controls EffectTab::controls() const
+EffectTab::EffectTab(const Widgets &widgets, Show *show, QRandomGenerator *random,
+                     QWidget *dialogParent, QObject *parent)
+    : ColourTab(widgets.colours, widgets.view, 0, show, dialogParent, Lead::Numbers, parent),
+      m_widgets(widgets), m_random(random)
 {
-    const Ui::MainWindow *ui = m_window->form();
-    return {ui->Spe_front,
-            ui->Spe_back,
-            {ui->Spe_rnum, ui->Spe_gnum, ui->Spe_bnum},
-            {ui->Spe_rslide, ui->Spe_gslide, ui->Spe_bslide}};
 }
 
 EffectSettings EffectTab::settings() const
 {
-    const Ui::MainWindow *ui = m_window->form();
     EffectSettings s;
-    s.effect = ui->Spe_comboBox->currentIndex();
-    s.front = m_window->document()->colour1();
-    s.back = m_window->document()->colour2();
-    s.width = ui->Spe_width->value();
-    s.scheme = int(ui->Spe_color3->checkState());
-    s.revH = ui->Spe_revH->isChecked();
-    s.revV = ui->Spe_revV->isChecked();
+    s.effect = m_widgets.effect->currentIndex();
+    s.front = m_show->colour1();
+    s.back = m_show->colour2();
+    s.width = m_widgets.width->value();
+    s.scheme = int(m_widgets.scheme->checkState());
+    s.revH = m_widgets.revH->isChecked();
+    s.revV = m_widgets.revV->isChecked();
     return s;
 }
 
@@ -44,39 +41,49 @@ void EffectTab::generate(int index)
 {
     EffectSettings s = settings();
     s.effect = index;
-    showPattern(EffectGenerator::generate(s), m_window->form()->Spe_show);
+    showPattern(EffectGenerator::generate(s));
 }
 
 void EffectTab::regenerate()
 {
-    generate(m_window->form()->Spe_comboBox->currentIndex());
+    generate(m_widgets.effect->currentIndex());
 }
 
 void EffectTab::highlighted(int index)
 {
     generate(index);
-    m_window->form()->Spe_comboBox->setCurrentIndex(index);
+    m_widgets.effect->setCurrentIndex(index);
 }
 
 void EffectTab::randomise()
 {
-    Ui::MainWindow *ui = m_window->form();
-    QRandomGenerator &rnd = m_window->random();
-    ui->speedAutoCheckBox->setChecked(true);
-    ui->Spe_width->setValue(int(rnd.bounded(10u)) + 1);
-    ui->Spe_color3->setCheckState(Qt::CheckState(rnd.bounded(3u)));
-    ui->Spe_front->toggle(); // a checked radio button stays checked: front is edited
-    ui->Spe_revH->setChecked(rnd.bounded(2u) != 0);
-    ui->Spe_revV->setChecked(rnd.bounded(2u) != 0);
+    // Drawn in this order, whatever order they are applied in: a seeded
+    // generator gives the same effect as ever.
+    QRandomGenerator &rnd = *m_random;
+    const int width = int(rnd.bounded(10u)) + 1;
+    const auto scheme = Qt::CheckState(rnd.bounded(3u));
+    const bool revH = rnd.bounded(2u) != 0;
+    const bool revV = rnd.bounded(2u) != 0;
     const int blue = int(rnd.bounded(256u));
     const int green = int(rnd.bounded(256u));
     const int red = int(rnd.bounded(256u));
-    m_window->document()->setColour2(QColor(red, green, blue));
-    ui->Spe_rnum->setValue(int(rnd.bounded(256u)));
-    ui->Spe_gnum->setValue(int(rnd.bounded(256u)));
-    ui->Spe_bnum->setValue(int(rnd.bounded(256u)));
-    ui->Spe_comboBox->setCurrentIndex(int(rnd.bounded(quint32(ui->Spe_comboBox->count()))));
-    ui->Speed_slide->setValue(int(rnd.bounded(17u)) + 2);
+    int front[3];
+    for (int &channel : front)
+        channel = int(rnd.bounded(256u));
+    const int effect = int(rnd.bounded(quint32(m_widgets.effect->count())));
+    const int speed = int(rnd.bounded(17u)) + 2;
+
+    emit randomSpeed(speed);
+    const ColourWidgets &c = m_widgets.colours;
+    m_widgets.width->setValue(width);
+    m_widgets.scheme->setCheckState(scheme);
+    c.front->toggle(); // a checked radio button stays checked: front is edited
+    m_widgets.revH->setChecked(revH);
+    m_widgets.revV->setChecked(revV);
+    m_show->setColour2(QColor(red, green, blue));
+    for (int i = 0; i < 3; ++i)
+        c.numbers[i]->setValue(front[i]);
+    m_widgets.effect->setCurrentIndex(effect);
     // The drawing so far may predate the new background: draw once more.
     regenerate();
 }
@@ -92,20 +99,20 @@ bool EffectTab::restore(const QString &params)
 
 void EffectTab::restore(const EffectSettings &s)
 {
-    Ui::MainWindow *ui = m_window->form();
+    const Widgets &w = m_widgets;
     setColours(s.front, s.back);
     {
-        const QSignalBlocker b1(ui->Spe_comboBox);
-        const QSignalBlocker b2(ui->Spe_width);
-        const QSignalBlocker b3(ui->Spe_color3);
-        const QSignalBlocker b4(ui->Spe_revH);
-        const QSignalBlocker b5(ui->Spe_revV);
-        ui->Spe_comboBox->setCurrentIndex(s.effect);
+        const QSignalBlocker b1(w.effect);
+        const QSignalBlocker b2(w.width);
+        const QSignalBlocker b3(w.scheme);
+        const QSignalBlocker b4(w.revH);
+        const QSignalBlocker b5(w.revV);
+        w.effect->setCurrentIndex(s.effect);
         if (s.scheme >= 0 && s.scheme <= 2)
-            ui->Spe_color3->setCheckState(Qt::CheckState(s.scheme));
-        ui->Spe_width->setValue(s.width);
-        ui->Spe_revH->setChecked(s.revH);
-        ui->Spe_revV->setChecked(s.revV);
+            w.scheme->setCheckState(Qt::CheckState(s.scheme));
+        w.width->setValue(s.width);
+        w.revH->setChecked(s.revH);
+        w.revV->setChecked(s.revV);
     }
     refresh();
 }

@@ -5,17 +5,39 @@
 #include <QObject>
 #include <QPixmap>
 
-class MainWindow;
+class QAbstractButton;
+class QCheckBox;
+class QGraphicsView;
+class QLabel;
+class QSlider;
+class QWidget;
 
 namespace vc {
 
+class PictureFolder;
+class Show;
+
 // The picture tab of the mode editor: opening pictures, mirroring, the gap,
-// and the pattern they make.
+// and the pattern they make. The main window's slots of the tab forward here.
 class PictureTab : public QObject
 {
     Q_OBJECT
 public:
-    explicit PictureTab(MainWindow *window);
+    struct Widgets
+    {
+        QLabel *path = nullptr;            // PicDir: the picture's file
+        QGraphicsView *view = nullptr;     // PicView
+        QCheckBox *revH = nullptr;         // Pic_revH
+        QCheckBox *revV = nullptr;         // Pic_revV
+        QSlider *gap = nullptr;            // Pic_Slide: the gap in percent
+        QAbstractButton *insert = nullptr; // Add_Button: usable once a picture is there
+    };
+
+    // Patterns are drawn at the show's LED count; the open dialog starts at
+    // folder, which follows the pictures loaded; dialogs and warnings open
+    // over dialogParent.
+    PictureTab(const Widgets &widgets, Show *show, PictureFolder *folder, QWidget *dialogParent,
+               QObject *parent = nullptr);
 
     // Loads one picture and rebuilds the pattern; a missing file is ignored.
     void picload(const QString &path);
@@ -30,17 +52,24 @@ public:
     bool hasPicture() const { return !m_pattern.pattern.isNull(); }
     QPixmap pattern() const { return QPixmap::fromImage(m_pattern.pattern); }
     int patternWidth() const { return m_pattern.width; }
-    // Hands the pattern to the preview with the panel's duration and repeat count.
-    void preview();
 
 signals:
+    // A new pattern was built (null when the file is no readable picture);
+    // width is its W, the divisor of the repeat-count suggestion.
+    void patternChanged(const QPixmap &pattern, int width);
+    // Of several pictures opened at once, one is loaded and is to become a
+    // mode now, before the next one loads.
+    void insertRequested();
     // A message for the status bar.
     void status(const QString &text);
 
 private:
     void showPattern();
 
-    MainWindow *m_window;
+    const Widgets m_widgets;
+    Show *const m_show;
+    PictureFolder *const m_folder;
+    QWidget *const m_dialogParent;
     vc::PicturePattern m_pattern;
 };
 

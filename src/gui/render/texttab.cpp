@@ -3,10 +3,12 @@
 #include "core/model/show.h"
 #include "core/render/textpattern.h"
 #include "core/render/textrender.h"
-#include "gui/app/mainwindow.h"
-#include "ui_mainwindow.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QSignalBlocker>
+#include <QSlider>
 
 namespace vc {
 
@@ -17,29 +19,25 @@ constexpr int ViewHeight = 120;
 
 } // namespace
 
-TextTab::TextTab(MainWindow *window) : ColourTab(window, Lead::Sliders) {}
-
-ColourTab::Controls TextTab::controls() const
+TextTab::TextTab(const Widgets &widgets, Show *show, QWidget *dialogParent, QObject *parent)
+    : ColourTab(widgets.colours, widgets.view, ViewHeight, show, dialogParent, Lead::Sliders,
+                parent),
+      m_widgets(widgets)
 {
-    const Ui::MainWindow *ui = m_window->form();
-    return {ui->text_fcolor,
-            ui->text_bcolor,
-            {ui->text_rnum, ui->text_gnum, ui->text_bnum},
-            {ui->text_rslide, ui->text_gslide, ui->text_bslide}};
 }
 
 TextSettings TextTab::settings() const
 {
-    const Ui::MainWindow *ui = m_window->form();
+    const Widgets &w = m_widgets;
     TextSettings s;
-    s.front = m_window->document()->colour1();
-    s.back = m_window->document()->colour2();
-    s.text = ui->text_Edit->text();
-    s.fontIndex = ui->fontComboBox->currentIndex();
-    s.fontSizeIndex = ui->Font_size->currentIndex();
-    s.width = ui->Text_slide->value();
-    s.revH = ui->Text_revH->isChecked();
-    s.revV = ui->Text_revV->isChecked();
+    s.front = m_show->colour1();
+    s.back = m_show->colour2();
+    s.text = w.text->text();
+    s.fontIndex = w.font->currentIndex();
+    s.fontSizeIndex = w.fontSize->currentIndex();
+    s.width = w.width->value();
+    s.revH = w.revH->isChecked();
+    s.revV = w.revV->isChecked();
     return s;
 }
 
@@ -50,31 +48,31 @@ QString TextTab::params(int loops) const
 
 void TextTab::render(const QString &text)
 {
-    Ui::MainWindow *ui = m_window->form();
+    const Widgets &w = m_widgets;
     if (TextPattern::hasReserved(text)) {
         // The edit's change signal renders the cleaned text. The characters
         // are replaced one for one, so the cursor stays where it was.
-        const int cursor = ui->text_Edit->cursorPosition();
-        ui->text_Edit->setText(TextPattern::cleaned(text));
-        ui->text_Edit->setCursorPosition(cursor);
+        const int cursor = w.text->cursorPosition();
+        w.text->setText(TextPattern::cleaned(text));
+        w.text->setCursorPosition(cursor);
         return;
     }
 
     TextLayout layout;
     layout.text = text;
-    layout.family = ui->fontComboBox->currentText();
-    layout.fontSizeIndex = ui->Font_size->currentIndex();
-    layout.widthFactor = ui->Text_slide->value();
-    layout.front = m_window->document()->colour1();
-    layout.back = m_window->document()->colour2();
-    layout.revH = ui->Text_revH->isChecked();
-    layout.revV = ui->Text_revV->isChecked();
-    showPattern(renderText(layout), ui->text_View, ViewHeight);
+    layout.family = w.font->currentText();
+    layout.fontSizeIndex = w.fontSize->currentIndex();
+    layout.widthFactor = w.width->value();
+    layout.front = m_show->colour1();
+    layout.back = m_show->colour2();
+    layout.revH = w.revH->isChecked();
+    layout.revV = w.revV->isChecked();
+    showPattern(renderText(layout));
 }
 
 void TextTab::rerender()
 {
-    render(m_window->form()->text_Edit->text());
+    render(m_widgets.text->text());
 }
 
 bool TextTab::restore(const QString &params)
@@ -88,24 +86,23 @@ bool TextTab::restore(const QString &params)
 
 void TextTab::restore(const TextSettings &s)
 {
-    Ui::MainWindow *ui = m_window->form();
+    const Widgets &w = m_widgets;
     setColours(s.front, s.back);
     {
-        const QSignalBlocker b1(ui->fontComboBox);
-        const QSignalBlocker b2(ui->Font_size);
-        const QSignalBlocker b3(ui->Text_slide);
-        const QSignalBlocker b4(ui->Text_revH);
-        const QSignalBlocker b5(ui->Text_revV);
-        const QSignalBlocker b6(ui->text_Edit);
+        const QSignalBlocker b1(w.font);
+        const QSignalBlocker b2(w.fontSize);
+        const QSignalBlocker b3(w.width);
+        const QSignalBlocker b4(w.revH);
+        const QSignalBlocker b5(w.revV);
+        const QSignalBlocker b6(w.text);
         // An index from another machine's font list may not exist here:
         // the default font stands in.
-        ui->fontComboBox->setCurrentIndex(s.fontIndex < ui->fontComboBox->count() ? s.fontIndex
-                                                                                  : -1);
-        ui->Font_size->setCurrentIndex(s.fontSizeIndex);
-        ui->Text_slide->setValue(s.width);
-        ui->Text_revH->setChecked(s.revH);
-        ui->Text_revV->setChecked(s.revV);
-        ui->text_Edit->setText(s.text);
+        w.font->setCurrentIndex(s.fontIndex < w.font->count() ? s.fontIndex : -1);
+        w.fontSize->setCurrentIndex(s.fontSizeIndex);
+        w.width->setValue(s.width);
+        w.revH->setChecked(s.revH);
+        w.revV->setChecked(s.revV);
+        w.text->setText(s.text);
     }
     refresh();
 }

@@ -1,7 +1,11 @@
 #pragma once
 
-#include "gui/render/colourtab.h"
 #include "core/render/patternparams.h"
+#include "gui/render/colourtab.h"
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
 
 namespace vc {
 
@@ -13,10 +17,24 @@ class TextTab : public ColourTab
     Q_OBJECT
 
 public:
-    explicit TextTab(MainWindow *window);
+    struct Widgets
+    {
+        // text_fcolor, text_bcolor, text_rnum/gnum/bnum, text_rslide/gslide/bslide
+        ColourWidgets colours;
+        QLineEdit *text = nullptr;     // text_Edit
+        QComboBox *font = nullptr;     // fontComboBox: the font families
+        QComboBox *fontSize = nullptr; // Font_size: ten sizes
+        QSlider *width = nullptr;      // Text_slide
+        QCheckBox *revH = nullptr;     // Text_revH
+        QCheckBox *revV = nullptr;     // Text_revV
+        QGraphicsView *view = nullptr; // text_View
+    };
 
-    // Renders text (cleaning it of the reserved characters first) and hands
-    // the pattern on (preview, view, pattern width, repeat count).
+    // The colours are the show's; the colour dialog opens over dialogParent.
+    TextTab(const Widgets &widgets, Show *show, QWidget *dialogParent, QObject *parent = nullptr);
+
+    // Renders text (cleaning it of the reserved characters first) and
+    // announces the pattern (patternChanged).
     void render(const QString &text);
     // render() with the text of the edit.
     void rerender();
@@ -32,8 +50,9 @@ public:
     QString params(int loops) const;
 
 private:
-    Controls controls() const override;
     void redraw() override { rerender(); }
+
+    const Widgets m_widgets;
 };
 
 } // namespace vc

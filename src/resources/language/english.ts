@@ -610,66 +610,8 @@
         <translation>Unrecognised file extension .</translation>
     </message>
     <message>
-        <source>上傳完成</source>
-        <translation>Upload finished</translation>
-    </message>
-    <message>
-        <source>上傳進行中，請等上傳結束後再匯出。</source>
-        <translation>An upload is running; export when it has ended.</translation>
-    </message>
-    <message>
-        <source>無法寫入檔案 %1：%2</source>
-        <translation>Cannot write the file %1: %2</translation>
-    </message>
-    <message>
-        <source>偵測不到裝置！</source>
-        <translation>No device detected!</translation>
-    </message>
-    <message>
-        <source>記憶體清除完成</source>
-        <translation>wipe finished</translation>
-    </message>
-    <message>
-        <source>清除記憶體逾時</source>
-        <translation>wipe time out</translation>
-    </message>
-    <message>
-        <source>與道具的連線中斷，記憶體可能未清除完成。</source>
-        <translation>The connection to the prop was lost; the memory may not be wiped completely.</translation>
-    </message>
-    <message>
-        <source>找不到燒錄程式 %1</source>
-        <translation>Flashing script not found: %1</translation>
-    </message>
-    <message>
-        <source>找不到韌體檔案 %1</source>
-        <translation>Firmware file not found: %1</translation>
-    </message>
-    <message>
-        <source>找不到裝置！</source>
-        <translation>No device found!!</translation>
-    </message>
-    <message>
-        <source>無法啟動燒錄程式 %1</source>
-        <translation>Cannot start the flashing script %1</translation>
-        <source>確認移除軌道？</source>
-        <translation>Remove track?</translation>
-    </message>
-    <message>
-        <source>&lt;font color=&apos;white&apos;&gt;此動作無法復原&lt;/font&gt;</source>
-        <translation>&lt;font color=&apos;white&apos;&gt;This cannot be undone&lt;/font&gt;</translation>
-    </message>
-    <message>
         <source>圖樣數：</source>
         <translation>modes:</translation>
-    </message>
-    <message>
-        <source>圖片過寬，無法讀取</source>
-        <translation>The picture is too wide to load</translation>
-    </message>
-    <message>
-        <source>圖片過大，無法讀取</source>
-        <translation>The picture is too large to load</translation>
     </message>
     <message>
         <source>選歌</source>
@@ -963,6 +905,17 @@ end time: </translation>
     </message>
 </context>
 <context>
+    <name>vc::PictureRead</name>
+    <message>
+        <source>圖片過寬，無法讀取</source>
+        <translation>The picture is too wide to load</translation>
+    </message>
+    <message>
+        <source>圖片過大，無法讀取</source>
+        <translation>The picture is too large to load</translation>
+    </message>
+</context>
+<context>
     <name>vc::PictureTab</name>
     <message>
         <source>讀圖(可複選)</source>
@@ -997,6 +950,13 @@ end time: </translation>
     <message>
         <source>&lt;font color=&apos;white&apos;&gt;此動作無法復原&lt;/font&gt;</source>
         <translation>&lt;font color=&apos;white&apos;&gt;This cannot be undone&lt;/font&gt;</translation>
+    </message>
+</context>
+<context>
+    <name>vc::ctl::MultiUpload</name>
+    <message>
+        <source>上傳完成</source>
+        <translation>Upload finished</translation>
     </message>
 </context>
 </TS>
