@@ -6,12 +6,12 @@
 #include "core/render/patternparams.h"
 #include "core/render/picturepattern.h"
 #include "core/render/textpattern.h"
+#include "core/render/textrender.h"
 #include "gui/app/mainwindow.h"
 #include "gui/model/editorpanel.h"
 #include "gui/render/effecttab.h"
 #include "gui/render/mygl.h"
 #include "gui/render/picturetab.h"
-#include "gui/render/textrender.h"
 #include "gui/render/texttab.h"
 #include "testsupport/pixels.h"
 #include "testsupport/scriptedprompter.h"
@@ -22,6 +22,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFontComboBox>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
 #include <QLabel>
@@ -214,6 +215,7 @@ private slots:
     void textColourDialog();
     void textRestore();
     void textEmpty();
+    void textFontIndexes();
 
     void pictureLoadAndGap();
     void pictureRefused();
@@ -1058,6 +1060,19 @@ void TestPatternTabs::pictureRefresh()
     rig.tab->refresh();
     QVERIFY(!insert->isEnabled());
     QCOMPARE(rig.announced.size(), 1);
+}
+
+// A text mode stores its font as an index into the font chooser: the
+// families an old project's index is read against are the chooser's.
+void TestPatternTabs::textFontIndexes()
+{
+    test::TextRig rig;
+    const auto *box = rig.widget<QFontComboBox>("fontComboBox");
+    QStringList chooser;
+    for (int i = 0; i < box->count(); ++i)
+        chooser << box->itemText(i);
+    QVERIFY(!chooser.isEmpty());
+    QCOMPARE(TextPattern::fontFamilies(), chooser);
 }
 
 VC_TEST_MAIN(TestPatternTabs)

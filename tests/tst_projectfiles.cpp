@@ -8,7 +8,6 @@
 #include "gui/app/startup.h"
 #include "gui/model/editorpanel.h"
 #include "gui/model/trackscontroller.h"
-#include "gui/project/legacyimporter.h"
 #include "gui/project/projectfiles.h"
 #include "gui/timeline/smallwidgets.h"
 #include "gui/timeline/timeline.h"
@@ -551,6 +550,7 @@ void TestProjectFiles::legacyImportAllKinds()
                             picture.toUtf8() +
                             "?20|1|0\r\n"
                             "00:03.000><00:04.000><1?#ff0000\r\n"
+                            "\r\n" // holds no mode: no message about it
                             "00:04.000><00:06.000><2?5?#00ff00|#000000|HELLO|0|5?7|1|0\r\n"
                             "00:06.000><00:08.000><3?6?#0000ff|#ffffff|4|1|3?0|1|1\r\n";
     writeFile(path(QStringLiteral("old.vtc")), text);
@@ -601,20 +601,20 @@ void TestProjectFiles::legacyImportAllKinds()
     QCOMPARE(win.tracks()->history().size(), 1);
 }
 
+// A colour line has no repeat count: its mode takes the one the panel
+// holds, as Insert would.
 void TestProjectFiles::legacyColourLineKeepsRepeatCount()
 {
     Window win;
     win.ui()->speedAutoCheckBox->setChecked(false);
     win.ui()->Mode_loop->setValue(9);
-    const vc::LegacyProject project =
-        vc::parseLegacyProject("80><2100\n00:02.000><00:05.000><1?#102030\n");
-    vc::LegacyImporter importer(win.w.get());
-    const vc::LegacyImportReport report = importer.importModes(project);
-    QCOMPARE(report.imported, 1);
-    QVERIFY(report.complete());
+    writeFile(path(QStringLiteral("colour.vtc")), "80><2100\n00:02.000><00:05.000><1?#102030\n");
+    win.w->LoadFile(path(QStringLiteral("colour.vtc")));
+    QCOMPARE(win.messages(), 0);
     QCOMPARE(win.ui()->Mode_loop->value(), 9);
     QCOMPARE(win.current()->items().size(), 1);
     QCOMPARE(win.current()->items().first()->loops(), 9);
+    QCOMPARE(win.current()->items().first()->speed(), 0);
     QCOMPARE(win.current()->items().first()->start(), 2000);
 }
 

@@ -414,7 +414,7 @@ void TestProjectFormat::legacyFourKinds()
     QCOMPARE(p.frameRate, 1333);
     QVERIFY(p.gadgetLineComplete);
     QCOMPARE(p.encoding, QByteArray("UTF-8"));
-    QCOMPARE(p.skippedLines, 2); // the empty line and "broken line"
+    QCOMPARE(p.skippedLines, 1); // "broken line"; the empty line holds no mode
     QCOMPARE(p.modes.size(), 4);
 
     const vc::LegacyMode &pic = p.modes.at(0);
@@ -472,7 +472,10 @@ void TestProjectFormat::legacyLines_data()
     QTest::newRow("no final newline")
         << QByteArray("1><2\n00:00.000><00:01.000><1?#000000") << 1 << 2 << 1 << 0;
     QTest::newRow("short lists do not break")
-        << QByteArray("1><2\nbad><time><3?1?#fff?\n\n") << 1 << 2 << 1 << 1;
+        << QByteArray("1><2\nbad><time><3?1?#fff?\n\n") << 1 << 2 << 1 << 0;
+    QTest::newRow("empty lines hold no mode")
+        << QByteArray("1><2\n\n \t\r\n00:00.000><00:01.000><1?#000000\n\nx><y\n") << 1 << 2 << 1
+        << 1;
 }
 
 void TestProjectFormat::legacyLines()

@@ -1,10 +1,14 @@
 #include "core/render/patternparams.h"
 #include "core/render/textpattern.h"
-#include "gui/render/textrender.h"
+#include "core/render/textrender.h"
 #include "testsupport/pixels.h"
+#include "testsupport/testdata.h"
 #include "testsupport/testenv.h"
 
+#include <QCryptographicHash>
 #include <QImage>
+
+Q_DECLARE_METATYPE(vc::TextLayout)
 
 using namespace vc;
 
@@ -25,6 +29,22 @@ QVector<int> inkRows(const QImage &img, const QColor &back)
         }
     }
     return rows;
+}
+
+// Width, height and a checksum of the pixels' colours.
+QString fingerprint(const QImage &image)
+{
+    const QImage img = image.convertToFormat(QImage::Format_RGB32);
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    for (int y = 0; y < img.height(); ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(img.constScanLine(y));
+        for (int x = 0; x < img.width(); ++x) {
+            const char rgb[3] = {char(qRed(line[x])), char(qGreen(line[x])), char(qBlue(line[x]))};
+            hash.addData(rgb, 3);
+        }
+    }
+    return QStringLiteral("%1x%2 ").arg(img.width()).arg(img.height()) +
+           QString::fromLatin1(hash.result().toHex());
 }
 
 TextLayout layout(const QString &text, int sizeIndex = 9, int width = 5)
@@ -56,6 +76,8 @@ private slots:
     void renderMirrors();
     void renderEmpty();
     void renderPlainText();
+    void renderGolden_data();
+    void renderGolden();
     void effectParams_data();
     void effectParams();
     void effectParamsDamaged();
@@ -210,6 +232,65 @@ void TestTextPattern::renderPlainText()
     const QImage markup = renderText(layout(QStringLiteral("<b>x</b>")));
     const QImage plain = renderText(layout(QStringLiteral("x")));
     QVERIFY(countColour(markup, Qt::white) > 3 * countColour(plain, Qt::white));
+}
+
+void TestTextPattern::renderGolden_data()
+{
+    QTest::addColumn<TextLayout>("l");
+    const auto row = [](const char *name, const QString &text, int sizeIndex, int width,
+                        const QString &family = QStringLiteral("DejaVu Sans")) {
+        TextLayout l = layout(text, sizeIndex, width);
+        l.family = family;
+        QTest::newRow(name) << l;
+        return l;
+    };
+    // The view of a layout shows the end of the text: a layout too small
+    // for the text shows its last line, and its last column when a word is
+    // wider than the layout.
+    row("two letters, two lines", QStringLiteral("Hi"), 9, 5);
+    row("words wrap", QStringLiteral("Hello wide world"), 0, 5);
+    row("narrowest", QStringLiteral("Hello wide world"), 0, 1);
+    row("one glyph wider than the layout", QStringLiteral("W"), 0, 1);
+    row("long word, scrolled both ways", QStringLiteral("Hello"), 4, 1);
+    row("wide", QStringLiteral("Go"), 9, 20);
+    row("sentence", QStringLiteral("The quick brown fox jumps over the lazy dog"), 3, 10);
+    row("spaces kept", QStringLiteral(" a  b "), 6, 12);
+    row("accents, default font", QString::fromUtf8("Ünïcödé ñ"), 5, 7, QString());
+    row("serif", QStringLiteral("Serif 42"), 8, 9, QStringLiteral("DejaVu Serif"));
+    row("font not installed", QStringLiteral("Fallback"), 9, 5, QStringLiteral("No Such Font"));
+    row("markup as typed", QStringLiteral("<b>x</b> &amp;"), 9, 5);
+    TextLayout l = layout(QStringLiteral("Fj"), 7, 6);
+    l.front = QColor(255, 200, 40);
+    l.back = QColor(30, 20, 90);
+    QTest::newRow("colours") << l;
+    l.revH = true;
+    QTest::newRow("colours, mirrored") << l;
+    l.revV = true;
+    QTest::newRow("colours, both mirrors") << l;
+}
+
+// Text patterns as the editor has always drawn them on a standard desktop
+// screen (96 dots per inch), whatever the test display says.
+void TestTextPattern::renderGolden()
+{
+    QFETCH(TextLayout, l);
+    const QString key = QString::fromUtf8(QTest::currentDataTag());
+    const QString actual = fingerprint(renderText(l));
+    const QString file = QStringLiteral("text/checksums.txt");
+    QMap<QString, QString> sums;
+    for (const QString &line : QString::fromUtf8(vc::test::readData(file)).split('\n')) {
+        const int tab = line.indexOf('\t');
+        if (tab > 0)
+            sums.insert(line.left(tab), line.mid(tab + 1));
+    }
+    if (vc::test::regenerateGoldens()) {
+        sums.insert(key, actual);
+        QByteArray out;
+        for (auto it = sums.cbegin(); it != sums.cend(); ++it)
+            out += (it.key() + '\t' + it.value() + '\n').toUtf8();
+        vc::test::writeData(file, out);
+    }
+    QCOMPARE(actual, sums.value(key));
 }
 
 void TestTextPattern::effectParams_data()

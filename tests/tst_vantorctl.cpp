@@ -17,6 +17,7 @@
 #include "testsupport/testenv.h"
 #include "ui_mainwindow.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QPainter>
 #include <QProcess>
@@ -30,6 +31,8 @@ using vc::test::PropSimulator;
 using vc::test::colourMode;
 using vc::test::fileBytes;
 using vc::test::readData;
+using vc::test::regenerateGoldens;
+using vc::test::writeData;
 using vc::test::writeFile;
 
 namespace {
@@ -42,11 +45,14 @@ struct Run
     bool ended = false;
 };
 
-Run runCtl(const QStringList &args, const QProcessEnvironment &env = {}, int ms = 30000)
+Run runCtl(const QStringList &args, const QProcessEnvironment &env = {}, int ms = 30000,
+           const QString &workDir = {})
 {
     QProcess p;
     if (!env.isEmpty())
         p.setProcessEnvironment(env);
+    if (!workDir.isEmpty())
+        p.setWorkingDirectory(workDir);
     p.start(QStringLiteral(VANTORCTL_PROGRAM), args);
     Run r;
     r.ended = p.waitForStarted(5000) && p.waitForFinished(ms);
@@ -160,6 +166,8 @@ private slots:
     void convertMatchesEditor();
     void convertKeepsSettings();
     void convertFindsPictures();
+    void convertGivesStoredRecords_data();
+    void convertGivesStoredRecords();
 
     void uploadToTwoProps();
     void oneOfTwoPropsRefuses();
@@ -320,6 +328,7 @@ void TestVantorctl::sortAgreesWithTrack_data()
     QTest::newRow("pushed onto a taken start") << Spans{{2000, 2600}, {1000, 3000}, {1000, 2000}};
     QTest::newRow("null start") << Spans{{-1, 900}, {0, 500}, {700, 1200}};
     QTest::newRow("empty mode") << Spans{{500, 500}, {500, 900}};
+    QTest::newRow("inside another") << Spans{{1000, 5000}, {2000, 3000}, {1000, 2500}};
 }
 
 // The records of a track sorted without widgets come out as the track's own
@@ -533,6 +542,9 @@ void TestVantorctl::convertMatchesEditor_data()
     QTest::newRow("unknown kind") << QByteArray("36><1333\n" + modes +
                                                 "00:09.000><00:10.000><7?1\n")
                                   << 1 << QStringLiteral("4 modes, 1 left out\n");
+    // An empty line holds no mode: nothing is left out.
+    QTest::newRow("empty lines") << QByteArray("36><1333\n\n" + modes + "  \n\n") << 0
+                                 << QStringLiteral("4 modes\n");
 }
 
 // An old project converted by the tool holds what the editor holds after
@@ -592,10 +604,19 @@ void TestVantorctl::convertKeepsSettings()
                                                   m_dir.filePath("pic.png").toUtf8() + "?0|0|0\n");
     const Run r = runCtl({"convert", old, "-o", m_dir.filePath("keep.vtc3")});
     QCOMPARE(r.status, 0);
-    QSettings s = vc::settings::open();
-    QCOMPARE(s.value(vc::settings::Gadget).toInt(), 5);
-    QCOMPARE(s.value(vc::settings::CurrentPicPath).toString(), QStringLiteral("/where/i/was"));
-    QVERIFY(!s.contains(vc::settings::WindowSize));
+    {
+        QSettings s = vc::settings::open();
+        QCOMPARE(s.value(vc::settings::Gadget).toInt(), 5);
+        QCOMPARE(s.value(vc::settings::CurrentPicPath).toString(), QStringLiteral("/where/i/was"));
+        QVERIFY(!s.contains(vc::settings::WindowSize));
+    }
+
+    // The conversion writes no settings at all: none are made where there
+    // were none.
+    const QString file = vc::settings::open().fileName();
+    QVERIFY(QFile::remove(file));
+    QCOMPARE(runCtl({"convert", old, "-o", m_dir.filePath("keep.vtc3")}).status, 0);
+    QVERIFY(!QFile::exists(file));
 }
 
 // Pictures of a project moved from another machine are found by name.
@@ -625,6 +646,77 @@ void TestVantorctl::convertFindsPictures()
     r = runCtl({"convert", old, "-o", target, "--pictures", m_dir.filePath("nowhere")});
     QCOMPARE(r.status, 1);
     QVERIFY(r.err.contains("nowhere: no such folder"));
+}
+
+namespace {
+
+QByteArray sha1(const QByteArray &bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
+}
+
+// A converted project as lines of text: the tool's exit status and
+// messages, the gadget, a checksum of the whole file, then one line per
+// record with its fields and a checksum of its bytes.
+QStringList describeConversion(const Run &run, const QString &target)
+{
+    QStringList lines{QStringLiteral("status %1").arg(run.status)};
+    for (const QString &m : QString::fromUtf8(run.err).split('\n', Qt::SkipEmptyParts))
+        lines << QStringLiteral("message ") + QString(m).replace(target, QStringLiteral("OUT"));
+    const QByteArray file = fileBytes(target);
+    const vc::ProjectReadResult read = vc::loadProjectFile(target);
+    lines << QStringLiteral("leds %1, frame rate %2, song \"%3\"")
+                 .arg(read.project.leds)
+                 .arg(double(read.project.frameRate))
+                 .arg(read.project.songPath);
+    lines << QStringLiteral("file ") + QString::fromLatin1(sha1(file));
+    for (int t = 0; t < read.project.tracks.size(); ++t) {
+        lines << QStringLiteral("track %1").arg(t + 1);
+        for (const QByteArray &bytes : read.project.tracks.at(t)) {
+            const ModeRecord r = ModeRecord::decode(bytes);
+            lines << QStringLiteral("%1 %2 kind %3 x%4 speed %5 colour %6 thumb %7x%8 %9 %10")
+                         .arg(r.start)
+                         .arg(r.end)
+                         .arg(r.kind)
+                         .arg(r.loops)
+                         .arg(r.speed)
+                         .arg(r.colour.isValid() ? r.colour.name(QColor::HexArgb)
+                                                 : QStringLiteral("none"))
+                         .arg(r.thumb.width())
+                         .arg(r.thumb.height())
+                         .arg(QString::fromLatin1(sha1(bytes)), r.params);
+        }
+    }
+    return lines;
+}
+
+} // namespace
+
+void TestVantorctl::convertGivesStoredRecords_data()
+{
+    QTest::addColumn<QString>("name");
+    // Every kind with its options; lines that leave times, colours and
+    // settings unsaid, and lines that cannot be made; a prop above 1500
+    // columns per second with CRLF line ends and blank lines; no modes.
+    for (const char *name : {"every-kind", "carry-over", "pro-80", "gadget-only"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+// Old projects convert to the records stored with them, byte for byte.
+// Their pictures are named relative to the test data folder.
+void TestVantorctl::convertGivesStoredRecords()
+{
+    QFETCH(QString, name);
+    const QString target = m_dir.filePath(name + ".vtc3");
+    QFile::remove(target);
+    const Run r = runCtl({"convert", "convert/" + name + ".vtc", "-o", target}, {}, 30000,
+                         QStringLiteral(VC_TESTDATA_DIR));
+    QVERIFY(r.ended);
+    const QStringList lines = describeConversion(r, target);
+    const QString golden = "convert/" + name + ".txt";
+    if (regenerateGoldens())
+        writeData(golden, lines.join('\n').toUtf8() + '\n');
+    QCOMPARE(lines, QString::fromUtf8(readData(golden)).split('\n', Qt::SkipEmptyParts));
 }
 
 // ---------------------------------------------------------------- upload

@@ -1,23 +1,22 @@
 #include "ctl/vantorctl.h"
 
-#include "gui/app/mainwindow.h"
-#include "ctl/headless.h"
+#include "core/device/showfile.h"
+#include "core/device/streamfiles.h"
+#include "core/model/show.h"
+#include "core/project/legacyimport.h"
+#include "core/project/legacyproject.h"
+#include "core/project/picturelibrary.h"
+#include "core/project/projectnames.h"
+#include "core/render/textpattern.h"
 #include "ctl/multiupload.h"
 #include "ctl/projectshow.h"
 #include "gui/device/portline.h"
-#include "core/device/showfile.h"
-#include "core/device/streamfiles.h"
-#include "gui/project/legacyimporter.h"
-#include "core/project/legacyproject.h"
-#include "core/project/picturelibrary.h"
-#include "gui/project/projectfiles.h"
-#include "core/project/projectnames.h"
 
-#include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -476,8 +475,8 @@ int convertCommand(const QStringList &args, const Streams &s)
     CommandLine cl(
         QStringLiteral("convert"),
         QStringLiteral(
-            "Imports an old text project as the editor does (each line fills the mode editor\n"
-            "panel, which makes the mode) and saves it in the current format. The old format\n"
+            "Imports an old text project as the editor does (each line makes its mode as the\n"
+            "editor's Insert would) and saves it in the current format. The old format\n"
             "keeps only the paths of its pictures: a picture mode whose picture cannot be\n"
             "found is left out, and the exit status is then 1 (the rest is saved all the same)."),
         QStringLiteral("OLD"), QStringLiteral("The old text project (*.vtc)."));
@@ -532,24 +531,26 @@ int convertCommand(const QStringList &args, const Streams &s)
                   << QDir::toNativeSeparators(dir) << '\n';
     }
 
-    LegacyImportReport report;
+    // Every line makes its mode as the editor's Insert does, from a panel as
+    // a freshly opened editor has it; nothing of the user's editor (its
+    // settings, its window) takes part.
+    const ModeProp prop = legacyProp(legacy);
+    Show show;
+    show.setLeds(prop.leds);
+    show.setFrameRate(prop.frameRate);
+    LegacyImporter importer(show, show.currentTrack(), TextPattern::fontFamilies());
+    const LegacyImportReport report = importer.importModes(legacy);
     ProjectData converted;
-    QStringList messages;
-    {
-        // The editor's window, never shown: its panel makes the modes.
-        SettingsGuard keepSettings;
-        HeadlessPrompter prompter;
-        MainWindow window;
-        // What the window says about itself (a small screen) is not news
-        // about the project.
-        prompter.messages.clear();
-        LegacyImporter importer(&window);
-        report = importer.importProject(legacy);
-        converted = window.projectFiles()->projectData();
-        messages = prompter.messages;
+    converted.leds = show.leds();
+    converted.frameRate = show.frameRate();
+    for (const Show::Track &track : show.tracks()) {
+        QVector<QByteArray> records;
+        for (const Show::Mode &mode : track.modes)
+            records.append(mode.bytes);
+        converted.tracks.append(records);
     }
-    for (const QString &m : qAsConst(messages))
-        s.err << oldName << ": " << m << '\n';
+    for (const QString &refusal : report.pictureErrors)
+        s.err << oldName << ": " << refusal.simplified() << '\n';
 
     if (!saveProjectFile(target, converted, &error)) {
         failure(s, targetName + QLatin1String(": cannot be written: ") + error);
@@ -611,17 +612,16 @@ int main(int argc, char **argv)
     QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
     std::unique_ptr<QCoreApplication> app;
     if (argc > 1 && qstrcmp(argv[1], "convert") == 0) {
-        // The conversion runs the editor's window logic, never shown: it
-        // needs a widget application but no display.
+        // The conversion draws texts and reads pictures: it needs a GUI
+        // application (fonts, image formats), but no window and no display.
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
-        // Texts are drawn in points and pictures carry the screen's
-        // resolution: both as on a standard desktop screen (96 dots per
-        // inch), whatever the virtual screen says.
-        if (qEnvironmentVariableIsEmpty("QT_FONT_DPI"))
-            qputenv("QT_FONT_DPI", "96");
+        // Texts are drawn in points and pictures carry a resolution: both
+        // as on a standard desktop screen (96 dots per inch), whatever the
+        // virtual screen says. The fonts take it when the application is
+        // made.
         QCoreApplication::setAttribute(Qt::AA_Use96Dpi, true);
-        app.reset(new QApplication(argc, argv));
+        app.reset(new QGuiApplication(argc, argv));
     } else {
         app.reset(new QCoreApplication(argc, argv));
     }

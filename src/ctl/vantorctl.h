@@ -19,11 +19,11 @@ enum ExitStatus
 
 // Runs one command line (arguments[0] is the program). Results go to out,
 // messages and progress to err; out and err are flushed before returning.
-// An application object must exist (a QApplication for "convert").
+// An application object must exist (a QGuiApplication for "convert").
 int run(const QStringList &arguments, QTextStream &out, QTextStream &err);
 
-// The program: makes the application object the command needs (a widget
-// application without a window for "convert", a core application
+// The program: makes the application object the command needs (a GUI
+// application without a display for "convert", a core application
 // otherwise), installs the English texts and runs the command.
 int main(int argc, char **argv);
 

@@ -3,8 +3,16 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QtGlobal>
 
 namespace vc::test {
+
+// Set VC_REGENERATE_GOLDENS=1 to rewrite golden files from the current code
+// (only once the code is known to give what the files should hold).
+inline bool regenerateGoldens()
+{
+    return qEnvironmentVariableIntValue("VC_REGENERATE_GOLDENS") == 1;
+}
 
 #ifdef VC_TESTDATA_DIR
 // A golden file of tests/data; a missing one ends the test run.
@@ -14,6 +22,13 @@ inline QByteArray readData(const QString &name)
     if (!f.open(QIODevice::ReadOnly))
         qFatal("missing test data %s", qPrintable(name));
     return f.readAll();
+}
+// Writes a golden file of tests/data (when regenerating).
+inline void writeData(const QString &name, const QByteArray &bytes)
+{
+    QFile f(QStringLiteral(VC_TESTDATA_DIR "/") + name);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write test data %s", qPrintable(name));
 }
 #endif
 

@@ -27,13 +27,15 @@ void clearSettings();
 
 } // namespace vc::test
 
-// Like QTEST_MAIN, with the environment isolated first.
+// Like QTEST_MAIN, with the environment isolated first. Fonts are sized at
+// 96 dots per inch whatever the display says: the attribute must be set
+// before the application makes its default font, or it may not apply.
 #define VC_TEST_MAIN(TestObject)                                                                   \
     int main(int argc, char **argv)                                                                \
     {                                                                                              \
         vc::test::isolateEnvironment();                                                            \
+        QCoreApplication::setAttribute(Qt::AA_Use96Dpi, true);                                     \
         VC_TEST_APPLICATION app(argc, argv);                                                       \
-        app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
         TestObject tc;                                                                             \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \
         return QTest::qExec(&tc, argc, argv);                                                      \

@@ -73,9 +73,8 @@ qint64 pngExtent(const char *data, qint64 size, quint32 *width, quint32 *height)
     return -1;
 }
 
-// The image a raster QPixmap would hold for `image`: the record's thumb has
-// always been a pixmap, and Qt streams a pixmap as that image. Opaque
-// pictures become RGB32 even in an alpha format; others are premultiplied.
+} // namespace
+
 QImage asPixmapWouldHoldIt(const QImage &image)
 {
     if (image.isNull())
@@ -103,8 +102,6 @@ QImage asPixmapWouldHoldIt(const QImage &image)
     }
     return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
-
-} // namespace
 
 QByteArray ModeRecord::encode() const
 {

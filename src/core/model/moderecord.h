@@ -62,6 +62,11 @@ struct ModeRecord
 constexpr qint64 MaxThumbPixels = qint64(1) << 24;
 constexpr int ThumbHeight = 85;
 
+// The image a raster QPixmap would hold for `image`: the record's thumb has
+// always been a pixmap, and Qt streams a pixmap as that image. Opaque
+// pictures become RGB32 even in an alpha format; others are premultiplied.
+QImage asPixmapWouldHoldIt(const QImage &image);
+
 // The width of an image of the given size once fast-scaled to a height of
 // leds pixels, as QImage::scaledToHeight computes it.
 int scaledWidthForHeight(QSize size, int leds);

@@ -67,7 +67,10 @@ LegacyProject parseLegacyProject(const QByteArray &bytes)
             continue;
         }
         if (fields.size() < 3) {
-            ++project.skippedLines;
+            // An empty line holds no mode: it is passed over, not counted
+            // among the lines that were not understood.
+            if (!line.trimmed().isEmpty())
+                ++project.skippedLines;
             continue;
         }
         LegacyMode mode;

@@ -69,7 +69,8 @@ struct LegacyProject
     // False when the first line has fewer than two fields.
     bool gadgetLineComplete = false;
     QVector<LegacyMode> modes;
-    // Lines after the first with fewer than three fields (empty lines too).
+    // Lines after the first with fewer than three fields. Empty lines (or
+    // lines of blanks only) hold no mode and are not counted.
     int skippedLines = 0;
     // The text encoding the file was read with ("UTF-8" or a fallback).
     QByteArray encoding;

@@ -1,5 +1,6 @@
 #include "core/render/textpattern.h"
 
+#include <QFontDatabase>
 #include <QFontMetrics>
 
 namespace vc::TextPattern {
@@ -33,6 +34,16 @@ QFont font(const QString &family)
     f.setWeight(QFont::Normal);
     f.setItalic(false);
     return f;
+}
+
+QStringList fontFamilies()
+{
+    const QFontDatabase fonts;
+    QStringList out;
+    for (const QString &family : fonts.families())
+        if (!fonts.isPrivateFamily(family))
+            out.append(family);
+    return out;
 }
 
 QSize measure(const QFont &font, const QString &text)

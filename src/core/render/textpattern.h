@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 namespace vc::TextPattern {
 
@@ -19,6 +20,11 @@ QString cleaned(const QString &text);
 // The layout font: the family (empty: the default font) at PointSize,
 // normal weight, upright.
 QFont font(const QString &family);
+
+// The font families a text mode's font index counts through, as the
+// editor's font chooser lists them: the installed families, without the
+// private ones of the platform.
+QStringList fontFamilies();
 
 // The single-line bounding size of text in font.
 QSize measure(const QFont &font, const QString &text);

@@ -1,5 +1,6 @@
 #include "gui/model/editorpanel.h"
 
+#include "core/model/modebuilder.h"
 #include "core/model/moderecord.h"
 #include "core/model/repeatsuggestion.h"
 #include "core/model/show.h"
@@ -238,56 +239,113 @@ void EditorPanel::colourDialog()
 
 // ---------------------------------------------------------------- insert / apply
 
+ModeSettings EditorPanel::modeSettings() const
+{
+    const auto *ui = m_window->form();
+    ModeSettings s;
+    s.kind = ui->Mode_Pic->currentIndex();
+    s.startMs = msOf(ui->Mode_t1->time());
+    s.endMs = msOf(ui->Mode_t2->time());
+    s.loops = ui->Mode_loop->value();
+    s.speed = ui->speedAutoCheckBox->isChecked() ? ui->Speed_slide->value() : 0;
+    s.picturePath = ui->PicDir->text();
+    s.gap = ui->Pic_Slide->value();
+    s.pictureFlipH = ui->Pic_revH->isChecked();
+    s.pictureFlipV = ui->Pic_revV->isChecked();
+    s.colour = m_window->document()->colour1();
+    s.text = m_window->textTab()->settings();
+    s.fontFamily = ui->fontComboBox->currentText();
+    s.effect = m_window->effectTab()->settings();
+    return s;
+}
+
+LegacyPanelState EditorPanel::legacyState() const
+{
+    const auto *ui = m_window->form();
+    const Show *show = m_window->document();
+    LegacyPanelState p;
+    p.startMs = msOf(ui->Mode_t1->time());
+    p.endMs = msOf(ui->Mode_t2->time());
+    p.seconds = ui->Mode_last->value();
+    p.loops = ui->Mode_loop->value();
+    p.automatic = ui->speedAutoCheckBox->isChecked();
+    p.speed = ui->Speed_slide->value();
+    p.patternWidth = m_patternWidth;
+    p.colour1 = show->colour1();
+    p.colour2 = show->colour2();
+    p.picturePath = ui->PicDir->text();
+    p.gap = ui->Pic_Slide->value();
+    p.pictureFlipH = ui->Pic_revH->isChecked();
+    p.pictureFlipV = ui->Pic_revV->isChecked();
+    p.text = m_window->textTab()->settings();
+    p.effect = m_window->effectTab()->settings();
+    p.kind = ui->Mode_Pic->currentIndex();
+    return p;
+}
+
+void EditorPanel::showLegacyState(const LegacyPanelState &p)
+{
+    auto *ui = m_window->form();
+    {
+        const QSignalBlocker blockGap(ui->Pic_Slide);
+        ui->PicDir->setText(p.picturePath);
+        ui->Pic_Slide->setValue(p.gap);
+        ui->Pic_revH->setChecked(p.pictureFlipH);
+        ui->Pic_revV->setChecked(p.pictureFlipV);
+    }
+    m_window->textTab()->restore(p.text);
+    m_window->effectTab()->restore(p.effect);
+    // After the tabs: a colour mode's colour may keep its alpha.
+    m_window->document()->setColours(p.colour1, p.colour2);
+    {
+        const QSignalBlocker blockStart(ui->Mode_t1);
+        const QSignalBlocker blockEnd(ui->Mode_t2);
+        const QSignalBlocker blockDuration(ui->Mode_last);
+        const QSignalBlocker blockLoops(ui->Mode_loop);
+        const QSignalBlocker blockAuto(ui->speedAutoCheckBox);
+        const QSignalBlocker blockSpeed(ui->Speed_slide);
+        ui->Mode_t1->setTime(timeOf(p.startMs));
+        ui->Mode_t2->setTime(timeOf(p.endMs));
+        ui->Mode_last->setValue(p.seconds);
+        ui->Mode_loop->setValue(p.loops);
+        ui->speedAutoCheckBox->setChecked(p.automatic);
+        ui->Speed_slide->setValue(p.speed);
+    }
+    ui->Speed_Slide_Box->setVisible(p.automatic);
+    m_patternWidth = p.patternWidth;
+    if (p.kind >= Picture && p.kind <= Effect) {
+        if (ui->Mode_Pic->currentIndex() == p.kind)
+            tabChanged(p.kind);
+        else
+            ui->Mode_Pic->setCurrentIndex(p.kind);
+    }
+}
+
 void EditorPanel::insertOrApply()
 {
     auto *ui = m_window->form();
     TracksController *tracks = m_window->tracks();
     ui->Add_Button->setFocus();
-    const int t1 = msOf(ui->Mode_t1->time());
-    const int t2 = msOf(ui->Mode_t2->time());
-    const int kind = ui->Mode_Pic->currentIndex();
-    const int loops = ui->Mode_loop->value();
-    const int speed = ui->speedAutoCheckBox->isChecked() ? ui->Speed_slide->value() : 0;
-
-    ModeRecord record;
-    QPixmap thumb;
-    switch (kind) {
-    case Picture: {
-        PictureTab *pictures = m_window->pictureTab();
+    const ModeSettings settings = modeSettings();
+    const Show *show = m_window->document();
+    const ModeBuilder builder({show->leds(), show->frameRate()});
+    BuiltMode built;
+    if (settings.kind == Picture) {
+        // The tab's pattern as it shows it: a gap changed after loading
+        // widened its canvas, and the picture need not be read again.
+        const PictureTab *pictures = m_window->pictureTab();
         if (!pictures->hasPicture())
             return;
-        thumb = pictures->pattern().scaledToHeight(80, Qt::SmoothTransformation);
-        record.params = pictureParams(loops, ui->PicDir->text(), ui->Pic_Slide->value(),
-                                      ui->Pic_revH->isChecked(), ui->Pic_revV->isChecked());
-        break;
+        built =
+            builder.build(settings, {pictures->pattern().toImage(), pictures->patternWidth(), {}});
+    } else {
+        built = builder.build(settings);
     }
-    case Colour:
-        thumb = colourSquare(m_window->document()->colour1());
-        record.colour =
-            QColor(ui->Color_R->value(), ui->Color_G->value(), ui->Color_B->value(), 255);
-        record.params = colourParams(m_window->document()->colour1());
-        break;
-    case Text:
-        thumb = QPixmap::fromImage(m_window->textTab()->pattern());
-        record.params = m_window->textTab()->params(loops);
-        break;
-    case Effect:
-        thumb = QPixmap::fromImage(m_window->effectTab()->pattern());
-        record.params = m_window->effectTab()->params(loops);
-        break;
-    default:
+    if (!built.ok)
         return;
-    }
 
     const QSignalBlocker blockLoop(ui->Mode_loop);
-    if (!thumb.isNull())
-        record.thumb = thumb.scaledToHeight(ThumbHeight, Qt::SmoothTransformation).toImage();
-    record.start = t1;
-    record.end = t2;
-    record.loops = loops;
-    record.kind = kind;
-    record.speed = speed;
-    const QByteArray bytes = record.encode();
+    const QByteArray bytes = built.record.encode();
 
     TimelineItem *item = tracks->selectedItem();
     if (item) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/model/modebuilder.h"
+#include "core/project/legacyimport.h"
+
 #include <QObject>
 #include <QPixmap>
 #include <QTime>
@@ -49,12 +52,19 @@ public:
     void colourSliderChanged(int channel, int value);
     void colourDialog();
 
+    // The panel and its tabs as an old project's lines are read against
+    // them, and the panel showing what an import left in it.
+    LegacyPanelState legacyState() const;
+    void showLegacyState(const LegacyPanelState &state);
+
     // Hands the current tab's pattern to the preview.
     void previewCurrentTab();
     // The current tab's pattern (colour: an 80 x 80 square of colour 1).
     QPixmap currentPattern() const;
 
 private:
+    // What the panel and the tabs hold, as the mode builder takes it.
+    ModeSettings modeSettings() const;
     void refreshColourTab();
     void setColourViewStyle(bool fromDialog);
 

@@ -3,13 +3,15 @@
 #include "core/app/appsettings.h"
 #include "core/model/moderecord.h"
 #include "core/model/show.h"
+#include "core/project/legacyimport.h"
 #include "core/project/legacyproject.h"
 #include "core/project/picturelibrary.h"
 #include "core/project/projectnames.h"
+#include "core/render/textpattern.h"
 #include "gui/app/mainwindow.h"
 #include "gui/app/prompter.h"
+#include "gui/model/editorpanel.h"
 #include "gui/model/trackscontroller.h"
-#include "gui/project/legacyimporter.h"
 #include "gui/timeline/timeline.h"
 #include "gui/timeline/timelineitem.h"
 #include "ui_mainwindow.h"
@@ -217,9 +219,24 @@ bool ProjectFiles::loadLegacyFormat(const QString &path)
     });
 
     LongWork work(m_window, MainWindow::tr("讀取中..."), project.modes.size(), false);
-    LegacyImporter importer(m_window);
-    const LegacyImportReport report =
-        importer.importProject(project, [&work](int done, int) { work.step(done); });
+    restoreGadget(project.leds, float(project.frameRate), true);
+    qDebug() << "gadget loaded";
+    // The lines are read against the panel as it stands, and it shows what
+    // the last of them left. The track area makes its items once, at the
+    // end.
+    Show *show = m_window->document();
+    LegacyImporter importer(*show, show->currentTrack(), TextPattern::fontFamilies(),
+                            m_window->editor()->legacyState());
+    LegacyImportReport report;
+    {
+        const Show::Batch batch(show);
+        report = importer.importModes(project, [&work](int done, int) { work.step(done); });
+    }
+    m_window->editor()->showLegacyState(importer.panel());
+    if (importer.lastEndMs() >= 0)
+        m_window->moveIndicatorTo(importer.lastEndMs());
+    for (const QString &refusal : report.pictureErrors)
+        prompter().warning(m_window, QString(), refusal);
 
     // Saving in the current format under the old name would overwrite the
     // old text file with one that no longer loads as what its name says:

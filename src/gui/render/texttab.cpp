@@ -2,7 +2,7 @@
 
 #include "core/model/show.h"
 #include "core/render/textpattern.h"
-#include "gui/render/textrender.h"
+#include "core/render/textrender.h"
 
 #include <QCheckBox>
 #include <QComboBox>
