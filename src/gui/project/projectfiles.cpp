@@ -10,7 +10,6 @@
 #include "core/project/projectnames.h"
 #include "core/render/textpattern.h"
 #include "gui/app/prompter.h"
-#include "gui/model/editorpanel.h"
 #include "gui/model/trackscontroller.h"
 
 #include <QActionGroup>
