@@ -105,11 +105,15 @@ void Timeline::sync()
 {
     const vc::Show::Track *track = m_show->track(m_trackId);
     QList<TimelineItem *> items;
+    const int before = m_views.size();
+    int kept = 0;
     if (track) {
         items.reserve(track->modes.size());
         for (const vc::Show::Mode &m : track->modes) {
             TimelineItem *item = m_views.value(m.id);
-            if (!item) {
+            if (item) {
+                ++kept;
+            } else {
                 item = new TimelineItem(m.bytes, m.record, m.complete,
                                         m.complete ? int(m.bytes.size()) : 0, this);
                 m_views.insert(m.id, item);
@@ -119,20 +123,22 @@ void Timeline::sync()
             items.append(item);
         }
     }
+    m_items = items;
+    if (kept == before)
+        return; // every item there before still shows a mode of the track
+    QSet<TimelineItem *> shown(items.cbegin(), items.cend());
     for (auto it = m_views.begin(); it != m_views.end();) {
-        if (track && std::any_of(track->modes.cbegin(), track->modes.cend(),
-                                 [&it](const vc::Show::Mode &m) { return m.id == it.key(); })) {
+        if (shown.contains(it.value())) {
             ++it;
             continue;
         }
-        // The mode left the track: its view goes (later, as it may be the
+        // The mode left the track: its item goes (later, as it may be the
         // one whose menu or drag removed it).
         TimelineItem *gone = it.value();
         it = m_views.erase(it);
         detach(gone);
         gone->deleteLater();
     }
-    m_items = items;
 }
 
 void Timeline::adopt(TimelineItem *item)

@@ -137,13 +137,15 @@ void TimelineItem::setDecoded(const QByteArray &record, const vc::ModeRecord &de
 void TimelineItem::showMode(const vc::Show::Mode &mode)
 {
     m_modeId = mode.id;
-    const bool same = vc::History::sameBytes(m_data, mode.bytes) && !m_data.isEmpty();
+    // A track shows its modes anew after every change to any of them: an
+    // unchanged one keeps its place (its geometry follows the zoom on its
+    // own).
+    if (vc::History::sameBytes(m_data, mode.bytes) && !m_data.isEmpty())
+        return;
     m_record = mode.record;
     m_complete = mode.complete;
     m_data = mode.bytes;
     layOut();
-    if (same)
-        return;
     setToolTip(timesText());
     update();
 }
