@@ -215,8 +215,9 @@ void TestMaintenance::wipeGreetingRules()
     QCOMPARE(prompter.messageTexts(), QStringList{QStringLiteral("記憶體清除完成")});
     QCOMPARE(first.received(), firstTaken ? QByteArray("DD") : QByteArray());
     QCOMPARE(second.sessionCount(), firstTaken ? 0 : 1);
-    // A port that was not taken is let go before the next name is tried.
-    QVERIFY(!first.portOpen());
+    // A port that was not taken is let go before the next name is tried
+    // (the simulated prop notices the hang-up on its own thread).
+    QVERIFY(PropSimulator::waitUntil([&] { return !first.portOpen(); }, 1000));
 
     // Without any prop that greets with "Wait", "DD" goes nowhere.
     prompter.calls.clear();
@@ -268,7 +269,7 @@ void TestMaintenance::firmwareStartsScript()
     QCOMPARE(args, (QStringList{prop.portName(), "2", "1EAF:0003",
                                 QDir(work.path()).canonicalPath() + "/tool/firm/Vantor.RE.bin"}));
     // The flashing tool gets the port to itself.
-    QVERIFY(!prop.portOpen());
+    QVERIFY(PropSimulator::waitUntil([&] { return !prop.portOpen(); }, 1000));
     QVERIFY(prop.received().isEmpty());
 }
 

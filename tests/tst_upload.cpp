@@ -407,7 +407,7 @@ void TestUpload::answeringPortIsFound()
     QVERIFY(r.finished);
     QCOMPARE(r.progress.last(), qMakePair(100, 2));
     QCOMPARE(silent.sessionCount(), 1);
-    QVERIFY(!silent.portOpen());
+    QVERIFY(PropSimulator::waitUntil([&] { return !silent.portOpen(); }, 1000));
     QVERIFY(silent.received().isEmpty());
 }
 
