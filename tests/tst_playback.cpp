@@ -242,9 +242,12 @@ void TestPlayback::startMark()
     QVERIFY(r->startShade()->isVisible());
     QCOMPARE(r->startShade()->geometry(), QRect(0, 0, 250, r->height()));
     QVERIFY(r->startShade()->testAttribute(Qt::WA_TransparentForMouseEvents));
-    // The mark stays in pixels through a zoom.
+    QCOMPARE(win.w.document()->startMarkMs(), 2500);
+    // The mark keeps its time through a zoom; its shade follows.
     win.ui()->timeline_scaler->setValue(160);
-    QCOMPARE(r->startMark(), 250);
+    QCOMPARE(win.w.document()->startMarkMs(), 2500);
+    QCOMPARE(r->startMark(), 1000);
+    QCOMPARE(r->startShade()->width(), 1000);
     r->on_resetStart_clicked();
     QCOMPARE(r->startMark(), 0);
     QVERIFY(!r->startShade()->isVisible());

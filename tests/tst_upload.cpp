@@ -121,7 +121,9 @@ struct AreaRig : Rig
         frameRateField->setRange(0, 99999);
         for (int n = 1; n <= 8; ++n)
             slot->addItem(QString::number(n));
+        // The user sets the start mark on the ruler; the show keeps it.
         ruler->setTimeAxis(&axis);
+        ruler->setDocument(&show);
 
         show.setLeds(2);
         show.setFrameRate(10);
@@ -137,9 +139,8 @@ struct AreaRig : Rig
         w.frameRateField = frameRateField;
         w.slot = slot;
         w.autoRepeat = autoRepeat;
-        w.ruler = ruler;
         exportUpload = new ExportUpload(
-            w, &show, &axis, [this] { return track; }, &panel, &panel);
+            w, &show, [this] { return track; }, &panel, &panel);
         QObject::connect(exportUpload, &ExportUpload::previewAllowed, preview,
                          &QWidget::setEnabled);
         QObject::connect(exportUpload, &ExportUpload::exportStarting,
@@ -593,9 +594,9 @@ void TestUpload::settingsFromWidgets_data()
     QTest::newRow("the field's whole rate, the show's fraction")
         << 2 << true << 2100 << 2100.75f << -1 << 10.0f << 3 << 0;
     QTest::newRow("start mark at 2.5 s") << 0 << true << 10 << 10.0f << 2500 << 10.0f << 1 << 2500;
-    // The mark stays in ruler pixels; the zoom of the moment gives its time.
-    QTest::newRow("start mark read at the present zoom")
-        << 0 << true << 10 << 10.0f << 2500 << 4.0f << 1 << 1000;
+    // The mark is a moment of the song: a zoom afterwards does not move it.
+    QTest::newRow("start mark keeps its time through a zoom")
+        << 0 << true << 10 << 10.0f << 2500 << 4.0f << 1 << 2500;
 }
 
 void TestUpload::settingsFromWidgets()

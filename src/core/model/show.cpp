@@ -75,6 +75,15 @@ void Show::setSongPath(const QString &path)
     emit songPathChanged(m_songPath);
 }
 
+void Show::setStartMarkMs(int ms)
+{
+    ms = std::max(ms, 0);
+    if (ms == m_startMarkMs)
+        return;
+    m_startMarkMs = ms;
+    emit startMarkChanged(m_startMarkMs);
+}
+
 // ---------------------------------------------------------------- tracks
 
 const Show::Track *Show::track(Id id) const

@@ -70,6 +70,9 @@ public:
     // The song the show is laid out on; empty without one.
     QString songPath() const { return m_songPath; }
     void setSongPath(const QString &path);
+    // Where an exported show begins, in ms of the song; 0 for no mark.
+    int startMarkMs() const { return m_startMarkMs; }
+    void setStartMarkMs(int ms);
 
     // ------------------------------------------------------------ tracks
     // Track 1 (the bottom one, as the editor numbers them) first.
@@ -154,6 +157,7 @@ signals:
     void frameRateChanged(float frameRate);
     void coloursChanged(const QColor &colour1, const QColor &colour2);
     void songPathChanged(const QString &path);
+    void startMarkChanged(int ms);
     // Tracks were added, removed or reordered, or the show was cleared.
     void tracksChanged();
     void currentTrackChanged(Id track);
@@ -175,6 +179,7 @@ private:
     QColor m_colour1{255, 255, 255};
     QColor m_colour2{0, 0, 0};
     QString m_songPath;
+    int m_startMarkMs = 0;
 
     QVector<Track> m_tracks;
     Id m_current = 0;

@@ -19,7 +19,6 @@ void MainWindow::setupDevice()
     w.frameRateField = ui->FPS_V;
     w.slot = ui->prop_track;
     w.autoRepeat = ui->AutoRepeat;
-    w.ruler = ui->timeline_headers;
     // The track is put in play order before it is read, so that what is
     // sent is what the track shows.
     // The current track, kept in play order: the conversion then finds
@@ -28,7 +27,7 @@ void MainWindow::setupDevice()
         m_show->sortTrack(m_show->currentTrack());
         return m_show->records(m_show->currentTrack());
     };
-    m_exportUpload = new ExportUpload(w, m_show, m_timeAxis, currentRecords, this, this);
+    m_exportUpload = new ExportUpload(w, m_show, currentRecords, this, this);
     connect(m_exportUpload, &ExportUpload::previewAllowed, ui->GLWidget, &QWidget::setEnabled);
     connect(m_exportUpload, &ExportUpload::exportStarting, this, &MainWindow::checkMissingPictures);
     connect(this, &MainWindow::Upload_Cancel_Clicked, m_exportUpload, &ExportUpload::cancelUpload);

@@ -23,6 +23,7 @@ void MainWindow::setupTimeAxis()
     m_song = new vc::SongLoader(m_chartView, this, this);
     m_song->setTimeAxis(m_timeAxis);
     ui->timeline_headers->setTimeAxis(m_timeAxis);
+    ui->timeline_headers->setDocument(m_show);
 
     vc::Playback::Widgets pw;
     pw.slider = ui->Song_Slider;

@@ -1,5 +1,6 @@
 #include "gui/audio/timelineheaders.h"
 
+#include "core/model/show.h"
 #include "core/timeline/timeaxis.h"
 #include "core/timeline/timescale.h"
 
@@ -80,21 +81,47 @@ void TimelineHeaders::rescale()
 {
     setFixedWidth(ts::spanWidth(m_totalLength, msPerPixel()));
     m_indicator->placeAt(m_indicator->msecs(), false);
+    showStartMark(m_startMarkMs);
     update();
 }
 
+void TimelineHeaders::setDocument(vc::Show *show)
+{
+    m_show = show;
+    connect(m_show, &vc::Show::startMarkChanged, this, &TimelineHeaders::showStartMark);
+    showStartMark(m_show->startMarkMs());
+}
+
+int TimelineHeaders::startMark() const
+{
+    return m_startMarkMs > 0 ? ts::msToX(m_startMarkMs, msPerPixel()) : 0;
+}
+
+// The mark is the indicator's time: it keeps marking the same moment of the
+// song through every zoom.
 void TimelineHeaders::on_setStart_clicked()
 {
-    m_startMark = m_indicator->x();
-    m_startShade->setGeometry(0, 0, m_startMark, height());
-    m_startShade->setVisible(m_startMark > 0);
-    m_startShade->raise();
+    if (m_show)
+        m_show->setStartMarkMs(m_indicator->msecs());
+    else
+        showStartMark(m_indicator->msecs());
 }
 
 void TimelineHeaders::on_resetStart_clicked()
 {
-    m_startMark = 0;
-    m_startShade->hide();
+    if (m_show)
+        m_show->setStartMarkMs(0);
+    else
+        showStartMark(0);
+}
+
+void TimelineHeaders::showStartMark(int ms)
+{
+    m_startMarkMs = ms;
+    const int x = startMark();
+    m_startShade->setGeometry(0, 0, x, height());
+    m_startShade->setVisible(x > 0);
+    m_startShade->raise();
 }
 
 void TimelineHeaders::handleMove(const QPoint &pos, bool leftHeld)

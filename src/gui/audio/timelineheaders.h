@@ -5,8 +5,9 @@
 #include <QWidget>
 
 namespace vc {
+class Show;
 class TimeAxis;
-}
+} // namespace vc
 
 // The play cursor standing on the time ruler: one pixel wide, as tall as
 // the ruler, transparent for the mouse.
@@ -57,8 +58,11 @@ public:
     void setTimeAxis(const vc::TimeAxis *axis);
     float msPerPixel() const { return m_indicator->msPerPixel(); }
     QWidget *startShade() const { return m_startShade; }
-    // Where an exported show begins, in ruler pixels; 0 = no start mark.
-    int startMark() const { return m_startMark; }
+    // Where an exported show begins, in ruler pixels at the present zoom;
+    // 0 = no start mark. The mark itself is a time of the show.
+    int startMark() const;
+    // The show whose start mark the ruler sets and shades.
+    void setDocument(vc::Show *show);
     // Length of the timeline in ms; the ruler is length / scale wide.
     int totalLength() const { return m_totalLength; }
     void setTotalLength(int msecs);
@@ -89,7 +93,10 @@ private:
 
     Indicator *m_indicator = nullptr;
     QWidget *m_startShade = nullptr;
-    int m_startMark = 0;
+    void showStartMark(int ms);
+
+    vc::Show *m_show = nullptr;
+    int m_startMarkMs = 0;
     int m_totalLength = 300000;
     QPoint m_mousePos{-1, -1};
     qint16 m_rulerTop = 17;

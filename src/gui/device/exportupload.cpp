@@ -3,9 +3,7 @@
 #include "core/device/showfile.h"
 #include "core/device/trackshow.h"
 #include "core/model/show.h"
-#include "core/timeline/timeaxis.h"
 #include "gui/app/prompter.h"
-#include "gui/audio/timelineheaders.h"
 #include "gui/device/portline.h"
 #include "gui/device/workerthread.h"
 
@@ -27,9 +25,9 @@ QString white(const QString &text)
 
 } // namespace
 
-ExportUpload::ExportUpload(const Widgets &widgets, const vc::Show *show, const vc::TimeAxis *axis,
-                           Records records, QWidget *dialogParent, QObject *parent)
-    : QObject(parent), m_w(widgets), m_show(show), m_axis(axis), m_records(std::move(records)),
+ExportUpload::ExportUpload(const Widgets &widgets, const vc::Show *show, Records records,
+                           QWidget *dialogParent, QObject *parent)
+    : QObject(parent), m_w(widgets), m_show(show), m_records(std::move(records)),
       m_dialogParent(dialogParent), m_files(defaultStreamFiles())
 {
 }
@@ -58,8 +56,7 @@ ShowSettings ExportUpload::currentSettings() const
     s.fpsText = m_w.frameRateField->value();
     s.slot = m_w.slot->currentIndex() + 1;
     s.autoRepeat = m_w.autoRepeat->isChecked();
-    // The start mark is kept in ruler pixels; the zoom turns it into time.
-    s.startMarkMs = int(float(m_w.ruler->startMark()) * m_axis->msPerPixel());
+    s.startMarkMs = m_show->startMarkMs();
     return s;
 }
 

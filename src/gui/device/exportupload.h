@@ -20,11 +20,8 @@ class QProgressBar;
 class QSpinBox;
 class QStatusBar;
 class QWidget;
-class TimelineHeaders;
-
 namespace vc {
 class Show;
-class TimeAxis;
 } // namespace vc
 
 // The show export and upload: builds the show image of the current track,
@@ -45,17 +42,15 @@ public:
         const QSpinBox *frameRateField = nullptr;    // FPS_V: the rate as typed
         const QComboBox *slot = nullptr;             // prop_track: slot 1..8 by index
         const QAbstractButton *autoRepeat = nullptr; // AutoRepeat
-        const TimelineHeaders *ruler = nullptr;      // timeline_headers: the start mark
     };
 
     // The current track's modes, in the track's list order.
     using Records = std::function<QVector<vc::ModeRecord>()>;
 
-    // `show` gives the LED count and frame rate, `axis` turns the ruler's
-    // start mark into time; messages and the file dialog open over
-    // `dialogParent`.
-    ExportUpload(const Widgets &widgets, const vc::Show *show, const vc::TimeAxis *axis,
-                 Records records, QWidget *dialogParent, QObject *parent = nullptr);
+    // `show` gives the LED count, the frame rate and the start mark;
+    // messages and the file dialog open over `dialogParent`.
+    ExportUpload(const Widgets &widgets, const vc::Show *show, Records records,
+                 QWidget *dialogParent, QObject *parent = nullptr);
     ~ExportUpload() override;
 
     // The upload button and the Upload action: start an upload, or cancel
@@ -115,7 +110,6 @@ private:
 
     Widgets m_w;
     const vc::Show *m_show;
-    const vc::TimeAxis *m_axis;
     Records m_records;
     QWidget *m_dialogParent;
     vc::device::StreamFiles m_files;
