@@ -70,7 +70,7 @@ MainWindow::MainWindow(QWidget *parent, const QString &projectFile)
     setupTracks();
     // The editor panel works on the tabs and the tracks.
     setupEditor();
-    m_projectFiles = new vc::ProjectFiles(this);
+    setupProjectFiles();
 
     ui->audio_frame->setAttribute(Qt::WA_TransparentForMouseEvents);
     setupTimeAxis();
@@ -140,16 +140,15 @@ void MainWindow::restoreGadget()
 
     const int gadget = s.value(vc::settings::Gadget, 0).toInt();
     m_pictureFolder.restore();
-    m_currentFile =
-        s.value(vc::settings::CurrentFile, vc::settings::defaultDocumentsPath()).toString();
+    m_projectFiles->setCurrentFile(
+        s.value(vc::settings::CurrentFile, vc::settings::defaultDocumentsPath()).toString());
 
     // A stored gadget outside the catalogue selects nothing and leaves the
     // spin boxes as they are.
     const QList<QAction *> actions = m_gadgetGroup->actions();
     if (gadget >= 0 && gadget < actions.size()) {
         QAction *a = actions.at(gadget);
-        // The gadget menu forwards the action's triggered() to gadgetchange.
-        emit a->triggered(false);
+        gadgetchange(a);
         a->setChecked(true);
     }
 

@@ -75,8 +75,8 @@ public:
     void gadgetchange(QAction *action);
 
     // --- project paths kept for the dialogs
-    QString currentFile() const { return m_currentFile; }
-    void setCurrentFile(const QString &path) { m_currentFile = path; }
+    QString currentFile() const;
+    void setCurrentFile(const QString &path);
     QString currentPicPath() const { return m_pictureFolder.path(); }
     void setCurrentPicPath(const QString &path) { m_pictureFolder.setPath(path); }
 
@@ -273,6 +273,12 @@ private:
     void setupDevice();
     void setupTimeAxis();
     void setupTracks();
+    void setupProjectFiles();
+    // Selects the gadget of a loaded project: the custom entry with the
+    // file's values, then the first catalogue row with the same LED count
+    // and frame rate (compared as floats, or as whole numbers for the old
+    // format), if there is one.
+    void selectProp(int leds, float frameRate, bool wholeNumbers);
     // Builds the pattern tabs on their widgets and wires what they announce.
     void setupPatternTabs();
     // Builds the mode editor panel on its widgets, the tabs and the tracks,
@@ -292,7 +298,6 @@ private:
     QActionGroup *m_languageGroup = nullptr;
     QActionGroup *m_gadgetGroup = nullptr;
 
-    QString m_currentFile;
     vc::PictureFolder m_pictureFolder;
 
     ExportUpload *m_exportUpload = nullptr;

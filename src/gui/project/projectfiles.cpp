@@ -1,6 +1,7 @@
 #include "gui/project/projectfiles.h"
 
 #include "core/app/appsettings.h"
+#include "core/app/picturefolder.h"
 #include "core/model/moderecord.h"
 #include "core/model/show.h"
 #include "core/project/legacyimport.h"
@@ -8,13 +9,8 @@
 #include "core/project/picturelibrary.h"
 #include "core/project/projectnames.h"
 #include "core/render/textpattern.h"
-#include "gui/app/mainwindow.h"
 #include "gui/app/prompter.h"
-#include "gui/model/editorpanel.h"
 #include "gui/model/trackscontroller.h"
-#include "gui/timeline/timeline.h"
-#include "gui/timeline/timelineitem.h"
-#include "ui_mainwindow.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -75,7 +71,7 @@ public:
         if (!m_dialog) {
             m_dialog.reset(new QProgressDialog(m_label, QString(), 0, m_maximum, m_parent));
             if (m_cancellable)
-                m_dialog->setCancelButtonText(MainWindow::tr("取消"));
+                m_dialog->setCancelButtonText(ProjectFiles::tr("取消"));
             m_dialog->setWindowModality(Qt::WindowModal);
             m_dialog->setMinimumDuration(0);
             m_dialog->setAutoClose(false);
@@ -114,24 +110,24 @@ QString currentFormatName(const QString &oldName)
 
 } // namespace
 
-ProjectFiles::ProjectFiles(MainWindow *window) : QObject(window), m_window(window) {}
+ProjectFiles::ProjectFiles(const Services &services, QObject *parent)
+    : QObject(parent), m_s(services)
+{
+}
 
 // ---------------------------------------------------------------- new / load
 
 bool ProjectFiles::newProject()
 {
-    const auto answer = prompter().warning(
-        m_window, QString(),
-        MainWindow::tr("<font color='white'>未儲存部分將會流失，確定開啟新檔?</font>"),
-        QMessageBox::Yes | QMessageBox::Cancel, QMessageBox::Cancel);
+    const auto answer =
+        prompter().warning(m_s.dialogParent, QString(),
+                           tr("<font color='white'>未儲存部分將會流失，確定開啟新檔?</font>"),
+                           QMessageBox::Yes | QMessageBox::Cancel, QMessageBox::Cancel);
     const bool renew = answer == QMessageBox::Yes;
     if (renew) {
-        Ui::MainWindow *ui = m_window->form();
-        m_window->tracks()->clearProject();
-        m_window->on_cancelSelect_clicked();
-        ui->Mode_t1->setTime(QTime(0, 0));
-        ui->Mode_t2->setTime(QTime(0, 0, 5));
-        m_window->setWindowTitle(untitledWindowTitle());
+        m_s.tracks->clearProject();
+        emit projectReplaced();
+        emit titleChanged(untitledWindowTitle());
         m_hasFileName = false;
     }
     // Also after Cancel: the history starts again from the project as it is.
@@ -141,16 +137,16 @@ bool ProjectFiles::newProject()
 
 void ProjectFiles::load()
 {
-    const auto answer = prompter().warning(
-        m_window, QString(),
-        MainWindow::tr("<font color='white'>未儲存部分將會流失，確定讀取舊檔?</font>"),
-        QMessageBox::Yes | QMessageBox::Cancel, QMessageBox::Yes);
+    const auto answer =
+        prompter().warning(m_s.dialogParent, QString(),
+                           tr("<font color='white'>未儲存部分將會流失，確定讀取舊檔?</font>"),
+                           QMessageBox::Yes | QMessageBox::Cancel, QMessageBox::Yes);
     if (answer != QMessageBox::Yes)
         return;
-    const QString name = prompter().openFileName(
-        m_window, MainWindow::tr("讀檔"), m_window->currentFile(), QStringLiteral("*.vtc *.vtc3"));
+    const QString name = prompter().openFileName(m_s.dialogParent, tr("讀檔"), m_currentFile,
+                                                 QStringLiteral("*.vtc *.vtc3"));
     if (!name.isEmpty())
-        m_window->LoadFile(name);
+        loadFile(name);
 }
 
 bool ProjectFiles::loadFile(const QString &path)
@@ -165,17 +161,17 @@ bool ProjectFiles::loadCurrentFormat(const QString &path)
     const ProjectReadResult read = loadProjectFile(path);
     if (!read.status.headerRead) {
         // Nothing of the file is usable: the project being edited stays.
-        prompter().warning(m_window, QString(),
-                           white(MainWindow::tr("無法讀取專案 %1：%2\n目前的專案保持不變。")
-                                     .arg(path, read.status.detail)));
+        prompter().warning(
+            m_s.dialogParent, QString(),
+            white(tr("無法讀取專案 %1：%2\n目前的專案保持不變。").arg(path, read.status.detail)));
         return false;
     }
 
     beginLoad(path);
     const ProjectData &project = read.project;
     if (project.hasSong())
-        m_window->ReadSong(project.songPath);
-    restoreGadget(project.leds, project.frameRate, false);
+        emit songRequested(project.songPath);
+    emit propRequested(project.leds, project.frameRate, false);
     addRecords(project);
     qDebug() << "project loaded" << read.status.records << "records";
 
@@ -184,10 +180,9 @@ bool ProjectFiles::loadCurrentFormat(const QString &path)
         // Saving back under the same name would drop what lies beyond the
         // damage: the next Save asks for a name instead.
         m_hasFileName = false;
-        prompter().warning(
-            m_window, QString(),
-            white(MainWindow::tr("專案 %1 不完整或已損壞（%2），已載入損壞處之前的部分。")
-                      .arg(path, read.status.detail)));
+        prompter().warning(m_s.dialogParent, QString(),
+                           white(tr("專案 %1 不完整或已損壞（%2），已載入損壞處之前的部分。")
+                                     .arg(path, read.status.detail)));
     }
     finishLoad();
     return true;
@@ -198,9 +193,8 @@ bool ProjectFiles::loadLegacyFormat(const QString &path)
     LegacyProject project;
     QString error;
     if (!loadLegacyProjectFile(path, &project, &error)) {
-        prompter().warning(
-            m_window, QString(),
-            white(MainWindow::tr("無法讀取專案 %1：%2\n目前的專案保持不變。").arg(path, error)));
+        prompter().warning(m_s.dialogParent, QString(),
+                           white(tr("無法讀取專案 %1：%2\n目前的專案保持不變。").arg(path, error)));
         return false;
     }
     qDebug() << "OPEN OLD FILE";
@@ -218,31 +212,29 @@ bool ProjectFiles::loadLegacyFormat(const QString &path)
         LegacyImporter::relinkPictures(project, search);
     });
 
-    LongWork work(m_window, MainWindow::tr("讀取中..."), project.modes.size(), false);
-    restoreGadget(project.leds, float(project.frameRate), true);
+    LongWork work(m_s.dialogParent, tr("讀取中..."), project.modes.size(), false);
+    emit propRequested(project.leds, float(project.frameRate), true);
     qDebug() << "gadget loaded";
     // The lines are read against the panel as it stands, and it shows what
     // the last of them left. The track area makes its items once, at the
     // end.
-    Show *show = m_window->document();
+    Show *show = m_s.show;
     LegacyImporter importer(*show, show->currentTrack(), TextPattern::fontFamilies(),
-                            m_window->editor()->legacyState());
+                            panelState ? panelState() : LegacyPanelState());
     LegacyImportReport report;
     {
         const Show::Batch batch(show);
         report = importer.importModes(project, [&work](int done, int) { work.step(done); });
     }
-    m_window->editor()->showLegacyState(importer.panel());
-    if (importer.lastEndMs() >= 0)
-        m_window->moveIndicatorTo(importer.lastEndMs());
+    emit legacyImported(importer.panel(), importer.lastEndMs());
     for (const QString &refusal : report.pictureErrors)
-        prompter().warning(m_window, QString(), refusal);
+        prompter().warning(m_s.dialogParent, QString(), refusal);
 
     // Saving in the current format under the old name would overwrite the
     // old text file with one that no longer loads as what its name says:
     // Save asks for a name, suggesting the current format's.
     m_hasFileName = false;
-    m_window->setCurrentFile(currentFormatName(path));
+    m_currentFile = currentFormatName(path);
     reportImport(report);
     finishLoad();
     return true;
@@ -250,20 +242,17 @@ bool ProjectFiles::loadLegacyFormat(const QString &path)
 
 void ProjectFiles::beginLoad(const QString &path)
 {
-    Ui::MainWindow *ui = m_window->form();
-    m_window->tracks()->clearProject();
-    ui->Mode_t1->setTime(QTime(0, 0));
-    ui->Mode_t2->setTime(QTime(0, 0, 5));
-    m_window->setCurrentPicPath(path);
-    m_window->setCurrentFile(path);
-    m_window->setWindowTitle(projectWindowTitle(path));
+    m_s.tracks->clearProject();
+    emit projectReplaced();
+    if (m_s.pictures)
+        m_s.pictures->setPath(path);
+    m_currentFile = path;
+    emit titleChanged(projectWindowTitle(path));
 }
 
 void ProjectFiles::finishLoad()
 {
-    Ui::MainWindow *ui = m_window->form();
-    // The zoom handler places every item at the present scale.
-    emit ui->timeline_scaler->valueChanged(ui->timeline_scaler->value());
+    emit loaded();
     checkMissingPictures();
     startHistory();
 }
@@ -288,7 +277,7 @@ DecodedRecord decodeRecord(const QByteArray &bytes)
 
 void ProjectFiles::addRecords(const ProjectData &project)
 {
-    TracksController *tracks = m_window->tracks();
+    TracksController *tracks = m_s.tracks;
     // Decoding the thumbs is most of a large load; it runs on the other
     // cores, in file order, while this thread makes the items.
     QVector<QByteArray> records;
@@ -298,12 +287,13 @@ void ProjectFiles::addRecords(const ProjectData &project)
     QFuture<DecodedRecord> decoded = QtConcurrent::mapped(records, decodeRecord);
 
     // The track area is painted once, when it is complete.
-    QWidget *area = m_window->form()->timeline_widget;
-    const bool updates = area->updatesEnabled();
-    area->setUpdatesEnabled(false);
+    QWidget *area = m_s.trackArea;
+    const bool updates = !area || area->updatesEnabled();
+    if (area)
+        area->setUpdatesEnabled(false);
 
-    LongWork work(m_window, MainWindow::tr("讀取中..."), records.size(), false);
-    Show *show = m_window->document();
+    LongWork work(m_s.dialogParent, tr("讀取中..."), records.size(), false);
+    Show *show = m_s.show;
     {
         // The items are made once per track, when its modes are all there.
         const Show::Batch batch(show);
@@ -325,53 +315,23 @@ void ProjectFiles::addRecords(const ProjectData &project)
             show->orderTrack(track);
         }
     }
-    area->setUpdatesEnabled(updates);
+    if (area)
+        area->setUpdatesEnabled(updates);
 }
 
 void ProjectFiles::reportImport(const LegacyImportReport &report)
 {
     QStringList lines;
     if (report.missingPictureModes > 0) {
-        lines << MainWindow::tr("%1 個圖片圖樣未匯入，因為找不到或無法讀取其圖片：")
+        lines << tr("%1 個圖片圖樣未匯入，因為找不到或無法讀取其圖片：")
                      .arg(report.missingPictureModes)
               << nameList(report.missingPictures);
     }
     const int skipped = report.unreadableLines + report.skippedLines;
     if (skipped > 0)
-        lines << MainWindow::tr("%1 行無法辨識，已略過。").arg(skipped);
+        lines << tr("%1 行無法辨識，已略過。").arg(skipped);
     if (!lines.isEmpty())
-        prompter().warning(m_window, QString(), white(lines.join(QLatin1Char('\n'))));
-}
-
-// ---------------------------------------------------------------- gadget
-
-void ProjectFiles::restoreGadget(int leds, float frameRate, bool wholeNumbers)
-{
-    Ui::MainWindow *ui = m_window->form();
-    const QList<QAction *> actions = m_window->gadgetGroup()->actions();
-    if (actions.isEmpty())
-        return;
-    QAction *custom = actions.first();
-    if (!custom->isChecked()) {
-        // The menu hands the action to gadgetchange: the spin boxes open.
-        emit custom->triggered(false);
-        custom->setChecked(true);
-    }
-    ui->Leds->setValue(leds);
-    ui->FPS_V->setValue(truncatedFrameRate(frameRate));
-    ui->timeline_scaler->setValue(ui->timeline_scaler->minimum());
-
-    const int rows = actions.size() - 1;
-    const int row = wholeNumbers ? matchGadgetRowLegacy(m_window->gadgets(), rows, leds,
-                                                        truncatedFrameRate(frameRate))
-                                 : matchGadgetRow(m_window->gadgets(), rows, leds, frameRate);
-    if (row < 0)
-        return; // the custom entry keeps the file's values
-    QAction *match = actions.at(row + 1);
-    if (!match->isChecked()) {
-        match->setChecked(true);
-        emit match->triggered(true);
-    }
+        prompter().warning(m_s.dialogParent, QString(), white(lines.join(QLatin1Char('\n'))));
 }
 
 // ---------------------------------------------------------------- save
@@ -379,15 +339,14 @@ void ProjectFiles::restoreGadget(int leds, float frameRate, bool wholeNumbers)
 ProjectData ProjectFiles::projectData() const
 {
     ProjectData data;
-    data.leds = m_window->document()->leds();
-    data.frameRate = m_window->document()->frameRate();
-    data.songPath = songPath();
-    const QList<Timeline *> tracks = m_window->tracks()->tracksByNumber();
-    for (const Timeline *t : tracks) {
+    data.leds = m_s.show->leds();
+    data.frameRate = m_s.show->frameRate();
+    data.songPath = m_s.show->songPath();
+    for (const Show::Track &t : m_s.show->tracks()) {
         QVector<QByteArray> records;
-        records.reserve(t->items().size());
-        for (const TimelineItem *item : t->items())
-            records.append(item->data());
+        records.reserve(t.modes.size());
+        for (const Show::Mode &m : t.modes)
+            records.append(m.bytes);
         data.tracks.append(records);
     }
     if (data.tracks.isEmpty())
@@ -395,29 +354,24 @@ ProjectData ProjectFiles::projectData() const
     return data;
 }
 
-QString ProjectFiles::songPath() const
-{
-    return m_window->songPath();
-}
-
 bool ProjectFiles::save()
 {
     if (!m_hasFileName)
         return saveAs();
-    return writeTo(m_window->currentFile());
+    return writeTo(m_currentFile);
 }
 
 bool ProjectFiles::saveAs()
 {
-    const QString start = m_window->currentFile().isEmpty() ? settings::defaultDocumentsPath()
-                                                            : m_window->currentFile();
+    const QString start =
+        m_currentFile.isEmpty() ? settings::defaultDocumentsPath() : m_currentFile;
     const QString chosen =
-        prompter().saveFileName(m_window, MainWindow::tr("存檔"), start, QStringLiteral("*.vtc3"));
+        prompter().saveFileName(m_s.dialogParent, tr("存檔"), start, QStringLiteral("*.vtc3"));
     if (chosen.isEmpty())
         return false;
-    m_window->setCurrentFile(withProjectSuffix(chosen));
+    m_currentFile = withProjectSuffix(chosen);
     m_hasFileName = true;
-    return writeTo(m_window->currentFile());
+    return writeTo(m_currentFile);
 }
 
 bool ProjectFiles::writeTo(const QString &path)
@@ -425,13 +379,13 @@ bool ProjectFiles::writeTo(const QString &path)
     QString error;
     if (!saveProjectFile(path, projectData(), &error)) {
         // The old file, if any, is still whole; the title keeps its mark.
-        prompter().warning(m_window, QString(),
-                           white(MainWindow::tr("無法儲存專案 %1：%2").arg(path, error)));
+        prompter().warning(m_s.dialogParent, QString(),
+                           white(tr("無法儲存專案 %1：%2").arg(path, error)));
         return false;
     }
-    m_window->setWindowTitle(projectWindowTitle(path));
+    emit titleChanged(projectWindowTitle(path));
     settings::open().setValue(settings::CurrentFile, path);
-    m_window->tracks()->setModified(false);
+    m_s.tracks->setModified(false);
     return true;
 }
 
@@ -439,24 +393,19 @@ bool ProjectFiles::writeTo(const QString &path)
 
 void ProjectFiles::startHistory()
 {
-    m_window->tracks()->startHistory();
+    m_s.tracks->startHistory();
 }
 
 // ---------------------------------------------------------------- pictures
 
-QList<TimelineItem *> ProjectFiles::allItems() const
-{
-    QList<TimelineItem *> out;
-    for (const Timeline *t : m_window->tracks()->tracks())
-        out += t->items();
-    return out;
-}
-
+// Every mode's parameter text, track 1 first.
 QStringList ProjectFiles::allParams() const
 {
     QStringList out;
-    for (const TimelineItem *item : allItems())
-        out.append(item->params());
+    for (const Show::Track &t : m_s.show->tracks()) {
+        for (const Show::Mode &m : t.modes)
+            out.append(m.record.params);
+    }
     return out;
 }
 
@@ -468,7 +417,7 @@ bool ProjectFiles::checkMissingPictures()
     searchMissing([this] { return countMissingPictures(allParams()); },
                   [this](const PictureSearch &search) {
                       relinkItems(search);
-                      m_window->tracks()->refreshCounters();
+                      m_s.tracks->refreshCounters();
                   });
     return false;
 }
@@ -480,7 +429,7 @@ void ProjectFiles::replacePictureDirectory()
         return;
     relinkItems(*search);
     checkMissingPictures();
-    m_window->tracks()->refreshCounters();
+    m_s.tracks->refreshCounters();
 }
 
 bool ProjectFiles::searchMissing(const std::function<int()> &countMissing,
@@ -493,8 +442,8 @@ bool ProjectFiles::searchMissing(const std::function<int()> &countMissing,
         if (missing == 0)
             return true;
         const auto answer = prompter().warning(
-            m_window, MainWindow::tr("圖片遺失"),
-            QString::number(missing) + MainWindow::tr("張圖片遺失，是否搜尋並取代遺失圖片？"),
+            m_s.dialogParent, tr("圖片遺失"),
+            QString::number(missing) + tr("張圖片遺失，是否搜尋並取代遺失圖片？"),
             QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
         if (answer != QMessageBox::Yes)
             return false;
@@ -507,34 +456,35 @@ bool ProjectFiles::searchMissing(const std::function<int()> &countMissing,
 
 std::unique_ptr<PictureSearch> ProjectFiles::chooseAndSearch()
 {
-    const QString folder =
-        prompter().existingDirectory(m_window, MainWindow::tr("圖片位置"),
-                                     m_window->currentPicPath(), QFileDialog::DontUseNativeDialog);
+    const QString folder = prompter().existingDirectory(
+        m_s.dialogParent, tr("圖片位置"), (m_s.pictures ? m_s.pictures->path() : QString()),
+        QFileDialog::DontUseNativeDialog);
     if (folder.isEmpty())
         return nullptr;
     // A large folder tree takes a while to walk: show it, and let the user
     // stop it (the files seen so far are still searched).
-    LongWork work(m_window, MainWindow::tr("搜尋圖片中..."), 0, true);
+    LongWork work(m_s.dialogParent, tr("搜尋圖片中..."), 0, true);
     return std::make_unique<PictureSearch>(folder, [&work](int seen) { return work.step(seen); });
 }
 
 void ProjectFiles::relinkItems(const PictureSearch &search)
 {
-    const QList<TimelineItem *> items = allItems();
-    QStringList params;
-    params.reserve(items.size());
-    for (const TimelineItem *item : items)
-        params.append(item->params());
+    QVector<Show::Id> ids;
+    for (const Show::Track &t : m_s.show->tracks()) {
+        for (const Show::Mode &m : t.modes)
+            ids.append(m.id);
+    }
     // Only the path changes; the picture and thumb in the record stay.
-    for (const PictureRelink &r : relinkMissingPictures(params, search))
-        items.at(r.index)->setParams(r.params);
+    const Show::Batch batch(m_s.show);
+    for (const PictureRelink &r : relinkMissingPictures(allParams(), search))
+        m_s.show->setModeParams(ids.at(r.index), r.params);
 }
 
 void ProjectFiles::exportPictureLibrary()
 {
-    const QString folder =
-        prompter().existingDirectory(m_window, MainWindow::tr("圖片儲存位置"),
-                                     m_window->currentPicPath(), QFileDialog::ShowDirsOnly);
+    const QString folder = prompter().existingDirectory(
+        m_s.dialogParent, tr("圖片儲存位置"), (m_s.pictures ? m_s.pictures->path() : QString()),
+        QFileDialog::ShowDirsOnly);
     qDebug() << (folder.isEmpty() ? "false" : "true");
     if (folder.isEmpty())
         return;
@@ -544,18 +494,18 @@ void ProjectFiles::exportPictureLibrary()
     // Copying the same picture once is the plan; what could not be copied
     // for another reason is said, so that a partial export is not taken
     // for a whole one.
-    QStringList lines{MainWindow::tr("圖庫匯出完成")};
+    QStringList lines{tr("圖庫匯出完成")};
     if (!plan.missing.isEmpty())
-        lines << MainWindow::tr("找不到的圖片：") << nameList(plan.missing);
+        lines << tr("找不到的圖片：") << nameList(plan.missing);
     if (!plan.nameTaken.isEmpty())
-        lines << MainWindow::tr("資料夾中已有同名檔案，未覆蓋：") << nameList(plan.nameTaken);
+        lines << tr("資料夾中已有同名檔案，未覆蓋：") << nameList(plan.nameTaken);
     if (!result.failed.isEmpty())
-        lines << MainWindow::tr("無法複製：") << nameList(result.failed);
+        lines << tr("無法複製：") << nameList(result.failed);
     const QString text = lines.join(QLatin1Char('\n'));
     if (result.failed.isEmpty())
-        prompter().information(m_window, QString(), text);
+        prompter().information(m_s.dialogParent, QString(), text);
     else
-        prompter().warning(m_window, QString(), text);
+        prompter().warning(m_s.dialogParent, QString(), text);
 }
 
 } // namespace vc

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/project/legacyimport.h"
 #include "core/project/projectformat.h"
 
 #include <QList>
@@ -9,25 +10,40 @@
 #include <functional>
 #include <memory>
 
-class MainWindow;
-class TimelineItem;
-
 namespace vc {
 
+class PictureFolder;
 class PictureSearch;
-struct LegacyImportReport;
+class Show;
+class TracksController;
 
 // The project files area of the main window: New, Load, Save and Save As,
 // loading a project in either format (also dropped ones and one named on
-// the command line), matching the file's gadget, the window title, and the
+// the command line) into the show, the project's path and title, and the
 // pictures a project refers to (the missing-picture check, replacing the
-// picture directory, exporting the picture library).
+// picture directory, exporting the picture library). What the rest of the
+// window does about a new or loaded project it learns from the signals.
 class ProjectFiles : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit ProjectFiles(MainWindow *window);
+    struct Services
+    {
+        Show *show = nullptr;
+        TracksController *tracks = nullptr; // clears the tracks, keeps the history
+        PictureFolder *pictures = nullptr;  // where picture dialogs open
+        QWidget *dialogParent = nullptr;
+        QWidget *trackArea = nullptr; // painted once, when a load is complete
+    };
+
+    explicit ProjectFiles(const Services &services, QObject *parent = nullptr);
+
+    // The project's path: where Save writes, where Load opens.
+    QString currentFile() const { return m_currentFile; }
+    void setCurrentFile(const QString &path) { m_currentFile = path; }
+    // The editor panel as an old project's lines are read against it.
+    std::function<LegacyPanelState()> panelState;
 
     // Whether Save writes to the project path directly (false: it asks for
     // a name first).
@@ -53,11 +69,6 @@ public:
     // The project as it would be saved: the gadget, the song and the live
     // tracks, track 1 first.
     ProjectData projectData() const;
-    // Selects the gadget of a loaded project: the custom entry with the
-    // file's values, then the first catalogue row with the same LED count
-    // and frame rate (compared as floats, or as whole numbers for the old
-    // format), if there is one.
-    void restoreGadget(int leds, float frameRate, bool wholeNumbers);
 
     // A fresh undo history whose first snapshot is the project as it is now;
     // the title keeps its state (a fresh project carries no "*").
@@ -72,6 +83,23 @@ public:
     void replacePictureDirectory();
     // Copies every picture the show uses into one folder chosen by the user.
     void exportPictureLibrary();
+
+signals:
+    // The project was replaced (New, or a load begins): the editor panel
+    // starts again.
+    void projectReplaced();
+    // The window's title for the project.
+    void titleChanged(const QString &title);
+    // A loaded project's song.
+    void songRequested(const QString &path);
+    // A loaded project's prop: its gadget is to be selected (the LED count
+    // and frame rate compared as whole numbers for the old format).
+    void propRequested(int leds, float frameRate, bool wholeNumbers);
+    // An old project was imported: the panel shows what its lines left,
+    // the play indicator stands at the end of the last mode (-1: none).
+    void legacyImported(const LegacyPanelState &panel, int lastEndMs);
+    // A load is complete: the time axis is laid out again.
+    void loaded();
 
 private:
     bool loadCurrentFormat(const QString &path);
@@ -93,11 +121,10 @@ private:
     // Points the items whose picture is missing at the search's matches.
     void relinkItems(const PictureSearch &search);
 
-    QList<TimelineItem *> allItems() const;
     QStringList allParams() const;
-    QString songPath() const;
 
-    MainWindow *m_window;
+    Services m_s;
+    QString m_currentFile;
     bool m_hasFileName = false;
 };
 

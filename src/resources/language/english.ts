@@ -629,88 +629,6 @@
         <source>無法解碼，請確認已安裝正確音訊解碼包</source>
         <translation>Cannot decode; please check that a suitable audio codec package is installed</translation>
     </message>
-    <message>
-        <source>取消</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>&lt;font color=&apos;white&apos;&gt;未儲存部分將會流失，確定開啟新檔?&lt;/font&gt;</source>
-        <translation>&lt;font color=&apos;white&apos;&gt;Unsaved part will lost, still renew?&lt;/font&gt;</translation>
-    </message>
-    <message>
-        <source>&lt;font color=&apos;white&apos;&gt;未儲存部分將會流失，確定讀取舊檔?&lt;/font&gt;</source>
-        <translation>&lt;font color=&apos;white&apos;&gt;Unsaved part will lost, still load?&lt;/font&gt;</translation>
-    </message>
-    <message>
-        <source>讀檔</source>
-        <translation>load</translation>
-    </message>
-    <message>
-        <source>無法讀取專案 %1：%2
-目前的專案保持不變。</source>
-        <translation>Cannot read the project %1: %2
-The current project is unchanged.</translation>
-    </message>
-    <message>
-        <source>專案 %1 不完整或已損壞（%2），已載入損壞處之前的部分。</source>
-        <translation>The project %1 is incomplete or damaged (%2); the part before the damage was loaded.</translation>
-    </message>
-    <message>
-        <source>讀取中...</source>
-        <translation>Loading...</translation>
-    </message>
-    <message>
-        <source>%1 個圖片圖樣未匯入，因為找不到或無法讀取其圖片：</source>
-        <translation>%1 picture modes were not imported because their pictures are missing or unreadable:</translation>
-    </message>
-    <message>
-        <source>%1 行無法辨識，已略過。</source>
-        <translation>%1 lines could not be read and were skipped.</translation>
-    </message>
-    <message>
-        <source>存檔</source>
-        <translation>save as</translation>
-    </message>
-    <message>
-        <source>無法儲存專案 %1：%2</source>
-        <translation>Cannot save the project %1: %2</translation>
-    </message>
-    <message>
-        <source>圖片遺失</source>
-        <translation>picture missing</translation>
-    </message>
-    <message>
-        <source>張圖片遺失，是否搜尋並取代遺失圖片？</source>
-        <translation> pictures are missing. Search for them and replace the missing pictures?</translation>
-    </message>
-    <message>
-        <source>圖片位置</source>
-        <translation>picture directory</translation>
-    </message>
-    <message>
-        <source>搜尋圖片中...</source>
-        <translation>Searching pictures...</translation>
-    </message>
-    <message>
-        <source>圖片儲存位置</source>
-        <translation>Pics save directory</translation>
-    </message>
-    <message>
-        <source>圖庫匯出完成</source>
-        <translation>export finish</translation>
-    </message>
-    <message>
-        <source>找不到的圖片：</source>
-        <translation>Pictures not found:</translation>
-    </message>
-    <message>
-        <source>資料夾中已有同名檔案，未覆蓋：</source>
-        <translation>A file of the same name is already in the folder and was not overwritten:</translation>
-    </message>
-    <message>
-        <source>無法複製：</source>
-        <translation>Could not be copied:</translation>
-    </message>
 </context>
 <context>
     <name>Pass</name>
@@ -928,6 +846,91 @@ end time: </translation>
     <message>
         <source>圖片讀取完成!!</source>
         <translation>Finish loading pictures!!</translation>
+    </message>
+</context>
+<context>
+    <name>vc::ProjectFiles</name>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>&lt;font color=&apos;white&apos;&gt;未儲存部分將會流失，確定開啟新檔?&lt;/font&gt;</source>
+        <translation>&lt;font color=&apos;white&apos;&gt;Unsaved part will lost, still renew?&lt;/font&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;font color=&apos;white&apos;&gt;未儲存部分將會流失，確定讀取舊檔?&lt;/font&gt;</source>
+        <translation>&lt;font color=&apos;white&apos;&gt;Unsaved part will lost, still load?&lt;/font&gt;</translation>
+    </message>
+    <message>
+        <source>讀檔</source>
+        <translation>load</translation>
+    </message>
+    <message>
+        <source>無法讀取專案 %1：%2
+目前的專案保持不變。</source>
+        <translation>Cannot read the project %1: %2
+The current project is unchanged.</translation>
+    </message>
+    <message>
+        <source>專案 %1 不完整或已損壞（%2），已載入損壞處之前的部分。</source>
+        <translation>The project %1 is incomplete or damaged (%2); the part before the damage was loaded.</translation>
+    </message>
+    <message>
+        <source>讀取中...</source>
+        <translation>Loading...</translation>
+    </message>
+    <message>
+        <source>%1 個圖片圖樣未匯入，因為找不到或無法讀取其圖片：</source>
+        <translation>%1 picture modes were not imported because their pictures are missing or unreadable:</translation>
+    </message>
+    <message>
+        <source>%1 行無法辨識，已略過。</source>
+        <translation>%1 lines could not be read and were skipped.</translation>
+    </message>
+    <message>
+        <source>存檔</source>
+        <translation>save as</translation>
+    </message>
+    <message>
+        <source>無法儲存專案 %1：%2</source>
+        <translation>Cannot save the project %1: %2</translation>
+    </message>
+    <message>
+        <source>圖片遺失</source>
+        <translation>picture missing</translation>
+    </message>
+    <message>
+        <source>張圖片遺失，是否搜尋並取代遺失圖片？</source>
+        <translation> pictures are missing. Search for them and replace the missing pictures?</translation>
+    </message>
+    <message>
+        <source>圖片位置</source>
+        <translation>picture directory</translation>
+    </message>
+    <message>
+        <source>搜尋圖片中...</source>
+        <translation>Searching pictures...</translation>
+    </message>
+    <message>
+        <source>圖片儲存位置</source>
+        <translation>Pics save directory</translation>
+    </message>
+    <message>
+        <source>圖庫匯出完成</source>
+        <translation>export finish</translation>
+    </message>
+    <message>
+        <source>找不到的圖片：</source>
+        <translation>Pictures not found:</translation>
+    </message>
+    <message>
+        <source>資料夾中已有同名檔案，未覆蓋：</source>
+        <translation>A file of the same name is already in the folder and was not overwritten:</translation>
+    </message>
+    <message>
+        <source>無法複製：</source>
+        <translation>Could not be copied:</translation>
     </message>
 </context>
 <context>
