@@ -10,16 +10,23 @@
 #include "gui/render/picturetab.h"
 #include "gui/timeline/timeline.h"
 #include "gui/timeline/timelineitem.h"
+#include "testsupport/editorrig.h"
 #include "testsupport/scriptedprompter.h"
 #include "testsupport/tabrigs.h"
 #include "testsupport/testdata.h"
 #include "testsupport/testenv.h"
 #include "ui_mainwindow.h"
 
+#include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QGraphicsItem>
 #include <QLabel>
 #include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimeEdit>
 
 namespace {
 
@@ -44,6 +51,28 @@ struct Editor
             out << QStringLiteral("%1-%2").arg(i->start()).arg(i->end());
         return out.join(QLatin1Char(' '));
     }
+};
+
+// The panel on a rig of its own widgets, with a scripted prompter.
+struct Panel
+{
+    vc::test::ScriptedPrompter prompter;
+    vc::test::EditorRig rig;
+    QTimeEdit *start() { return rig.widget<QTimeEdit>("Mode_t1"); }
+    QTimeEdit *end() { return rig.widget<QTimeEdit>("Mode_t2"); }
+    QDoubleSpinBox *duration() { return rig.widget<QDoubleSpinBox>("Mode_last"); }
+    QSpinBox *loops() { return rig.widget<QSpinBox>("Mode_loop"); }
+    QSlider *speed() { return rig.widget<QSlider>("Speed_slide"); }
+    QCheckBox *automatic() { return rig.widget<QCheckBox>("speedAutoCheckBox"); }
+    QTabWidget *kinds() { return rig.widget<QTabWidget>("Mode_Pic"); }
+    QPushButton *insert() { return rig.widget<QPushButton>("Add_Button"); }
+    QPushButton *cancel() { return rig.widget<QPushButton>("cancelSelect"); }
+    QSpinBox *colour(int channel)
+    {
+        static const char *const names[3] = {"Color_R", "Color_G", "Color_B"};
+        return rig.widget<QSpinBox>(names[channel]);
+    }
+    Timeline *current() { return rig.current(); }
 };
 
 QString writePicture(const QTemporaryDir &dir, const QString &name, QSize size, QColor colour)
@@ -74,6 +103,11 @@ private slots:
     void typedSuggestionKeepsAuto();
     void colourInsertsAdjacentModes();
     void openColourItem();
+    void colourTab_data();
+    void colourTab();
+    void openedSpeedRules_data();
+    void openedSpeedRules();
+    void insertMovesIndicatorToModeEnd();
     void applyKeepsPanelTimes();
     void pictureLoadAndGap();
     void unreadablePictureGivesEmptyPattern();
@@ -116,45 +150,49 @@ void TestEditor::timeControls()
 {
     QFETCH(QTime, t1);
     QFETCH(QTime, t2);
-    Editor e;
-    e.ui()->Mode_t1->setTime(t1);
-    e.ui()->Mode_t2->setTime(t2);
-    QTEST(e.ui()->Mode_last->value(), "last");
-    QTEST(e.ui()->Mode_t2->time(), "t2After");
+    Panel e;
+    e.start()->setTime(t1);
+    e.end()->setTime(t2);
+    QTEST(e.duration()->value(), "last");
+    QTEST(e.end()->time(), "t2After");
 
     // The start keeps the duration: the end follows.
-    e.ui()->Mode_t1->setTime(t1.addSecs(60));
-    QCOMPARE(ms(e.ui()->Mode_t2->time()) - ms(e.ui()->Mode_t1->time()),
-             qRound(e.ui()->Mode_last->value() * 1000));
+    e.start()->setTime(t1.addSecs(60));
+    QCOMPARE(ms(e.end()->time()) - ms(e.start()->time()), qRound(e.duration()->value() * 1000));
 }
 
 void TestEditor::repeatCountFollowsSpeed()
 {
-    Editor e;
-    e.ui()->Mode_Pic->setCurrentIndex(3); // effects: W = 2 x LED count
-    QCOMPARE(e.w->editor()->patternWidth(), 160);
+    Panel e;
+    e.kinds()->setCurrentIndex(3); // effects: W = 2 x LED count
+    QCOMPARE(e.rig.panel->patternWidth(), 160);
     // 5 s x speed 10 x 1500 / (160 x 10) + 0.5 at 2100 frames per second
-    QCOMPARE(e.ui()->Mode_loop->value(), 47);
-    e.ui()->Speed_slide->setValue(18);
-    QCOMPARE(e.ui()->Mode_loop->value(), vc::repeatSuggestion(5.0, 18, 2100.0f, 160));
-    e.ui()->Mode_last->setValue(10.0);
-    QCOMPARE(e.ui()->Mode_loop->value(), vc::repeatSuggestion(10.0, 18, 2100.0f, 160));
-    QCOMPARE(e.ui()->Mode_t2->time(), QTime(0, 0, 10));
+    QCOMPARE(e.loops()->value(), 47);
+    // The preview plays the effect with the count already fitted to it.
+    QCOMPARE(e.rig.previews.last().loops, 47);
+    QCOMPARE(e.rig.previews.last().seconds, 5.0);
+    e.speed()->setValue(18);
+    QCOMPARE(e.loops()->value(), vc::repeatSuggestion(5.0, 18, 2100.0f, 160));
+    e.duration()->setValue(10.0);
+    QCOMPARE(e.loops()->value(), vc::repeatSuggestion(10.0, 18, 2100.0f, 160));
+    QCOMPARE(e.end()->time(), QTime(0, 0, 10));
 }
 
 void TestEditor::typedSuggestionKeepsAuto()
 {
-    Editor e;
-    e.ui()->Mode_Pic->setCurrentIndex(3);
-    const int suggested = e.w->editor()->suggestion();
-    e.ui()->Mode_loop->setValue(suggested + 1);
-    QVERIFY(!e.ui()->speedAutoCheckBox->isChecked());
-    QVERIFY(e.ui()->Speed_Slide_Box->isHidden());
-    e.ui()->speedAutoCheckBox->setChecked(true);
-    QCOMPARE(e.ui()->Speed_slide->value(), 10);
-    QCOMPARE(e.ui()->Mode_loop->value(), suggested);
-    e.ui()->Mode_loop->setValue(suggested); // unchanged: still automatic
-    QVERIFY(e.ui()->speedAutoCheckBox->isChecked());
+    Panel e;
+    auto *speedBox = e.rig.widget<QWidget>("Speed_Slide_Box");
+    e.kinds()->setCurrentIndex(3);
+    const int suggested = e.rig.panel->suggestion();
+    e.loops()->setValue(suggested + 1);
+    QVERIFY(!e.automatic()->isChecked());
+    QVERIFY(speedBox->isHidden());
+    e.automatic()->setChecked(true);
+    QVERIFY(!speedBox->isHidden());
+    QCOMPARE(e.speed()->value(), 10);
+    QCOMPARE(e.loops()->value(), suggested);
+    e.loops()->setValue(suggested); // unchanged: still automatic
+    QVERIFY(e.automatic()->isChecked());
 }
 
 void TestEditor::colourInsertsAdjacentModes()
@@ -183,29 +221,153 @@ void TestEditor::colourInsertsAdjacentModes()
 
 void TestEditor::openColourItem()
 {
-    Editor e;
-    e.ui()->Mode_Pic->setCurrentIndex(1);
-    e.ui()->Color_G->setValue(200);
-    e.ui()->Add_Button->click();
+    Panel e;
+    e.kinds()->setCurrentIndex(1);
+    e.colour(1)->setValue(200);
+    e.insert()->click();
     TimelineItem *item = e.current()->items().first();
 
-    e.ui()->Mode_Pic->setCurrentIndex(3); // away from the colour tab
-    e.ui()->Mode_loop->setValue(7);
-    e.tracks()->selectItem(item);
+    e.kinds()->setCurrentIndex(3); // away from the colour tab
+    e.loops()->setValue(7);
+    e.colour(1)->setValue(10);
+    e.rig.tracks->selectItem(item);
     QVERIFY(item->selected());
-    QCOMPARE(e.ui()->Add_Button->text(), QStringLiteral("套用編輯"));
-    QVERIFY(e.ui()->cancelSelect->isEnabled());
-    QCOMPARE(e.ui()->Mode_Pic->currentIndex(), 1);
-    QVERIFY(!e.ui()->speedAutoCheckBox->isChecked());
-    QCOMPARE(e.ui()->Mode_loop->value(), item->loops());
-    QCOMPARE(e.ui()->Color_G->value(), 200);
-    QCOMPARE(e.ui()->Mode_t1->time(), QTime(0, 0));
-    QCOMPARE(e.ui()->Mode_t2->time(), QTime(0, 0, 5));
+    QCOMPARE(e.insert()->text(), QStringLiteral("套用編輯"));
+    QVERIFY(e.cancel()->isEnabled());
+    QCOMPARE(e.kinds()->currentIndex(), 1);
+    QVERIFY(!e.automatic()->isChecked());
+    QCOMPARE(e.loops()->value(), item->loops());
+    QCOMPARE(e.colour(1)->value(), 200);
+    QCOMPARE(e.rig.show.colour1(), QColor(255, 200, 255));
+    QCOMPARE(e.rig.previewColours.last(), QColor(255, 200, 255));
+    QCOMPARE(e.start()->time(), QTime(0, 0));
+    QCOMPARE(e.end()->time(), QTime(0, 0, 5));
 
-    e.ui()->cancelSelect->click();
+    e.cancel()->click();
     QVERIFY(!item->selected());
-    QCOMPARE(e.ui()->Add_Button->text(), QStringLiteral("插入圖樣"));
-    QVERIFY(!e.tracks()->selectedItem());
+    QCOMPARE(e.insert()->text(), QStringLiteral("插入圖樣"));
+    QVERIFY(!e.cancel()->isEnabled());
+    QVERIFY(!e.rig.tracks->selectedItem());
+}
+
+// The colour tab edits colour 1 of the show and previews it opaque.
+void TestEditor::colourTab_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QColor>("colour1");
+    QTest::addColumn<QColor>("preview");
+    QTest::addColumn<int>("green"); // Color_G and G_slide afterwards
+
+    QTest::newRow("spin box") << "box" << QColor(255, 40, 255) << QColor(255, 40, 255) << 40;
+    QTest::newRow("slider") << "slider" << QColor(255, 90, 255) << QColor(255, 90, 255) << 90;
+    QTest::newRow("dialog") << "dialog" << QColor(1, 2, 3) << QColor(1, 2, 3) << 2;
+    QTest::newRow("dialog cancelled")
+        << "cancel" << QColor(255, 255, 255) << QColor(255, 255, 255) << 255;
+    // An imported colour mode may keep an alpha the prop cannot show.
+    QTest::newRow("imported alpha")
+        << "alpha" << QColor(10, 20, 30, 128) << QColor(10, 20, 30) << 20;
+}
+
+void TestEditor::colourTab()
+{
+    QFETCH(QString, action);
+    Panel e;
+    if (action == QLatin1String("alpha"))
+        e.rig.show.setColours(QColor(10, 20, 30, 128), Qt::black);
+    e.kinds()->setCurrentIndex(1);
+    QVERIFY(e.insert()->isEnabled());
+    if (action == QLatin1String("box")) {
+        e.colour(1)->setValue(40);
+    } else if (action == QLatin1String("slider")) {
+        e.rig.widget<QSlider>("G_slide")->setValue(90);
+    } else if (action == QLatin1String("dialog") || action == QLatin1String("cancel")) {
+        if (action == QLatin1String("dialog"))
+            e.prompter.colours.enqueue(QColor(1, 2, 3));
+        e.rig.previewColours.clear();
+        e.rig.widget<QPushButton>("Color_View")->click();
+        QCOMPARE(e.prompter.calls.last().kind, QStringLiteral("color"));
+        QCOMPARE(e.prompter.calls.last().title, QStringLiteral("選擇顏色"));
+        QCOMPARE(e.prompter.calls.last().parent, &e.rig.host);
+        if (action == QLatin1String("cancel"))
+            QVERIFY(e.rig.previewColours.isEmpty());
+    }
+    QTEST(e.rig.show.colour1(), "colour1");
+    QFETCH(QColor, preview);
+    if (action != QLatin1String("cancel"))
+        QCOMPARE(e.rig.previewColours.last(), preview);
+    QTEST(e.colour(1)->value(), "green");
+    QTEST(e.rig.widget<QSlider>("G_slide")->value(), "green");
+}
+
+// A mode read back into the panel: its speed, when it has one, makes the
+// repeat count automatic at that speed, whatever the panel held before.
+void TestEditor::openedSpeedRules_data()
+{
+    QTest::addColumn<int>("speed"); // 0: a count set by hand (7)
+    QTest::addColumn<int>("sliderBefore");
+    QTest::addColumn<bool>("automaticBefore");
+
+    QTest::newRow("slider already there") << 14 << 14 << true;
+    QTest::newRow("slider already there, count by hand") << 14 << 14 << false;
+    QTest::newRow("slider elsewhere") << 6 << 14 << true;
+    QTest::newRow("at the default speed, count by hand") << 10 << 10 << false;
+    QTest::newRow("no speed") << 0 << 12 << true;
+}
+
+void TestEditor::openedSpeedRules()
+{
+    QFETCH(int, speed);
+    QFETCH(int, sliderBefore);
+    QFETCH(bool, automaticBefore);
+    Panel e;
+    e.kinds()->setCurrentIndex(3);
+    if (speed) {
+        e.speed()->setValue(speed);
+    } else {
+        e.automatic()->setChecked(false);
+        e.loops()->setValue(7);
+    }
+    e.insert()->click();
+    TimelineItem *item = e.current()->items().first();
+    QCOMPARE(item->speed(), speed);
+
+    e.automatic()->setChecked(true);
+    e.speed()->setValue(sliderBefore);
+    if (!automaticBefore)
+        e.loops()->setValue(e.rig.panel->suggestion() + 3); // by hand: automatic off
+    QCOMPARE(e.automatic()->isChecked(), automaticBefore);
+    e.duration()->setValue(2.5);
+
+    e.rig.tracks->selectItem(item);
+    QCOMPARE(e.duration()->value(), 5.0);
+    if (speed) {
+        QVERIFY(e.automatic()->isChecked());
+        QCOMPARE(e.speed()->value(), speed);
+        QCOMPARE(e.loops()->value(), vc::repeatSuggestion(5.0, speed, 2100.0f, 160));
+    } else {
+        QVERIFY(!e.automatic()->isChecked());
+        QCOMPARE(e.loops()->value(), 7);
+    }
+}
+
+void TestEditor::insertMovesIndicatorToModeEnd()
+{
+    Panel e;
+    e.kinds()->setCurrentIndex(1);
+    e.insert()->click();
+    e.insert()->click();
+    QCOMPARE(e.rig.times(), QStringLiteral("0-5000 5000-10000"));
+    QCOMPARE(e.rig.indicatorMoves, (QList<int>{5000, 10000}));
+    QCOMPARE(e.start()->time(), QTime(0, 0, 10));
+    QCOMPARE(e.end()->time(), QTime(0, 0, 15));
+
+    // Applying to a selected mode leaves the indicator and the panel's times.
+    e.rig.tracks->selectItem(e.current()->items().first());
+    e.colour(0)->setValue(10);
+    e.insert()->click();
+    QCOMPARE(e.rig.indicatorMoves.size(), 2);
+    QCOMPARE(e.rig.times(), QStringLiteral("0-5000 5000-10000"));
+    QCOMPARE(e.current()->items().first()->colour(), QColor(10, 255, 255));
 }
 
 void TestEditor::applyKeepsPanelTimes()
@@ -301,16 +463,17 @@ void TestEditor::threePicturesGiveThreeModes()
 
 void TestEditor::pictureInsertWithoutPictureDoesNothing()
 {
-    Editor e;
-    e.ui()->Add_Button->setEnabled(true);
-    e.ui()->Add_Button->click();
+    Panel e;
+    e.insert()->setEnabled(true);
+    e.insert()->click();
     QCOMPARE(e.current()->items().size(), 0);
-    QCOMPARE(e.ui()->Mode_t1->time(), QTime(0, 0));
+    QCOMPARE(e.start()->time(), QTime(0, 0));
+    QVERIFY(e.rig.indicatorMoves.isEmpty());
 }
 
 void TestEditor::oldFormatItemRefused()
 {
-    Editor e;
+    Panel e;
     vc::ModeRecord r;
     r.thumb = QImage(10, 85, QImage::Format_RGB32);
     r.thumb.fill(Qt::white);
@@ -319,19 +482,21 @@ void TestEditor::oldFormatItemRefused()
     r.params = QStringLiteral("0?1?x");
     auto *item = new TimelineItem(r.encode(), e.current());
     e.current()->addTimelineItem(item);
-    e.tracks()->selectItem(item);
+    e.rig.tracks->selectItem(item);
     QCOMPARE(e.prompter.messageTexts().last(),
              QStringLiteral("儲存格式過舊，請使用舊版軟體(v2.9↓)進行轉檔"));
     QCOMPARE(e.prompter.calls.last().title, QStringLiteral("無法讀取"));
+    QCOMPARE(e.prompter.calls.last().parent, &e.rig.host);
     QCOMPARE(e.current()->items().size(), 1); // stays on its track
 }
 
 void TestEditor::missingPictureReplaced()
 {
-    Editor e;
+    Panel e;
     QTemporaryDir dir;
     const QString replacement =
         writePicture(dir, QStringLiteral("new.png"), QSize(50, 50), Qt::blue);
+    e.rig.pictures->folder.setPath(dir.path());
     vc::ModeRecord r;
     r.thumb = QImage(10, 85, QImage::Format_RGB32);
     r.thumb.fill(Qt::white);
@@ -346,13 +511,18 @@ void TestEditor::missingPictureReplaced()
 
     e.prompter.buttons.enqueue(QMessageBox::Yes);
     e.prompter.fileNames.enqueue(replacement);
-    e.tracks()->selectItem(item);
+    e.rig.tracks->selectItem(item);
     QCOMPARE(e.prompter.messageTexts().last(), QStringLiteral("圖片遺失，是否替換遺失圖片？"));
+    // The replacement is looked for where the pictures were last loaded from.
+    const auto open = e.prompter.calls.last();
+    QCOMPARE(open.title, QStringLiteral("取代圖片"));
+    QCOMPARE(open.text, dir.path());
+    QCOMPARE(open.parent, &e.rig.host);
     QCOMPARE(item->params(), vc::pictureParams(4, replacement, 20, true, false));
     QCOMPARE(item->thumb(), thumbBefore);
-    QCOMPARE(e.ui()->Pic_Slide->value(), 20);
-    QVERIFY(e.ui()->Pic_revH->isChecked());
-    QCOMPARE(e.ui()->PicDir->text(), replacement);
+    QCOMPARE(e.rig.widget<QSlider>("Pic_Slide")->value(), 20);
+    QVERIFY(e.rig.widget<QCheckBox>("Pic_revH")->isChecked());
+    QCOMPARE(e.rig.widget<QLabel>("PicDir")->text(), replacement);
 }
 
 void TestEditor::droppedPictureLoads()

@@ -44,8 +44,6 @@ MainWindow::MainWindow(QWidget *parent, const QString &projectFile)
       m_timeAxis(new vc::TimeAxis(this)), m_random(new QRandomGenerator(1))
 {
     ui->setupUi(this);
-    // The form's slots forward to the tabs from the first signal on.
-    m_editor = new vc::EditorPanel(this);
     setupPatternTabs();
     setStyleSheet(loadStyleSheet());
 
@@ -70,6 +68,8 @@ MainWindow::MainWindow(QWidget *parent, const QString &projectFile)
 
     // The first track; it becomes the current track.
     setupTracks();
+    // The editor panel works on the tabs and the tracks.
+    setupEditor();
     setupProjectFiles();
 
     ui->audio_frame->setAttribute(Qt::WA_TransparentForMouseEvents);

@@ -281,6 +281,9 @@ private:
     void selectProp(int leds, float frameRate, bool wholeNumbers);
     // Builds the pattern tabs on their widgets and wires what they announce.
     void setupPatternTabs();
+    // Builds the mode editor panel on its widgets, the tabs and the tracks,
+    // and wires what it asks of the preview and the play indicator.
+    void setupEditor();
 
     Ui::MainWindow *ui = nullptr;
     vc::Show *m_show = nullptr;

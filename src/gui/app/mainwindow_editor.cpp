@@ -122,3 +122,41 @@ void MainWindow::moveIndicatorTo(int ms)
 {
     ui->timeline_headers->indicator()->placeAt(ms, false);
 }
+
+void MainWindow::setupEditor()
+{
+    vc::EditorPanel::Widgets w;
+    w.start = ui->Mode_t1;
+    w.end = ui->Mode_t2;
+    w.duration = ui->Mode_last;
+    w.loops = ui->Mode_loop;
+    w.speed = ui->Speed_slide;
+    w.automatic = ui->speedAutoCheckBox;
+    w.speedBox = ui->Speed_Slide_Box;
+    w.kinds = ui->Mode_Pic;
+    w.insert = ui->Add_Button;
+    w.cancelSelect = ui->cancelSelect;
+    w.colourNumbers[0] = ui->Color_R;
+    w.colourNumbers[1] = ui->Color_G;
+    w.colourNumbers[2] = ui->Color_B;
+    w.colourSliders[0] = ui->R_slide;
+    w.colourSliders[1] = ui->G_slide;
+    w.colourSliders[2] = ui->B_slide;
+    w.colourView = ui->Color_View;
+    w.picturePath = ui->PicDir;
+    w.pictureGap = ui->Pic_Slide;
+    w.pictureRevH = ui->Pic_revH;
+    w.pictureRevV = ui->Pic_revV;
+    w.tracksScroll = ui->timeline_scroll;
+    m_editor = new vc::EditorPanel(w, m_show, m_tracks, {m_pictureTab, m_textTab, m_effectTab},
+                                   &m_pictureFolder, this, this);
+
+    connect(m_editor, &vc::EditorPanel::previewPattern, this,
+            [this](const QPixmap &pattern, double seconds, int loops) {
+                glpreview_change(false, pattern, m_show->leds(),
+                                 static_cast<int>(m_show->frameRate()), seconds, loops);
+            });
+    connect(m_editor, &vc::EditorPanel::previewColour, this,
+            [this](const QColor &c) { Oviewer_change(c.red(), c.green(), c.blue()); });
+    connect(m_editor, &vc::EditorPanel::indicatorMoveRequested, this, &MainWindow::moveIndicatorTo);
+}

@@ -4,7 +4,6 @@
 #include "ui_mainwindow.h"
 
 #include "core/model/show.h"
-#include "gui/model/editorpanel.h"
 #include "gui/render/effecttab.h"
 #include "gui/render/picturetab.h"
 #include "gui/render/texttab.h"
@@ -47,37 +46,13 @@ void MainWindow::setupPatternTabs()
     tw.view = ui->text_View;
     m_textTab = new vc::TextTab(tw, m_show, this, this);
 
-    // A new pattern: the editor panel first fits its repeat count to the
-    // pattern's width (when the count is automatic), then the preview plays
-    // the pattern with that count. Connection order is call order.
-    const auto fitRepeats = [this](const QPixmap &, int width) {
-        m_editor->setPatternWidth(width);
-        m_editor->updateLoopSilently();
-    };
-    const auto preview = [this](const QPixmap &pattern, int) {
-        glpreview_change(false, pattern, m_show->leds(), static_cast<int>(m_show->frameRate()),
-                         ui->Mode_last->value(), ui->Mode_loop->value());
-    };
-    connect(m_pictureTab, &vc::PictureTab::patternChanged, m_editor, fitRepeats);
-    connect(m_pictureTab, &vc::PictureTab::patternChanged, this, preview);
-    for (vc::ColourTab *tab :
-         {static_cast<vc::ColourTab *>(m_effectTab), static_cast<vc::ColourTab *>(m_textTab)}) {
-        connect(tab, &vc::ColourTab::patternChanged, m_editor, fitRepeats);
-        connect(tab, &vc::ColourTab::patternChanged, this, preview);
-    }
-
-    // Several pictures opened at once: each becomes a mode as it loads, and
-    // the status bar counts them while the loading holds the event loop.
-    connect(m_pictureTab, &vc::PictureTab::insertRequested, m_editor,
-            &vc::EditorPanel::insertOrApply);
+    // New patterns reach the preview through the editor panel, which fits
+    // its repeat count to them first (setupEditor). Several pictures opened
+    // at once: the status bar counts them while the loading holds the event
+    // loop.
     connect(m_pictureTab, &vc::PictureTab::status, this, [this](const QString &text) {
         ui->statusBar->showMessage(text);
         repaint();
-    });
-
-    connect(m_effectTab, &vc::EffectTab::randomSpeed, this, [this](int speed) {
-        ui->speedAutoCheckBox->setChecked(true);
-        ui->Speed_slide->setValue(speed);
     });
 }
 

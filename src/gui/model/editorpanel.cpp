@@ -1,10 +1,10 @@
 #include "gui/model/editorpanel.h"
 
+#include "core/app/picturefolder.h"
 #include "core/model/modebuilder.h"
 #include "core/model/moderecord.h"
 #include "core/model/repeatsuggestion.h"
 #include "core/model/show.h"
-#include "gui/app/mainwindow.h"
 #include "gui/app/prompter.h"
 #include "gui/model/trackscontroller.h"
 #include "gui/render/effecttab.h"
@@ -12,10 +12,18 @@
 #include "gui/render/texttab.h"
 #include "gui/timeline/timeline.h"
 #include "gui/timeline/timelineitem.h"
-#include "ui_mainwindow.h"
 
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QFileInfo>
+#include <QLabel>
+#include <QScrollArea>
 #include <QSignalBlocker>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTimeEdit>
 
 namespace vc {
 
@@ -42,73 +50,91 @@ const char *const PictureFilter = "Support files(*.jpg *.bmp *.png *.gif);;All f
 
 } // namespace
 
-EditorPanel::EditorPanel(MainWindow *window) : QObject(window), m_window(window) {}
+EditorPanel::EditorPanel(const Widgets &widgets, Show *show, TracksController *tracks,
+                         const Tabs &tabs, const PictureFolder *folder, QWidget *dialogParent,
+                         QObject *parent)
+    : QObject(parent), m_w(widgets), m_show(show), m_tracks(tracks), m_tabs(tabs), m_folder(folder),
+      m_dialogParent(dialogParent)
+{
+    connect(m_tabs.picture, &PictureTab::patternChanged, this, &EditorPanel::patternDrawn);
+    connect(m_tabs.text, &ColourTab::patternChanged, this, &EditorPanel::patternDrawn);
+    connect(m_tabs.effect, &ColourTab::patternChanged, this, &EditorPanel::patternDrawn);
+    // Several pictures opened at once: each becomes a mode as it loads.
+    connect(m_tabs.picture, &PictureTab::insertRequested, this, &EditorPanel::insertOrApply);
+    connect(m_tabs.effect, &EffectTab::randomSpeed, this, &EditorPanel::followSpeed);
+}
 
 int EditorPanel::suggestion() const
 {
-    auto *ui = m_window->form();
-    return repeatSuggestion(ui->Mode_last->value(), ui->Speed_slide->value(),
-                            m_window->document()->frameRate(), m_patternWidth);
+    return repeatSuggestion(m_w.duration->value(), m_w.speed->value(), m_show->frameRate(),
+                            m_patternWidth);
 }
 
 void EditorPanel::updateLoopSilently()
 {
-    auto *ui = m_window->form();
-    if (!ui->speedAutoCheckBox->isChecked())
+    if (!m_w.automatic->isChecked())
         return;
-    const QSignalBlocker block(ui->Mode_loop);
-    ui->Mode_loop->setValue(suggestion());
+    const QSignalBlocker block(m_w.loops);
+    m_w.loops->setValue(suggestion());
+}
+
+void EditorPanel::followSpeed(int speed)
+{
+    m_w.automatic->setChecked(true);
+    m_w.speed->setValue(speed);
+    // Unchanged, the slider announces nothing, yet the count is to follow.
+    speedChanged(speed);
+}
+
+void EditorPanel::patternDrawn(const QPixmap &pattern, int width)
+{
+    setPatternWidth(width);
+    updateLoopSilently();
+    emit previewPattern(pattern, m_w.duration->value(), m_w.loops->value());
 }
 
 // ---------------------------------------------------------------- times
 
 void EditorPanel::startChanged(const QTime &t)
 {
-    auto *ui = m_window->form();
     // Computed in double: 1.001 s may give 1000 ms here, the duration path rounds.
-    const double end = ui->Mode_last->value() * 1000.0 + msOf(t);
-    ui->Mode_t2->setTime(timeOf(static_cast<qint64>(end)));
+    const double end = m_w.duration->value() * 1000.0 + msOf(t);
+    m_w.end->setTime(timeOf(static_cast<qint64>(end)));
 }
 
 void EditorPanel::endChanged(const QTime &t)
 {
-    auto *ui = m_window->form();
-    ui->Mode_last->setValue((msOf(t) - msOf(ui->Mode_t1->time())) / 1000.0);
+    m_w.duration->setValue((msOf(t) - msOf(m_w.start->time())) / 1000.0);
 }
 
 void EditorPanel::durationChanged(double seconds)
 {
-    auto *ui = m_window->form();
-    if (ui->speedAutoCheckBox->isChecked())
-        ui->Mode_loop->setValue(suggestion());
-    const QSignalBlocker block(ui->Mode_t2);
-    ui->Mode_t2->setTime(
-        timeOf(msOf(ui->Mode_t1->time()) + static_cast<qint64>(seconds * 1000.0 + 0.5)));
+    if (m_w.automatic->isChecked())
+        m_w.loops->setValue(suggestion());
+    const QSignalBlocker block(m_w.end);
+    m_w.end->setTime(timeOf(msOf(m_w.start->time()) + static_cast<qint64>(seconds * 1000.0 + 0.5)));
 }
 
 void EditorPanel::loopChanged(int value)
 {
-    auto *ui = m_window->form();
     if (value != suggestion())
-        ui->speedAutoCheckBox->setChecked(false);
+        m_w.automatic->setChecked(false);
     previewCurrentTab();
 }
 
 void EditorPanel::speedChanged(int value)
 {
     Q_UNUSED(value);
-    auto *ui = m_window->form();
-    ui->speedAutoCheckBox->setChecked(true);
-    ui->Mode_loop->setValue(suggestion());
+    m_w.automatic->setChecked(true);
+    m_w.loops->setValue(suggestion());
 }
 
 void EditorPanel::autoToggled(bool checked)
 {
-    auto *ui = m_window->form();
-    ui->Speed_Slide_Box->setVisible(checked);
+    m_w.speedBox->setVisible(checked);
     if (checked) {
-        ui->Speed_slide->setValue(10);
-        ui->Mode_loop->setValue(suggestion());
+        m_w.speed->setValue(10);
+        m_w.loops->setValue(suggestion());
     }
 }
 
@@ -116,40 +142,39 @@ void EditorPanel::autoToggled(bool checked)
 
 void EditorPanel::tabChanged(int index)
 {
-    auto *ui = m_window->form();
     switch (index) {
     case Picture:
-        m_window->pictureTab()->refresh();
+        m_tabs.picture->refresh();
         break;
     case Colour:
         refreshColourTab();
         break;
     case Text:
-        ui->Add_Button->setEnabled(true);
-        m_window->textTab()->refresh();
+        m_w.insert->setEnabled(true);
+        m_tabs.text->refresh();
         break;
     case Effect:
-        ui->Add_Button->setEnabled(true);
-        m_window->effectTab()->refresh();
+        m_w.insert->setEnabled(true);
+        m_tabs.effect->refresh();
         break;
     default:
         break;
     }
-    if (ui->speedAutoCheckBox->isChecked())
-        ui->Mode_loop->setValue(suggestion());
+    if (m_w.automatic->isChecked())
+        m_w.loops->setValue(suggestion());
 }
 
 QPixmap EditorPanel::currentPattern() const
 {
-    switch (m_window->form()->Mode_Pic->currentIndex()) {
+    switch (m_w.kinds->currentIndex()) {
     case Picture:
-        return m_window->pictureTab()->pattern();
+        return m_tabs.picture->pattern();
     case Colour:
-        return colourSquare(m_window->document()->colour1());
+        return colourSquare(m_show->colour1());
     case Text:
-        return QPixmap::fromImage(m_window->textTab()->pattern());
+        return QPixmap::fromImage(m_tabs.text->pattern());
     case Effect:
-        return QPixmap::fromImage(m_window->effectTab()->pattern());
+        return QPixmap::fromImage(m_tabs.effect->pattern());
     default:
         return {};
     }
@@ -157,183 +182,178 @@ QPixmap EditorPanel::currentPattern() const
 
 void EditorPanel::previewCurrentTab()
 {
-    auto *ui = m_window->form();
-    if (ui->Mode_Pic->currentIndex() == Colour) {
-        m_window->Oviewer_change();
+    if (m_w.kinds->currentIndex() == Colour) {
+        previewColour1();
         return;
     }
-    m_window->glpreview_change(false, currentPattern(), m_window->document()->leds(),
-                               static_cast<int>(m_window->document()->frameRate()),
-                               ui->Mode_last->value(), ui->Mode_loop->value());
+    emit previewPattern(currentPattern(), m_w.duration->value(), m_w.loops->value());
+}
+
+void EditorPanel::previewColour1()
+{
+    // The prop shows no transparency: an imported colour's alpha is dropped.
+    const QColor c = m_show->colour1();
+    emit previewColour(QColor(c.red(), c.green(), c.blue()));
 }
 
 // ---------------------------------------------------------------- colour tab
 
 void EditorPanel::refreshColourTab()
 {
-    auto *ui = m_window->form();
-    ui->Add_Button->setEnabled(true);
-    const QColor c = m_window->document()->colour1();
-    ui->Color_R->setValue(c.red());
-    ui->Color_G->setValue(c.green());
-    ui->Color_B->setValue(c.blue());
-    m_window->Oviewer_change();
+    m_w.insert->setEnabled(true);
+    const QColor c = m_show->colour1();
+    m_w.colourNumbers[0]->setValue(c.red());
+    m_w.colourNumbers[1]->setValue(c.green());
+    m_w.colourNumbers[2]->setValue(c.blue());
+    previewColour1();
 }
 
 void EditorPanel::setColourViewStyle(bool fromDialog)
 {
-    auto *ui = m_window->form();
     if (fromDialog) {
-        const QColor c = m_window->document()->colour1();
-        ui->Color_View->setStyleSheet(
+        const QColor c = m_show->colour1();
+        m_w.colourView->setStyleSheet(
             QStringLiteral("background-color: rgb(%r, %g, %b);color: rgb(255, 255, 255);")
                 .replace(QLatin1String("%r"), QString::number(c.red()))
                 .replace(QLatin1String("%g"), QString::number(c.green()))
                 .replace(QLatin1String("%b"), QString::number(c.blue())));
         return;
     }
-    ui->Color_View->setStyleSheet(QStringLiteral("background-color: rgb(%1,%2,%3);")
-                                      .arg(ui->Color_R->value())
-                                      .arg(ui->Color_G->value())
-                                      .arg(ui->Color_B->value()));
+    m_w.colourView->setStyleSheet(QStringLiteral("background-color: rgb(%1,%2,%3);")
+                                      .arg(m_w.colourNumbers[0]->value())
+                                      .arg(m_w.colourNumbers[1]->value())
+                                      .arg(m_w.colourNumbers[2]->value()));
 }
 
 void EditorPanel::colourChannelChanged(int channel, int value)
 {
-    auto *ui = m_window->form();
-    QSlider *sliders[] = {ui->R_slide, ui->G_slide, ui->B_slide};
-    sliders[channel]->setValue(value);
-    QColor c = m_window->document()->colour1();
+    if (channel < 0 || channel > 2)
+        return;
+    m_w.colourSliders[channel]->setValue(value);
+    QColor c = m_show->colour1();
     if (channel == 0)
         c.setRed(value);
     else if (channel == 1)
         c.setGreen(value);
     else
         c.setBlue(value);
-    m_window->document()->setColour1(c);
+    m_show->setColour1(c);
     setColourViewStyle(false);
-    m_window->Oviewer_change(ui->R_slide->value(), ui->G_slide->value(), ui->B_slide->value());
+    emit previewColour(QColor(m_w.colourSliders[0]->value(), m_w.colourSliders[1]->value(),
+                              m_w.colourSliders[2]->value()));
 }
 
 void EditorPanel::colourSliderChanged(int channel, int value)
 {
-    auto *ui = m_window->form();
-    QSpinBox *boxes[] = {ui->Color_R, ui->Color_G, ui->Color_B};
-    boxes[channel]->setValue(value);
+    if (channel < 0 || channel > 2)
+        return;
+    m_w.colourNumbers[channel]->setValue(value);
 }
 
 void EditorPanel::colourDialog()
 {
-    auto *ui = m_window->form();
-    const QColor chosen =
-        prompter().color(m_window->document()->colour1(), m_window, tr("選擇顏色"));
+    const QColor chosen = prompter().color(m_show->colour1(), m_dialogParent, tr("選擇顏色"));
     if (!chosen.isValid())
         return;
-    m_window->document()->setColour1(chosen);
+    m_show->setColour1(chosen);
     setColourViewStyle(true);
-    ui->Color_R->setValue(chosen.red());
-    ui->Color_G->setValue(chosen.green());
-    ui->Color_B->setValue(chosen.blue());
-    m_window->Oviewer_change(chosen.red(), chosen.green(), chosen.blue());
+    m_w.colourNumbers[0]->setValue(chosen.red());
+    m_w.colourNumbers[1]->setValue(chosen.green());
+    m_w.colourNumbers[2]->setValue(chosen.blue());
+    emit previewColour(QColor(chosen.red(), chosen.green(), chosen.blue()));
 }
 
 // ---------------------------------------------------------------- insert / apply
 
 ModeSettings EditorPanel::modeSettings() const
 {
-    const auto *ui = m_window->form();
     ModeSettings s;
-    s.kind = ui->Mode_Pic->currentIndex();
-    s.startMs = msOf(ui->Mode_t1->time());
-    s.endMs = msOf(ui->Mode_t2->time());
-    s.loops = ui->Mode_loop->value();
-    s.speed = ui->speedAutoCheckBox->isChecked() ? ui->Speed_slide->value() : 0;
-    s.picturePath = ui->PicDir->text();
-    s.gap = ui->Pic_Slide->value();
-    s.pictureFlipH = ui->Pic_revH->isChecked();
-    s.pictureFlipV = ui->Pic_revV->isChecked();
-    s.colour = m_window->document()->colour1();
-    s.text = m_window->textTab()->settings();
-    s.fontFamily = ui->fontComboBox->currentText();
-    s.effect = m_window->effectTab()->settings();
+    s.kind = m_w.kinds->currentIndex();
+    s.startMs = msOf(m_w.start->time());
+    s.endMs = msOf(m_w.end->time());
+    s.loops = m_w.loops->value();
+    s.speed = m_w.automatic->isChecked() ? m_w.speed->value() : 0;
+    s.picturePath = m_w.picturePath->text();
+    s.gap = m_w.pictureGap->value();
+    s.pictureFlipH = m_w.pictureRevH->isChecked();
+    s.pictureFlipV = m_w.pictureRevV->isChecked();
+    s.colour = m_show->colour1();
+    s.text = m_tabs.text->settings();
+    s.fontFamily = m_tabs.text->fontFamily();
+    s.effect = m_tabs.effect->settings();
     return s;
 }
 
 LegacyPanelState EditorPanel::legacyState() const
 {
-    const auto *ui = m_window->form();
-    const Show *show = m_window->document();
+    const Show *show = m_show;
     LegacyPanelState p;
-    p.startMs = msOf(ui->Mode_t1->time());
-    p.endMs = msOf(ui->Mode_t2->time());
-    p.seconds = ui->Mode_last->value();
-    p.loops = ui->Mode_loop->value();
-    p.automatic = ui->speedAutoCheckBox->isChecked();
-    p.speed = ui->Speed_slide->value();
+    p.startMs = msOf(m_w.start->time());
+    p.endMs = msOf(m_w.end->time());
+    p.seconds = m_w.duration->value();
+    p.loops = m_w.loops->value();
+    p.automatic = m_w.automatic->isChecked();
+    p.speed = m_w.speed->value();
     p.patternWidth = m_patternWidth;
     p.colour1 = show->colour1();
     p.colour2 = show->colour2();
-    p.picturePath = ui->PicDir->text();
-    p.gap = ui->Pic_Slide->value();
-    p.pictureFlipH = ui->Pic_revH->isChecked();
-    p.pictureFlipV = ui->Pic_revV->isChecked();
-    p.text = m_window->textTab()->settings();
-    p.effect = m_window->effectTab()->settings();
-    p.kind = ui->Mode_Pic->currentIndex();
+    p.picturePath = m_w.picturePath->text();
+    p.gap = m_w.pictureGap->value();
+    p.pictureFlipH = m_w.pictureRevH->isChecked();
+    p.pictureFlipV = m_w.pictureRevV->isChecked();
+    p.text = m_tabs.text->settings();
+    p.effect = m_tabs.effect->settings();
+    p.kind = m_w.kinds->currentIndex();
     return p;
 }
 
 void EditorPanel::showLegacyState(const LegacyPanelState &p)
 {
-    auto *ui = m_window->form();
     {
-        const QSignalBlocker blockGap(ui->Pic_Slide);
-        ui->PicDir->setText(p.picturePath);
-        ui->Pic_Slide->setValue(p.gap);
-        ui->Pic_revH->setChecked(p.pictureFlipH);
-        ui->Pic_revV->setChecked(p.pictureFlipV);
+        const QSignalBlocker blockGap(m_w.pictureGap);
+        m_w.picturePath->setText(p.picturePath);
+        m_w.pictureGap->setValue(p.gap);
+        m_w.pictureRevH->setChecked(p.pictureFlipH);
+        m_w.pictureRevV->setChecked(p.pictureFlipV);
     }
-    m_window->textTab()->restore(p.text);
-    m_window->effectTab()->restore(p.effect);
+    m_tabs.text->restore(p.text);
+    m_tabs.effect->restore(p.effect);
     // After the tabs: a colour mode's colour may keep its alpha.
-    m_window->document()->setColours(p.colour1, p.colour2);
+    m_show->setColours(p.colour1, p.colour2);
     {
-        const QSignalBlocker blockStart(ui->Mode_t1);
-        const QSignalBlocker blockEnd(ui->Mode_t2);
-        const QSignalBlocker blockDuration(ui->Mode_last);
-        const QSignalBlocker blockLoops(ui->Mode_loop);
-        const QSignalBlocker blockAuto(ui->speedAutoCheckBox);
-        const QSignalBlocker blockSpeed(ui->Speed_slide);
-        ui->Mode_t1->setTime(timeOf(p.startMs));
-        ui->Mode_t2->setTime(timeOf(p.endMs));
-        ui->Mode_last->setValue(p.seconds);
-        ui->Mode_loop->setValue(p.loops);
-        ui->speedAutoCheckBox->setChecked(p.automatic);
-        ui->Speed_slide->setValue(p.speed);
+        const QSignalBlocker blockStart(m_w.start);
+        const QSignalBlocker blockEnd(m_w.end);
+        const QSignalBlocker blockDuration(m_w.duration);
+        const QSignalBlocker blockLoops(m_w.loops);
+        const QSignalBlocker blockAuto(m_w.automatic);
+        const QSignalBlocker blockSpeed(m_w.speed);
+        m_w.start->setTime(timeOf(p.startMs));
+        m_w.end->setTime(timeOf(p.endMs));
+        m_w.duration->setValue(p.seconds);
+        m_w.loops->setValue(p.loops);
+        m_w.automatic->setChecked(p.automatic);
+        m_w.speed->setValue(p.speed);
     }
-    ui->Speed_Slide_Box->setVisible(p.automatic);
+    m_w.speedBox->setVisible(p.automatic);
     m_patternWidth = p.patternWidth;
     if (p.kind >= Picture && p.kind <= Effect) {
-        if (ui->Mode_Pic->currentIndex() == p.kind)
+        if (m_w.kinds->currentIndex() == p.kind)
             tabChanged(p.kind);
         else
-            ui->Mode_Pic->setCurrentIndex(p.kind);
+            m_w.kinds->setCurrentIndex(p.kind);
     }
 }
 
 void EditorPanel::insertOrApply()
 {
-    auto *ui = m_window->form();
-    TracksController *tracks = m_window->tracks();
-    ui->Add_Button->setFocus();
+    m_w.insert->setFocus();
     const ModeSettings settings = modeSettings();
-    const Show *show = m_window->document();
-    const ModeBuilder builder({show->leds(), show->frameRate()});
+    const ModeBuilder builder({m_show->leds(), m_show->frameRate()});
     BuiltMode built;
     if (settings.kind == Picture) {
         // The tab's pattern as it shows it: a gap changed after loading
         // widened its canvas, and the picture need not be read again.
-        const PictureTab *pictures = m_window->pictureTab();
+        const PictureTab *pictures = m_tabs.picture;
         if (!pictures->hasPicture())
             return;
         built =
@@ -344,114 +364,109 @@ void EditorPanel::insertOrApply()
     if (!built.ok)
         return;
 
-    const QSignalBlocker blockLoop(ui->Mode_loop);
+    const QSignalBlocker blockLoop(m_w.loops);
     const QByteArray bytes = built.record.encode();
 
-    TimelineItem *item = tracks->selectedItem();
+    TimelineItem *item = m_tracks->selectedItem();
     if (item) {
-        tracks->showInsertPreview(false);
+        m_tracks->showInsertPreview(false);
         item->setData(bytes);
     } else {
-        Timeline *track = tracks->currentTrack();
+        Timeline *track = m_tracks->currentTrack();
         if (!track)
             return;
         item = new TimelineItem(bytes, track);
         track->addTimelineItem(item);
 
-        const double last = ui->Mode_last->value();
-        ui->Mode_t1->setTime(ui->Mode_t2->time());
-        ui->Mode_t2->setTime(
-            timeOf(msOf(ui->Mode_t1->time()) + static_cast<qint64>(last * 1000.0)));
+        const double last = m_w.duration->value();
+        m_w.start->setTime(m_w.end->time());
+        m_w.end->setTime(timeOf(msOf(m_w.start->time()) + static_cast<qint64>(last * 1000.0)));
 
-        ui->timeline_scroll->ensureWidgetVisible(item, 50, 50);
-        m_window->moveIndicatorTo(item->endMs());
-        tracks->showInsertPreview(false);
+        if (m_w.tracksScroll)
+            m_w.tracksScroll->ensureWidgetVisible(item, 50, 50);
+        emit indicatorMoveRequested(item->endMs());
+        m_tracks->showInsertPreview(false);
     }
     if (Timeline *holder = item->track())
         holder->on_itemDragEnd(QByteArray(), item);
-    tracks->refreshCounters();
+    m_tracks->refreshCounters();
 }
 
 // ---------------------------------------------------------------- open / cancel
 
 void EditorPanel::openItem(TimelineItem *item)
 {
-    auto *ui = m_window->form();
-    TracksController *tracks = m_window->tracks();
-    Q_UNUSED(tracks);
     item->setSelected(true);
-    ui->cancelSelect->setEnabled(true);
-    ui->Add_Button->setEnabled(true);
-    ui->Add_Button->setText(tr("套用編輯"));
-    ui->Mode_t1->setTime(timeOf(item->startMs()));
-    ui->Mode_t2->setTime(timeOf(item->endMs()));
+    m_w.cancelSelect->setEnabled(true);
+    m_w.insert->setEnabled(true);
+    m_w.insert->setText(tr("套用編輯"));
+    m_w.start->setTime(timeOf(item->startMs()));
+    m_w.end->setTime(timeOf(item->endMs()));
 
     const QString params = item->params();
     if (isOldFormat(params)) {
-        prompter().warning(m_window, tr("無法讀取"),
+        prompter().warning(m_dialogParent, tr("無法讀取"),
                            tr("儲存格式過舊，請使用舊版軟體(v2.9↓)進行轉檔"));
         return;
     }
     const ModeParams p = parseParams(params);
     switch (p.kind) {
     case Picture:
-        ui->Pic_Slide->setValue(p.gap);
-        ui->Pic_revH->setChecked(p.flipH);
-        ui->Pic_revV->setChecked(p.flipV);
+        m_w.pictureGap->setValue(p.gap);
+        m_w.pictureRevH->setChecked(p.flipH);
+        m_w.pictureRevV->setChecked(p.flipV);
         if (QFileInfo::exists(p.picturePath)) {
-            ui->PicDir->setText(p.picturePath);
-        } else if (prompter().warning(m_window, tr("圖片遺失"), tr("圖片遺失，是否替換遺失圖片？"),
+            m_w.picturePath->setText(p.picturePath);
+        } else if (prompter().warning(m_dialogParent, tr("圖片遺失"),
+                                      tr("圖片遺失，是否替換遺失圖片？"),
                                       QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
             const QString file =
-                prompter().openFileName(m_window, tr("取代圖片"), m_window->currentPicPath(),
+                prompter().openFileName(m_dialogParent, tr("取代圖片"), m_folder->path(),
                                         QString::fromLatin1(PictureFilter));
             if (!file.isEmpty()) {
-                m_window->pictureTab()->picload(file);
+                m_tabs.picture->picload(file);
                 QStringList parts = params.split(QLatin1Char('?'));
                 if (parts.size() > 2)
                     parts[2] = file;
                 item->setParams(parts.join(QLatin1Char('?')));
-                m_window->tracks()->refreshCounters();
+                m_tracks->refreshCounters();
             }
         }
         break;
     case Colour:
         if (p.colour1.isValid())
-            m_window->document()->setColour1(p.colour1);
+            m_show->setColour1(p.colour1);
         break;
     case Text:
-        m_window->textTab()->restore(params);
+        m_tabs.text->restore(params);
         break;
     case Effect:
-        m_window->effectTab()->restore(params);
+        m_tabs.effect->restore(params);
         break;
     default:
         break;
     }
 
     if (p.kind >= 0 && p.kind <= Effect) {
-        if (ui->Mode_Pic->currentIndex() == p.kind)
+        if (m_w.kinds->currentIndex() == p.kind)
             tabChanged(p.kind);
         else
-            ui->Mode_Pic->setCurrentIndex(p.kind);
+            m_w.kinds->setCurrentIndex(p.kind);
     }
 
     if (params.split(QLatin1Char('?')).size() < 3 || item->speed() < 1) {
-        ui->speedAutoCheckBox->setChecked(false);
-        ui->Mode_loop->setValue(item->loops());
+        m_w.automatic->setChecked(false);
+        m_w.loops->setValue(item->loops());
     } else {
-        ui->speedAutoCheckBox->setChecked(true);
-        ui->Speed_slide->setValue(item->speed());
-        emit ui->Speed_slide->valueChanged(item->speed());
+        followSpeed(item->speed());
     }
 }
 
 void EditorPanel::cancelSelect()
 {
-    auto *ui = m_window->form();
-    ui->Add_Button->setText(tr("插入圖樣"));
-    ui->cancelSelect->setEnabled(false);
-    m_window->tracks()->clearSelection();
+    m_w.insert->setText(tr("插入圖樣"));
+    m_w.cancelSelect->setEnabled(false);
+    m_tracks->clearSelection();
 }
 
 } // namespace vc

@@ -3,14 +3,30 @@
 #include "core/model/modebuilder.h"
 #include "core/project/legacyimport.h"
 
+#include <QColor>
 #include <QObject>
 #include <QPixmap>
 #include <QTime>
 
-class MainWindow;
+class QAbstractButton;
+class QCheckBox;
+class QDoubleSpinBox;
+class QLabel;
+class QScrollArea;
+class QSlider;
+class QSpinBox;
+class QTabWidget;
+class QTimeEdit;
 class TimelineItem;
 
 namespace vc {
+
+class EffectTab;
+class PictureFolder;
+class PictureTab;
+class Show;
+class TextTab;
+class TracksController;
 
 // The mode editor panel: times, repeat count and speed, the colour tab, the
 // tab refresh, and writing the panel into a mode (insert, or apply to the
@@ -19,7 +35,47 @@ class EditorPanel : public QObject
 {
     Q_OBJECT
 public:
-    explicit EditorPanel(MainWindow *window);
+    struct Widgets
+    {
+        QTimeEdit *start = nullptr;              // Mode_t1
+        QTimeEdit *end = nullptr;                // Mode_t2
+        QDoubleSpinBox *duration = nullptr;      // Mode_last: seconds
+        QSpinBox *loops = nullptr;               // Mode_loop: the repeat count
+        QSlider *speed = nullptr;                // Speed_slide
+        QCheckBox *automatic = nullptr;          // speedAutoCheckBox: loops follow the speed
+        QWidget *speedBox = nullptr;             // Speed_Slide_Box: shown while automatic
+        QTabWidget *kinds = nullptr;             // Mode_Pic: one page per ModeKind
+        QAbstractButton *insert = nullptr;       // Add_Button: insert, or apply
+        QAbstractButton *cancelSelect = nullptr; // cancelSelect: leaves apply mode
+        // The colour tab: Color_R/G/B and R/G/B_slide, and the swatch
+        // Color_View that opens the colour dialog.
+        QSpinBox *colourNumbers[3] = {};
+        QSlider *colourSliders[3] = {};
+        QAbstractButton *colourView = nullptr;
+        // The picture tab's settings that a mode stores (the picture tab
+        // draws them; the panel writes and reads them back).
+        QLabel *picturePath = nullptr;    // PicDir
+        QSlider *pictureGap = nullptr;    // Pic_Slide
+        QCheckBox *pictureRevH = nullptr; // Pic_revH
+        QCheckBox *pictureRevV = nullptr; // Pic_revV
+        // timeline_scroll: a new mode is scrolled into view. Optional.
+        QScrollArea *tracksScroll = nullptr;
+    };
+
+    struct Tabs
+    {
+        PictureTab *picture = nullptr;
+        TextTab *text = nullptr;
+        EffectTab *effect = nullptr;
+    };
+
+    // Modes are built for the show's prop and go onto its tracks through
+    // tracks (the current track, or the selected mode in apply mode). The
+    // tabs' new patterns fit the repeat count and are previewed through the
+    // panel (previewPattern). The replacement of a missing picture starts at
+    // folder; questions and dialogs open over dialogParent.
+    EditorPanel(const Widgets &widgets, Show *show, TracksController *tracks, const Tabs &tabs,
+                const PictureFolder *folder, QWidget *dialogParent, QObject *parent = nullptr);
 
     // The repeat count that fits the pattern into the panel's duration at the
     // chosen speed (clamped to the repeat-count range).
@@ -31,6 +87,9 @@ public:
     void setPatternWidth(int w) { m_patternWidth = w; }
     // Mode_loop = the suggestion, without the change signal, when automatic.
     void updateLoopSilently();
+    // Makes the repeat count follow a speed (automatic on, the slider at
+    // speed, the count suggested again even when the slider stood there).
+    void followSpeed(int speed);
 
     // Insert a new mode on the current track, or apply the panel to the
     // selected mode.
@@ -62,13 +121,30 @@ public:
     // The current tab's pattern (colour: an 80 x 80 square of colour 1).
     QPixmap currentPattern() const;
 
+signals:
+    // The preview is to play a pattern for seconds with loops repeats.
+    void previewPattern(const QPixmap &pattern, double seconds, int loops);
+    // The preview is to show one opaque colour.
+    void previewColour(const QColor &colour);
+    // A mode was inserted: the play indicator is to stand at its end.
+    void indicatorMoveRequested(int ms);
+
 private:
+    // A tab drew a new pattern: the repeat count fits it first, then the
+    // preview plays it with that count.
+    void patternDrawn(const QPixmap &pattern, int width);
     // What the panel and the tabs hold, as the mode builder takes it.
     ModeSettings modeSettings() const;
     void refreshColourTab();
     void setColourViewStyle(bool fromDialog);
+    void previewColour1();
 
-    MainWindow *m_window;
+    const Widgets m_w;
+    Show *const m_show;
+    TracksController *const m_tracks;
+    const Tabs m_tabs;
+    const PictureFolder *const m_folder;
+    QWidget *const m_dialogParent;
     int m_patternWidth = 0;
 };
 

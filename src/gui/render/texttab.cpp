@@ -41,6 +41,11 @@ TextSettings TextTab::settings() const
     return s;
 }
 
+QString TextTab::fontFamily() const
+{
+    return m_widgets.font->currentText();
+}
+
 QString TextTab::params(int loops) const
 {
     return PatternParams::textText(settings(), loops);

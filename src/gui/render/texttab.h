@@ -48,6 +48,8 @@ public:
     // What the editor needs to write a record.
     TextSettings settings() const;
     QString params(int loops) const;
+    // The family the chosen font index stands for on this machine.
+    QString fontFamily() const;
 
 private:
     void redraw() override { rerender(); }
