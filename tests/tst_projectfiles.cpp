@@ -402,6 +402,8 @@ void TestProjectFiles::windowTitleFollowsProject()
         writeProject(path(QStringLiteral("other.vtc3")), 80, 2100.0f, {{colourRecord(0, 500)}});
     win.w->LoadFile(other);
     QCOMPARE(win.w->windowTitle(), QStringLiteral("VantorCreator - other.vtc3  "));
+    // Picture dialogs open where the project was loaded from.
+    QCOMPARE(win.w->currentPicPath(), other);
 
     win.add(colourRecord(1000, 1500));
     writeFile(path(QStringLiteral("plain")), "x");
@@ -567,6 +569,8 @@ void TestProjectFiles::emptyMiddleTrackKeepsNumbers()
     QVERIFY(!loaded.tracks->isModified());
     QVERIFY(loaded.files->hasFileName());
     QCOMPARE(loaded.pictures.path(), path(QStringLiteral("three.vtc3")));
+    // The track area, held still while the tracks were made, paints again.
+    QVERIFY(loaded.area->updatesEnabled());
 }
 
 void TestProjectFiles::roundTripIsByteIdentical_data()
