@@ -12,6 +12,7 @@
 #include "gui/timeline/smallwidgets.h"
 #include "gui/timeline/timeline.h"
 #include "gui/timeline/timelineitem.h"
+#include "testsupport/projectrig.h"
 #include "testsupport/records.h"
 #include "testsupport/scriptedprompter.h"
 #include "testsupport/testdata.h"
@@ -26,8 +27,10 @@
 #include <QUrl>
 
 #include <memory>
+#include <optional>
 
 using vc::ProjectFiles;
+using vc::test::ProjectRig;
 
 Q_DECLARE_METATYPE(QMessageBox::StandardButton)
 
@@ -83,22 +86,9 @@ struct Window
 
     void add(const QByteArray &record, Timeline *track = nullptr)
     {
-        Timeline *t = track ? track : current();
-        t->addTimelineItem(new TimelineItem(record, t));
-        tracks()->refreshCounters();
+        vc::test::addRecord(tracks(), record, track);
     }
-    // Every track by number, its items' starts: "1:0,2000 2: 3:500"
-    QString layout()
-    {
-        QStringList out;
-        for (Timeline *t : tracks()->tracksByNumber()) {
-            QStringList starts;
-            for (const TimelineItem *i : t->items())
-                starts << QString::number(i->start());
-            out << t->rowLabel()->text() + QLatin1Char(':') + starts.join(QLatin1Char(','));
-        }
-        return out.join(QLatin1Char(' '));
-    }
+    QString layout() { return vc::test::trackLayout(tracks()); }
     QString checkedGadget()
     {
         QAction *a = w->gadgetGroup()->checkedAction();
@@ -108,6 +98,40 @@ struct Window
     QString lastMessage()
     {
         const QStringList texts = prompter.messageTexts();
+        return texts.isEmpty() ? QString() : texts.last();
+    }
+};
+
+// One case through either door: the whole window ("window"), or the
+// project files on a rig of their own ("files"). Only one of them is made,
+// so that only one prompter answers.
+struct Door
+{
+    explicit Door(const QString &name)
+    {
+        if (name == QLatin1String("window"))
+            win.emplace();
+        else
+            rig.emplace();
+    }
+    std::optional<Window> win;
+    std::optional<ProjectRig> rig;
+
+    bool isWindow() const { return win.has_value(); }
+    ProjectFiles *files() { return win ? win->files() : rig->files; }
+    vc::TracksController *tracks() { return win ? win->tracks() : rig->tracks; }
+    vc::Show *show() { return win ? win->w->document() : &rig->show; }
+    vc::test::ScriptedPrompter &prompter() { return win ? win->prompter : rig->prompter; }
+    Timeline *current() { return tracks()->currentTrack(); }
+    void add(const QByteArray &record, Timeline *track = nullptr)
+    {
+        vc::test::addRecord(tracks(), record, track);
+    }
+    QString layout() { return vc::test::trackLayout(tracks()); }
+    int messages() { return prompter().count(QStringLiteral("message")); }
+    QString lastMessage()
+    {
+        const QStringList texts = prompter().messageTexts();
         return texts.isEmpty() ? QString() : texts.last();
     }
 };
@@ -136,15 +160,23 @@ class TestProjectFiles : public QObject
 private slots:
     void init();
 
+    // New and Save
     void newProject_data();
     void newProject();
+    void windowFollowsNewProject_data();
+    void windowFollowsNewProject();
     void saveAsNaming_data();
     void saveAsNaming();
+    void windowTitleFollowsProject();
     void saveWithoutNameAsksForOne();
+    void noSongHeaderBytes_data();
     void noSongHeaderBytes();
+
+    // Load
     void gadgetMatching_data();
     void gadgetMatching();
     void emptyMiddleTrackKeepsNumbers();
+    void roundTripIsByteIdentical_data();
     void roundTripIsByteIdentical();
     void formatChosenByName_data();
     void formatChosenByName();
@@ -154,14 +186,24 @@ private slots:
     void failedSaveReported();
     void closeQuestion_data();
     void closeQuestion();
+
+    // The old format
     void legacyImportAllKinds();
+    void legacyImportLeavesEditorPanel();
+    void legacyColourLineKeepsRepeatCount_data();
     void legacyColourLineKeepsRepeatCount();
     void legacyLinesThatCannotBeMade();
     void legacySaveAsksForNewName();
+
+    // Pictures
     void missingPicturesCountedAndReplaced_data();
     void missingPicturesCountedAndReplaced();
+    void replaceCancelledChangesNothing_data();
     void replaceCancelledChangesNothing();
+    void exportLibraryCopiesOnceNeverOverwrites_data();
     void exportLibraryCopiesOnceNeverOverwrites();
+
+    // Drop and command line
     void droppedProject_data();
     void droppedProject();
     void commandLineProject();
@@ -171,11 +213,38 @@ private:
     QString path(const QString &name) { return m_dir.filePath(name); }
 };
 
+namespace {
+
+// The door column of a case run through the window and through the
+// project files' own interface alike.
+void addDoorColumn()
+{
+    QTest::addColumn<QString>("door");
+}
+
+const char *const Doors[] = {"window", "files"};
+
+// An old project with a line of every kind; the picture line names `picture`.
+QByteArray allKindsText(const QString &picture)
+{
+    return "36><1333><ignored\r\n"
+           "00:01.000><00:03.000><0?4?" +
+           picture.toUtf8() +
+           "?20|1|0\r\n"
+           "00:03.000><00:04.000><1?#ff0000\r\n"
+           "\r\n" // holds no mode: no message about it
+           "00:04.000><00:06.000><2?5?#00ff00|#000000|HELLO|0|5?7|1|0\r\n"
+           "00:06.000><00:08.000><3?6?#0000ff|#ffffff|4|1|3?0|1|1\r\n";
+}
+
+} // namespace
+
 void TestProjectFiles::init()
 {
     QVERIFY(m_dir.isValid());
     QDir(m_dir.path()).removeRecursively();
     QDir().mkpath(m_dir.path());
+    vc::test::clearSettings();
 }
 
 // ---------------------------------------------------------------- new
@@ -192,38 +261,73 @@ void TestProjectFiles::newProject()
 {
     QFETCH(QMessageBox::StandardButton, answer);
     QFETCH(bool, renewed);
-    Window win;
-    win.prompter.fileNames << path(QStringLiteral("a.vtc3"));
-    win.add(colourRecord(0, 1000));
-    win.tracks()->addTimeline(1);
-    win.add(colourRecord(2000, 3000));
-    QVERIFY(win.files()->saveAs());
-    win.add(colourRecord(5000, 6000));
-    QVERIFY(win.tracks()->history().size() > 1);
-    win.ui()->Mode_t1->setTime(QTime(0, 1));
+    ProjectRig rig;
+    rig.prompter.fileNames << path(QStringLiteral("a.vtc3"));
+    rig.add(colourRecord(0, 1000));
+    rig.tracks->addTimeline(1);
+    rig.add(colourRecord(2000, 3000));
+    QVERIFY(rig.files->saveAs());
+    rig.add(colourRecord(5000, 6000));
+    QVERIFY(rig.tracks->history().size() > 1);
+    rig.titles->clear();
 
-    win.prompter.buttons << answer;
-    QCOMPARE(win.files()->newProject(), renewed);
-    const auto call = win.prompter.calls.last();
+    rig.prompter.buttons << answer;
+    QCOMPARE(rig.files->newProject(), renewed);
+    const auto call = rig.prompter.calls.last();
     QCOMPARE(call.text,
              QStringLiteral("<font color='white'>未儲存部分將會流失，確定開啟新檔?</font>"));
     QCOMPARE(call.defaultButton, QMessageBox::Cancel);
+    QCOMPARE(call.parent, &rig.host);
 
     // Whatever the answer, the history starts again from here.
+    QCOMPARE(rig.tracks->history().size(), 1);
+    QVERIFY(!rig.tracks->history().canUndo());
+    QCOMPARE(rig.replaced->size(), renewed ? 1 : 0);
+    if (renewed) {
+        QCOMPARE(rig.layoutText(), QStringLiteral("1:"));
+        QCOMPARE(rig.titles->size(), 1);
+        QCOMPARE(rig.title(), QStringLiteral("VantorCreator"));
+        QVERIFY(!rig.files->hasFileName());
+        // The project path stays: the next Save As starts there.
+        QCOMPARE(rig.files->currentFile(), path(QStringLiteral("a.vtc3")));
+    } else {
+        QCOMPARE(rig.layoutText(), QStringLiteral("1:0 2:2000,5000"));
+        QVERIFY(rig.files->hasFileName());
+        QVERIFY(rig.titles->isEmpty());
+    }
+}
+
+// The window starts its mode fields and title again with the project.
+void TestProjectFiles::windowFollowsNewProject_data()
+{
+    newProject_data();
+}
+
+void TestProjectFiles::windowFollowsNewProject()
+{
+    QFETCH(QMessageBox::StandardButton, answer);
+    QFETCH(bool, renewed);
+    Window win;
+    win.prompter.fileNames << path(QStringLiteral("a.vtc3"));
+    win.add(colourRecord(0, 1000));
+    QVERIFY(win.files()->saveAs());
+    win.add(colourRecord(5000, 6000));
+    win.ui()->Mode_t1->setTime(QTime(0, 1));
+
+    win.prompter.buttons << answer;
+    win.ui()->actionNew->trigger();
+    QCOMPARE(win.prompter.count(QStringLiteral("message")), 1);
     QCOMPARE(win.tracks()->history().size(), 1);
-    QVERIFY(!win.tracks()->history().canUndo());
     if (renewed) {
         QCOMPARE(win.layout(), QStringLiteral("1:"));
         QCOMPARE(win.w->windowTitle(), QStringLiteral("VantorCreator"));
-        QVERIFY(!win.files()->hasFileName());
         QCOMPARE(win.ui()->Mode_t1->time(), QTime(0, 0));
         QCOMPARE(win.ui()->Mode_t2->time(), QTime(0, 0, 5));
-        // The project path stays: the next Save As starts there.
         QCOMPARE(win.w->currentFile(), path(QStringLiteral("a.vtc3")));
     } else {
-        QCOMPARE(win.layout(), QStringLiteral("1:0 2:2000,5000"));
-        QVERIFY(win.files()->hasFileName());
+        QCOMPARE(win.layout(), QStringLiteral("1:0,5000"));
         QVERIFY(win.w->windowTitle().endsWith(QLatin1Char('*')));
+        QCOMPARE(win.ui()->Mode_t1->time(), QTime(0, 1));
     }
 }
 
@@ -247,53 +351,105 @@ void TestProjectFiles::saveAsNaming()
 {
     QFETCH(QString, chosen);
     QFETCH(QString, stored);
-    Window win;
-    win.add(colourRecord(0, 1000));
-    win.prompter.fileNames << path(chosen);
-    QVERIFY(win.files()->saveAs());
+    ProjectRig rig;
+    rig.add(colourRecord(0, 1000));
+    QVERIFY(rig.tracks->isModified());
+    rig.prompter.fileNames << path(chosen);
+    QVERIFY(rig.files->saveAs());
 
-    const auto dialog = win.prompter.calls.last();
+    const auto dialog = rig.prompter.calls.last();
     QCOMPARE(dialog.kind, QStringLiteral("save"));
     QCOMPARE(dialog.title, QStringLiteral("存檔"));
     QCOMPARE(dialog.filter, QStringLiteral("*.vtc3"));
+    QCOMPARE(dialog.parent, &rig.host);
     QVERIFY(QFile::exists(path(stored)));
-    QCOMPARE(win.w->currentFile(), path(stored));
+    QCOMPARE(rig.files->currentFile(), path(stored));
     QCOMPARE(vc::settings::open().value(vc::settings::CurrentFile).toString(), path(stored));
     // Two trailing spaces: the unsaved mark has a place to go.
-    QCOMPARE(win.w->windowTitle(), QStringLiteral("VantorCreator - ") + stored + "  ");
-    win.add(colourRecord(2000, 3000));
-    QCOMPARE(win.w->windowTitle(), QStringLiteral("VantorCreator - ") + stored + " *");
+    QCOMPARE(rig.title(), QStringLiteral("VantorCreator - ") + stored + "  ");
+    QVERIFY(!rig.tracks->isModified());
+    rig.add(colourRecord(2000, 3000));
+    QVERIFY(rig.tracks->isModified());
 
-    // A cancelled dialog writes nothing.
+    // A cancelled dialog writes nothing and names nothing.
     QFile::remove(path(stored));
-    QVERIFY(!win.files()->saveAs());
+    QVERIFY(!rig.files->saveAs());
     QVERIFY(!QFile::exists(path(stored)));
+    QCOMPARE(rig.titles->size(), 1);
+}
+
+// The window's title through saves, edits and loads: the project's name,
+// the unsaved mark after an edit, untouched by a load or save that fails.
+void TestProjectFiles::windowTitleFollowsProject()
+{
+    Window win;
+    QCOMPARE(win.w->windowTitle(), QStringLiteral("VantorCreator"));
+    win.add(colourRecord(0, 1000));
+    // The plain program name is never marked.
+    QCOMPARE(win.w->windowTitle(), QStringLiteral("VantorCreator"));
+
+    win.prompter.fileNames << path(QStringLiteral("show.vtc3"));
+    win.ui()->actionSaveas->trigger();
+    QCOMPARE(win.w->windowTitle(), QStringLiteral("VantorCreator - show.vtc3  "));
+    win.add(colourRecord(2000, 3000));
+    QCOMPARE(win.w->windowTitle(), QStringLiteral("VantorCreator - show.vtc3 *"));
+
+    win.w->LoadFile(path(QStringLiteral("none.vtc3")));
+    QCOMPARE(win.messages(), 1);
+    QCOMPARE(win.w->windowTitle(), QStringLiteral("VantorCreator - show.vtc3 *"));
+
+    const QString other =
+        writeProject(path(QStringLiteral("other.vtc3")), 80, 2100.0f, {{colourRecord(0, 500)}});
+    win.w->LoadFile(other);
+    QCOMPARE(win.w->windowTitle(), QStringLiteral("VantorCreator - other.vtc3  "));
+    // Picture dialogs open where the project was loaded from.
+    QCOMPARE(win.w->currentPicPath(), other);
+
+    win.add(colourRecord(1000, 1500));
+    writeFile(path(QStringLiteral("plain")), "x");
+    win.prompter.fileNames << path(QStringLiteral("plain/x.vtc3"));
+    win.ui()->actionSaveas->trigger();
+    QCOMPARE(win.messages(), 2);
+    QCOMPARE(win.w->windowTitle(), QStringLiteral("VantorCreator - other.vtc3 *"));
 }
 
 void TestProjectFiles::saveWithoutNameAsksForOne()
 {
-    Window win;
-    QVERIFY(!win.files()->hasFileName());
-    win.w->setCurrentFile(QString());
-    QVERIFY(!win.files()->save()); // no name chosen
-    QCOMPARE(win.prompter.calls.last().kind, QStringLiteral("save"));
-    QCOMPARE(win.prompter.calls.last().text, vc::settings::defaultDocumentsPath());
+    ProjectRig rig;
+    QVERIFY(!rig.files->hasFileName());
+    rig.files->setCurrentFile(QString());
+    QVERIFY(!rig.files->save()); // no name chosen
+    QCOMPARE(rig.prompter.calls.last().kind, QStringLiteral("save"));
+    QCOMPARE(rig.prompter.calls.last().text, vc::settings::defaultDocumentsPath());
 
-    win.prompter.fileNames << path(QStringLiteral("b"));
-    QVERIFY(win.files()->save());
-    QVERIFY(win.files()->hasFileName());
-    const int dialogs = win.prompter.count(QStringLiteral("save"));
-    QVERIFY(win.files()->save()); // named now: no dialog
-    QCOMPARE(win.prompter.count(QStringLiteral("save")), dialogs);
+    rig.prompter.fileNames << path(QStringLiteral("b"));
+    QVERIFY(rig.files->save());
+    QVERIFY(rig.files->hasFileName());
+    const int dialogs = rig.prompter.count(QStringLiteral("save"));
+    QVERIFY(rig.files->save()); // named now: no dialog
+    QCOMPARE(rig.prompter.count(QStringLiteral("save")), dialogs);
+}
+
+void TestProjectFiles::noSongHeaderBytes_data()
+{
+    addDoorColumn();
+    for (const char *door : Doors)
+        QTest::newRow(door) << QString::fromLatin1(door);
 }
 
 void TestProjectFiles::noSongHeaderBytes()
 {
-    Window win;
-    win.prompter.fileNames << path(QStringLiteral("h.vtc3"));
-    // The first catalogue gadget: 36 LEDs at 1333.
-    emit win.w->gadgetGroup()->actions().at(1)->triggered(true);
-    QVERIFY(win.files()->saveAs());
+    QFETCH(QString, door);
+    Door d(door);
+    d.prompter().fileNames << path(QStringLiteral("h.vtc3"));
+    if (d.isWindow()) {
+        // The first catalogue gadget: 36 LEDs at 1333.
+        emit d.win->w->gadgetGroup()->actions().at(1)->triggered(true);
+    } else {
+        d.show()->setLeds(36);
+        d.show()->setFrameRate(1333.0f);
+    }
+    QVERIFY(d.files()->saveAs());
     const QByteArray bytes = fileBytes(path(QStringLiteral("h.vtc3")));
     QCOMPARE(bytes.toHex(' '),
              QByteArray("00 24 40 94 d4 00 00 00 00 00 00 00 00 08 00 6e 00 75 00 6c 00 6c"));
@@ -301,25 +457,35 @@ void TestProjectFiles::noSongHeaderBytes()
 
 // ---------------------------------------------------------------- load
 
+// Through the window the loaded prop selects its gadget; the project files
+// ask for it with the file's values.
 void TestProjectFiles::gadgetMatching_data()
 {
+    addDoorColumn();
     QTest::addColumn<int>("leds");
     QTest::addColumn<float>("rate");
     QTest::addColumn<QString>("gadget");
     QTest::addColumn<int>("fps");
     QTest::addColumn<bool>("editable");
     QTest::addColumn<QString>("oldFormatGadget"); // the rate read as a whole number
-    QTest::newRow("first row") << 36 << 1333.0f << "Vantor Rod-36LED" << 1333 << false
-                               << "Vantor Rod-36LED";
-    QTest::newRow("other row") << 120 << 1800.0f << "Vantor Rod Pro-120LED" << 1800 << false
-                               << "Vantor Rod Pro-120LED";
-    QTest::newRow("no row") << 50 << 1234.0f << "自訂..." << 1234 << true << "自訂...";
-    QTest::newRow("rate not whole")
-        << 36 << 1333.5f << "自訂..." << 1333 << true << "Vantor Rod-36LED";
+    for (const char *door : Doors) {
+        const QString d = QString::fromLatin1(door);
+        const auto row = [door](const char *name) { return QByteArray(door) + ": " + name; };
+        QTest::newRow(row("first row").constData())
+            << d << 36 << 1333.0f << "Vantor Rod-36LED" << 1333 << false << "Vantor Rod-36LED";
+        QTest::newRow(row("other row").constData())
+            << d << 120 << 1800.0f << "Vantor Rod Pro-120LED" << 1800 << false
+            << "Vantor Rod Pro-120LED";
+        QTest::newRow(row("no row").constData())
+            << d << 50 << 1234.0f << "自訂..." << 1234 << true << "自訂...";
+        QTest::newRow(row("rate not whole").constData())
+            << d << 36 << 1333.5f << "自訂..." << 1333 << true << "Vantor Rod-36LED";
+    }
 }
 
 void TestProjectFiles::gadgetMatching()
 {
+    QFETCH(QString, door);
     QFETCH(int, leds);
     QFETCH(float, rate);
     QFETCH(QString, gadget);
@@ -327,6 +493,31 @@ void TestProjectFiles::gadgetMatching()
     QFETCH(bool, editable);
     const QString file =
         writeProject(path(QStringLiteral("g.vtc3")), qint16(leds), rate, {{colourRecord(0, 1000)}});
+    writeFile(path(QStringLiteral("g.vtc")),
+              QByteArray::number(leds) + "><" + QByteArray::number(fps) + "\r\n");
+
+    if (door == QLatin1String("files")) {
+        {
+            ProjectRig rig;
+            QVERIFY(rig.files->loadFile(file));
+            QCOMPARE(rig.props->size(), 1);
+            const QList<QVariant> prop = rig.props->first();
+            QCOMPARE(prop.at(0).toInt(), leds);
+            QCOMPARE(prop.at(1).toFloat(), rate);
+            QCOMPARE(prop.at(2).toBool(), false);
+            QCOMPARE(int(rig.show.leds()), leds);
+        }
+        // The old format compares whole numbers.
+        ProjectRig old;
+        QVERIFY(old.files->loadFile(path(QStringLiteral("g.vtc"))));
+        QCOMPARE(old.props->size(), 1);
+        const QList<QVariant> prop = old.props->first();
+        QCOMPARE(prop.at(0).toInt(), leds);
+        QCOMPARE(prop.at(1).toFloat(), float(fps));
+        QCOMPARE(prop.at(2).toBool(), true);
+        return;
+    }
+
     Window win;
     QCOMPARE(win.checkedGadget(), QStringLiteral("Vantor Rod Pro-80LED"));
     win.w->LoadFile(file);
@@ -338,8 +529,6 @@ void TestProjectFiles::gadgetMatching()
     QCOMPARE(win.ui()->timeline_scaler->value(), win.ui()->timeline_scaler->minimum());
 
     // The old format compares whole numbers.
-    writeFile(path(QStringLiteral("g.vtc")),
-              QByteArray::number(leds) + "><" + QByteArray::number(fps) + "\r\n");
     Window old;
     old.w->LoadFile(path(QStringLiteral("g.vtc")));
     QTEST(old.checkedGadget(), "oldFormatGadget");
@@ -348,19 +537,18 @@ void TestProjectFiles::gadgetMatching()
 
 void TestProjectFiles::emptyMiddleTrackKeepsNumbers()
 {
-    Window win;
-    win.add(colourRecord(0, 1000));
-    win.add(colourRecord(1000, 2000));
-    Timeline *a = win.current();
-    Timeline *b = win.tracks()->addTimeline(1);
-    Timeline *c = win.tracks()->addTimeline(1);
-    win.add(colourRecord(500, 900), c);
-    Q_UNUSED(a);
-    Q_UNUSED(b);
-    QCOMPARE(win.layout(), QStringLiteral("1:0,1000 2: 3:500"));
+    {
+        ProjectRig rig;
+        rig.add(colourRecord(0, 1000));
+        rig.add(colourRecord(1000, 2000));
+        rig.tracks->addTimeline(1);
+        Timeline *c = rig.tracks->addTimeline(1);
+        rig.add(colourRecord(500, 900), c);
+        QCOMPARE(rig.layoutText(), QStringLiteral("1:0,1000 2: 3:500"));
 
-    win.prompter.fileNames << path(QStringLiteral("three.vtc3"));
-    QVERIFY(win.files()->saveAs());
+        rig.prompter.fileNames << path(QStringLiteral("three.vtc3"));
+        QVERIFY(rig.files->saveAs());
+    }
     const vc::ProjectReadResult read = vc::loadProjectFile(path(QStringLiteral("three.vtc3")));
     QVERIFY(read.status.ok());
     QCOMPARE(read.project.tracks.size(), 3);
@@ -369,34 +557,59 @@ void TestProjectFiles::emptyMiddleTrackKeepsNumbers()
     const QByteArray bytes = fileBytes(path(QStringLiteral("three.vtc3")));
     QVERIFY(bytes.contains(QByteArray::fromHex("000000044e455854000000044e455854")));
 
-    Window loaded;
-    loaded.w->LoadFile(path(QStringLiteral("three.vtc3")));
-    QCOMPARE(loaded.layout(), QStringLiteral("1:0,1000 2: 3:500"));
+    ProjectRig loaded;
+    QVERIFY(loaded.files->loadFile(path(QStringLiteral("three.vtc3"))));
+    QCOMPARE(loaded.layoutText(), QStringLiteral("1:0,1000 2: 3:500"));
     // The last track read is the current one, at the top.
-    QCOMPARE(loaded.tracks()->trackNumber(loaded.current()), 3);
-    QCOMPARE(loaded.w->windowTitle(), QStringLiteral("VantorCreator - three.vtc3  "));
-    QCOMPARE(loaded.tracks()->history().size(), 1);
-    QVERIFY(loaded.files()->hasFileName());
-    QCOMPARE(loaded.w->currentPicPath(), path(QStringLiteral("three.vtc3")));
+    QCOMPARE(loaded.tracks->trackNumber(loaded.current()), 3);
+    QCOMPARE(loaded.title(), QStringLiteral("VantorCreator - three.vtc3  "));
+    QCOMPARE(loaded.replaced->size(), 1);
+    QCOMPARE(loaded.loaded->size(), 1);
+    QCOMPARE(loaded.tracks->history().size(), 1);
+    QVERIFY(!loaded.tracks->isModified());
+    QVERIFY(loaded.files->hasFileName());
+    QCOMPARE(loaded.pictures.path(), path(QStringLiteral("three.vtc3")));
+    // The track area, held still while the tracks were made, paints again.
+    QVERIFY(loaded.area->updatesEnabled());
 }
 
+void TestProjectFiles::roundTripIsByteIdentical_data()
+{
+    addDoorColumn();
+    for (const char *door : Doors)
+        QTest::newRow(door) << QString::fromLatin1(door);
+}
+
+// Through the window the loaded song reaches the song loader, which keeps
+// it in the show for the next save.
 void TestProjectFiles::roundTripIsByteIdentical()
 {
+    QFETCH(QString, door);
     const QString song = path(QStringLiteral("song.mp3"));
-    Window win;
-    win.w->ReadSong(song);
-    win.add(colourRecord(0, 1000, Qt::red));
-    win.add(pictureRecord(1000, 2500, writePicture(path(QStringLiteral("p.png")))));
-    win.tracks()->addTimeline(1);
-    win.add(colourRecord(300, 800, Qt::blue));
-    win.prompter.fileNames << path(QStringLiteral("one.vtc3"));
-    QVERIFY(win.files()->saveAs());
+    Door d(door);
+    if (d.isWindow())
+        d.win->w->ReadSong(song);
+    else
+        d.show()->setSongPath(song);
+    d.add(colourRecord(0, 1000, Qt::red));
+    d.add(pictureRecord(1000, 2500, writePicture(path(QStringLiteral("p.png")))));
+    d.tracks()->addTimeline(1);
+    d.add(colourRecord(300, 800, Qt::blue));
+    d.prompter().fileNames << path(QStringLiteral("one.vtc3"));
+    QVERIFY(d.files()->saveAs());
 
     const QByteArray first = fileBytes(path(QStringLiteral("one.vtc3")));
 
-    Window loaded;
-    loaded.w->LoadFile(path(QStringLiteral("one.vtc3")));
-    QCOMPARE(loaded.w->songPath(), song);
+    Door loaded(door);
+    if (loaded.isWindow()) {
+        loaded.win->w->LoadFile(path(QStringLiteral("one.vtc3")));
+        QCOMPARE(loaded.win->w->songPath(), song);
+    } else {
+        QVERIFY(loaded.files()->loadFile(path(QStringLiteral("one.vtc3"))));
+        QCOMPARE(loaded.rig->songs->size(), 1);
+        QCOMPARE(loaded.rig->songs->first().at(0).toString(), song);
+    }
+    QCOMPARE(loaded.show()->songPath(), song);
     QCOMPARE(loaded.layout(), QStringLiteral("1:0,1000 2:300"));
     QVERIFY(loaded.files()->save());
     QCOMPARE(fileBytes(path(QStringLiteral("one.vtc3"))), first);
@@ -419,9 +632,10 @@ void TestProjectFiles::formatChosenByName()
     // The same bytes, read by the name's format: the current format gives
     // the record, the old format reads the binary as text and makes nothing.
     writeProject(path(name), 36, 1333.0f, {{colourRecord(0, 1000)}});
-    Window win;
-    win.w->LoadFile(path(name));
-    QCOMPARE(win.tracks()->itemCount(), current ? 1 : 0);
+    ProjectRig rig;
+    rig.files->loadFile(path(name));
+    QCOMPARE(rig.tracks->itemCount(), current ? 1 : 0);
+    QCOMPARE(rig.imports.size(), current ? 0 : 1);
 }
 
 void TestProjectFiles::unreadableFileKeepsProject_data()
@@ -443,22 +657,27 @@ void TestProjectFiles::unreadableFileKeepsProject()
         QDir().mkpath(path(name));
     if (name.startsWith(QLatin1String("empty")))
         writeFile(path(name), QByteArray());
-    Window win;
-    win.prompter.fileNames << path(QStringLiteral("keep.vtc3"));
-    win.add(colourRecord(0, 1000));
-    QVERIFY(win.files()->saveAs());
-    win.add(colourRecord(2000, 3000));
-    const QString title = win.w->windowTitle();
-    const int history = win.tracks()->history().size();
+    ProjectRig rig;
+    rig.prompter.fileNames << path(QStringLiteral("keep.vtc3"));
+    rig.add(colourRecord(0, 1000));
+    QVERIFY(rig.files->saveAs());
+    rig.add(colourRecord(2000, 3000));
+    rig.titles->clear();
+    const int history = rig.tracks->history().size();
 
-    win.w->LoadFile(path(name));
-    QCOMPARE(win.messages(), 1);
-    QVERIFY(win.lastMessage().contains(path(name).toHtmlEscaped()));
-    QCOMPARE(win.layout(), QStringLiteral("1:0,2000"));
-    QCOMPARE(win.w->windowTitle(), title);
-    QCOMPARE(win.w->currentFile(), path(QStringLiteral("keep.vtc3")));
-    QVERIFY(win.files()->hasFileName());
-    QCOMPARE(win.tracks()->history().size(), history);
+    QVERIFY(!rig.files->loadFile(path(name)));
+    QCOMPARE(rig.messages(), 1);
+    QVERIFY(rig.lastMessage().contains(path(name).toHtmlEscaped()));
+    QCOMPARE(rig.layoutText(), QStringLiteral("1:0,2000"));
+    // Nothing is announced: the window keeps its title, prop and panel.
+    QVERIFY(rig.titles->isEmpty());
+    QVERIFY(rig.replaced->isEmpty());
+    QVERIFY(rig.props->isEmpty());
+    QVERIFY(rig.loaded->isEmpty());
+    QCOMPARE(rig.files->currentFile(), path(QStringLiteral("keep.vtc3")));
+    QVERIFY(rig.files->hasFileName());
+    QCOMPARE(rig.tracks->history().size(), history);
+    QVERIFY(rig.tracks->isModified());
 }
 
 void TestProjectFiles::truncatedFileLoadsWholeRecords()
@@ -470,30 +689,31 @@ void TestProjectFiles::truncatedFileLoadsWholeRecords()
     bytes.chop(10);
     writeFile(file, bytes);
 
-    Window win;
-    win.w->LoadFile(file);
-    QCOMPARE(win.layout(), QStringLiteral("1:0,1000"));
-    QCOMPARE(win.messages(), 1);
-    QVERIFY(win.lastMessage().contains(QStringLiteral("不完整或已損壞")));
+    ProjectRig rig;
+    QVERIFY(rig.files->loadFile(file));
+    QCOMPARE(rig.layoutText(), QStringLiteral("1:0,1000"));
+    QCOMPARE(rig.messages(), 1);
+    QVERIFY(rig.lastMessage().contains(QStringLiteral("不完整或已損壞")));
     // Saving over it would drop the damaged rest: Save asks for a name.
-    QVERIFY(!win.files()->hasFileName());
-    QVERIFY(!win.files()->save());
-    QCOMPARE(win.prompter.calls.last().kind, QStringLiteral("save"));
+    QVERIFY(!rig.files->hasFileName());
+    QVERIFY(!rig.files->save());
+    QCOMPARE(rig.prompter.calls.last().kind, QStringLiteral("save"));
     QCOMPARE(fileBytes(file), bytes);
 }
 
 void TestProjectFiles::failedSaveReported()
 {
-    Window win;
-    win.add(colourRecord(0, 1000));
-    const QString title = win.w->windowTitle();
+    ProjectRig rig;
+    rig.add(colourRecord(0, 1000));
     // A folder that cannot be: its "parent" is a file.
     writeFile(path(QStringLiteral("plain")), "x");
-    win.prompter.fileNames << path(QStringLiteral("plain/x.vtc3"));
-    QVERIFY(!win.files()->saveAs());
-    QCOMPARE(win.messages(), 1);
-    QVERIFY(win.lastMessage().contains(QStringLiteral("無法儲存專案")));
-    QCOMPARE(win.w->windowTitle(), title);
+    rig.prompter.fileNames << path(QStringLiteral("plain/x.vtc3"));
+    QVERIFY(!rig.files->saveAs());
+    QCOMPARE(rig.messages(), 1);
+    QVERIFY(rig.lastMessage().contains(QStringLiteral("無法儲存專案")));
+    // The title keeps its unsaved mark.
+    QVERIFY(rig.titles->isEmpty());
+    QVERIFY(rig.tracks->isModified());
     QVERIFY(!vc::settings::open().contains(vc::settings::CurrentFile));
 
     // A failed save over an existing file leaves it whole.
@@ -501,14 +721,15 @@ void TestProjectFiles::failedSaveReported()
         writeProject(path(QStringLiteral("old.vtc3")), 36, 1333.0f, {{colourRecord(0, 500)}});
     const QByteArray before = fileBytes(file);
     QFile::setPermissions(m_dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    win.prompter.fileNames << file;
-    const bool saved = win.files()->saveAs();
+    rig.prompter.fileNames << file;
+    const bool saved = rig.files->saveAs();
     QFile::setPermissions(m_dir.path(),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     if (saved)
         QSKIP("the folder stays writable (running as root)");
-    QCOMPARE(win.messages(), 2);
+    QCOMPARE(rig.messages(), 2);
     QCOMPARE(fileBytes(file), before);
+    QVERIFY(rig.titles->isEmpty());
 }
 
 void TestProjectFiles::closeQuestion_data()
@@ -545,23 +766,19 @@ void TestProjectFiles::closeQuestion()
 void TestProjectFiles::legacyImportAllKinds()
 {
     const QString picture = writePicture(path(QStringLiteral("pic.png")));
-    const QByteArray text = "36><1333><ignored\r\n"
-                            "00:01.000><00:03.000><0?4?" +
-                            picture.toUtf8() +
-                            "?20|1|0\r\n"
-                            "00:03.000><00:04.000><1?#ff0000\r\n"
-                            "\r\n" // holds no mode: no message about it
-                            "00:04.000><00:06.000><2?5?#00ff00|#000000|HELLO|0|5?7|1|0\r\n"
-                            "00:06.000><00:08.000><3?6?#0000ff|#ffffff|4|1|3?0|1|1\r\n";
-    writeFile(path(QStringLiteral("old.vtc")), text);
+    writeFile(path(QStringLiteral("old.vtc")), allKindsText(picture));
 
-    Window win;
-    win.w->LoadFile(path(QStringLiteral("old.vtc")));
-    QCOMPARE(win.checkedGadget(), QStringLiteral("Vantor Rod-36LED"));
-    QCOMPARE(win.messages(), 0);
-    const QList<TimelineItem *> items = win.current()->items();
+    ProjectRig rig;
+    QVERIFY(rig.files->loadFile(path(QStringLiteral("old.vtc"))));
+    // The prop of the first line, compared as whole numbers.
+    QCOMPARE(rig.props->size(), 1);
+    QCOMPARE(rig.props->first().at(0).toInt(), 36);
+    QCOMPARE(rig.props->first().at(1).toFloat(), 1333.0f);
+    QCOMPARE(rig.props->first().at(2).toBool(), true);
+    QCOMPARE(rig.messages(), 0);
+    const QList<TimelineItem *> items = rig.current()->items();
     QCOMPARE(items.size(), 4);
-    QCOMPARE(win.layout(), QStringLiteral("1:1000,3000,4000,6000"));
+    QCOMPARE(rig.layoutText(), QStringLiteral("1:1000,3000,4000,6000"));
 
     const vc::ModeParams pic = vc::parseParams(items.at(0)->params());
     QCOMPARE(items.at(0)->kind(), int(vc::Picture));
@@ -584,7 +801,6 @@ void TestProjectFiles::legacyImportAllKinds()
     QCOMPARE(txt.width, 7);
     QVERIFY(txt.flipH);
 
-    // The effect's flips reach the effect tab's own switches and its mode.
     const vc::ModeParams fx = vc::parseParams(items.at(3)->params());
     QCOMPARE(items.at(3)->kind(), int(vc::Effect));
     QCOMPARE(items.at(3)->loops(), 6);
@@ -593,29 +809,74 @@ void TestProjectFiles::legacyImportAllKinds()
     QCOMPARE(fx.effectWidth, 3);
     QVERIFY(fx.flipH);
     QVERIFY(fx.flipV);
+
+    // The panel is left as the last line left it: the effect tab in front
+    // with the effect's flips; the play indicator at the last mode's end.
+    QCOMPARE(rig.imports.size(), 1);
+    const vc::LegacyPanelState &panel = rig.imports.first().panel;
+    QCOMPARE(panel.kind, int(vc::Effect));
+    QVERIFY(panel.effect.revH);
+    QVERIFY(panel.effect.revV);
+    QCOMPARE(rig.imports.first().lastEndMs, 8000);
+
+    // A fresh history, one step: the import is the starting point.
+    QCOMPARE(rig.tracks->history().size(), 1);
+    QVERIFY(!rig.tracks->isModified());
+}
+
+// Through the window: the gadget of the first line, and the editor panel
+// as the last line left it.
+void TestProjectFiles::legacyImportLeavesEditorPanel()
+{
+    const QString picture = writePicture(path(QStringLiteral("pic.png")));
+    writeFile(path(QStringLiteral("old.vtc")), allKindsText(picture));
+
+    Window win;
+    win.w->LoadFile(path(QStringLiteral("old.vtc")));
+    QCOMPARE(win.checkedGadget(), QStringLiteral("Vantor Rod-36LED"));
+    QCOMPARE(win.messages(), 0);
+    QCOMPARE(win.layout(), QStringLiteral("1:1000,3000,4000,6000"));
+    // The effect's flips reach the effect tab's own switches and its mode.
     QVERIFY(win.ui()->Spe_revH->isChecked());
     QVERIFY(win.ui()->Spe_revV->isChecked());
     QCOMPARE(win.ui()->Mode_Pic->currentIndex(), int(vc::Effect));
-
-    // A fresh history, one step: the import is the starting point.
     QCOMPARE(win.tracks()->history().size(), 1);
+}
+
+void TestProjectFiles::legacyColourLineKeepsRepeatCount_data()
+{
+    addDoorColumn();
+    for (const char *door : Doors)
+        QTest::newRow(door) << QString::fromLatin1(door);
 }
 
 // A colour line has no repeat count: its mode takes the one the panel
 // holds, as Insert would.
 void TestProjectFiles::legacyColourLineKeepsRepeatCount()
 {
-    Window win;
-    win.ui()->speedAutoCheckBox->setChecked(false);
-    win.ui()->Mode_loop->setValue(9);
+    QFETCH(QString, door);
+    Door d(door);
+    if (d.isWindow()) {
+        d.win->ui()->speedAutoCheckBox->setChecked(false);
+        d.win->ui()->Mode_loop->setValue(9);
+    } else {
+        d.rig->panel.automatic = false;
+        d.rig->panel.loops = 9;
+    }
     writeFile(path(QStringLiteral("colour.vtc")), "80><2100\n00:02.000><00:05.000><1?#102030\n");
-    win.w->LoadFile(path(QStringLiteral("colour.vtc")));
-    QCOMPARE(win.messages(), 0);
-    QCOMPARE(win.ui()->Mode_loop->value(), 9);
-    QCOMPARE(win.current()->items().size(), 1);
-    QCOMPARE(win.current()->items().first()->loops(), 9);
-    QCOMPARE(win.current()->items().first()->speed(), 0);
-    QCOMPARE(win.current()->items().first()->start(), 2000);
+    QVERIFY(d.files()->loadFile(path(QStringLiteral("colour.vtc"))));
+    QCOMPARE(d.messages(), 0);
+    if (d.isWindow()) {
+        QCOMPARE(d.win->ui()->Mode_loop->value(), 9);
+    } else {
+        QCOMPARE(d.rig->imports.size(), 1);
+        QCOMPARE(d.rig->imports.first().panel.loops, 9);
+        QCOMPARE(d.rig->imports.first().lastEndMs, 5000);
+    }
+    QCOMPARE(d.current()->items().size(), 1);
+    QCOMPARE(d.current()->items().first()->loops(), 9);
+    QCOMPARE(d.current()->items().first()->speed(), 0);
+    QCOMPARE(d.current()->items().first()->start(), 2000);
 }
 
 void TestProjectFiles::legacyLinesThatCannotBeMade()
@@ -629,24 +890,26 @@ void TestProjectFiles::legacyLinesThatCannotBeMade()
                             "00:03.000><00:04.000><1?nocolour\n"
                             "just text\n";
     writeFile(path(QStringLiteral("bad.vtc")), text);
-    Window win;
-    win.prompter.buttons << QMessageBox::No; // do not search for the picture
-    win.w->LoadFile(path(QStringLiteral("bad.vtc")));
-    QCOMPARE(win.layout(), QStringLiteral("1:0"));
-    QCOMPARE(win.prompter.calls.first().title, QStringLiteral("圖片遺失"));
-    QCOMPARE(win.prompter.calls.first().text,
-             QStringLiteral("1張圖片遺失，是否搜尋並取代遺失圖片？"));
-    QVERIFY(win.lastMessage().contains(QStringLiteral("/no/such/a.png")));
-    QVERIFY(win.lastMessage().contains(QStringLiteral("3 行無法辨識")));
+    {
+        ProjectRig rig;
+        rig.prompter.buttons << QMessageBox::No; // do not search for the picture
+        QVERIFY(rig.files->loadFile(path(QStringLiteral("bad.vtc"))));
+        QCOMPARE(rig.layoutText(), QStringLiteral("1:0"));
+        QCOMPARE(rig.prompter.calls.first().title, QStringLiteral("圖片遺失"));
+        QCOMPARE(rig.prompter.calls.first().text,
+                 QStringLiteral("1張圖片遺失，是否搜尋並取代遺失圖片？"));
+        QVERIFY(rig.lastMessage().contains(QStringLiteral("/no/such/a.png")));
+        QVERIFY(rig.lastMessage().contains(QStringLiteral("3 行無法辨識")));
+    }
 
     // Searched and found, the picture mode is made.
     QDir().mkpath(path(QStringLiteral("pics/sub")));
     writePicture(path(QStringLiteral("pics/sub/a.png")));
-    Window found;
+    ProjectRig found;
     found.prompter.buttons << QMessageBox::Yes;
     found.prompter.fileNames << path(QStringLiteral("pics"));
-    found.w->LoadFile(path(QStringLiteral("bad.vtc")));
-    QCOMPARE(found.layout(), QStringLiteral("1:0,1000"));
+    QVERIFY(found.files->loadFile(path(QStringLiteral("bad.vtc"))));
+    QCOMPARE(found.layoutText(), QStringLiteral("1:0,1000"));
     QCOMPARE(vc::parseParams(found.current()->items().at(1)->params()).picturePath,
              path(QStringLiteral("pics/sub/a.png")));
 }
@@ -655,13 +918,13 @@ void TestProjectFiles::legacySaveAsksForNewName()
 {
     const QByteArray text = "80><2100\n00:00.000><00:01.000><1?#00ff00\n";
     writeFile(path(QStringLiteral("show.vtc")), text);
-    Window win;
-    win.w->LoadFile(path(QStringLiteral("show.vtc")));
-    QCOMPARE(win.w->windowTitle().left(25), QStringLiteral("VantorCreator - show.vtc "));
-    QVERIFY(!win.files()->hasFileName());
-    win.prompter.fileNames << path(QStringLiteral("show.vtc3"));
-    QVERIFY(win.files()->save());
-    QCOMPARE(win.prompter.calls.last().text, path(QStringLiteral("show.vtc3")));
+    ProjectRig rig;
+    QVERIFY(rig.files->loadFile(path(QStringLiteral("show.vtc"))));
+    QCOMPARE(rig.title().left(25), QStringLiteral("VantorCreator - show.vtc "));
+    QVERIFY(!rig.files->hasFileName());
+    rig.prompter.fileNames << path(QStringLiteral("show.vtc3"));
+    QVERIFY(rig.files->save());
+    QCOMPARE(rig.prompter.calls.last().text, path(QStringLiteral("show.vtc3")));
     QCOMPARE(fileBytes(path(QStringLiteral("show.vtc"))), text);
 }
 
@@ -687,81 +950,105 @@ void TestProjectFiles::missingPicturesCountedAndReplaced()
                       {pictureRecord(0, 1000, writePicture(path(QStringLiteral("here.png"))))}});
 
     // Loading reports both; No leaves the project as it is.
-    Window win;
-    win.prompter.buttons << QMessageBox::No;
-    win.w->LoadFile(file);
-    QCOMPARE(win.prompter.calls.size(), 1);
-    const auto question = win.prompter.calls.first();
+    ProjectRig rig;
+    rig.prompter.buttons << QMessageBox::No;
+    QVERIFY(rig.files->loadFile(file));
+    QCOMPARE(rig.prompter.calls.size(), 1);
+    const auto question = rig.prompter.calls.first();
     QCOMPARE(question.title, QStringLiteral("圖片遺失"));
     QCOMPARE(question.text, QStringLiteral("2張圖片遺失，是否搜尋並取代遺失圖片？"));
     QCOMPARE(question.defaultButton, QMessageBox::Yes);
-    QCOMPARE(win.tracks()->tracksByNumber().first()->items().first()->params(),
+    QCOMPARE(rig.tracks->tracksByNumber().first()->items().first()->params(),
              vc::pictureParams(2, gone, 0, false, false));
-    QVERIFY(!win.w->checkMissingPictures());
+    QVERIFY(!rig.files->checkMissingPictures());
 
     // Replace picture directory in a folder holding the candidate.
     const QString folder = path(QStringLiteral("found"));
     QDir().mkpath(QFileInfo(folder + QLatin1Char('/') + present).path());
     writePicture(folder + QLatin1Char('/') + present);
-    const QByteArray thumbBefore = win.tracks()->tracksByNumber().first()->items().first()->data();
-    win.prompter.calls.clear();
-    win.prompter.fileNames << folder;
-    win.prompter.buttons << QMessageBox::No; // if still missing: do not search again
-    win.w->form()->actionDIR->trigger();
-    QCOMPARE(win.prompter.calls.first().kind, QStringLiteral("dir"));
-    QCOMPARE(win.prompter.calls.first().title, QStringLiteral("圖片位置"));
-    QCOMPARE(win.prompter.calls.first().text, win.w->currentPicPath());
+    const QByteArray thumbBefore = rig.tracks->tracksByNumber().first()->items().first()->data();
+    rig.prompter.calls.clear();
+    rig.prompter.fileNames << folder;
+    rig.prompter.buttons << QMessageBox::No; // if still missing: do not search again
+    rig.files->replacePictureDirectory();
+    QCOMPARE(rig.prompter.calls.first().kind, QStringLiteral("dir"));
+    QCOMPARE(rig.prompter.calls.first().title, QStringLiteral("圖片位置"));
+    QCOMPARE(rig.prompter.calls.first().text, rig.pictures.path());
+    QCOMPARE(rig.pictures.path(), file);
 
-    const TimelineItem *first = win.tracks()->tracksByNumber().first()->items().first();
+    const TimelineItem *first = rig.tracks->tracksByNumber().first()->items().first();
     const QString expected = matched ? folder + QLatin1Char('/') + present : gone;
     QCOMPARE(vc::parseParams(first->params()).picturePath, expected);
     QCOMPARE(first->thumb(), vc::ModeRecord::decode(thumbBefore).thumb);
-    QCOMPARE(win.w->checkMissingPictures(), matched);
+    QCOMPARE(rig.files->checkMissingPictures(), matched);
     // Asked again only while pictures are still missing.
-    QCOMPARE(win.prompter.count(QStringLiteral("message")), matched ? 0 : 2);
+    QCOMPARE(rig.prompter.count(QStringLiteral("message")), matched ? 0 : 2);
     if (matched)
-        QVERIFY(win.tracks()->history().canUndo());
+        QVERIFY(rig.tracks->history().canUndo());
+}
+
+void TestProjectFiles::replaceCancelledChangesNothing_data()
+{
+    addDoorColumn();
+    for (const char *door : Doors)
+        QTest::newRow(door) << QString::fromLatin1(door);
 }
 
 void TestProjectFiles::replaceCancelledChangesNothing()
 {
-    Window win;
-    win.add(pictureRecord(0, 1000, QStringLiteral("/gone/b.png")));
-    const int history = win.tracks()->history().size();
-    win.w->form()->actionDIR->trigger(); // the folder dialog is cancelled
-    QCOMPARE(win.prompter.count(QStringLiteral("dir")), 1);
-    QCOMPARE(win.messages(), 0);
-    QCOMPARE(win.tracks()->history().size(), history);
+    QFETCH(QString, door);
+    Door d(door);
+    d.add(pictureRecord(0, 1000, QStringLiteral("/gone/b.png")));
+    const int history = d.tracks()->history().size();
+    // The folder dialog is cancelled.
+    if (d.isWindow())
+        d.win->ui()->actionDIR->trigger();
+    else
+        d.files()->replacePictureDirectory();
+    QCOMPARE(d.prompter().count(QStringLiteral("dir")), 1);
+    QCOMPARE(d.messages(), 0);
+    QCOMPARE(d.tracks()->history().size(), history);
+}
+
+void TestProjectFiles::exportLibraryCopiesOnceNeverOverwrites_data()
+{
+    addDoorColumn();
+    for (const char *door : Doors)
+        QTest::newRow(door) << QString::fromLatin1(door);
 }
 
 void TestProjectFiles::exportLibraryCopiesOnceNeverOverwrites()
 {
+    QFETCH(QString, door);
     QDir().mkpath(path(QStringLiteral("src")));
     const QString shared = writePicture(path(QStringLiteral("src/shared.png")), Qt::green);
     const QString kept = writePicture(path(QStringLiteral("src/kept.png")), Qt::blue);
-    Window win;
-    win.add(pictureRecord(0, 1000, shared));
-    win.add(pictureRecord(1000, 2000, shared));
-    win.add(pictureRecord(2000, 3000, kept));
-    win.add(pictureRecord(3000, 4000, QStringLiteral("/gone/x.png")));
-    win.add(colourRecord(4000, 5000));
+    Door d(door);
+    d.add(pictureRecord(0, 1000, shared));
+    d.add(pictureRecord(1000, 2000, shared));
+    d.add(pictureRecord(2000, 3000, kept));
+    d.add(pictureRecord(3000, 4000, QStringLiteral("/gone/x.png")));
+    d.add(colourRecord(4000, 5000));
     const QString out = path(QStringLiteral("out"));
     QDir().mkpath(out);
     writeFile(out + QStringLiteral("/kept.png"), "mine");
 
-    win.prompter.fileNames << out;
-    win.w->form()->actionSQL->trigger();
-    QCOMPARE(win.prompter.calls.first().title, QStringLiteral("圖片儲存位置"));
+    d.prompter().fileNames << out;
+    if (d.isWindow())
+        d.win->ui()->actionSQL->trigger();
+    else
+        d.files()->exportPictureLibrary();
+    QCOMPARE(d.prompter().calls.first().title, QStringLiteral("圖片儲存位置"));
     QCOMPARE(QDir(out).entryList(QDir::Files, QDir::Name),
              QStringList({QStringLiteral("kept.png"), QStringLiteral("shared.png")}));
     QCOMPARE(fileBytes(out + QStringLiteral("/shared.png")), fileBytes(shared));
     QCOMPARE(fileBytes(out + QStringLiteral("/kept.png")), QByteArray("mine"));
-    const QString text = win.lastMessage();
+    const QString text = d.lastMessage();
     QVERIFY(text.startsWith(QStringLiteral("圖庫匯出完成")));
     QVERIFY(text.contains(QStringLiteral("/gone/x.png")));
     QVERIFY(text.contains(kept));
     // Paths in the project are not changed by the export.
-    QCOMPARE(vc::parseParams(win.current()->items().first()->params()).picturePath, shared);
+    QCOMPARE(vc::parseParams(d.current()->items().first()->params()).picturePath, shared);
 }
 
 // ---------------------------------------------------------------- drop and command line
@@ -798,13 +1085,14 @@ void TestProjectFiles::commandLineProject()
     const QString file = writeProject(path(QStringLiteral("cmd.vtc3")), 120, 2100.0f,
                                       {{colourRecord(0, 1000)}, {colourRecord(200, 400)}});
     vc::test::clearSettings();
-    vc::test::ScriptedPrompter prompter;
-    std::unique_ptr<MainWindow> shown(
-        vc::createMainWindow({QStringLiteral("VantorCreator"), file, QStringLiteral("ignored")}));
-    QVERIFY(shown->isVisible());
-    QCOMPARE(shown->windowTitle(), QStringLiteral("VantorCreator - cmd.vtc3  "));
-    QCOMPARE(shown->tracks()->itemCount(), 2);
-    shown.reset();
+    {
+        vc::test::ScriptedPrompter prompter;
+        std::unique_ptr<MainWindow> shown(vc::createMainWindow(
+            {QStringLiteral("VantorCreator"), file, QStringLiteral("ignored")}));
+        QVERIFY(shown->isVisible());
+        QCOMPARE(shown->windowTitle(), QStringLiteral("VantorCreator - cmd.vtc3  "));
+        QCOMPARE(shown->tracks()->itemCount(), 2);
+    }
 
     Window win(file);
     QCOMPARE(win.layout(), QStringLiteral("1:0 2:200"));
