@@ -1,5 +1,7 @@
 #include "testsupport/editorrig.h"
 
+#include "testsupport/rigwidgets.h"
+
 #include "gui/timeline/timeline.h"
 #include "gui/timeline/timelineitem.h"
 
@@ -19,36 +21,12 @@ namespace vc::test {
 
 namespace {
 
-template <typename T> T *named(QWidget *parent, const char *name)
-{
-    auto *w = new T(parent);
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
 QTimeEdit *timeEdit(QWidget *parent, const char *name, const QTime &t)
 {
     auto *e = named<QTimeEdit>(parent, name);
     e->setDisplayFormat(QStringLiteral("mm:ss.zzz"));
     e->setTime(t);
     return e;
-}
-
-QSlider *slider(QWidget *parent, const char *name, int min, int max, int value)
-{
-    auto *s = named<QSlider>(parent, name);
-    s->setOrientation(Qt::Horizontal);
-    s->setRange(min, max);
-    s->setValue(value);
-    return s;
-}
-
-QSpinBox *spinBox(QWidget *parent, const char *name, int min, int max, int value)
-{
-    auto *s = named<QSpinBox>(parent, name);
-    s->setRange(min, max);
-    s->setValue(value);
-    return s;
 }
 
 } // namespace

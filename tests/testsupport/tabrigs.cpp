@@ -1,5 +1,7 @@
 #include "testsupport/tabrigs.h"
 
+#include "testsupport/rigwidgets.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontComboBox>
@@ -14,30 +16,6 @@
 namespace vc::test {
 
 namespace {
-
-template <typename T> T *named(QWidget *parent, const char *name)
-{
-    auto *w = new T(parent);
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
-QSlider *slider(QWidget *parent, const char *name, int min, int max, int value)
-{
-    auto *s = named<QSlider>(parent, name);
-    s->setOrientation(Qt::Horizontal);
-    s->setRange(min, max);
-    s->setValue(value);
-    return s;
-}
-
-QSpinBox *spinBox(QWidget *parent, const char *name, int min, int max, int value)
-{
-    auto *s = named<QSpinBox>(parent, name);
-    s->setRange(min, max);
-    s->setValue(value);
-    return s;
-}
 
 // The front/back choice and the red, green and blue rows of a colour tab,
 // all at 255 with the front chosen. The two radio buttons get a parent of
