@@ -715,6 +715,11 @@ void TestProjectFiles::failedSaveReported()
     QVERIFY(rig.titles->isEmpty());
     QVERIFY(rig.tracks->isModified());
     QVERIFY(!vc::settings::open().contains(vc::settings::CurrentFile));
+    // The name it failed on is not taken: Save asks again.
+    QVERIFY(rig.files->currentFile() != path(QStringLiteral("plain/x.vtc3")));
+    QVERIFY(!rig.files->hasFileName());
+    QVERIFY(!rig.files->save());
+    QCOMPARE(rig.prompter.count(QStringLiteral("save")), 2);
 
     // A failed save over an existing file leaves it whole.
     const QString file =

@@ -369,9 +369,14 @@ bool ProjectFiles::saveAs()
         prompter().saveFileName(m_s.dialogParent, tr("存檔"), start, QStringLiteral("*.vtc3"));
     if (chosen.isEmpty())
         return false;
-    m_currentFile = withProjectSuffix(chosen);
+    // The name is taken once the project is written there: after a failed
+    // write, Save asks again rather than trying the failed place.
+    const QString path = withProjectSuffix(chosen);
+    if (!writeTo(path))
+        return false;
+    m_currentFile = path;
     m_hasFileName = true;
-    return writeTo(m_currentFile);
+    return true;
 }
 
 bool ProjectFiles::writeTo(const QString &path)
