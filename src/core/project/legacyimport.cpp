@@ -280,22 +280,6 @@ bool LegacyImporter::importMode(const LegacyMode &mode)
 
 // ---------------------------------------------------------------- pictures
 
-QStringList LegacyImporter::missingPictures(const LegacyProject &project)
-{
-    QStringList out;
-    QSet<QString> seen;
-    for (const LegacyMode &mode : project.modes) {
-        if (mode.kind() != Picture)
-            continue;
-        const QString path = mode.picturePath();
-        if (seen.contains(path) || QFileInfo(path).isFile())
-            continue;
-        seen.insert(path);
-        out.append(path);
-    }
-    return out;
-}
-
 int LegacyImporter::relinkPictures(LegacyProject &project, const PictureSearch &search)
 {
     int changed = 0;

@@ -102,9 +102,6 @@ public:
     // indicator follows it); -1 before the first.
     int lastEndMs() const { return m_lastEndMs; }
 
-    // The picture paths of the project's picture modes whose file is not
-    // there, each once, in file order.
-    static QStringList missingPictures(const LegacyProject &project);
     // Points picture modes whose file is missing at a file of the same name
     // (as the picture library's replacement does); returns how many modes
     // were changed.
