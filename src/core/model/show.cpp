@@ -17,14 +17,19 @@ Show::Show(QObject *parent) : QObject(parent)
 
 Show::Batch::~Batch()
 {
-    if (--m_show->m_batch > 0)
+    m_show->endBatch();
+}
+
+void Show::endBatch()
+{
+    if (--m_batch > 0)
         return;
-    const QSet<Id> pending = std::exchange(m_show->m_pending, {});
-    for (const Track &t : qAsConst(m_show->m_tracks)) {
+    const QSet<Id> pending = std::exchange(m_pending, {});
+    for (const Track &t : qAsConst(m_tracks)) {
         if (pending.contains(t.id))
-            emit m_show->modesChanged(t.id);
+            emit modesChanged(t.id);
     }
-    m_show->countModes();
+    countModes();
 }
 
 // ---------------------------------------------------------------- prop

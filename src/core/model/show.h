@@ -173,6 +173,8 @@ private:
     void applyPlacement(Track &t, int placed);
     void changed(Id track);
     void countModes();
+    // The end of the outermost batch announces what changed in it.
+    void endBatch();
 
     qint16 m_leds = 0;
     float m_frameRate = 0.0f;
