@@ -79,6 +79,9 @@ void TestShow::edits_data()
     QTest::newRow("remove") << "0-1000 2000-3000"
                             << "remove 0"
                             << "2000-3000" << 1;
+    QTest::newRow("shift keeps the length, unplaced") << "0-1000 2000-3000"
+                                                      << "shift 0 1500"
+                                                      << "1500-2500 2000-3000" << 2;
 }
 
 void TestShow::edits()
@@ -105,6 +108,8 @@ void TestShow::edits()
         QVERIFY(show.retimeMode(id, span(e[2], 0), span(e[2], 1)));
         if (e[0] == QLatin1String("place"))
             show.placeMode(id);
+    } else if (e[0] == QLatin1String("shift")) {
+        QVERIFY(show.shiftMode(ids.at(e[1].toInt()), e[2].toInt()));
     } else if (e[0] == QLatin1String("remove"))
         QVERIFY(show.removeMode(ids.at(e[1].toInt())));
     QTEST(times(show, track), "after");
@@ -130,7 +135,11 @@ void TestShow::undoPutsModesBack()
     const Show::Id two = show.addTrack(1);
     history.record(show.snapshot());
 
-    // A retime with a speed recounts the repeats for the prop.
+    // A move keeps the repeat count and the length; a retime with a speed
+    // recounts the repeats for the prop.
+    QVERIFY(show.shiftMode(a, 1667));
+    QCOMPARE(show.mode(a)->record.loops, 7);
+    QCOMPARE(show.mode(a)->record.durationMs(), 1000);
     QVERIFY(show.retimeMode(a, 0, 4000));
     QCOMPARE(show.mode(a)->record.loops, 50);
     // A mode moved to another track comes back to its own under its own

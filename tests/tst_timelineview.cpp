@@ -593,8 +593,9 @@ void TestTimelineView::timesFromGeometry_data()
     QTest::addColumn<int>("moveBy");
     QTest::addColumn<QString>("after");
     QTest::newRow("10 ms/px") << 80 << 1000 << 3000 << 23 << "1230-3230";
-    // x 156 (156.25), width 313 (312.5): 157 x 6.4 = 1004.8, 470 x 6.4 = 3008
-    QTest::newRow("6.4 ms/px") << 100 << 1000 << 3000 << 1 << "1005-3008";
+    // x 156 (156.25) moved to 157: 157 x 6.4 = 1004.8; the length stays
+    // 2000 ms (the pixels would give 3008 for the end)
+    QTest::newRow("6.4 ms/px") << 100 << 1000 << 3000 << 1 << "1005-3005";
     // x 400, width 800: 401 x 2.5 = 1002.5 rounds up
     QTest::newRow("2.5 ms/px") << 160 << 1000 << 3000 << 1 << "1003-3003";
     QTest::newRow("40 ms/px") << 40 << 1000 << 3000 << -1 << "960-2960";
@@ -611,7 +612,8 @@ void TestTimelineView::timesFromGeometry()
     QFETCH(QString, after);
     Window w;
     w.ui()->timeline_scaler->setValue(zoom);
-    TimelineItem *item = w.insert(start, end);
+    // A mode with a speed: a move must not recount its repeats.
+    TimelineItem *item = w.insert(start, end, plainThumb(), 10, 31);
     const QByteArray before = item->data();
     // The part of a drag after the drag itself, without one.
     const TimelineItem::DragStart started = item->beginDrag(QPoint(20, 10));
@@ -620,6 +622,7 @@ void TestTimelineView::timesFromGeometry()
     QSignalSpy ended(item, &TimelineItem::dragEnd);
     item->finishDrag(started);
     QCOMPARE(times(w.current()), after);
+    QCOMPARE(w.current()->items().first()->loops(), 31);
     QCOMPARE(ended.count(), 1);
     QCOMPARE(ended.first().at(0).toByteArray(), before);
     QCOMPARE(ended.first().at(2).value<QWidget *>(), w.current());

@@ -294,6 +294,23 @@ bool Show::retimeMode(Id id, int start, int end)
     return true;
 }
 
+bool Show::shiftMode(Id id, int start)
+{
+    Track *t = nullptr;
+    Mode *m = findMode(id, &t);
+    if (!m)
+        return false;
+    start = std::max(start, 0);
+    const int length = m->record.durationMs();
+    if (m->record.start == start && m->record.end == start + length)
+        return true;
+    m->record.start = start;
+    m->record.end = start + length;
+    m->bytes = m->record.encode();
+    changed(t->id);
+    return true;
+}
+
 bool Show::setModeParams(Id id, const QString &params)
 {
     Track *t = nullptr;

@@ -114,6 +114,10 @@ public:
     // The one way to change a mode's times, unplaced. With a speed, the
     // repeat count follows the new length.
     bool retimeMode(Id id, int start, int end);
+    // Moves a mode to start at `start`, unplaced: its length and its repeat
+    // count stay exactly as they are (a move or a paste changes where a
+    // mode plays, never what it plays).
+    bool shiftMode(Id id, int start);
     // Replaces a mode's parameter text (a replaced picture path).
     bool setModeParams(Id id, const QString &params);
     // Takes a mode to the end of a track's list (the same track too, so

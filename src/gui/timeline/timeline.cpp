@@ -276,11 +276,11 @@ void Timeline::on_itemPaste_clicked()
     quintptr id = 0;
     {
         const vc::Show::Batch batch(m_show);
+        // At the play position, as it was copied (length and repeat count),
+        // placed as Insert places a mode: it wins against what it overlaps.
         id = m_show->appendMode(m_trackId, bytes);
-        const vc::Show::Mode *mode = m_show->mode(id);
-        const int s = indicatorMs();
-        if (mode)
-            m_show->retimeMode(id, s, mode->record.durationMs() + s);
+        m_show->shiftMode(id, indicatorMs());
+        m_show->placeMode(id);
     }
     if (TimelineItem *item = m_views.value(id))
         emit itemDragEnd(QByteArray(), item, nullptr);

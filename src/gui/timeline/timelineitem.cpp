@@ -166,6 +166,20 @@ void TimelineItem::setTimes(int start, int end)
     update();
 }
 
+void TimelineItem::moveTo(int start)
+{
+    if (vc::Show *show = showOf(this)) {
+        show->shiftMode(m_modeId, start);
+        return;
+    }
+    const int length = durationMs();
+    m_record.start = std::max(start, 0);
+    m_record.end = m_record.start + length;
+    layOut();
+    reEncode();
+    update();
+}
+
 void TimelineItem::setParams(const QString &params)
 {
     if (vc::Show *show = showOf(this)) {
@@ -335,11 +349,10 @@ void TimelineItem::finishDrag(const DragStart &start)
     // from the pixels again would shift the end that was not touched by up
     // to half a pixel's worth of milliseconds.
     if (!start.resize && geometry() != start.geometry) {
-        // A move changes only the position while it runs; the times follow
-        // the geometry now.
+        // A move changes only the position while it runs; the start follows
+        // the geometry now, the length and repeat count stay.
         const float scale = track() ? track()->msPerPixel() : vc::TimeAxis::DefaultMsPerPixel;
-        setTimes(vc::timescale::xToMsRound(x(), scale),
-                 vc::timescale::xToMsRound(x() + width(), scale));
+        moveTo(vc::timescale::xToMsRound(x(), scale));
     }
     emit dragEnd(start.orig, this, start.track.data());
 }

@@ -103,6 +103,9 @@ public:
     // The one way to change an item's times. With a speed, the repeat count
     // follows the new duration.
     void setTimes(int start, int end);
+    // Moves the mode to start at `start`, keeping its length and repeat
+    // count (a dragged move).
+    void moveTo(int start);
     // Replaces the parameter text (a replaced picture path) and re-encodes.
     void setParams(const QString &params);
 
