@@ -110,7 +110,7 @@ private slots:
     void insertMovesIndicatorToModeEnd();
     void applyKeepsPanelTimes();
     void pictureLoadAndGap();
-    void unreadablePictureGivesEmptyPattern();
+    void unreadablePictureKeepsPattern();
     void missingPictureIgnored();
     void threePicturesGiveThreeModes();
     void pictureInsertWithoutPictureDoesNothing();
@@ -417,20 +417,25 @@ void TestEditor::pictureLoadAndGap()
     QCOMPARE(item->thumb().height(), vc::ThumbHeight);
 }
 
-void TestEditor::unreadablePictureGivesEmptyPattern()
+void TestEditor::unreadablePictureKeepsPattern()
 {
     Editor e;
     QTemporaryDir dir;
+    const QString good = writePicture(dir, QStringLiteral("good.png"), QSize(40, 80), Qt::red);
+    e.w->picload(good);
+    const int width = e.w->pictureTab()->patternWidth();
+    QVERIFY(width > 0);
     const QString path =
         vc::test::writeFile(dir.filePath(QStringLiteral("text.jpg")), "no picture here");
     e.w->picload(path);
-    QCOMPARE(e.w->pictureTab()->patternWidth(), 0);
-    QVERIFY(!e.w->pictureTab()->hasPicture());
-    // The preview gets a black square instead.
-    const QImage shown = e.ui()->GLWidget->preview().patternImage();
-    QVERIFY(shown.isNull() || QColor(shown.pixel(0, 0)) == QColor(Qt::black));
-    e.ui()->Add_Button->click(); // nothing to insert
-    QCOMPARE(e.current()->items().size(), 0);
+    // Said, not taken: the picture before stays the pattern and the path.
+    QCOMPARE(e.prompter.messageTexts().size(), 1);
+    QVERIFY(e.prompter.messageTexts().first().contains(QStringLiteral("text.jpg")));
+    QCOMPARE(e.w->pictureTab()->patternWidth(), width);
+    QCOMPARE(e.ui()->PicDir->text(), good);
+    e.ui()->Add_Button->click();
+    QCOMPARE(e.current()->items().size(), 1);
+    QVERIFY(e.current()->items().first()->params().contains(good));
 }
 
 void TestEditor::missingPictureIgnored()

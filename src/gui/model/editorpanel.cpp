@@ -423,8 +423,8 @@ void EditorPanel::openItem(TimelineItem *item)
             const QString file =
                 prompter().openFileName(m_dialogParent, tr("取代圖片"), m_folder->path(),
                                         QString::fromLatin1(PictureFilter));
-            if (!file.isEmpty()) {
-                m_tabs.picture->picload(file);
+            // A replacement that is no readable picture replaces nothing.
+            if (!file.isEmpty() && m_tabs.picture->picload(file)) {
                 QStringList parts = params.split(QLatin1Char('?'));
                 if (parts.size() > 2)
                     parts[2] = file;

@@ -39,8 +39,10 @@ void PictureTab::openPictures()
         return;
     }
     for (int k = 1; k <= files.size(); ++k) {
-        picload(files.at(k - 1));
-        emit insertRequested();
+        // A file that cannot be read makes no mode (it would repeat the
+        // pattern before it).
+        if (picload(files.at(k - 1)))
+            emit insertRequested();
         emit status(tr("圖片讀取") + QString::number(k) + QLatin1Char('/') +
                     QString::number(files.size()));
     }
@@ -48,10 +50,19 @@ void PictureTab::openPictures()
     m_widgets.insert->setEnabled(true);
 }
 
-void PictureTab::picload(const QString &path)
+bool PictureTab::picload(const QString &path)
 {
     if (!QFileInfo::exists(path))
-        return;
+        return false;
+    const int leds = m_show->leds();
+    const PictureRead read = readPictureForLeds(path, leds);
+    if (read.image.isNull()) {
+        prompter().warning(m_dialogParent, QString(),
+                           read.error.isEmpty()
+                               ? tr("無法讀取圖片：%1").arg(QFileInfo(path).fileName())
+                               : read.error);
+        return false;
+    }
     const Widgets &w = m_widgets;
     w.path->setEnabled(true);
     w.view->setEnabled(true);
@@ -59,14 +70,11 @@ void PictureTab::picload(const QString &path)
     m_folder->remember(path);
     w.path->setText(path);
 
-    const int leds = m_show->leds();
-    const PictureRead read = readPictureForLeds(path, leds);
-    if (!read.error.isEmpty())
-        prompter().warning(m_dialogParent, QString(), read.error);
     m_pattern = buildPicturePattern(read.image, w.revH->isChecked(), w.revV->isChecked(), leds,
                                     w.gap->value());
     emit patternChanged(pattern(), m_pattern.width);
     showPattern();
+    return true;
 }
 
 void PictureTab::setGap(int value)

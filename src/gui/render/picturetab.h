@@ -40,7 +40,10 @@ public:
                QObject *parent = nullptr);
 
     // Loads one picture and rebuilds the pattern; a missing file is ignored.
-    void picload(const QString &path);
+    // Loads a picture into the pattern. A file that is no readable picture
+    // (or one too large) is refused with a message and the pattern shown
+    // before stays; false then.
+    bool picload(const QString &path);
     // The open dialog; several files become one mode each.
     void openPictures();
     void setGap(int value);

@@ -847,6 +847,10 @@ end time: </translation>
         <source>圖片讀取完成!!</source>
         <translation>Finish loading pictures!!</translation>
     </message>
+    <message>
+        <source>無法讀取圖片：%1</source>
+        <translation>The picture cannot be read: %1</translation>
+    </message>
 </context>
 <context>
     <name>vc::ProjectFiles</name>
