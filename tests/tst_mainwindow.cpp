@@ -1,8 +1,8 @@
 #include "core/app/appsettings.h"
 #include "gui/app/mainwindow.h"
 #include "gui/app/startup.h"
-#include "gui/timeline/timeline.h"
 #include "gui/model/trackscontroller.h"
+#include "gui/timeline/timeline.h"
 #include "testsupport/scriptedprompter.h"
 #include "testsupport/testenv.h"
 #include "ui_mainwindow.h"
@@ -195,28 +195,40 @@ void TestMainWindow::widgetDefaults()
 
 void TestMainWindow::closeQuestion_data()
 {
+    QTest::addColumn<bool>("edited");
     QTest::addColumn<int>("answer");
     QTest::addColumn<bool>("closes");
     // Save on a project without a name asks for one; none is given here, so
     // nothing is saved and the window stays (tst_projectfiles saves for real).
-    QTest::newRow("save, no name") << int(QMessageBox::Save) << false;
-    QTest::newRow("no") << int(QMessageBox::No) << true;
-    QTest::newRow("cancel") << int(QMessageBox::Cancel) << false;
-    QTest::newRow("box closed") << int(QMessageBox::NoButton) << false;
+    QTest::newRow("save, no name") << true << int(QMessageBox::Save) << false;
+    QTest::newRow("no") << true << int(QMessageBox::No) << true;
+    QTest::newRow("cancel") << true << int(QMessageBox::Cancel) << false;
+    QTest::newRow("box closed") << true << int(QMessageBox::NoButton) << false;
+    // Nothing changed since the start: nothing to ask.
+    QTest::newRow("untouched") << false << int(QMessageBox::NoButton) << true;
 }
 
 void TestMainWindow::closeQuestion()
 {
+    QFETCH(bool, edited);
     QFETCH(int, answer);
     vc::test::ScriptedPrompter prompter;
     MainWindow w;
     w.resize(1111, 777);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
+    if (edited) {
+        w.form()->Mode_Pic->setCurrentIndex(1);
+        w.form()->Add_Button->click();
+    }
     prompter.calls.clear();
     prompter.buttons.enqueue(static_cast<QMessageBox::StandardButton>(answer));
     const bool closed = w.close();
     QTEST(closed, "closes");
+    if (!edited) {
+        QVERIFY(prompter.calls.isEmpty());
+        return;
+    }
     QCOMPARE(prompter.calls.size(), answer == QMessageBox::Save ? 2 : 1);
     QCOMPARE(prompter.calls.first().text,
              QStringLiteral("<font color='white'>關閉前儲存？</font>"));

@@ -163,6 +163,7 @@ private slots:
     // New and Save
     void newProject_data();
     void newProject();
+    void newProjectUnchanged();
     void windowFollowsNewProject_data();
     void windowFollowsNewProject();
     void saveAsNaming_data();
@@ -294,7 +295,23 @@ void TestProjectFiles::newProject()
         QCOMPARE(rig.layoutText(), QStringLiteral("1:0 2:2000,5000"));
         QVERIFY(rig.files->hasFileName());
         QVERIFY(rig.titles->isEmpty());
+        // The changes are still unsaved: closing will ask.
+        QVERIFY(rig.tracks->isModified());
     }
+}
+
+// A project with nothing unsaved is replaced without a question.
+void TestProjectFiles::newProjectUnchanged()
+{
+    ProjectRig rig;
+    QVERIFY(rig.files->newProject());
+    QVERIFY(rig.prompter.calls.isEmpty());
+    rig.prompter.fileNames << path(QStringLiteral("b.vtc3"));
+    rig.add(colourRecord(0, 1000));
+    QVERIFY(rig.files->saveAs());
+    rig.prompter.calls.clear();
+    QVERIFY(rig.files->newProject());
+    QCOMPARE(rig.messages(), 0);
 }
 
 // The window starts its mode fields and title again with the project.

@@ -234,6 +234,9 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 bool MainWindow::askSaveBeforeClose()
 {
+    // Nothing changed since the last save or load: nothing to ask.
+    if (!m_tracks->isModified())
+        return true;
     const auto answer = vc::prompter().question(
         this, QString(), tr("<font color='white'>關閉前儲存？</font>"),
         QMessageBox::Save | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Save);

@@ -274,6 +274,7 @@ private:
     void setupTimeAxis();
     void setupTracks();
     void setupProjectFiles();
+    void markUnsaved();
     // Selects the gadget of a loaded project: the custom entry with the
     // file's values, then the first catalogue row with the same LED count
     // and frame rate (compared as floats, or as whole numbers for the old

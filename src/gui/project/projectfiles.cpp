@@ -113,35 +113,41 @@ QString currentFormatName(const QString &oldName)
 ProjectFiles::ProjectFiles(const Services &services, QObject *parent)
     : QObject(parent), m_s(services)
 {
+    connect(this, &ProjectFiles::titleChanged, this, [this](const QString &t) { m_title = t; });
 }
 
 // ---------------------------------------------------------------- new / load
 
 bool ProjectFiles::newProject()
 {
-    const auto answer =
+    // Only unsaved changes are worth a question.
+    const bool renew =
+        !m_s.tracks->isModified() ||
         prompter().warning(m_s.dialogParent, QString(),
                            tr("<font color='white'>未儲存部分將會流失，確定開啟新檔?</font>"),
-                           QMessageBox::Yes | QMessageBox::Cancel, QMessageBox::Cancel);
-    const bool renew = answer == QMessageBox::Yes;
+                           QMessageBox::Yes | QMessageBox::Cancel,
+                           QMessageBox::Cancel) == QMessageBox::Yes;
     if (renew) {
         m_s.tracks->clearProject();
         emit projectReplaced();
         emit titleChanged(untitledWindowTitle());
         m_hasFileName = false;
     }
-    // Also after Cancel: the history starts again from the project as it is.
+    // Also after Cancel: the history starts again from the project as it
+    // is, which keeps its unsaved changes (so closing still asks).
+    const bool unsaved = !renew && m_s.tracks->isModified();
     startHistory();
+    m_s.tracks->setModified(unsaved);
     return renew;
 }
 
 void ProjectFiles::load()
 {
-    const auto answer =
+    if (m_s.tracks->isModified() &&
         prompter().warning(m_s.dialogParent, QString(),
                            tr("<font color='white'>未儲存部分將會流失，確定讀取舊檔?</font>"),
-                           QMessageBox::Yes | QMessageBox::Cancel, QMessageBox::Yes);
-    if (answer != QMessageBox::Yes)
+                           QMessageBox::Yes | QMessageBox::Cancel,
+                           QMessageBox::Yes) != QMessageBox::Yes)
         return;
     const QString name = prompter().openFileName(m_s.dialogParent, tr("讀檔"), m_currentFile,
                                                  QStringLiteral("*.vtc *.vtc3"));
@@ -255,6 +261,8 @@ void ProjectFiles::finishLoad()
     emit loaded();
     checkMissingPictures();
     startHistory();
+    // What the load itself changed (the song, the prop) is no unsaved change.
+    emit titleChanged(m_title);
 }
 
 namespace {

@@ -125,6 +125,8 @@ private:
 
     Services m_s;
     QString m_currentFile;
+    // The project's title as last announced (without the unsaved mark).
+    QString m_title;
     bool m_hasFileName = false;
 };
 
