@@ -47,6 +47,7 @@ class TestPlayback : public QObject
 private slots:
     void initTestCase();
     void init();
+    void idleRulerStaysStill();
     void placeIndicator_data();
     void placeIndicator();
     void rulerClick_data();
@@ -227,6 +228,34 @@ void TestPlayback::sliderAndTimeBox()
     QTest::qWait(20);
     QVERIFY(win.indicator()->msecs() < 10000);
     win.w.playback()->play();
+}
+
+namespace {
+
+// Counts the paints a widget receives.
+struct PaintCounter : QObject
+{
+    int paints = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+} // namespace
+
+// An idle editor's ruler paints when something changes, not for ever.
+void TestPlayback::idleRulerStaysStill()
+{
+    Window win;
+    QTest::qWait(300);
+    PaintCounter counter;
+    win.ruler()->installEventFilter(&counter);
+    QTest::qWait(1000);
+    win.ruler()->removeEventFilter(&counter);
+    QVERIFY2(counter.paints < 20, qPrintable(QString::number(counter.paints)));
 }
 
 void TestPlayback::startMark()

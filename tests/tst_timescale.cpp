@@ -22,6 +22,8 @@ private slots:
     void snapMove();
     void rulerRules_data();
     void rulerRules();
+    void labelLeft_data();
+    void labelLeft();
     void rulerLayout_data();
     void rulerLayout();
     void waveform_data();
@@ -191,6 +193,25 @@ void TestTimescale::rulerRules()
     QFETCH(int, label);
     QCOMPARE(int(ts::tickFor(k, scale)), tick);
     QCOMPARE(int(ts::labelFor(k, scale)), label);
+}
+
+void TestTimescale::labelLeft_data()
+{
+    QTest::addColumn<float>("x");
+    QTest::addColumn<int>("label");
+    QTest::addColumn<int>("left");
+    using M = ts::RulerMark;
+    QTest::newRow("the first label shows whole") << 0.0f << int(M::TimeLabel) << 0;
+    QTest::newRow("near the start") << 10.0f << int(M::TimeLabel) << 0;
+    QTest::newRow("centred on its tick") << 100.0f << int(M::TimeLabel) << 84;
+    QTest::newRow("fraction centred") << 80.0f << int(M::FractionLabel) << 65;
+}
+
+void TestTimescale::labelLeft()
+{
+    QFETCH(float, x);
+    QFETCH(int, label);
+    QTEST(ts::labelLeft(x, ts::RulerMark::Label(label)), "left");
 }
 
 void TestTimescale::rulerLayout_data()

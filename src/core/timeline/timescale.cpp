@@ -123,6 +123,12 @@ QVector<RulerMark> rulerMarks(float scale, int width, int fromX, int toX)
     return marks;
 }
 
+int labelLeft(float x, RulerMark::Label label)
+{
+    const int half = label == RulerMark::TimeLabel ? 16 : 15;
+    return std::max(0, static_cast<int>(x - half));
+}
+
 int tickTop(RulerMark::Tick tick)
 {
     switch (tick) {

@@ -70,6 +70,9 @@ struct RulerMark
 // Tick kind and label kind of step k (k x 10 ms) at the given scale.
 RulerMark::Tick tickFor(qint64 k, float scale);
 RulerMark::Label labelFor(qint64 k, float scale);
+// Left end of a label's text at a mark's x: centred on the tick, but never
+// left of the ruler's start, so the first label ("00:00") shows whole.
+int labelLeft(float x, RulerMark::Label label);
 // The marks with a tick or a label whose x lies in [fromX, toX), for a
 // ruler of the given width. x advances by 10 / scale per step, summed in
 // single precision from 0 as the ruler has always drawn it.

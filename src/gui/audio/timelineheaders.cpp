@@ -194,20 +194,25 @@ void TimelineHeaders::paintEvent(QPaintEvent *event)
         if (m.label == ts::RulerMark::TimeLabel) {
             p.setPen(QColor(255, 255, 255));
             p.drawText(
-                static_cast<int>(m.x - 16), ts::LabelBaseline,
+                ts::labelLeft(m.x, m.label), ts::LabelBaseline,
                 QTime(0, 0).addMSecs(static_cast<int>(m.ms)).toString(QStringLiteral("mm:ss")));
         } else if (m.label == ts::RulerMark::FractionLabel) {
             p.setPen(QColor(180, 180, 180));
             p.drawText(
-                static_cast<int>(m.x - 15), ts::LabelBaseline,
+                ts::labelLeft(m.x, m.label), ts::LabelBaseline,
                 QTime(0, 0).addMSecs(static_cast<int>(m.ms)).toString(QStringLiteral(".zzz")));
         }
     }
     p.setPen(QColor(200, 255, 255));
     p.drawLine(m_mousePos.x(), m_rulerTop, m_mousePos.x(), ts::RulerBottom);
+}
 
-    if (m_indicator->height() != height())
-        m_indicator->setFixedHeight(height());
-    m_indicator->raise();
-    m_startShade->raise();
+// The indicator is as tall as the ruler. Nothing is raised or resized while
+// painting: next to the OpenGL preview each such change asks for another
+// paint, and the ruler would paint itself for ever.
+void TimelineHeaders::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_indicator->setFixedHeight(height());
+    showStartMark(m_startMarkMs);
 }
