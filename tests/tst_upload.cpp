@@ -810,8 +810,11 @@ void TestUpload::failureShownAndControlsBack()
     qputenv(PortListVariable, prop.portName().toLocal8Bit());
     vc::test::ScriptedPrompter prompter;
     std::unique_ptr<Rig> rig = makeRig("area", {redItem()});
+    // What an earlier upload left in the status bar goes with the new one.
+    rig->statusBar->showMessage(QStringLiteral("COM1 輸出中 100%"));
     rig->uploadButton->click();
     QVERIFY(uploadDone(*rig));
+    QVERIFY(rig->statusBar->currentMessage().isEmpty());
     QCOMPARE(prompter.messageTexts(),
              QStringList{QStringLiteral("<font color='white'>ERROR02</font>")});
     QCOMPARE(prompter.calls.last().icon, int(QMessageBox::Critical));
@@ -843,7 +846,9 @@ void TestUpload::exportWritesShowFile()
     QCOMPARE(prompter.calls.first().parent, rig->dialogParent);
     QCOMPARE(fileBytes(m_dir.filePath("show.bin")), readData("showimage_red480.bin"));
     QCOMPARE(prompter.calls.last().kind, QStringLiteral("about"));
-    QCOMPARE(prompter.calls.last().text, QStringLiteral("上傳完成"));
+    // Writing a file is no upload: the message says what was written.
+    QCOMPARE(prompter.calls.last().text,
+             QStringLiteral("道具秀檔案已寫入：") + m_dir.filePath("show.bin"));
     QCOMPARE(rig->progress->value(), 100);
     QVERIFY(rig->exportButton->isEnabled());
     QVERIFY(rig->preview->isEnabled());

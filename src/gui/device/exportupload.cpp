@@ -145,6 +145,8 @@ void ExportUpload::uploadClicked()
     }
     // A cancelled upload may still be letting go of its port.
     waitForRetiredWorkers();
+    // What an earlier upload reported does not stand for this one.
+    m_w.statusBar->clearMessage();
 
     m_w.uploadButton->setText(tr("轉檔中..."));
     m_w.uploadButton->repaint();
@@ -270,5 +272,7 @@ void ExportUpload::exportClicked()
         return;
     }
     m_w.progress->setValue(100);
-    finishup();
+    restoreControls();
+    vc::prompter().about(m_dialogParent, tr("完成"),
+                         tr("道具秀檔案已寫入：%1").arg(QDir::toNativeSeparators(path)));
 }

@@ -102,6 +102,10 @@
         <source>無法寫入檔案 %1：%2</source>
         <translation>Cannot write the file %1: %2</translation>
     </message>
+    <message>
+        <source>道具秀檔案已寫入：%1</source>
+        <translation>Show file written: %1</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
