@@ -26,6 +26,7 @@ private slots:
     void builtInCatalogue();
 
     void firstRunWritesDefaults();
+    void toolkitTranslated();
     void savedGadgetSelected_data();
     void savedGadgetSelected();
     void customKeepsValuesAndSetting();
@@ -102,6 +103,17 @@ void TestGadgets::firstRunWritesDefaults()
     vc::settings::open().setValue(vc::settings::Gadget, 5);
     vc::applyStartupSettings(*qApp, tr);
     QCOMPARE(vc::settings::open().value(vc::settings::Gadget).toInt(), 5);
+}
+
+// The toolkit's own texts follow the interface language.
+void TestGadgets::toolkitTranslated()
+{
+    QTranslator toolkit;
+    QVERIFY(vc::installToolkitTranslation(*qApp, toolkit, vc::settings::LanguageChinese));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
+    QCoreApplication::removeTranslator(&toolkit);
+    QTranslator none;
+    QVERIFY(!vc::installToolkitTranslation(*qApp, none, vc::settings::LanguageEnglish));
 }
 
 void TestGadgets::savedGadgetSelected_data()

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDebug>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
@@ -38,6 +39,16 @@ int applyStartupSettings(QApplication &app, QTranslator &translator)
     }
 }
 
+bool installToolkitTranslation(QApplication &app, QTranslator &translator, int language)
+{
+    if (language != settings::LanguageChinese)
+        return false;
+    if (!translator.load(QStringLiteral("qt_zh_TW"),
+                         QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
+        return false; // the toolkit's texts stay English
+    return app.installTranslator(&translator);
+}
+
 MainWindow *createMainWindow(const QStringList &arguments)
 {
     // The first argument after the program's own path is a project to open.
@@ -58,7 +69,8 @@ int runEditor(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QTranslator translator;
-    applyStartupSettings(app, translator);
+    QTranslator toolkit;
+    installToolkitTranslation(app, toolkit, applyStartupSettings(app, translator));
 
     MainWindow *w = createMainWindow(app.arguments());
     const int rc = app.exec();

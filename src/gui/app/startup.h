@@ -12,6 +12,10 @@ namespace vc {
 // first run in the settings. Returns the language that is in effect
 // (1 Chinese, 2 English).
 int applyStartupSettings(QApplication &app, QTranslator &translator);
+// The toolkit's own texts (standard buttons, colour and file dialogs) in the
+// chosen language, from the system's Qt translations; English needs none.
+// Returns whether a translation was installed.
+bool installToolkitTranslation(QApplication &app, QTranslator &translator, int language);
 
 // Builds and shows the main window the way the last session left it.
 MainWindow *createMainWindow(const QStringList &arguments);
