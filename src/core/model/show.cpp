@@ -215,11 +215,11 @@ QVector<ModeRecord> Show::records(Id track) const
     return out;
 }
 
-Show::Mode Show::makeMode(const QByteArray &bytes, const ModeRecord &decoded, bool complete,
+Show::Mode Show::makeMode(Id id, const QByteArray &bytes, const ModeRecord &decoded, bool complete,
                           int used)
 {
     Mode m;
-    m.id = m_nextId++;
+    m.id = id;
     m.record = decoded;
     m.complete = complete;
     // Bytes that are exactly what encoding writes are shared; anything
@@ -243,7 +243,7 @@ Show::Id Show::appendMode(Id track, const QByteArray &bytes, const ModeRecord &d
     Track *t = findTrack(track);
     if (!t)
         return 0;
-    t->modes.append(makeMode(bytes, decoded, complete, used));
+    t->modes.append(makeMode(m_nextId++, bytes, decoded, complete, used));
     const Id id = t->modes.last().id;
     changed(track);
     return id;
@@ -269,10 +269,7 @@ bool Show::setModeBytes(Id id, const QByteArray &bytes)
     bool complete = false;
     int used = 0;
     const ModeRecord decoded = ModeRecord::decode(bytes, &complete, &used);
-    Mode replaced = makeMode(bytes, decoded, complete, used);
-    replaced.id = id;
-    --m_nextId; // makeMode took an identity the mode does not need
-    *m = replaced;
+    *m = makeMode(id, bytes, decoded, complete, used);
     changed(t->id);
     return true;
 }

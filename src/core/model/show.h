@@ -172,7 +172,8 @@ signals:
 private:
     Track *findTrack(Id id);
     Mode *findMode(Id id, Track **holder = nullptr);
-    Mode makeMode(const QByteArray &bytes, const ModeRecord &decoded, bool complete, int used);
+    Mode makeMode(Id id, const QByteArray &bytes, const ModeRecord &decoded, bool complete,
+                  int used);
     void retime(Mode &m, int start, int end) const;
     void applyPlacement(Track &t, int placed);
     void changed(Id track);
