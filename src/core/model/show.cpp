@@ -276,8 +276,16 @@ bool Show::setModeBytes(Id id, const QByteArray &bytes)
 
 void Show::retime(Mode &m, int start, int end) const
 {
-    m.record.retime(start, end, m_frameRate, m_leds);
+    const int width =
+        m.patternWidth > 0 ? m.patternWidth : scaledWidthForHeight(m.record.thumb.size(), m_leds);
+    m.record.retimeWithWidth(start, end, m_frameRate, width);
     m.bytes = m.record.encode();
+}
+
+void Show::setModePatternWidth(Id id, int width)
+{
+    if (Mode *m = findMode(id))
+        m->patternWidth = std::max(width, 0);
 }
 
 bool Show::retimeMode(Id id, int start, int end)

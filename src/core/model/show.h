@@ -40,6 +40,9 @@ public:
         // False when the bytes given could not be read whole; the mode then
         // holds whatever fields could be read.
         bool complete = true;
+        // W of the mode's pattern as the editor drew it (the divisor of its
+        // repeat count), when known; 0: taken from the thumb. Never saved.
+        int patternWidth = 0;
     };
     struct Track
     {
@@ -118,6 +121,10 @@ public:
     // count stay exactly as they are (a move or a paste changes where a
     // mode plays, never what it plays).
     bool shiftMode(Id id, int start);
+    // Records the width W of the pattern a mode was made from, so that a
+    // resize counts its repeats exactly as the editor suggested them.
+    // Changes nothing visible and announces nothing.
+    void setModePatternWidth(Id id, int width);
     // Replaces a mode's parameter text (a replaced picture path).
     bool setModeParams(Id id, const QString &params);
     // Takes a mode to the end of a track's list (the same track too, so
