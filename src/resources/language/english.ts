@@ -630,8 +630,14 @@
         <translation>Error</translation>
     </message>
     <message>
-        <source>無法解碼，請確認已安裝正確音訊解碼包</source>
-        <translation>Cannot decode; please check that a suitable audio codec package is installed</translation>
+        <source>「%1」不是本程式能讀取的音樂檔（MP3 或 WAV）。</source>
+        <translation>&quot;%1&quot; is not a song this program can read (MP3 or WAV).</translation>
+    </message>
+    <message>
+        <source>
+原本的音樂「%1」保持不變。</source>
+        <translation>
+The song &quot;%1&quot; that was loaded stays.</translation>
     </message>
 </context>
 <context>
