@@ -2,6 +2,7 @@
 #include "gui/app/mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "core/app/appsettings.h"
 #include "core/model/show.h"
 #include "gui/app/prompter.h"
 #include "gui/audio/playback.h"
@@ -14,8 +15,8 @@
 void MainWindow::on_SongRead_Button_clicked()
 {
     on_Song_Stop_clicked();
-    const QString path = vc::prompter().openFileName(this, tr("選歌"), QDir::homePath() + "/Music",
-                                                     tr("(*.mp3 *.wav);;All files (*.*)"));
+    const QString path = vc::prompter().openFileName(
+        this, tr("選歌"), vc::settings::defaultMusicPath(), tr("(*.mp3 *.wav);;All files (*.*)"));
     if (!path.isEmpty())
         ReadSong(path);
 }
