@@ -1,3 +1,4 @@
+#include "core/about/versionfile.h"
 #include "core/app/appsettings.h"
 #include "core/device/showimage.h"
 #include "core/model/moderecord.h"
@@ -15,6 +16,7 @@
 #include "testsupport/scriptedprompter.h"
 #include "testsupport/testdata.h"
 #include "testsupport/testenv.h"
+#include "testsupport/updatekeys.h"
 #include "ui_mainwindow.h"
 
 #include <QCryptographicHash>
@@ -174,6 +176,10 @@ private slots:
     void uploadSearchesCandidates();
     void uploadStoppedByTerminate();
 
+    void publishUpdate();
+    void publishRefuses_data();
+    void publishRefuses();
+
 private:
     QString save(const QString &name, const ProjectData &project);
     QString exampleProject(int startMs = 0);
@@ -212,6 +218,10 @@ void TestVantorctl::help_data()
     QTest::newRow("program") << QStringList{"--help"} << "Usage: vantorctl COMMAND";
     QTest::newRow("convert") << QStringList{"convert", "--help"}
                              << "Usage: vantorctl convert [options] OLD";
+    for (const char *command : {"publish-update", "update-keygen"})
+        QTest::newRow(command)
+            << QStringList{command, "--help"}
+            << QStringLiteral("Usage: vantorctl %1 [options]\n").arg(QLatin1String(command));
     for (const char *command : {"info", "export", "streams", "upload"})
         QTest::newRow(command)
             << QStringList{command, "--help"}
