@@ -457,7 +457,7 @@ void TestAbout::updaterSuccess()
     const QString installer = dir.filePath(QStringLiteral("VantorCreator_Patch.exe"));
     QCOMPARE(fileBytes(installer), NewInstaller);
     QCOMPARE(run.launched, QStringList{installer});
-    QCOMPARE(QFileInfo(installer).permissions() & 0x0777,
+    QCOMPARE(QFileInfo(installer).permissions() & 0x7077,
              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QCOMPARE(prompter.messageTexts(), QStringList{QStringLiteral("下載完成")});
     QCOMPARE(run.barValues.last(), 100);

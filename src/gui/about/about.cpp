@@ -48,6 +48,11 @@ about::~about()
     delete ui;
 }
 
+vc::Fetch *about::versionCheck() const
+{
+    return m_fetch;
+}
+
 void about::hideStartButtons()
 {
     ui->Load_frame->hide();

@@ -52,7 +52,7 @@ public:
 
     Ui::about *form() const { return ui; }
     // The version check under way, if any (tests).
-    vc::Fetch *versionCheck() const { return m_fetch; }
+    vc::Fetch *versionCheck() const;
 
 signals:
     // A version check ended, whatever it found.
