@@ -36,7 +36,7 @@ const QByteArray OldInstaller = "old installer";
 
 // Short enough to keep the tests quick, long enough for a loaded machine
 // to pass bytes on.
-constexpr int StallMs = 700;
+constexpr int StallMs = 1500;
 
 vc::update::UpdateSource sourceFor(const QUrl &base)
 {
@@ -93,6 +93,7 @@ enum Setup
     VersionForged,
     VersionUnsigned,
     InstallerWontStart,
+    InstallerNotFound,
 };
 
 } // namespace
@@ -518,6 +519,7 @@ void TestAbout::updaterFailures_data()
     QTest::newRow("folder cannot be written") << FolderBlocked << "無法寫入" << false << 1;
     QTest::newRow("version file forged") << VersionForged << "簽章" << false << 1;
     QTest::newRow("version file unsigned") << VersionUnsigned << "簽章" << false << 1;
+    QTest::newRow("installer not on the server") << InstallerNotFound << "Not Found" << true << 3;
     QTest::newRow("installer cannot be started")
         << InstallerWontStart << "exec format error" << true << 3;
 }
@@ -587,6 +589,9 @@ void TestAbout::updaterFailures()
         server.serve(VersionPath, "3.2132\nnotes");
         break;
     case InstallerWontStart:
+        break;
+    case InstallerNotFound:
+        server.remove(InstallerPath);
         break;
     }
 

@@ -228,8 +228,8 @@ QString updater::failureReason() const
 
 void updater::slotError(QNetworkReply::NetworkError code)
 {
-    // The message comes once the request has ended, with the full reason.
-    qDebug() << "ERR" << code;
+    // The message comes once the request has ended, with the whole reason.
+    qDebug() << "ERR" << code << (m_fetch ? m_fetch->errorText() : QString());
 }
 
 void updater::getDownloadData(qlonglong read, qlonglong total)

@@ -82,8 +82,11 @@ void StandInUpdateServer::onConnection()
 void StandInUpdateServer::answer(QTcpSocket *socket, const QString &path)
 {
     if (!m_routes.contains(path)) {
-        socket->write("HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\nConnection: close\r\n\r\n"
-                      "not found");
+        // A body larger than the client's read buffer: an error page must
+        // not hold the request up.
+        const QByteArray page = "not found " + QByteArray(600 * 1024, '.');
+        socket->write("HTTP/1.1 404 Not Found\r\nContent-Length: " +
+                      QByteArray::number(page.size()) + "\r\nConnection: close\r\n\r\n" + page);
         socket->disconnectFromHost();
         return;
     }

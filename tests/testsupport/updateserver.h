@@ -42,6 +42,8 @@ public:
     void serve(const QString &path, const QByteArray &body,
                Behaviour behaviour = Behaviour::Normal);
     void misbehave(const QString &path, Behaviour behaviour);
+    // The path is no longer served (404, with a body of its own).
+    void remove(const QString &path) { m_routes.remove(path); }
     void flood(const QString &path, qint64 bytes, bool announce);
 
     // The paths asked for, in order.

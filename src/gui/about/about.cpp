@@ -105,7 +105,8 @@ void about::on_pushButton_3_clicked()
 
 void about::slotError(QNetworkReply::NetworkError code)
 {
-    qDebug() << "ERR" << code;
+    // The message comes once the request has ended, with the whole reason.
+    qDebug() << "ERR" << code << (m_fetch ? m_fetch->errorText() : QString());
 }
 
 void about::replyFinished()

@@ -1,6 +1,5 @@
 #include "gui/about/fetch.h"
 
-#include <QDebug>
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
 
@@ -9,6 +8,13 @@ namespace vc {
 namespace {
 // The reply keeps at most this much unread; the rest waits in the socket.
 constexpr qint64 ReadBuffer = 256 * 1024;
+
+QString statusText(QNetworkReply *reply)
+{
+    return QStringLiteral("HTTP %1 %2")
+        .arg(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt())
+        .arg(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString());
+}
 } // namespace
 
 Fetch::Fetch(QNetworkAccessManager &network, const QUrl &url, qint64 limit, int stallTimeoutMs,
@@ -25,7 +31,6 @@ Fetch::~Fetch()
 {
     if (m_reply) {
         m_reply->disconnect(this);
-        m_reply->abort();
         m_reply->deleteLater();
     }
 }
@@ -46,7 +51,8 @@ void Fetch::start()
         m_stall.start(); // bytes moved
     });
     connect(m_reply, &QNetworkReply::errorOccurred, this, [this](QNetworkReply::NetworkError code) {
-        qDebug() << "ERR" << (m_reply ? m_reply->errorString() : QString());
+        if (m_reply)
+            m_errorText = m_reply->errorString();
         emit networkError(code);
     });
     connect(m_reply, &QNetworkReply::finished, this, &Fetch::onFinished);
@@ -62,10 +68,12 @@ void Fetch::onMetaData()
 {
     if (m_outcome != Outcome::Running || !m_reply)
         return;
+    // An error page is no download: its size is no concern of the bound.
+    if (m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() >= 300)
+        return;
     const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
-    m_announced = length.isValid();
     // A size announced beyond the bound is refused before a byte is read.
-    if (m_announced && length.toLongLong() > m_limit)
+    if (length.isValid() && length.toLongLong() > m_limit)
         stop(Outcome::TooLarge);
 }
 
@@ -93,11 +101,18 @@ void Fetch::onReadyRead()
 {
     if (m_outcome != Outcome::Running || !m_reply)
         return;
-    // An error page is no download; its body is not taken.
-    const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (status >= 300)
-        return;
     m_stall.start();
+    // An error page is no download: its body is read (so that the reply
+    // can finish) but not taken.
+    const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status >= 300) {
+        m_discarded += m_reply->readAll().size();
+        if (m_discarded > m_limit) { // an endless error page
+            m_errorText = statusText(m_reply);
+            stop(Outcome::NetworkError);
+        }
+        return;
+    }
     if (!take(m_reply->readAll()))
         return;
     const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
@@ -117,10 +132,7 @@ void Fetch::onFinished()
     }
     if (status != 200) {
         // Redirects are not followed; any other status is no file either.
-        m_errorText =
-            QStringLiteral("HTTP %1 %2")
-                .arg(status)
-                .arg(m_reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString());
+        m_errorText = statusText(m_reply);
         stop(Outcome::NetworkError);
         return;
     }
@@ -139,8 +151,9 @@ void Fetch::stop(Outcome outcome)
         QNetworkReply *reply = m_reply;
         m_reply = nullptr;
         reply->disconnect(this);
-        if (reply->isRunning())
-            reply->abort();
+        // Deleting a reply stops its request. Not abort(): a reply whose
+        // failure is on its way from the network thread would then report
+        // a second error.
         reply->deleteLater();
     }
     emit finished();

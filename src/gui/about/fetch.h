@@ -80,7 +80,7 @@ private:
     QString m_errorText;
     QByteArray m_body;
     qint64 m_received = 0;
-    bool m_announced = false;
+    qint64 m_discarded = 0;
 };
 
 } // namespace vc
