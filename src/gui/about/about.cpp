@@ -27,7 +27,6 @@ about::about(QWidget *parent, const vc::update::UpdateSource &source)
       m_network(new QNetworkAccessManager(this)), m_launch(&about::startDetached)
 {
     ui->setupUi(this);
-    setAttribute(Qt::WA_DeleteOnClose, false);
     ui->label_3->setText(QStringLiteral("Twirlo Creator ver") +
                          QString::number(vc::settings::ProgramVersion, 'f', 6));
 
@@ -37,8 +36,9 @@ about::about(QWidget *parent, const vc::update::UpdateSource &source)
         // A path may hold "&", which a button would take for a shortcut mark.
         m_lastProject = last;
         ui->load_current->setText(QString(last).replace(QLatin1Char('&'), QLatin1String("&&")));
-    } else
+    } else {
         ui->load_current->hide();
+    }
 
     on_pushButton_3_clicked();
 }
