@@ -165,6 +165,8 @@ private slots:
     // shell: language and gadgets
     void on_actionChinese_triggered();
     void on_actionEnglish_triggered();
+    // The about box: version and update check, without the start buttons.
+    void on_actionAbout_triggered();
     void on_Leds_valueChanged(int value);
     void on_FPS_V_valueChanged(int value);
 

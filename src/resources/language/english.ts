@@ -768,6 +768,69 @@ end time: </translation>
     </message>
 </context>
 <context>
+    <name>about</name>
+    <message>
+        <source>生產經銷</source>
+        <translation>Production &amp; distribution</translation>
+    </message>
+    <message>
+        <source>研發設計</source>
+        <translation>Research &amp; design</translation>
+    </message>
+    <message>
+        <source>檢查更新...</source>
+        <translation>check update...</translation>
+    </message>
+    <message>
+        <source>進入軟體</source>
+        <translation>Enter</translation>
+    </message>
+    <message>
+        <source>開新檔案</source>
+        <translation>New</translation>
+    </message>
+    <message>
+        <source>開啟舊檔...</source>
+        <translation>Open file...</translation>
+    </message>
+    <message>
+        <source>找不到更新程式</source>
+        <translation>The updater program was not found</translation>
+    </message>
+    <message>
+        <source>無法連線至更新伺服器</source>
+        <translation>Cannot connect to the updating server</translation>
+    </message>
+    <message>
+        <source>已是最新版本</source>
+        <translation>Already the latest version</translation>
+    </message>
+    <message>
+        <source>更新資訊的簽章無效，不提供這個更新。</source>
+        <translation>The update information is not correctly signed; this update is not offered.</translation>
+    </message>
+    <message>
+        <source>有更新 </source>
+        <translation>New version </translation>
+    </message>
+    <message>
+        <source>最新版為ver</source>
+        <translation>latest is ver</translation>
+    </message>
+    <message>
+        <source>是否更新？&lt;br&gt;</source>
+        <translation>Update? &lt;br&gt;</translation>
+    </message>
+    <message>
+        <source>無法啟動更新程式：%1</source>
+        <translation>Cannot start the updater: %1</translation>
+    </message>
+    <message>
+        <source>讀檔</source>
+        <translation>Load</translation>
+    </message>
+</context>
+<context>
     <name>setup</name>
     <message>
         <source>自動捲動</source>
@@ -788,6 +851,53 @@ end time: </translation>
     <message>
         <source>連接成功</source>
         <translation> connected</translation>
+    </message>
+</context>
+<context>
+    <name>updater</name>
+    <message>
+        <source>無法連線至更新伺服器</source>
+        <translation>Cannot connect to the updating server</translation>
+    </message>
+    <message>
+        <source>已是最新版本</source>
+        <translation>Already the latest version</translation>
+    </message>
+    <message>
+        <source>版本檔的簽章無效，這個更新不是發行者簽署的。</source>
+        <translation>The version file&apos;s signature is not valid: this update was not signed by the publisher.</translation>
+    </message>
+    <message>
+        <source>無法寫入 %1：%2</source>
+        <translation>Cannot write %1: %2</translation>
+    </message>
+    <message>
+        <source>無法設定權限</source>
+        <translation>cannot set its permissions</translation>
+    </message>
+    <message>
+        <source>下載完成</source>
+        <translation>Download complete</translation>
+    </message>
+    <message>
+        <source>無法啟動安裝程式：%1</source>
+        <translation>Cannot start the installer: %1</translation>
+    </message>
+    <message>
+        <source>下載的檔案大於允許的 %1 位元組，已停止下載。</source>
+        <translation>The download is larger than the %1 bytes allowed; it was stopped.</translation>
+    </message>
+    <message>
+        <source>下載的檔案與簽署的版本檔不符，已捨棄。</source>
+        <translation>The download does not match the signed version file; it was discarded.</translation>
+    </message>
+    <message>
+        <source>伺服器 %1 秒沒有傳來資料，已停止下載。</source>
+        <translation>The server sent nothing for %1 seconds; the download was stopped.</translation>
+    </message>
+    <message>
+        <source>更新失敗</source>
+        <translation>Update failed</translation>
     </message>
 </context>
 <context>
