@@ -61,7 +61,8 @@ signals:
     // width is its W, the divisor of the repeat-count suggestion.
     void patternChanged(const QPixmap &pattern, int width);
     // Of several pictures opened at once, one is loaded and is to become a
-    // mode now, before the next one loads.
+    // new mode now, before the next one loads (never applied to a selected
+    // mode).
     void insertRequested();
     // A message for the status bar.
     void status(const QString &text);
