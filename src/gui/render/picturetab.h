@@ -51,6 +51,10 @@ public:
     void reload();
     // Entering the tab: reload the shown picture or disable Insert.
     void refresh();
+    // The screen capture: the dialog parent's window goes out of sight, the
+    // screen it was on is captured, and a saved capture is loaded as the
+    // picture; the window then comes back where it was.
+    void capture();
 
     bool hasPicture() const { return !m_pattern.pattern.isNull(); }
     QPixmap pattern() const { return QPixmap::fromImage(m_pattern.pattern); }
