@@ -107,7 +107,6 @@ void PictureTab::capture()
 {
     QWidget *window = m_dialogParent->window();
     QScreen *screen = window->screen();
-    const QByteArray geometry = window->saveGeometry();
     const bool shown = window->isVisible();
     if (shown) {
         window->hide();
@@ -122,10 +121,10 @@ void PictureTab::capture()
         connect(&dialog, &ScreenCapture::callback, this, &PictureTab::picload);
         dialog.run();
     }
-    if (shown) {
-        window->restoreGeometry(geometry);
+    // Hidden, not moved: it comes back with its geometry and its state
+    // (maximised too) as they were.
+    if (shown)
         window->show();
-    }
 }
 
 void PictureTab::showPattern()
