@@ -172,12 +172,14 @@ void ScreenCapture::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     // A floating tool window is a window of its own: it shows with the
     // dialog, at the top of the captured screen, out of the way.
-    if (!m_dock->isVisible()) {
+    if (!m_dockPlaced) {
+        m_dockPlaced = true;
         m_dock->adjustSize();
         const QRect screen = m_screen ? m_screen->geometry() : geometry();
         m_dock->move(screen.center().x() - m_dock->width() / 2, screen.top() + 20);
-        m_dock->show();
     }
+    if (!m_dock->isVisible())
+        m_dock->show();
 }
 
 ScreenCapture::Tool ScreenCapture::tool() const

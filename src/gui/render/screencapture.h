@@ -94,6 +94,7 @@ private:
     bool m_pressed = false;
 
     QDockWidget *m_dock = nullptr;
+    bool m_dockPlaced = false;
     QPushButton *m_capture = nullptr;
     QPushButton *m_pen = nullptr;
     QPushButton *m_eraser = nullptr;
