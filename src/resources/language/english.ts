@@ -1058,6 +1058,25 @@ The current project is unchanged.</translation>
     </message>
 </context>
 <context>
+    <name>vc::ScreenCapture</name>
+    <message>
+        <source>無法擷取螢幕畫面，無法截圖</source>
+        <translation>The screen could not be captured, so no screenshot can be taken</translation>
+    </message>
+    <message>
+        <source>選擇顏色</source>
+        <translation>choose color</translation>
+    </message>
+    <message>
+        <source>儲存圖片</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>無法儲存圖片：%1</source>
+        <translation>The picture could not be saved: %1</translation>
+    </message>
+</context>
+<context>
     <name>vc::SongLoader</name>
     <message>
         <source>讀取音樂中...</source>
