@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# CI, after the tests: builds the Debian package, installs it on this
+# machine and runs what it installed as a user would, with a home of its
+# own: `vantorctl --help`, the installed vantorctl on a project, and the
+# installed editor under a virtual display up to its main window. As root
+# the programs run as the user "nobody", who cannot write to /usr, so a
+# program that writes beside itself fails here. The package is removed
+# again at the end.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${BUILD_DIR:-$root/build}"
+
+SUDO=""
+as_user=()
+if [ "$(id -u)" -eq 0 ]; then
+  as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+else
+  SUDO="sudo"
+fi
+
+"$root/scripts/package.sh" >/dev/null
+deb="$(ls -t "$build"/package/vantorcreator_*.deb | head -n 1)"
+echo "installing $(basename "$deb")"
+
+work="$(mktemp -d)"
+xvfb=""
+editor=""
+cleanup() {
+  if [ -n "$editor" ]; then kill "$editor" 2>/dev/null || true; fi
+  if [ -n "$xvfb" ]; then kill "$xvfb" 2>/dev/null || true; fi
+  $SUDO dpkg -r vantorcreator >/dev/null 2>&1 || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Another run may hold the package manager's lock for a while.
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -o DPkg::Lock::Timeout=300 "$deb" \
+  >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; exit 1; }
+
+home="$work/home"
+mkdir -p "$home"
+cp "$root/tests/data/project/three-tracks.vtc3" "$home/show.vtc3"
+if [ ${#as_user[@]} -gt 0 ]; then chown -R nobody:nogroup "$home"; fi
+chmod 755 "$work"
+run() {
+  (cd "$home" && "${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$home" LANG=C.UTF-8 \
+    ${DISPLAY:+DISPLAY="$DISPLAY"} "$@")
+}
+
+[ "$(command -v vantorctl)" = /usr/bin/vantorctl ] || { echo "vantorctl is not installed in /usr/bin" >&2; exit 1; }
+run vantorctl --help >"$work/help.txt"
+grep -q '^Usage: vantorctl' "$work/help.txt" || { cat "$work/help.txt"; exit 1; }
+run vantorctl export show.vtc3 -o show.bin --track 1
+[ -s "$home/show.bin" ] || { echo "the installed vantorctl wrote no show file" >&2; exit 1; }
+man -w vantorctl >/dev/null && man -w VantorCreator >/dev/null
+echo "installed vantorctl: --help, export and manual pages work"
+
+# The editor, up to its main window ("VantorCreator - ..."). A dialog
+# before it (a question at start) is answered with Return.
+display=":$((120 + RANDOM % 60))"
+Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY="$display"
+for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+start=$(date +%s%N)
+run VantorCreator >"$work/editor.log" 2>&1 &
+editor=$!
+shown=""
+for i in $(seq 300); do
+  if xdotool search --onlyvisible --name '^VantorCreator' >/dev/null 2>&1; then
+    shown=yes
+    break
+  fi
+  if ! kill -0 "$editor" 2>/dev/null; then break; fi
+  if [ $((i % 25)) -eq 0 ]; then
+    for w in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do
+      xdotool windowfocus "$w" key Return 2>/dev/null || true
+    done
+  fi
+  sleep 0.2
+done
+if [ -z "$shown" ]; then
+  echo "the installed editor showed no main window within 60 s:" >&2
+  tail -n 30 "$work/editor.log" >&2
+  exit 1
+fi
+echo "installed editor: main window after $((($(date +%s%N) - start) / 1000000)) ms"
+# Its settings went into the user's home, nowhere else.
+[ -f "$home/.config/Mervalo/VantorCreator.conf" ] ||
+  { echo "the editor wrote no settings into the user's home" >&2; exit 1; }
+kill "$editor"
+wait "$editor" 2>/dev/null || true
+editor=""
+if [ -n "$(dpkg -V vantorcreator)" ]; then
+  dpkg -V vantorcreator >&2
+  echo "the installed files changed while the programs ran" >&2
+  exit 1
+fi
+echo "the installed package works"
