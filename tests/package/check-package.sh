@@ -164,9 +164,11 @@ for command in $commands; do
     fail "the manual page of vantorctl lacks the command $command in its synopsis"
   grep -Eq "(^|[ \"])$command( |\"|\))" <<<"$completion" ||
     fail "the completion lacks the command $command"
-  "$ctl" "$command" --help >"$work/help-$command.txt" 2>&1 || fail "vantorctl $command --help failed"
+  "$ctl" "$command" --help >"$work/help-$command.txt" 2>"$work/help-$command.err" ||
+    fail "vantorctl $command --help failed: $(cat "$work/help-$command.err")"
+  # The program's own options; the toolkit's help options are left out.
   options=$(grep -oE '^ +(-[a-zA-Z], )?--[a-z][a-z-]*' "$work/help-$command.txt" |
-    tr ',' ' ' | tr -s ' ' '\n' | grep -v '^$' | grep -vx -- '-h\|--help')
+    tr ',' ' ' | tr -s ' ' '\n' | grep -v '^$' | grep -vx -- '-h\|--help\|--help-all')
   for option in $options; do
     grep -Fq -- "$option" <<<"$man_text" ||
       fail "the manual page of vantorctl lacks $option of $command"

@@ -24,7 +24,7 @@ QString companionProgramPath(const QString &programDir, const QString &name)
         if (info.isFile() && info.isExecutable())
             return QDir::cleanPath(info.absoluteFilePath());
     }
-    return file;
+    return QString();
 }
 
 } // namespace vc
