@@ -39,7 +39,8 @@ DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -o DPkg::Lock::Timeout=3
 
 home="$work/home"
 mkdir -p "$home"
-cp "$root/tests/data/project/three-tracks.vtc3" "$home/show.vtc3"
+cp "$root/tests/data/convert/every-kind.vtc" "$home/old.vtc"
+cp -r "$root/tests/data/pictures" "$home/pictures"
 if [ ${#as_user[@]} -gt 0 ]; then chown -R nobody:nogroup "$home"; fi
 chmod 755 "$work"
 run() {
@@ -50,10 +51,13 @@ run() {
 [ "$(command -v vantorctl)" = /usr/bin/vantorctl ] || { echo "vantorctl is not installed in /usr/bin" >&2; exit 1; }
 run vantorctl --help >"$work/help.txt"
 grep -q '^Usage: vantorctl' "$work/help.txt" || { cat "$work/help.txt"; exit 1; }
-run vantorctl export show.vtc3 -o show.bin --track 1
+# An old project with every kind of mode (pictures in several formats,
+# texts, effects), converted and exported by the installed program.
+run vantorctl convert old.vtc -o show.vtc3 --pictures pictures
+run vantorctl export show.vtc3 -o show.bin
 [ -s "$home/show.bin" ] || { echo "the installed vantorctl wrote no show file" >&2; exit 1; }
 man -w vantorctl >/dev/null && man -w VantorCreator >/dev/null
-echo "installed vantorctl: --help, export and manual pages work"
+echo "installed vantorctl: --help, convert, export and the manual pages work"
 
 # The editor, up to its main window ("VantorCreator - ..."). A dialog
 # before it (a question at start) is answered with Return.
