@@ -43,9 +43,13 @@ cp "$root/tests/data/convert/every-kind.vtc" "$home/old.vtc"
 cp -r "$root/tests/data/pictures" "$home/pictures"
 if [ ${#as_user[@]} -gt 0 ]; then chown -R nobody:nogroup "$home"; fi
 chmod 755 "$work"
+cd "$home"
+# run PROGRAM ARGS...: as the user, in its home, with a clean environment;
+# setpriv and env replace themselves, so a program started in the
+# background has the process number $! gives.
 run() {
-  (cd "$home" && "${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$home" LANG=C.UTF-8 \
-    ${DISPLAY:+DISPLAY="$DISPLAY"} "$@")
+  "${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$home" LANG=C.UTF-8 \
+    ${DISPLAY:+DISPLAY="$DISPLAY"} "$@"
 }
 
 [ "$(command -v vantorctl)" = /usr/bin/vantorctl ] || { echo "vantorctl is not installed in /usr/bin" >&2; exit 1; }
@@ -59,19 +63,35 @@ run vantorctl export show.vtc3 -o show.bin
 man -w vantorctl >/dev/null && man -w VantorCreator >/dev/null
 echo "installed vantorctl: --help, convert, export and the manual pages work"
 
-# The editor, up to its main window ("VantorCreator - ..."). A dialog
-# before it (a question at start) is answered with Return.
+# The file types, as the desktop sees them once the package's triggers ran.
+for pair in "show.vtc3:application/x-vantorcreator-project" \
+  "old.vtc:application/x-vantorcreator-old-project"; do
+  file=${pair%%:*}
+  type=${pair#*:}
+  got=$(env -u XDG_CURRENT_DESKTOP -u DESKTOP_SESSION xdg-mime query filetype "$home/$file")
+  [ "${got%%;*}" = "$type" ] || { echo "the installed system takes $file for $got" >&2; exit 1; }
+  got=$(env -u XDG_CURRENT_DESKTOP -u DESKTOP_SESSION xdg-mime query default "$type")
+  [ "$got" = com.mervalo.VantorCreator.desktop ] || { echo "$type opens with \"$got\"" >&2; exit 1; }
+done
+echo "installed file types: recognised, opened by the editor"
+
+# A double-click on the project: the editor started as the desktop entry
+# says, up to its main window with the project loaded ("VantorCreator -
+# show.vtc3"). A dialog before it (a question at start) is answered with
+# Return.
+read -ra exec_line < <(sed -n 's/^Exec=//p' /usr/share/applications/com.mervalo.VantorCreator.desktop)
+exec_line=("${exec_line[@]/\%f/$home/show.vtc3}")
 display=":$((120 + RANDOM % 60))"
 Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 export DISPLAY="$display"
 for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 start=$(date +%s%N)
-run VantorCreator >"$work/editor.log" 2>&1 &
+run "${exec_line[@]}" >"$work/editor.log" 2>&1 &
 editor=$!
 shown=""
 for i in $(seq 300); do
-  if xdotool search --onlyvisible --name '^VantorCreator' >/dev/null 2>&1; then
+  if xdotool search --onlyvisible --name '^VantorCreator - show\.vtc3' >/dev/null 2>&1; then
     shown=yes
     break
   fi
@@ -84,11 +104,12 @@ for i in $(seq 300); do
   sleep 0.2
 done
 if [ -z "$shown" ]; then
-  echo "the installed editor showed no main window within 60 s:" >&2
+  echo "the installed editor showed no main window with show.vtc3 within 60 s:" >&2
+  xdotool search --onlyvisible --name '.' getwindowname %@ >&2 2>/dev/null || true
   tail -n 30 "$work/editor.log" >&2
   exit 1
 fi
-echo "installed editor: main window after $((($(date +%s%N) - start) / 1000000)) ms"
+echo "installed editor: main window with the project after $((($(date +%s%N) - start) / 1000000)) ms"
 # Its settings went into the user's home, nowhere else.
 [ -f "$home/.config/Mervalo/VantorCreator.conf" ] ||
   { echo "the editor wrote no settings into the user's home" >&2; exit 1; }
