@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # CI, after the tests: builds the Debian package, installs it on this
-# machine and runs what it installed as a user would, with a home of its
-# own: `vantorctl --help`, the installed vantorctl on a project, and the
-# installed editor under a virtual display up to its main window. As root
-# the programs run as the user "nobody", who cannot write to /usr, so a
-# program that writes beside itself fails here. The package is removed
-# again at the end.
+# machine and uses what it installed as a user would, with a home of its
+# own: `vantorctl --help`, an old project converted and exported by the
+# installed vantorctl, the manual pages, the file types as the desktop sees
+# them, and a project opened the way the desktop entry starts the editor,
+# under a virtual display up to the editor's main window. As root the
+# programs run as the user "nobody", who cannot write to /usr, so a program
+# that writes beside itself fails here. The package is removed again at the
+# end.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
