@@ -62,7 +62,7 @@ ico "$res/VLOGO.ico" 16:VLOGO-small.svg 24:VLOGO-small.svg 32:VLOGO.svg 48:VLOGO
 # The installed program and file-type icons (freedesktop hicolor theme):
 # the program mark and the two project-file icons as SVG, and PNGs at the
 # usual sizes for desktops that do not scale SVG. 16 and 24 px take the
-# bolder small drawing of the program mark.
+# bolder small drawings.
 app_id=com.mervalo.VantorCreator
 hicolor="$root/packaging/icons/hicolor"
 mkdir -p "$hicolor/scalable/apps" "$hicolor/scalable/mimetypes"
@@ -72,11 +72,13 @@ cp "$src/mime-old-project.svg" "$hicolor/scalable/mimetypes/application-x-vantor
 for size in 16 24 32 48 64 128 256; do
   dir="$hicolor/${size}x${size}"
   mkdir -p "$dir/apps" "$dir/mimetypes"
-  mark=VLOGO.svg
-  if [ "$size" -le 24 ]; then mark=VLOGO-small.svg; fi
-  render "$src/$mark" "$size" "$size" "$dir/apps/$app_id.png"
-  render "$src/mime-project.svg" "$size" "$size" "$dir/mimetypes/application-x-vantorcreator-project.png"
-  render "$src/mime-old-project.svg" "$size" "$size" "$dir/mimetypes/application-x-vantorcreator-old-project.png"
+  small=""
+  if [ "$size" -le 24 ]; then small=-small; fi
+  render "$src/VLOGO$small.svg" "$size" "$size" "$dir/apps/$app_id.png"
+  render "$src/mime-project$small.svg" "$size" "$size" \
+    "$dir/mimetypes/application-x-vantorcreator-project.png"
+  render "$src/mime-old-project$small.svg" "$size" "$size" \
+    "$dir/mimetypes/application-x-vantorcreator-old-project.png"
 done
 
 # Maker's logo for the about box.
