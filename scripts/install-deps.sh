@@ -22,6 +22,12 @@ PACKAGES=(
   xvfb xauth
   # software OpenGL for the preview widget under the virtual display
   libgl1-mesa-dri
+  # the Debian package: building it (dpkg-shlibdeps works out its
+  # dependencies) and checking it as the desktop sees it
+  dpkg-dev desktop-file-utils appstream xdg-utils libfile-mimeinfo-perl
+  shared-mime-info man-db bash-completion
+  # CI: waiting for the installed editor's main window
+  xdotool
 )
 
 missing=()

@@ -37,9 +37,4 @@ QUrl makerPage()
     return QUrl(QStringLiteral(VC_MAKER_URL));
 }
 
-QString privateProgramDir()
-{
-    return QStringLiteral(VC_PRIVATE_BIN_DIR);
-}
-
 } // namespace vc::update

@@ -35,8 +35,4 @@ struct UpdateSource
 QUrl resellerPage();
 QUrl makerPage();
 
-// The folder where an installed editor keeps its private programs (the
-// updater); empty when the build names none.
-QString privateProgramDir();
-
 } // namespace vc::update

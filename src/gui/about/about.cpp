@@ -2,6 +2,7 @@
 #include "ui_about.h"
 
 #include "core/app/appsettings.h"
+#include "core/app/companionprogram.h"
 #include "gui/about/fetch.h"
 #include "gui/app/prompter.h"
 
@@ -60,11 +61,8 @@ void about::hideStartButtons()
 
 QString about::updaterProgram()
 {
-    QStringList dirs{QCoreApplication::applicationDirPath()};
-    const QString installed = vc::update::privateProgramDir();
-    if (!installed.isEmpty())
-        dirs << installed;
-    return QStandardPaths::findExecutable(QStringLiteral("updater"), dirs);
+    return vc::companionProgramPath(QCoreApplication::applicationDirPath(),
+                                    QStringLiteral("updater"));
 }
 
 bool about::startDetached(const QString &program, QString *error)

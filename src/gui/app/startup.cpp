@@ -72,6 +72,9 @@ MainWindow *createMainWindow(const QStringList &arguments, const QString &startP
 int runEditor(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    // Lets the desktop match the windows to the installed desktop entry
+    // (its name and icon), also where window classes are not used.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.mervalo.VantorCreator"));
     QTranslator translator;
     QTranslator toolkit;
     installToolkitTranslation(app, toolkit, applyStartupSettings(app, translator));
