@@ -10,6 +10,7 @@
 #include "core/render/textpattern.h"
 #include "ctl/multiupload.h"
 #include "ctl/projectshow.h"
+#include "gui/audio/beatsearch.h"
 #include "gui/device/portline.h"
 
 #include <QCommandLineParser>
@@ -76,6 +77,7 @@ QString overallHelp()
         "  streams  write the two raw streams of one track's show image\n"
         "  upload   upload the show of one track to one prop, or to several at once\n"
         "  convert  import an old text project (*.vtc) and save it in the current format\n"
+        "  beats    find the tempo and the beats of a song\n"
         "\n"
         "Run \"vantorctl COMMAND --help\" for the options of a command.\n"
         "Exit status: 0 success, 1 the operation failed, 2 a usage error.\n");
@@ -107,6 +109,7 @@ public:
         if (!positional.isEmpty())
             m_parser.addPositionalArgument(positional, positionalHelp);
         m_positionals = positional.isEmpty() ? 0 : 1;
+        m_positionalName = positional;
     }
 
     QCommandLineParser &parser() { return m_parser; }
@@ -132,7 +135,7 @@ public:
         }
         const QStringList positional = m_parser.positionalArguments();
         if (positional.size() < m_positionals) {
-            usageError(s, m_command, QStringLiteral("missing PROJECT"));
+            usageError(s, m_command, QStringLiteral("missing ") + m_positionalName);
             return ExitUsage;
         }
         if (positional.size() > m_positionals) {
@@ -151,6 +154,7 @@ private:
     QString m_command;
     QCommandLineParser m_parser;
     int m_positionals = 0;
+    QString m_positionalName;
 };
 
 // A command whose one argument is a project file.
@@ -573,6 +577,35 @@ int convertCommand(const QStringList &args, const Streams &s)
     return report.complete() ? ExitOk : ExitFailed;
 }
 
+int beatsCommand(const QStringList &args, const Streams &s)
+{
+    CommandLine cl(
+        QStringLiteral("beats"),
+        QStringLiteral(
+            "Finds the beats of a song as the editor does after loading it. Prints the tempo\n"
+            "in beats per minute on the first line (0 when the song has no beat to find),\n"
+            "then the time of every beat in milliseconds from the song's start, one a line."),
+        QStringLiteral("SONG"), QStringLiteral("The song (*.mp3, *.wav)."));
+    const int parsed = cl.parse(args, s);
+    if (parsed >= 0)
+        return parsed;
+    const QString song = cl.positional();
+    const QString songName = QDir::toNativeSeparators(song);
+    if (!QFileInfo(song).isFile()) {
+        failure(s, songName + QLatin1String(": no such file"));
+        return ExitFailed;
+    }
+    SongBeats beats;
+    if (!BeatSearch::search(song, &beats)) {
+        failure(s, songName + QLatin1String(": cannot be decoded"));
+        return ExitFailed;
+    }
+    s.out << QString::number(beats.bpm, 'f', 2) << '\n';
+    for (int ms : qAsConst(beats.ms))
+        s.out << ms << '\n';
+    return ExitOk;
+}
+
 } // namespace
 
 int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
@@ -597,6 +630,8 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         status = uploadCommand(rest, s);
     } else if (command == QLatin1String("convert")) {
         status = convertCommand(rest, s);
+    } else if (command == QLatin1String("beats")) {
+        status = beatsCommand(rest, s);
     } else {
         usageError(s, QString(), QStringLiteral("unknown command \"%1\"").arg(command));
     }
