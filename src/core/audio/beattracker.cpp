@@ -200,77 +200,96 @@ Grid fitLine(const QVector<double> &t, const QVector<double> &n)
     return g;
 }
 
-// The beat period that best explains the tracker's beats, which are
-// accurate in time but may skip beats: every pair of beats up to 20 s apart
-// lies a whole number of periods apart. `guess` is the tracker's own tempo,
-// which is a step or two off (it counts in whole hops).
-double refinePeriod(const QVector<double> &beats, double guess)
+// The grid the song's onsets agree on best, with a period within 4 % of
+// the tracker's. The tracker counts its period in whole hops, a step or
+// two off the song's, and makes up for it by jumping back onto the beat now
+// and then; its beats cannot give the period finely enough to hold over a
+// whole song. Every onset peak votes, with its strength, for its phase
+// within the period; the period whose votes pile up most in one place wins.
+Grid combGrid(const QVector<float> &onset, double hop, double guess, double from, double to)
 {
-    QVector<double> estimates;
-    for (int i = 0; i < beats.size(); ++i) {
-        for (int j = i + 1; j < beats.size() && beats[j] - beats[i] <= 20; ++j) {
-            const double d = beats[j] - beats[i];
-            const double n = std::round(d / guess);
-            if (n >= 1 && std::abs(d - n * guess) <= 0.15 * guess) {
-                // Wider pairs tell the period more finely.
-                for (int w = 0; w < n; ++w)
-                    estimates.append(d / n);
+    struct Peak
+    {
+        double t;
+        double strength;
+    };
+    QVector<Peak> peaks;
+    double mean = 0;
+    for (float v : onset)
+        mean += v;
+    mean /= std::max(1, int(onset.size()));
+    for (int j = 1; j + 1 < onset.size(); ++j) {
+        const double t = j * hop;
+        if (onset[j] > mean && onset[j] >= onset[j - 1] && onset[j] > onset[j + 1] && t >= from &&
+            t <= to)
+            peaks.append({t, onset[j] - mean});
+    }
+    Grid best;
+    if (peaks.isEmpty())
+        return best;
+    constexpr int Bins = 64;
+    double bestScore = -1;
+    // Steps small enough that the grid drifts by less than half a hop over
+    // the song.
+    const double step = std::max(guess * 2e-6, hop / 2 / std::max(1.0, (to - from) / guess) / 2);
+    double bins[Bins];
+    for (double period = guess * 0.96; period <= guess * 1.04; period += step) {
+        std::fill(bins, bins + Bins, 0.0);
+        for (const Peak &p : peaks) {
+            const double phase = std::fmod(p.t, period) / period;
+            bins[std::min(Bins - 1, int(phase * Bins))] += p.strength;
+        }
+        for (int b = 0; b < Bins; ++b) {
+            const double score = bins[(b + Bins - 1) % Bins] + bins[b] + bins[(b + 1) % Bins];
+            if (score > bestScore) {
+                bestScore = score;
+                best.period = period;
+                best.t0 = (b + 0.5) * period / Bins;
             }
         }
     }
-    return estimates.isEmpty() ? guess : median(estimates);
+    return best;
+}
+
+// Whether the song keeps the grid's tempo from start to end: in nearly
+// every stretch of 16 beats where there are onsets, the grid's beats are
+// about as strong as those of the best grid of the tracker's own tempo
+// there, and clearly stronger than the onsets in between.
+bool keepsTempo(const Grid &g, double from, double to, const Strength &strength,
+                const QVector<float> &onset, const QVector<double> &beats,
+                const QVector<double> &periods)
+{
+    const double stretch = 16 * g.period;
+    int stretches = 0, kept = 0;
+    for (double a = from; a + stretch / 2 < to; a += stretch) {
+        const double b = std::min(to, a + stretch);
+        const double here = strength.along(g, 0, a, b);
+        QVector<double> local;
+        for (int i = 0; i < beats.size(); ++i) {
+            if (beats[i] >= a && beats[i] < b && periods[i] > 0)
+                local.append(periods[i]);
+        }
+        const Grid own =
+            combGrid(onset, strength.hop(), local.isEmpty() ? g.period : median(local), a, b);
+        const double best = own.period > 0 ? strength.along(own, 0, a, b) : 0;
+        double mean = 0;
+        int steps = 0;
+        for (double offset = 0; offset < g.period; offset += strength.hop() / 2, ++steps)
+            mean += strength.along(g, offset, a, b);
+        mean /= std::max(1, steps);
+        if (std::max(here, best) <= 0)
+            continue;
+        ++stretches;
+        if (here >= 0.7 * best && here >= 1.5 * mean)
+            ++kept;
+    }
+    return stretches > 0 && kept >= 0.8 * stretches;
 }
 
 // How far a beat may lie off a grid and still count as on it.
 double tolerance(double period)
 {
     return std::max(0.035, 0.12 * period);
-}
-
-// Fits one grid to beats about `period` apart: beat numbers by rounding,
-// then least squares over the beats near the line, twice. Returns the grid
-// and, in `inliers`, how many beats lie on it.
-Grid fitGrid(const QVector<double> &beats, double period, int *inliers)
-{
-    Grid g;
-    g.period = period;
-    // Start from the phase most beats agree on.
-    double bestPhase = beats.first();
-    int bestCount = -1;
-    for (double candidate : beats) {
-        int count = 0;
-        for (double b : beats) {
-            const double r = std::remainder(b - candidate, period);
-            if (std::abs(r) <= tolerance(period))
-                ++count;
-        }
-        if (count > bestCount) {
-            bestCount = count;
-            bestPhase = candidate;
-        }
-    }
-    g.t0 = bestPhase;
-    int count = 0;
-    for (int round = 0; round < 5; ++round) {
-        QVector<double> t, n;
-        for (double b : beats) {
-            const double k = std::round((b - g.t0) / g.period);
-            if (std::abs(b - g.at(k)) <= tolerance(period)) {
-                t.append(b);
-                n.append(k);
-            }
-        }
-        count = t.size();
-        if (count < 2)
-            break;
-        const Grid fitted = fitLine(t, n);
-        if (!(fitted.period > 0.5 * period && fitted.period < 1.5 * period))
-            break;
-        g = fitted;
-    }
-    if (inliers)
-        *inliers = count;
-    return g;
 }
 
 // Tempo and placement between the beat and the half or double beat, where
@@ -457,29 +476,27 @@ SongBeats fromTracker(const QVector<double> &trackerBeats, const QVector<double>
     const double guess = median(periods);
     if (!(guess > 0))
         return result;
-    const double period = refinePeriod(trackerBeats, guess);
 
-    // One grid for the whole song when nearly all the beats sit on it or
-    // half way between (where the tracker briefly took the double tempo);
-    // the first few it gives while it settles may miss.
-    int inliers = 0;
-    Grid g = fitGrid(trackerBeats, period, &inliers);
-    int onGrid = 0;
-    for (double b : trackerBeats) {
-        const double r = std::remainder(b - g.t0, g.period / 2);
-        onGrid += std::abs(r) <= tolerance(g.period) ? 1 : 0;
-    }
-    if (g.period > 0 && inliers >= 4 && onGrid >= 0.8 * trackerBeats.size()) {
+    // One grid for the whole song when the song keeps to it.
+    Grid g = combGrid(onset, hopSeconds, guess, from, to);
+    if (g.period > 0.8 * guess && g.period < 1.25 * guess) {
         Grid settled;
         settleOctave(g, from, to, strength, &settled);
-        g = alignToOnsets(settled, from, to, strength);
-        result.bpm = 60.0 / g.period;
-        result.ms = gridBeats(g, from, to);
-        return result;
+        settled = alignToOnsets(settled, from, to, strength);
+        if (keepsTempo(settled, from, to, strength, onset, trackerBeats, periods)) {
+            result.bpm = 60.0 / settled.period;
+            result.ms = gridBeats(settled, from, to);
+            return result;
+        }
     }
     // The tempo moves: the tracker's beats, with even runs where it holds.
-    result.bpm = 60.0 / guess;
+    // Its tempo is the one most of its beats keep.
     result.ms = segmentedBeats(trackerBeats, periods, strength, from, to);
+    QVector<double> intervals;
+    for (int i = 1; i < result.ms.size(); ++i)
+        intervals.append((result.ms[i] - result.ms[i - 1]) / 1000.0);
+    const double typical = median(intervals);
+    result.bpm = foldTempo(typical > 0 ? 60.0 / typical : 60.0 / guess);
     return result;
 }
 
