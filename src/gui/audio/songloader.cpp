@@ -77,6 +77,7 @@ void SongLoader::load(const QString &path)
     m_series->setPen(pen);
     m_points.clear();
     m_peak = 0;
+    emit loading(m_source);
 
     if (!QFileInfo::exists(m_source)) {
         // Nothing to decode: fail as an undecodable file would, without
@@ -181,6 +182,7 @@ void SongLoader::cancel_decoder()
     m_points.clear();
     if (m_view)
         m_view->hide();
+    emit cancelled();
 }
 
 } // namespace vc

@@ -51,6 +51,9 @@ public:
 signals:
     // Decoding ended; durationMs is 0 when the file could not be decoded.
     void decoded(qint64 durationMs);
+    // A load began (the file's absolute path), or was cancelled.
+    void loading(const QString &absolutePath);
+    void cancelled();
 
 public slots:
     void audioPlotting(const QVector<QPointF> &points, double peak, qint64 durationMs, bool ok);

@@ -9,6 +9,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace ts = vc::timescale;
 
 Indicator::Indicator(QWidget *parent) : QWidget(parent)
@@ -129,9 +131,10 @@ void TimelineHeaders::handleMove(const QPoint &pos, bool leftHeld)
     const QPoint old = m_mousePos;
     m_mousePos = pos;
     if (leftHeld) {
-        const int x = qMax(0, pos.x());
-        m_indicator->setTime(QTime(0, 0).addMSecs(ts::xToMsTrunc(x, msPerPixel())));
-        m_indicator->moveToX(x, true);
+        const ts::Snapped x = ts::snapIndicator(qMax(0, pos.x()), snapBeats(), msPerPixel());
+        m_indicator->setTime(
+            QTime(0, 0).addMSecs(x.beatMs >= 0 ? x.beatMs : ts::xToMsTrunc(x.x, msPerPixel())));
+        m_indicator->moveToX(x.x, true);
     }
     // Only the old and new hover lines need repainting.
     update(QRect(old.x() - 1, 0, 3, height()));
@@ -203,8 +206,32 @@ void TimelineHeaders::paintEvent(QPaintEvent *event)
                 QTime(0, 0).addMSecs(static_cast<int>(m.ms)).toString(QStringLiteral(".zzz")));
         }
     }
+    drawBeatMarks(p, r);
     p.setPen(QColor(200, 255, 255));
     p.drawLine(m_mousePos.x(), m_rulerTop, m_mousePos.x(), ts::RulerBottom);
+}
+
+void TimelineHeaders::setBeats(const QVector<int> &beats)
+{
+    m_beats = beats;
+    update();
+}
+
+// A short amber line at each beat, in the lower part of the ruler where the
+// labels leave room.
+void TimelineHeaders::drawBeatMarks(QPainter &p, const QRect &area) const
+{
+    if (m_beats.isEmpty())
+        return;
+    const float scale = msPerPixel();
+    const qint64 from = static_cast<qint64>((area.left() - 1) * scale);
+    const qint64 to = static_cast<qint64>((area.right() + 2) * scale);
+    p.setPen(QPen(QColor(255, 170, 40), 1));
+    for (auto it = std::lower_bound(m_beats.cbegin(), m_beats.cend(), from);
+         it != m_beats.cend() && *it <= to; ++it) {
+        const int x = ts::msToX(*it, scale);
+        p.drawLine(x, ts::RulerTop + 6, x, height());
+    }
 }
 
 // The indicator is as tall as the ruler. Nothing is raised or resized while
