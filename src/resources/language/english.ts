@@ -633,6 +633,10 @@
         <source>無法解碼，請確認已安裝正確音訊解碼包</source>
         <translation>Cannot decode; please check that a suitable audio codec package is installed</translation>
     </message>
+    <message>
+        <source>對齊節拍</source>
+        <translation>Snap to beats</translation>
+    </message>
 </context>
 <context>
     <name>Pass</name>
@@ -782,6 +786,13 @@ end time: </translation>
     <message>
         <source>連接成功</source>
         <translation> connected</translation>
+    </message>
+</context>
+<context>
+    <name>vc::BeatMarks</name>
+    <message>
+        <source>%1 BPM</source>
+        <translation>%1 BPM</translation>
     </message>
 </context>
 <context>
