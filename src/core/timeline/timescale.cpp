@@ -114,7 +114,8 @@ int beatNear(const QVector<int> &beats, float scale, float target, float below, 
 Snapped snapResizeEnd(int p, int rightLimit, int indicatorX, const QVector<int> &beats, float scale)
 {
     Snapped s{snapResizeEnd(p, rightLimit, indicatorX), -1};
-    const bool snapped = s.x != p + 2;
+    const bool snapped = (p >= rightLimit - 7 && p <= rightLimit + 3) ||
+                         (p >= indicatorX - 7 && p <= indicatorX + 3);
     int bx = 0;
     const int beat = beatNear(beats, scale, p, 3, 7, &bx);
     if (beat >= 0 && (!snapped || std::abs(bx - p) < std::abs(s.x - p)))
@@ -126,7 +127,8 @@ Snapped snapResizeStart(int p, int leftLimit, int indicatorX, const QVector<int>
                         float scale)
 {
     Snapped s{snapResizeStart(p, leftLimit, indicatorX), -1};
-    const bool snapped = s.x != p - 2;
+    const bool snapped =
+        (p >= leftLimit - 3 && p <= leftLimit + 7) || (p >= indicatorX - 3 && p <= indicatorX + 7);
     int bx = 0;
     const int beat = beatNear(beats, scale, p, 7, 3, &bx);
     if (beat >= 0 && (!snapped || std::abs(bx - p) < std::abs(s.x - p)))
