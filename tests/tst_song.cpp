@@ -1,4 +1,6 @@
 #include "gui/app/mainwindow.h"
+#include "gui/audio/beatmarks.h"
+#include "gui/audio/beatsearch.h"
 #include "gui/audio/chartview.h"
 #include "gui/audio/playback.h"
 #include "gui/audio/songloader.h"
@@ -9,6 +11,7 @@
 #include "ui_mainwindow.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QLayout>
 #include <QMediaPlayer>
 #include <QProgressDialog>
@@ -32,6 +35,7 @@ private slots:
     void undecodable_data();
     void undecodable();
     void cancel();
+    void beatMarks();
     void secondLoadWhileDecoding();
     void secondSongReplacesChart();
     void relativePath();
@@ -252,6 +256,51 @@ void TestSong::cancel()
     QVERIFY(prompter.messageTexts().isEmpty());
     QVERIFY(!w.chartView()->isVisible());
     QCOMPARE(w.form()->Song_Slider->maximum(), 300000);
+    // The beat search went with it.
+    QVERIFY(!w.beatMarks()->search()->isSearching());
+    QVERIFY(w.form()->timeline_headers->beats().isEmpty());
+}
+
+// A song's beats are found after it loads and marked along the ruler and
+// across the waveform, with the tempo beside the song's time; the next
+// song's waveform takes the old marks away, and a song without beats has
+// none.
+void TestSong::beatMarks()
+{
+    const QString clicks =
+        wav(QStringLiteral("clicks120.wav"), 20, 44100, 1,
+            vc::test::playing(vc::test::beatSong(vc::test::BeatSong::Clicks, 120, 20)));
+    const QString quiet =
+        wav(QStringLiteral("quiet.wav"), 5, 44100, 1, [](qint64, int) { return qint16(0); });
+    vc::test::ScriptedPrompter prompter;
+    MainWindow w;
+    auto *tempo = w.findChild<QLabel *>(QStringLiteral("song_tempo"));
+    QVERIFY(tempo);
+    QVERIFY(tempo->text().isEmpty());
+    QSignalSpy decoded(w.song(), &vc::SongLoader::decoded);
+    QSignalSpy shown(w.beatMarks(), &vc::BeatMarks::beatsShown);
+    w.ReadSong(clicks);
+    QVERIFY(waitDecoded(decoded));
+    QElapsedTimer t;
+    t.start();
+    while (w.beatMarks()->beats().isEmpty() && t.elapsed() < 30000)
+        shown.wait(100);
+    const QVector<int> beats = w.beatMarks()->beats().ms;
+    QCOMPARE(beats.size(), vc::test::beatSongBeats(120, 20).size());
+    QVERIFY(qAbs(beats.first() - 500) <= 30);
+    QCOMPARE(w.form()->timeline_headers->beats(), beats);
+    QCOMPARE(w.chartView()->beats(), beats);
+    QCOMPARE(tempo->text(), QStringLiteral("120 BPM"));
+
+    w.ReadSong(quiet);
+    QVERIFY(waitDecoded(decoded, 2));
+    t.restart();
+    while (w.beatMarks()->search()->isSearching() && t.elapsed() < 30000)
+        shown.wait(100);
+    QCoreApplication::processEvents();
+    QVERIFY(w.form()->timeline_headers->beats().isEmpty());
+    QVERIFY(w.chartView()->beats().isEmpty());
+    QVERIFY(tempo->text().isEmpty());
 }
 
 void TestSong::secondLoadWhileDecoding()
