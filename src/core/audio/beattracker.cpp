@@ -22,11 +22,12 @@ struct BeatTracker::Aubio
         tempo = new_aubio_tempo("default", WindowSize, HopSize, SampleRate);
         // An onset strength of our own, on the same windows, to place the
         // grid and to tell the beat from the half and double beat.
-        pvoc = new_aubio_pvoc(WindowSize, HopSize);
-        flux = new_aubio_specdesc("specflux", WindowSize);
+        // Half the tracker's window: finer in time, and half the work.
+        pvoc = new_aubio_pvoc(OnsetWindowSize, HopSize);
+        flux = new_aubio_specdesc("specflux", OnsetWindowSize);
         in = new_fvec(HopSize);
         beat = new_fvec(1);
-        spectrum = new_cvec(WindowSize);
+        spectrum = new_cvec(OnsetWindowSize);
         strength = new_fvec(1);
     }
     ~Aubio()
@@ -49,44 +50,47 @@ struct BeatTracker::Aubio
     bool ok() const { return tempo && pvoc && flux && in && beat && spectrum && strength; }
 };
 
-BeatTracker::BeatTracker() : m_aubio(std::make_unique<Aubio>())
-{
-    m_hop.reserve(HopSize);
-}
+BeatTracker::BeatTracker() : m_aubio(std::make_unique<Aubio>()) {}
 
 BeatTracker::~BeatTracker() = default;
 
-void BeatTracker::feed(const float *samples, qint64 count)
+// Samples go straight into the tracker's input hop.
+template <typename Sample, typename Convert>
+void BeatTracker::feedSamples(const Sample *samples, qint64 count, Convert convert)
 {
     if (!m_aubio->ok())
         return;
-    for (qint64 i = 0; i < count; ++i) {
-        m_hop.append(samples[i]);
-        if (m_hop.size() == HopSize)
+    fvec_t *in = m_aubio->in;
+    while (count > 0) {
+        const int n = static_cast<int>(std::min<qint64>(count, HopSize - m_filled));
+        for (int i = 0; i < n; ++i)
+            in->data[m_filled + i] = convert(samples[i]);
+        m_filled += n;
+        samples += n;
+        count -= n;
+        if (m_filled == HopSize) {
             runHop();
+            m_filled = 0;
+        }
     }
+}
+
+void BeatTracker::feed(const float *samples, qint64 count)
+{
+    feedSamples(samples, count, [](float v) { return v; });
 }
 
 void BeatTracker::feed(const qint16 *samples, qint64 count)
 {
-    if (!m_aubio->ok())
-        return;
-    for (qint64 i = 0; i < count; ++i) {
-        m_hop.append(samples[i] / 32768.0f);
-        if (m_hop.size() == HopSize)
-            runHop();
-    }
+    feedSamples(samples, count, [](qint16 v) { return v / 32768.0f; });
 }
 
 void BeatTracker::runHop()
 {
     Aubio &a = *m_aubio;
     double energy = 0;
-    for (int i = 0; i < HopSize; ++i) {
-        a.in->data[i] = m_hop[i];
-        energy += double(m_hop[i]) * m_hop[i];
-    }
-    m_hop.clear();
+    for (int i = 0; i < HopSize; ++i)
+        energy += double(a.in->data[i]) * a.in->data[i];
     aubio_tempo_do(a.tempo, a.in, a.beat);
     if (a.beat->data[0] != 0) {
         m_trackerBeats.append(aubio_tempo_get_last_s(a.tempo));
@@ -103,10 +107,10 @@ SongBeats BeatTracker::finish()
     if (!m_aubio->ok())
         return {};
     // The last part hop, padded with silence.
-    if (!m_hop.isEmpty()) {
-        while (m_hop.size() < HopSize)
-            m_hop.append(0.0f);
+    if (m_filled > 0) {
+        std::fill(m_aubio->in->data + m_filled, m_aubio->in->data + HopSize, 0.0f);
         runHop();
+        m_filled = 0;
     }
     return beats::fromTracker(m_trackerBeats, m_trackerBpm, m_onset, m_level,
                               double(HopSize) / SampleRate);
@@ -229,25 +233,33 @@ Grid combGrid(const QVector<float> &onset, double hop, double guess, double from
         return best;
     constexpr int Bins = 64;
     double bestScore = -1;
-    // Steps small enough that the grid drifts by less than half a hop over
-    // the song.
-    const double step = std::max(guess * 2e-6, hop / 2 / std::max(1.0, (to - from) / guess) / 2);
     double bins[Bins];
-    for (double period = guess * 0.96; period <= guess * 1.04; period += step) {
-        std::fill(bins, bins + Bins, 0.0);
-        for (const Peak &p : peaks) {
-            const double phase = std::fmod(p.t, period) / period;
-            bins[std::min(Bins - 1, int(phase * Bins))] += p.strength;
-        }
-        for (int b = 0; b < Bins; ++b) {
-            const double score = bins[(b + Bins - 1) % Bins] + bins[b] + bins[(b + 1) % Bins];
-            if (score > bestScore) {
-                bestScore = score;
-                best.period = period;
-                best.t0 = (b + 0.5) * period / Bins;
+    // First in steps that let the grid drift by a sixteenth of a beat over
+    // the whole song, then around the best of those in steps that let it
+    // drift by less than a quarter of a hop.
+    const double beats = std::max(1.0, (to - from) / guess);
+    const double coarse = guess / 16 / beats;
+    const double fine = std::max(guess * 1e-6, hop / 4 / beats);
+    auto search = [&](double low, double high, double step) {
+        for (double period = low; period <= high; period += step) {
+            std::fill(bins, bins + Bins, 0.0);
+            for (const Peak &p : peaks) {
+                const double phase = std::fmod(p.t, period) / period;
+                bins[std::min(Bins - 1, int(phase * Bins))] += p.strength;
+            }
+            for (int b = 0; b < Bins; ++b) {
+                const double score = bins[(b + Bins - 1) % Bins] + bins[b] + bins[(b + 1) % Bins];
+                if (score > bestScore) {
+                    bestScore = score;
+                    best.period = period;
+                    best.t0 = (b + 0.5) * period / Bins;
+                }
             }
         }
-    }
+    };
+    search(guess * 0.96, guess * 1.04, coarse);
+    const double around = best.period;
+    search(around - 2 * coarse, around + 2 * coarse, fine);
     return best;
 }
 

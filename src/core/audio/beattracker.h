@@ -28,6 +28,7 @@ public:
     static constexpr int SampleRate = 44100;
     static constexpr int WindowSize = 1024;
     static constexpr int HopSize = 512;
+    static constexpr int OnsetWindowSize = 512;
 
     BeatTracker();
     ~BeatTracker();
@@ -44,10 +45,12 @@ public:
 
 private:
     void runHop();
+    template <typename Sample, typename Convert>
+    void feedSamples(const Sample *samples, qint64 count, Convert convert);
 
     struct Aubio;
     std::unique_ptr<Aubio> m_aubio;
-    QVector<float> m_hop;           // samples waiting for a full hop
+    int m_filled = 0;               // samples in the tracker's input hop so far
     QVector<double> m_trackerBeats; // seconds
     QVector<double> m_trackerBpm;   // the tracker's tempo at each beat
     QVector<float> m_onset;         // onset strength, one value per hop
