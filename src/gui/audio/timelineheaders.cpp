@@ -217,21 +217,36 @@ void TimelineHeaders::setBeats(const QVector<int> &beats)
     update();
 }
 
-// A short amber line at each beat, in the lower part of the ruler where the
-// labels leave room.
+// An amber head under the labels and a line down through the ticks at each
+// beat.
 void TimelineHeaders::drawBeatMarks(QPainter &p, const QRect &area) const
 {
     if (m_beats.isEmpty())
         return;
     const float scale = msPerPixel();
-    const qint64 from = static_cast<qint64>((area.left() - 1) * scale);
-    const qint64 to = static_cast<qint64>((area.right() + 2) * scale);
-    p.setPen(QPen(QColor(255, 170, 40), 1));
+    const qint64 from = static_cast<qint64>((area.left() - 4) * scale);
+    const qint64 to = static_cast<qint64>((area.right() + 4) * scale);
+    const QColor amber(255, 170, 40);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(Qt::NoPen);
+    p.setBrush(amber);
+    for (auto it = std::lower_bound(m_beats.cbegin(), m_beats.cend(), from);
+         it != m_beats.cend() && *it <= to; ++it) {
+        const qreal x = ts::msToX(*it, scale) + 0.5;
+        const QPointF head[3] = {{x - 3, qreal(ts::RulerTop)},
+                                 {x + 3, qreal(ts::RulerTop)},
+                                 {x, qreal(ts::RulerTop + 5)}};
+        p.drawPolygon(head, 3);
+    }
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(amber, 1));
     for (auto it = std::lower_bound(m_beats.cbegin(), m_beats.cend(), from);
          it != m_beats.cend() && *it <= to; ++it) {
         const int x = ts::msToX(*it, scale);
-        p.drawLine(x, ts::RulerTop + 6, x, height());
+        p.drawLine(x, ts::RulerTop + 5, x, height());
     }
+    p.restore();
 }
 
 // The indicator is as tall as the ruler. Nothing is raised or resized while
