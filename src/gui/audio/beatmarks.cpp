@@ -16,7 +16,12 @@ BeatMarks::BeatMarks(const Widgets &widgets, SongLoader *song, QObject *parent)
 {
     connect(m_song, &SongLoader::loading, this, &BeatMarks::songLoading);
     connect(m_song, &SongLoader::decoded, this, &BeatMarks::songDecoded);
+    // A cancelled load leaves the song there was, and its marks with it.
     connect(m_song, &SongLoader::cancelled, this, [this] {
+        m_search->cancel();
+        keepOnlyPresentSong();
+    });
+    connect(m_song, &SongLoader::unloaded, this, [this] {
         m_search->cancel();
         show({}, {});
     });
@@ -53,13 +58,12 @@ void BeatMarks::songLoading(const QString &path)
 void BeatMarks::songDecoded(qint64 durationMs)
 {
     if (durationMs <= 0) {
-        // Nothing new to show; the marks stay only with the song they
-        // belong to, if that is still the one present.
-        if (!m_song->songPresent() || m_song->sourceFile() != m_shownSource)
-            show({}, {});
+        // Not a song: the one there was stays, and so do its marks.
+        m_search->cancel();
+        keepOnlyPresentSong();
         return;
     }
-    if (m_searchGeneration != m_song->generation()) {
+    if (m_searchGeneration != m_song->generation() || m_song->sourceFile() != m_searchSource) {
         show({}, {});
         return;
     }
@@ -67,10 +71,16 @@ void BeatMarks::songDecoded(qint64 durationMs)
     show(m_search->isSearching() ? SongBeats() : m_search->beats(), m_searchSource);
 }
 
+void BeatMarks::keepOnlyPresentSong()
+{
+    if (!m_song->songPresent() || m_song->sourceFile() != m_shownSource)
+        show({}, {});
+}
+
 void BeatMarks::searchEnded()
 {
     if (m_searchGeneration != m_song->generation() || m_song->isDecoding() ||
-        !m_song->songPresent())
+        !m_song->songPresent() || m_song->sourceFile() != m_searchSource)
         return; // shown when the waveform is
     show(m_search->beats(), m_searchSource);
 }

@@ -45,6 +45,8 @@ private:
     void songLoading(const QString &path);
     void songDecoded(qint64 durationMs);
     void searchEnded();
+    // Takes the marks away unless the song they belong to is still there.
+    void keepOnlyPresentSong();
     void show(const SongBeats &beats, const QString &source);
     void setSnapping(bool on);
 

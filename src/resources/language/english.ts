@@ -630,8 +630,14 @@
         <translation>Error</translation>
     </message>
     <message>
-        <source>無法解碼，請確認已安裝正確音訊解碼包</source>
-        <translation>Cannot decode; please check that a suitable audio codec package is installed</translation>
+        <source>「%1」不是本程式能讀取的音樂檔（MP3 或 WAV）。</source>
+        <translation>&quot;%1&quot; is not a song this program can read (MP3 or WAV).</translation>
+    </message>
+    <message>
+        <source>
+原本的音樂「%1」保持不變。</source>
+        <translation>
+The song &quot;%1&quot; that was loaded stays.</translation>
     </message>
     <message>
         <source>對齊節拍</source>
@@ -749,20 +755,20 @@ end time: </translation>
         <translation>export error!</translation>
     </message>
     <message>
-        <source>ERROR01</source>
-        <translation></translation>
-    </message>
-    <message>
-        <source>ERROR02</source>
-        <translation></translation>
-    </message>
-    <message>
         <source>與道具的連線中斷，道具上的秀可能不完整。</source>
         <translation>The connection to the prop was lost; the show on the prop may be incomplete.</translation>
     </message>
     <message>
         <source>道具未確認收到秀，請重新上傳。</source>
         <translation>The prop did not confirm the show; please upload again.</translation>
+    </message>
+    <message>
+        <source>ERROR01：道具沒有回應秀槽的選擇。請確認道具已開機並在等待上傳，再上傳一次。</source>
+        <translation>ERROR01: the prop did not answer the choice of show slot. Check that it is switched on and waiting for an upload, then upload again.</translation>
+    </message>
+    <message>
+        <source>ERROR02：道具拒絕在這個秀槽接收秀，道具上原本的秀保持不變。請重新啟動道具，再上傳一次或換一個秀槽。</source>
+        <translation>ERROR02: the prop refused to take a show into this slot; the show it holds is unchanged. Restart the prop, then upload again or choose another slot.</translation>
     </message>
 </context>
 <context>
