@@ -18,6 +18,8 @@ private slots:
     void silence_data();
     void silence();
     void changingTempo();
+    void octave_data();
+    void octave();
     void foldTempo_data();
     void foldTempo();
     void nearestBeat_data();
@@ -141,6 +143,49 @@ void TestBeats::changingTempo()
                                                         .arg(missing)
                                                         .arg(expected.size())
                                                         .arg(extra)));
+}
+
+// The tracker locked onto the double or half tempo of a steady song: the
+// onsets tell which one a listener taps. Onset peaks on a beat grid, every
+// `weakEvery`-th one (counting from the first) at a tenth of the strength.
+void TestBeats::octave_data()
+{
+    QTest::addColumn<double>("onsetBpm");   // how often there are onsets
+    QTest::addColumn<int>("weakEvery");     // 0: all as strong
+    QTest::addColumn<double>("trackerBpm"); // what the tracker says
+    QTest::addColumn<double>("bpm");        // what a listener taps
+    QTest::newRow("half speed: every other onset weak") << 160.0 << 2 << 160.0 << 80.0;
+    QTest::newRow("double speed: every onset as strong") << 150.0 << 0 << 75.0 << 150.0;
+    QTest::newRow("even onsets at the tracker's tempo") << 160.0 << 0 << 160.0 << 160.0;
+    QTest::newRow("tracker at half: even onsets") << 100.0 << 0 << 50.0 << 100.0;
+}
+
+void TestBeats::octave()
+{
+    QFETCH(double, onsetBpm);
+    QFETCH(int, weakEvery);
+    QFETCH(double, trackerBpm);
+    QFETCH(double, bpm);
+    const double hop = 512.0 / 44100;
+    const double seconds = 60;
+    QVector<float> onset(int(seconds / hop), 0.0f);
+    QVector<float> level(onset.size(), 0.1f);
+    const double period = 60.0 / onsetBpm;
+    int k = 0;
+    for (double t = 1.0; t < seconds - 1; t += period, ++k)
+        onset[int(std::lround(t / hop))] = weakEvery && k % weakEvery == 1 ? 0.1f : 1.0f;
+    QVector<double> tracker, trackerBpms;
+    for (double t = 1.0; t < seconds - 1; t += 60.0 / trackerBpm) {
+        tracker.append(t);
+        trackerBpms.append(trackerBpm);
+    }
+    const vc::SongBeats beats = vc::beats::fromTracker(tracker, trackerBpms, onset, level, hop);
+    QVERIFY2(qAbs(beats.bpm - bpm) < 0.5, qPrintable(QString::number(beats.bpm)));
+    // The beats fall on the strong onsets: the first one, and a beat later.
+    const int first = vc::beats::nearestBeat(beats.ms, 1000, 30, 30);
+    QVERIFY(first >= 0);
+    QVERIFY2(qAbs(beats.ms.value(first + 1) - 1000 - 60000 / bpm) <= 30,
+             qPrintable(QString::number(beats.ms.value(first + 1))));
 }
 
 void TestBeats::foldTempo_data()

@@ -156,12 +156,15 @@ public:
         }
         return best;
     }
-    // Mean strength at the grid's beats n = from, from + step, ... within [a, b].
-    double along(const Grid &g, double offset, double a, double b, double step = 1) const
+    // Mean strength at the grid's beats within [a, b], moved by offset; with
+    // a step of 2, only at its even beats (counted from t0).
+    double along(const Grid &g, double offset, double a, double b, int step = 1) const
     {
         double sum = 0;
         int count = 0;
-        const double first = std::ceil((a - g.t0 - offset) / g.period);
+        double first = std::ceil((a - g.t0 - offset) / g.period);
+        if (std::fmod(first, step) != 0)
+            first += step - std::abs(std::fmod(first, step));
         for (double n = first; g.at(n) + offset <= b; n += step) {
             sum += at(g.at(n) + offset);
             ++count;
@@ -308,31 +311,30 @@ double tolerance(double period)
 // both lie in the tapped range: a beat whose off-beats are about as strong
 // as the beats themselves is really twice as fast; a beat where every
 // second one is much weaker is really half as fast.
-double settleOctave(const Grid &g, double from, double to, const Strength &strength, Grid *settled)
+Grid settleOctave(const Grid &g, double from, double to, const Strength &strength)
 {
     const double bpm = 60.0 / g.period;
-    *settled = g;
+    Grid settled = g;
     const double on = strength.along(g, 0, from, to);
     if (on <= 0)
-        return bpm;
+        return settled;
     if (bpm * 2 <= MaxBpm) {
         const double off = strength.along(g, g.period / 2, from, to);
         if (off >= 0.6 * on) {
-            settled->period = g.period / 2;
-            return bpm * 2;
+            settled.period = g.period / 2;
+            return settled;
         }
     }
     if (bpm / 2 >= MinBpm) {
         const double even = strength.along(g, 0, from, to, 2);
         const double odd = strength.along(g, g.period, from, to, 2);
         if (std::min(even, odd) < 0.4 * std::max(even, odd)) {
-            settled->period = g.period * 2;
+            settled.period = g.period * 2;
             if (odd > even)
-                settled->t0 = g.t0 + g.period;
-            return bpm / 2;
+                settled.t0 = g.t0 + g.period;
         }
     }
-    return bpm;
+    return settled;
 }
 
 // Moves the grid to where the onsets are strongest, within a fraction of a
@@ -492,9 +494,7 @@ SongBeats fromTracker(const QVector<double> &trackerBeats, const QVector<double>
     // One grid for the whole song when the song keeps to it.
     Grid g = combGrid(onset, hopSeconds, guess, from, to);
     if (g.period > 0.8 * guess && g.period < 1.25 * guess) {
-        Grid settled;
-        settleOctave(g, from, to, strength, &settled);
-        settled = alignToOnsets(settled, from, to, strength);
+        const Grid settled = alignToOnsets(settleOctave(g, from, to, strength), from, to, strength);
         if (keepsTempo(settled, from, to, strength, onset, trackerBeats, periods)) {
             result.bpm = 60.0 / settled.period;
             result.ms = gridBeats(settled, from, to);
