@@ -1,5 +1,7 @@
 #include "core/model/show.h"
 #include "gui/app/mainwindow.h"
+#include "gui/audio/beatmarks.h"
+#include "gui/audio/beatsearch.h"
 #include "gui/audio/chartview.h"
 #include "gui/audio/playback.h"
 #include "gui/audio/songloader.h"
@@ -10,6 +12,7 @@
 #include "ui_mainwindow.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QLayout>
 #include <QMediaPlayer>
 #include <QProgressDialog>
@@ -33,6 +36,7 @@ private slots:
     void undecodable_data();
     void undecodable();
     void cancel();
+    void beatMarks();
     void secondLoadWhileDecoding();
     void secondSongReplacesChart();
     void relativePath();
@@ -273,6 +277,64 @@ void TestSong::cancel()
     QVERIFY(prompter.messageTexts().isEmpty());
     QVERIFY(!w.chartView()->isVisible());
     QCOMPARE(w.form()->Song_Slider->maximum(), 300000);
+    // The beat search went with it.
+    QVERIFY(!w.beatMarks()->search()->isSearching());
+    QVERIFY(w.form()->timeline_headers->beats().isEmpty());
+}
+
+// A song's beats are found after it loads and marked along the ruler and
+// across the waveform, with the tempo beside the song's time; a file that
+// is no song leaves them; the next song's waveform takes them away, and a
+// song without beats has none.
+void TestSong::beatMarks()
+{
+    const QString clicks =
+        wav(QStringLiteral("clicks120.wav"), 20, 44100, 1,
+            vc::test::playing(vc::test::beatSong(vc::test::BeatSong::Clicks, 120, 20)));
+    const QString quiet =
+        wav(QStringLiteral("quiet.wav"), 5, 44100, 1, [](qint64, int) { return qint16(0); });
+    vc::test::ScriptedPrompter prompter;
+    MainWindow w;
+    auto *tempo = w.findChild<QLabel *>(QStringLiteral("song_tempo"));
+    QVERIFY(tempo);
+    QVERIFY(tempo->text().isEmpty());
+    QSignalSpy decoded(w.song(), &vc::SongLoader::decoded);
+    QSignalSpy shown(w.beatMarks(), &vc::BeatMarks::beatsShown);
+    w.ReadSong(clicks);
+    QVERIFY(waitDecoded(decoded));
+    QElapsedTimer t;
+    t.start();
+    while (w.beatMarks()->beats().isEmpty() && t.elapsed() < 30000)
+        shown.wait(100);
+    const QVector<int> beats = w.beatMarks()->beats().ms;
+    QCOMPARE(beats.size(), vc::test::beatSongBeats(120, 20).size());
+    QVERIFY(qAbs(beats.first() - 500) <= 30);
+    QCOMPARE(w.form()->timeline_headers->beats(), beats);
+    QCOMPARE(w.chartView()->beats(), beats);
+    QCOMPARE(tempo->text(), QStringLiteral("120 BPM"));
+
+    // A file that is no song leaves the song there was, marks and all.
+    const QString text = m_dir.filePath(QStringLiteral("notes.mp3"));
+    {
+        QFile f(text);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("not a song\n");
+    }
+    w.ReadSong(text);
+    QVERIFY(waitDecoded(decoded, 2));
+    QTest::qWait(200);
+    QCOMPARE(w.form()->timeline_headers->beats(), beats);
+    QCOMPARE(tempo->text(), QStringLiteral("120 BPM"));
+
+    w.ReadSong(quiet);
+    QVERIFY(waitDecoded(decoded, 3));
+    t.restart();
+    while (w.beatMarks()->search()->isSearching() && t.elapsed() < 30000)
+        shown.wait(100);
+    QCoreApplication::processEvents();
+    QVERIFY(w.form()->timeline_headers->beats().isEmpty());
+    QVERIFY(w.chartView()->beats().isEmpty());
+    QVERIFY(tempo->text().isEmpty());
 }
 
 void TestSong::secondLoadWhileDecoding()

@@ -11,6 +11,7 @@
 #include "gui/project/projectfiles.h"
 #include "gui/timeline/timeline.h"
 #include "gui/timeline/timelineitem.h"
+#include "testsupport/audiofiles.h"
 #include "testsupport/propsimulator.h"
 #include "testsupport/records.h"
 #include "testsupport/scriptedprompter.h"
@@ -164,6 +165,8 @@ private slots:
     void badInput_data();
     void badInput();
 
+    void beats();
+
     void convertMatchesEditor_data();
     void convertMatchesEditor();
     void convertKeepsSettings();
@@ -222,6 +225,8 @@ void TestVantorctl::help_data()
         QTest::newRow(command)
             << QStringList{command, "--help"}
             << QStringLiteral("Usage: vantorctl %1 [options]\n").arg(QLatin1String(command));
+    QTest::newRow("beats") << QStringList{"beats", "--help"}
+                           << "Usage: vantorctl beats [options] SONG";
     for (const char *command : {"info", "export", "streams", "upload"})
         QTest::newRow(command)
             << QStringList{command, "--help"}
@@ -491,6 +496,11 @@ void TestVantorctl::badInput_data()
         "gone.vtc: no such file");
     row("convert without output", {"convert", m_dir.filePath("old.vtc")}, 2, "missing -o");
 
+    row("beats of a missing song", {"beats", m_dir.filePath("gone.mp3")}, 1,
+        "gone.mp3: no such file");
+    row("beats of a file that is no song", {"beats", show}, 1, ": cannot be decoded");
+    row("beats without a song", {"beats"}, 2, "missing SONG");
+
     row("no command", {}, 2, "missing COMMAND");
     row("unknown command", {"frobnicate"}, 2, "unknown command");
     row("no project", {"info"}, 2, "missing PROJECT");
@@ -521,6 +531,26 @@ void TestVantorctl::badInput()
         QCOMPARE(r.err.count('\n'), 1);
     QVERIFY(r.out.isEmpty());
     QVERIFY(!QFile::exists(m_dir.filePath("never.bin")));
+}
+
+// ---------------------------------------------------------------- beats
+
+// The tempo on the first line, then the beats in ms.
+void TestVantorctl::beats()
+{
+    const QString song = m_dir.filePath(QStringLiteral("clicks.wav"));
+    QVERIFY(vc::test::writeWav(
+        song, 20, 44100, 2,
+        vc::test::playing(vc::test::beatSong(vc::test::BeatSong::Clicks, 120, 20))));
+    const Run r = runCtl({"beats", song});
+    QCOMPARE(r.status, 0);
+    QVERIFY(r.err.isEmpty());
+    const QList<QByteArray> lines = r.out.trimmed().split('\n');
+    QVERIFY2(qAbs(lines.first().toDouble() - 120) < 0.5, lines.first().constData());
+    const QVector<double> clicks = vc::test::beatSongBeats(120, 20);
+    QCOMPARE(lines.size() - 1, clicks.size());
+    for (int i = 1; i < lines.size(); ++i)
+        QVERIFY2(qAbs(lines[i].toInt() - clicks[i - 1]) <= 30, lines[i].constData());
 }
 
 // ---------------------------------------------------------------- convert

@@ -11,6 +11,7 @@
 #include "core/render/textpattern.h"
 #include "ctl/multiupload.h"
 #include "ctl/projectshow.h"
+#include "gui/audio/beatsearch.h"
 #include "gui/device/portline.h"
 
 #include <QCommandLineParser>
@@ -80,6 +81,7 @@ QString overallHelp()
         "  convert  import an old text project (*.vtc) and save it in the current format\n"
         "  publish-update  write a signed update (version file and downloads) into a folder\n"
         "  update-keygen   make a new key pair for signing updates\n"
+        "  beats    find the tempo and the beats of a song\n"
         "\n"
         "Run \"vantorctl COMMAND --help\" for the options of a command.\n"
         "Exit status: 0 success, 1 the operation failed, 2 a usage error.\n");
@@ -111,6 +113,7 @@ public:
         if (!positional.isEmpty())
             m_parser.addPositionalArgument(positional, positionalHelp);
         m_positionals = positional.isEmpty() ? 0 : 1;
+        m_positionalName = positional;
     }
 
     QCommandLineParser &parser() { return m_parser; }
@@ -136,7 +139,7 @@ public:
         }
         const QStringList positional = m_parser.positionalArguments();
         if (positional.size() < m_positionals) {
-            usageError(s, m_command, QStringLiteral("missing PROJECT"));
+            usageError(s, m_command, QStringLiteral("missing ") + m_positionalName);
             return ExitUsage;
         }
         if (positional.size() > m_positionals) {
@@ -155,6 +158,7 @@ private:
     QString m_command;
     QCommandLineParser m_parser;
     int m_positionals = 0;
+    QString m_positionalName;
 };
 
 // A command whose one argument is a project file.
@@ -815,6 +819,32 @@ int updateKeygenCommand(const QStringList &args, const Streams &s)
         return ExitFailed;
     }
     s.out << publicKey << '\n';
+int beatsCommand(const QStringList &args, const Streams &s)
+{
+    CommandLine cl(
+        QStringLiteral("beats"),
+        QStringLiteral(
+            "Finds the beats of a song as the editor does after loading it. Prints the tempo\n"
+            "in beats per minute on the first line (0 when the song has no beat to find),\n"
+            "then the time of every beat in milliseconds from the song's start, one a line."),
+        QStringLiteral("SONG"), QStringLiteral("The song (*.mp3, *.wav)."));
+    const int parsed = cl.parse(args, s);
+    if (parsed >= 0)
+        return parsed;
+    const QString song = cl.positional();
+    const QString songName = QDir::toNativeSeparators(song);
+    if (!QFileInfo(song).isFile()) {
+        failure(s, songName + QLatin1String(": no such file"));
+        return ExitFailed;
+    }
+    SongBeats beats;
+    if (!BeatSearch::search(song, &beats)) {
+        failure(s, songName + QLatin1String(": cannot be decoded"));
+        return ExitFailed;
+    }
+    s.out << QString::number(beats.bpm, 'f', 2) << '\n';
+    for (int ms : qAsConst(beats.ms))
+        s.out << ms << '\n';
     return ExitOk;
 }
 
@@ -846,6 +876,8 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         status = publishUpdateCommand(rest, s);
     } else if (command == QLatin1String("update-keygen")) {
         status = updateKeygenCommand(rest, s);
+    } else if (command == QLatin1String("beats")) {
+        status = beatsCommand(rest, s);
     } else {
         usageError(s, QString(), QStringLiteral("unknown command \"%1\"").arg(command));
     }

@@ -75,6 +75,7 @@ MainWindow::MainWindow(QWidget *parent, const QString &projectFile)
 
     ui->audio_frame->setAttribute(Qt::WA_TransparentForMouseEvents);
     setupTimeAxis();
+    setupBeats();
 
     connect(ui->Add_Button, &MyButton::hovered, this, &MainWindow::on_Addbutton_hovered);
 

@@ -26,6 +26,7 @@ class TimeAxis;
 class Playback;
 class SongLoader;
 class TimelineView;
+class BeatMarks;
 } // namespace vc
 
 namespace Ui {
@@ -116,6 +117,7 @@ public:
     vc::SongLoader *song() const { return m_song; }
     vc::TimelineView *timelineView() const { return m_timelineView; }
     ChartView *chartView() const { return m_chartView; }
+    vc::BeatMarks *beatMarks() const { return m_beatMarks; }
     // Ctrl or Shift plus the wheel over the tracks: zoom or vertical scroll.
     void on_timeline_scrolled(int delta, bool ctrl);
     void timeline_vertical_scroll_changed(int min, int max);
@@ -279,6 +281,8 @@ private:
     bool askSaveBeforeClose();
     void setupDevice();
     void setupTimeAxis();
+    // The song's beat marks, after the time axis (mainwindow_beats.cpp).
+    void setupBeats();
     void setupTracks();
     void setupProjectFiles();
     void markUnsaved();
@@ -317,4 +321,5 @@ private:
     vc::Playback *m_playback = nullptr;
     vc::TimelineView *m_timelineView = nullptr;
     ChartView *m_chartView = nullptr;
+    vc::BeatMarks *m_beatMarks = nullptr;
 };

@@ -70,6 +70,7 @@ void SongLoader::load(const QString &path)
     // stays until this one has decoded: a file that is no song replaces
     // nothing.
     m_requested = QFileInfo(path).absoluteFilePath();
+    emit loading(m_requested);
 
     if (!QFileInfo::exists(m_requested)) {
         // Nothing to decode: fail as an undecodable file would, without
@@ -181,6 +182,7 @@ void SongLoader::cancel_decoder()
 {
     // A cancelled load leaves the song there was, if any.
     retireDecoder();
+    emit cancelled();
     if (!songPresent())
         unload();
 }
@@ -194,6 +196,7 @@ void SongLoader::unload()
     m_source.clear();
     if (m_view)
         m_view->hide();
+    emit unloaded();
 }
 
 } // namespace vc

@@ -58,6 +58,11 @@ signals:
     // Decoding ended; durationMs is 0 when the file could not be decoded
     // (the song before it, if any, is still there).
     void decoded(qint64 durationMs);
+    // A load began (the file's absolute path), or was cancelled (the song
+    // there was, if any, stays); the song went (no song is present).
+    void loading(const QString &absolutePath);
+    void cancelled();
+    void unloaded();
 
 public slots:
     void audioPlotting(const QVector<QPointF> &points, double peak, qint64 durationMs, bool ok);

@@ -639,6 +639,10 @@
         <translation>
 The song &quot;%1&quot; that was loaded stays.</translation>
     </message>
+    <message>
+        <source>對齊節拍</source>
+        <translation>Snap to beats</translation>
+    </message>
 </context>
 <context>
     <name>Pass</name>
@@ -898,6 +902,10 @@ end time: </translation>
     <message>
         <source>更新失敗</source>
         <translation>Update failed</translation>
+    <name>vc::BeatMarks</name>
+    <message>
+        <source>%1 BPM</source>
+        <translation>%1 BPM</translation>
     </message>
 </context>
 <context>
