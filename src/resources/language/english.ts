@@ -902,6 +902,9 @@ end time: </translation>
     <message>
         <source>更新失敗</source>
         <translation>Update failed</translation>
+    </message>
+</context>
+<context>
     <name>vc::BeatMarks</name>
     <message>
         <source>%1 BPM</source>
