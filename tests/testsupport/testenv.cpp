@@ -20,7 +20,11 @@ void isolateEnvironment()
     if (g_home)
         return;
     g_home = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/vc-test-XXXXXX"));
-    const QByteArray home = g_home->path().toLocal8Bit();
+    QByteArray home = g_home->path().toLocal8Bit();
+    // A test's child process (a second editor) shares its parent's home.
+    const QByteArray shared = qgetenv(SharedHomeVariable);
+    if (!shared.isEmpty())
+        home = shared;
     qputenv("HOME", home);
     qputenv("XDG_CONFIG_HOME", home + "/.config");
     qputenv("XDG_DATA_HOME", home + "/.local/share");
@@ -29,8 +33,7 @@ void isolateEnvironment()
     QDir(g_home->path()).mkpath(QStringLiteral(".config"));
     QDir(g_home->path()).mkpath(QStringLiteral(".runtime"));
     QFile::setPermissions(g_home->path() + QStringLiteral("/.runtime"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                              QFileDevice::ExeOwner);
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QStandardPaths::setTestModeEnabled(true);
     std::atexit([] {
         delete g_home;
@@ -40,6 +43,9 @@ void isolateEnvironment()
 
 QString testHome()
 {
+    const QByteArray shared = qgetenv(SharedHomeVariable);
+    if (!shared.isEmpty())
+        return QString::fromLocal8Bit(shared);
     return g_home ? g_home->path() : QString();
 }
 

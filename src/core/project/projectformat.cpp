@@ -32,6 +32,16 @@ QString noSongMarker()
 
 bool writeProject(QIODevice &device, const ProjectData &project)
 {
+    return writeProject(device, project, {}, nullptr);
+}
+
+bool writeProject(QIODevice &device, const ProjectData &project, const SaveProgress &progress,
+                  bool *cancelled)
+{
+    if (cancelled)
+        *cancelled = false;
+    const int total = progress ? project.recordCount() : 0;
+    int done = 0;
     // The stream's defaults are the file format: big-endian, floats written
     // as doubles. The version is left at the default on purpose; the
     // encodings used here are the same in every Qt 5 stream version.
@@ -43,8 +53,14 @@ bool writeProject(QIODevice &device, const ProjectData &project)
     for (int t = 0; t < project.tracks.size(); ++t) {
         if (t > 0)
             out << separator;
-        for (const QByteArray &record : project.tracks.at(t))
+        for (const QByteArray &record : project.tracks.at(t)) {
             out << record;
+            if (progress && !progress(++done, total)) {
+                if (cancelled)
+                    *cancelled = true;
+                return false;
+            }
+        }
         if (out.status() != QDataStream::Ok)
             return false;
     }
@@ -297,10 +313,22 @@ ProjectReadResult loadProjectFile(const QString &path)
     return readProject(file);
 }
 
-bool saveProjectFile(const QString &path, const ProjectData &project, QString *errorText)
+bool saveProjectFile(const QString &path, const ProjectData &project, QString *errorText,
+                     const SaveProgress &progress, bool *cancelled)
 {
     QSaveFile file(path);
-    bool ok = file.open(QIODevice::WriteOnly) && writeProject(file, project);
+    bool stopped = false;
+    bool ok = file.open(QIODevice::WriteOnly) && writeProject(file, project, progress, &stopped);
+    if (cancelled)
+        *cancelled = stopped;
+    if (stopped) {
+        // The temporary file goes; the old file was never touched.
+        file.cancelWriting();
+        file.commit();
+        if (errorText)
+            *errorText = QStringLiteral("cancelled");
+        return false;
+    }
     // commit() reports a failed write too (a full disk), and keeps the old
     // file when anything went wrong.
     ok = ok && file.commit();

@@ -24,6 +24,10 @@ public:
                                                 const QString &title, const QString &text,
                                                 QMessageBox::StandardButtons buttons,
                                                 QMessageBox::StandardButton defaultButton);
+    // A question answered by buttons of its own (texts such as "恢復");
+    // returns the index of the button pressed, -1 when the box was closed.
+    virtual int choose(QWidget *parent, const QString &title, const QString &text,
+                       const QStringList &choices, int defaultChoice);
     // The about box used for success messages.
     virtual void about(QWidget *parent, const QString &title, const QString &text);
 

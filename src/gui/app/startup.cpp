@@ -2,6 +2,7 @@
 
 #include "core/app/appsettings.h"
 #include "gui/app/mainwindow.h"
+#include "gui/project/autosave.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -73,6 +74,8 @@ int runEditor(int argc, char **argv)
     installToolkitTranslation(app, toolkit, applyStartupSettings(app, translator));
 
     MainWindow *w = createMainWindow(app.arguments());
+    // What an editor that crashed or was killed left behind.
+    w->autoSave()->offerRecovery();
     const int rc = app.exec();
     delete w;
     return rc;
