@@ -20,7 +20,9 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPointer>
+#include <QFutureWatcher>
 #include <QProgressDialog>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <functional>
 #include <memory>
@@ -131,6 +133,7 @@ bool ProjectFiles::newProject()
                            QMessageBox::Yes | QMessageBox::Cancel,
                            QMessageBox::Cancel) == QMessageBox::Yes;
     if (renew) {
+        ++m_loadGeneration;
         m_s.tracks->clearProject();
         emit projectReplaced();
         emit titleChanged(untitledWindowTitle());
@@ -360,6 +363,38 @@ void ProjectFiles::finishLoad()
     startHistory();
     // What the load itself changed (the song, the prop) is no unsaved change.
     emit titleChanged(m_title);
+    checkThumbsInBackground();
+}
+
+void ProjectFiles::checkThumbsInBackground()
+{
+    const int generation = ++m_loadGeneration;
+    QVector<std::shared_ptr<const PackedThumb>> packed;
+    for (const Show::Track &t : m_s.show->tracks()) {
+        for (const Show::Mode &m : t.modes) {
+            if (m.record.packedThumb)
+                packed.append(m.record.packedThumb);
+        }
+    }
+    if (packed.isEmpty())
+        return;
+    // A damaged thumb would only show as an empty item: once the window is
+    // usable, every packed thumb is checked on another thread and damage
+    // is reported (unless another project has come in the meantime).
+    auto *watcher = new QFutureWatcher<int>(this);
+    connect(watcher, &QFutureWatcher<int>::finished, this, [this, watcher, generation] {
+        const int damaged = watcher->result();
+        watcher->deleteLater();
+        if (damaged > 0 && generation == m_loadGeneration)
+            prompter().warning(m_s.dialogParent, QString(),
+                               white(tr("專案中有 %1 個圖樣的縮圖已損壞，無法顯示。").arg(damaged)));
+    });
+    watcher->setFuture(QtConcurrent::run([packed] {
+        int damaged = 0;
+        for (const auto &thumb : packed)
+            damaged += thumb->isDamaged() ? 1 : 0;
+        return damaged;
+    }));
 }
 
 QVector<ProjectFiles::DecodedRecord> ProjectFiles::decodeRecords(const ProjectData &project)
@@ -373,7 +408,10 @@ QVector<ProjectFiles::DecodedRecord> ProjectFiles::decodeRecords(const ProjectDa
     QVector<DecodedRecord> out(records.size());
     for (int i = 0; i < records.size(); ++i) {
         DecodedRecord &d = out[i];
-        d.record = ModeRecord::decode(records.at(i), &d.complete, &d.used);
+        // The thumbs are left packed: each is unpacked when its item is
+        // first painted, exported or copied, so a large project opens at
+        // once whatever pictures it holds.
+        d.record = ModeRecord::decode(records.at(i), &d.complete, &d.used, ModeRecord::ThumbLater);
     }
     return out;
 }

@@ -142,6 +142,7 @@ private:
     bool loadLegacyFormat(const QString &path);
     void beginLoad(const QString &path);
     void finishLoad();
+    void checkThumbsInBackground();
     void addRecords(const ProjectData &project, const QVector<DecodedRecord> &decoded);
     bool writeTo(const QString &path);
     void reportImport(const LegacyImportReport &report);
@@ -169,6 +170,9 @@ private:
     bool m_untitled = true;
     // Set while a load or a save runs.
     bool m_busy = false;
+    // Counts the projects put in place, so that a late report about an
+    // earlier one is dropped.
+    int m_loadGeneration = 0;
     std::unique_ptr<ProjectLock> m_lock;
 };
 
