@@ -366,8 +366,8 @@ void TestProjectFormat::cancelledSaveKeepsOldFile()
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), fileExisted ? 1 : 0);
 
     // Not cancelled, the progress sees every record and the save is whole.
-    QVERIFY(vc::saveProjectFile(path, threeTracks(), &error, [](int, int) { return true; },
-                                &cancelled));
+    QVERIFY(vc::saveProjectFile(
+        path, threeTracks(), &error, [](int, int) { return true; }, &cancelled));
     QVERIFY(!cancelled);
     QCOMPARE(vc::test::fileBytes(path), readData("three-tracks.vtc3"));
 }
@@ -382,6 +382,13 @@ void TestProjectFormat::recoveryCopyCutShortIsRefused()
     copy.session = QByteArray(16, 's');
     copy.project = readData("three-tracks.vtc3");
     const QByteArray bytes = vc::encodeRecoveryCopy(copy);
+    // Written straight from the records, it is the same.
+    QByteArray streamed;
+    QBuffer buffer(&streamed);
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(vc::writeRecoveryCopy(buffer, copy, threeTracks()));
+    QCOMPARE(streamed, bytes);
+    QCOMPARE(vc::encodedProjectSize(threeTracks()), copy.project.size());
 
     vc::RecoveryCopy back;
     QVERIFY(vc::decodeRecoveryCopy(bytes, &back));
@@ -391,7 +398,8 @@ void TestProjectFormat::recoveryCopyCutShortIsRefused()
     QCOMPARE(back.session, copy.session);
     QCOMPARE(back.project, copy.project);
     for (int size = 0; size < bytes.size(); ++size)
-        QVERIFY2(!vc::decodeRecoveryCopy(bytes.left(size), &back), qPrintable(QString::number(size)));
+        QVERIFY2(!vc::decodeRecoveryCopy(bytes.left(size), &back),
+                 qPrintable(QString::number(size)));
     // Zeros where the end of the data should be (space allocated, never written).
     QByteArray zeroed = bytes;
     zeroed.replace(bytes.size() - 40, 40, QByteArray(40, '\0'));

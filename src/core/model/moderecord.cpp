@@ -160,8 +160,7 @@ QByteArray ModeRecord::encode() const
     return out;
 }
 
-ModeRecord ModeRecord::decode(const QByteArray &bytes, bool *ok, int *used,
-                              ThumbDecoding thumbs)
+ModeRecord ModeRecord::decode(const QByteArray &bytes, bool *ok, int *used, ThumbDecoding thumbs)
 {
     ModeRecord r;
     bool good = true;
@@ -184,8 +183,7 @@ ModeRecord ModeRecord::decode(const QByteArray &bytes, bool *ok, int *used,
         quint32 h = 0;
         const qint64 at = buffer.pos();
         const bool later = thumbs == ThumbLater;
-        const qint64 length =
-            pngExtent(bytes.constData() + at, bytes.size() - at, &w, &h, !later);
+        const qint64 length = pngExtent(bytes.constData() + at, bytes.size() - at, &w, &h, !later);
         if (length < 0)
             return r; // the end of the picture is unknown, so is everything after it
         const qint64 pixels = qint64(w) * qint64(h);
@@ -193,7 +191,7 @@ ModeRecord ModeRecord::decode(const QByteArray &bytes, bool *ok, int *used,
             w > 0 && h > 0 && w <= 0x7fffffffu && h <= 0x7fffffffu && pixels <= MaxThumbPixels;
         if (sized && later) {
             r.packedThumb = std::make_shared<const PackedThumb>(bytes, int(at), int(length),
-                                                               QSize(int(w), int(h)));
+                                                                QSize(int(w), int(h)));
             // Encoding writes the stored picture again as long as no other
             // thumb is set.
             r.thumbSource = bytes;

@@ -67,16 +67,24 @@ bool writeProject(QIODevice &device, const ProjectData &project, const SaveProgr
     return out.status() == QDataStream::Ok;
 }
 
+qint64 encodedProjectSize(const ProjectData &project)
+{
+    const QString song = project.hasSong() ? project.songPath : noSongMarker();
+    qint64 size = 2 + 8 + 4 + 2 * qint64(song.size());
+    for (int t = 0; t < project.tracks.size(); ++t) {
+        if (t > 0)
+            size += 4 + trackSeparator().size();
+        for (const QByteArray &record : project.tracks.at(t))
+            size += 4 + record.size();
+    }
+    return size;
+}
+
 QByteArray encodeProject(const ProjectData &project)
 {
     // Sized up front: a large show is tens of megabytes, and growing the
     // buffer step by step would copy it several times.
-    qint64 size = 2 + 8 + 4 + 2 * qMax(project.songPath.size(), noSongMarker().size());
-    for (const auto &track : project.tracks) {
-        size += 8; // its separator
-        for (const QByteArray &record : track)
-            size += 4 + record.size();
-    }
+    const qint64 size = encodedProjectSize(project);
     QByteArray bytes;
     if (size < MaxProjectFileSize)
         bytes.reserve(int(size));

@@ -52,6 +52,8 @@ bool writeProject(QIODevice &device, const ProjectData &project, const SaveProgr
                   bool *cancelled);
 // The whole file content, as writeProject() would write it.
 QByteArray encodeProject(const ProjectData &project);
+// Its length in bytes, without encoding it.
+qint64 encodedProjectSize(const ProjectData &project);
 
 // How reading a project went.
 struct ProjectReadStatus

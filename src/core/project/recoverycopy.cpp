@@ -58,6 +58,23 @@ QByteArray encodeRecoveryCopy(const RecoveryCopy &copy)
     return bytes;
 }
 
+bool writeRecoveryCopy(QIODevice &device, const RecoveryCopy &copy, const ProjectData &project)
+{
+    const qint64 size = encodedProjectSize(project);
+    if (size >= MaxProjectFileSize)
+        return false;
+    QDataStream out(&device);
+    out.writeRawData(Tag.constData(), Tag.size());
+    out << Version << copy.projectPath << copy.hasFileName
+        << qint64(copy.writtenAt.toMSecsSinceEpoch()) << copy.session;
+    // As a byte array is streamed: its length, then its bytes.
+    out << quint32(size);
+    if (out.status() != QDataStream::Ok || !writeProject(device, project))
+        return false;
+    out.writeRawData(End.constData(), End.size());
+    return out.status() == QDataStream::Ok;
+}
+
 bool decodeRecoveryCopy(const QByteArray &bytes, RecoveryCopy *copy)
 {
     if (!bytes.startsWith(Tag) || !bytes.endsWith(End))

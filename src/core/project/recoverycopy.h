@@ -11,6 +11,7 @@
 #include <vector>
 
 class KAutoSaveFile;
+class QIODevice;
 class QObject;
 class QThread;
 
@@ -36,6 +37,10 @@ struct RecoveryCopy
 // The file content of a recovery copy: a tag, a version, the fields above
 // and the project, as one big-endian data stream.
 QByteArray encodeRecoveryCopy(const RecoveryCopy &copy);
+// Writes the same as encodeRecoveryCopy(copy) with `project` as its
+// project, straight from the records (a large show is not copied once more
+// in memory). False when the device refused a write.
+bool writeRecoveryCopy(QIODevice &device, const RecoveryCopy &copy, const ProjectData &project);
 // False for data that is no recovery copy, or one whose writing never
 // finished (a crash or a power cut in the middle).
 bool decodeRecoveryCopy(const QByteArray &bytes, RecoveryCopy *copy);

@@ -19,9 +19,10 @@
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QPointer>
 #include <QFutureWatcher>
+#include <QPointer>
 #include <QProgressDialog>
+#include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <functional>
@@ -386,13 +387,22 @@ void ProjectFiles::checkThumbsInBackground()
         const int damaged = watcher->result();
         watcher->deleteLater();
         if (damaged > 0 && generation == m_loadGeneration)
-            prompter().warning(m_s.dialogParent, QString(),
-                               white(tr("專案中有 %1 個圖樣的縮圖已損壞，無法顯示。").arg(damaged)));
+            prompter().warning(
+                m_s.dialogParent, QString(),
+                white(tr("專案中有 %1 個圖樣的縮圖已損壞，無法顯示。").arg(damaged)));
     });
     watcher->setFuture(QtConcurrent::run([packed] {
+        // Only spare time goes into it: the window, the painting of the
+        // thumbs in view and the song come first.
+        QThread *thread = QThread::currentThread();
+        const QThread::Priority priority = thread->priority();
+        thread->setPriority(QThread::IdlePriority);
         int damaged = 0;
         for (const auto &thumb : packed)
             damaged += thumb->isDamaged() ? 1 : 0;
+        // Pool threads start without a priority of their own.
+        thread->setPriority(priority == QThread::InheritPriority ? QThread::NormalPriority
+                                                                 : priority);
         return damaged;
     }));
 }
