@@ -1,5 +1,7 @@
 #include "core/project/projectlock.h"
 
+#include "core/app/appsettings.h"
+
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
@@ -46,8 +48,10 @@ QString ProjectLock::lockFileFor(const QString &projectPath)
         path = info.absoluteFilePath();
     const QByteArray key =
         QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha1).toHex();
-    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
-           QStringLiteral("/open-projects/") + QString::fromLatin1(key) + QStringLiteral(".lock");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QLatin1Char('/') + QLatin1String(settings::Organisation) + QLatin1Char('/') +
+           QLatin1String(settings::Application) + QStringLiteral("/open-projects/") +
+           QString::fromLatin1(key) + QStringLiteral(".lock");
 }
 
 } // namespace vc
