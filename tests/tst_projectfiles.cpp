@@ -185,6 +185,7 @@ private slots:
     void unreadableFileKeepsProject();
     void truncatedFileLoadsWholeRecords();
     void damagedThumbLoadsAndIsReported();
+    void loadIsNotReentered();
     void failedSaveReported();
     void closeQuestion_data();
     void closeQuestion();
@@ -743,6 +744,25 @@ void TestProjectFiles::damagedThumbLoadsAndIsReported()
     QCOMPARE(items.at(2)->thumb().size(), QSize(85, 85));
     QVERIFY(rig.files->save());
     QCOMPARE(fileBytes(file), bytes);
+}
+
+// What a load sets off while it runs (the song's loading, a timer, a drop)
+// cannot start another load inside it.
+void TestProjectFiles::loadIsNotReentered()
+{
+    const QString first = writeProject(path(QStringLiteral("first.vtc3")), 80, 2100.0f,
+                                       {{colourRecord(0, 1000), colourRecord(1000, 2000)}},
+                                       path(QStringLiteral("song.mp3")));
+    const QString second = writeProject(path(QStringLiteral("second.vtc3")), 80, 2100.0f,
+                                        {{colourRecord(5000, 6000)}});
+    ProjectRig rig;
+    bool nested = true;
+    QObject::connect(rig.files, &vc::ProjectFiles::songRequested, rig.files,
+                     [&] { nested = rig.files->loadFile(second); });
+    QVERIFY(rig.files->loadFile(first));
+    QVERIFY(!nested);
+    QCOMPARE(rig.layoutText(), QStringLiteral("1:0,1000"));
+    QCOMPARE(rig.files->currentFile(), first);
 }
 
 void TestProjectFiles::failedSaveReported()

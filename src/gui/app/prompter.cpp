@@ -41,6 +41,8 @@ int Prompter::choose(QWidget *parent, const QString &title, const QString &text,
         buttons.append(box.addButton(choice, QMessageBox::ActionRole));
     if (defaultChoice >= 0 && defaultChoice < buttons.size())
         box.setDefaultButton(qobject_cast<QPushButton *>(buttons.at(defaultChoice)));
+    if (!buttons.isEmpty())
+        box.setEscapeButton(buttons.last());
     box.exec();
     return buttons.indexOf(box.clickedButton());
 }
