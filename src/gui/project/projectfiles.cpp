@@ -418,9 +418,6 @@ QVector<ProjectFiles::DecodedRecord> ProjectFiles::decodeRecords(const ProjectDa
     QVector<DecodedRecord> out(records.size());
     for (int i = 0; i < records.size(); ++i) {
         DecodedRecord &d = out[i];
-        // The thumbs are left packed: each is unpacked when its item is
-        // first painted, exported or copied, so a large project opens at
-        // once whatever pictures it holds.
         d.record = ModeRecord::decode(records.at(i), &d.complete, &d.used, ModeRecord::ThumbLater);
     }
     return out;
@@ -521,8 +518,11 @@ bool ProjectFiles::saveAs()
         return false;
     }
     if (!writeTo(path)) {
-        if (!m_lock && m_hasFileName)
-            m_lock = std::make_unique<ProjectLock>(m_currentFile);
+        // The project keeps its own mark (taken above when it is the same
+        // file).
+        if (!m_lock && m_hasFileName &&
+            ProjectLock::lockFileFor(path) == ProjectLock::lockFileFor(m_currentFile))
+            m_lock = std::move(lock);
         return false;
     }
     m_lock = std::move(lock);
