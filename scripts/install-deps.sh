@@ -15,6 +15,8 @@ PACKAGES=(
   # runtime plug-ins: SVG icons, audio playback/decoding through GStreamer
   libqt5svg5 qt5-image-formats-plugins libqt5multimedia5-plugins
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-tools
+  # Ed25519 signatures of updates
+  libsodium-dev
   # a font that covers Traditional Chinese, and the toolkit's own dialogs
   # and buttons in Traditional Chinese
   fonts-noto-cjk qttranslations5-l10n

@@ -37,5 +37,8 @@ inline QSettings open()
 // Default start locations, below the user's home directory.
 QString defaultDocumentsPath();
 QString defaultPicturesPath();
+// The user's folders where the dialogs start: the home folder when one
+// does not exist.
+QString defaultMusicPath();
 
 } // namespace vc::settings

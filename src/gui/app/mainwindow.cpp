@@ -4,6 +4,7 @@
 #include "core/app/appsettings.h"
 #include "core/model/show.h"
 #include "core/timeline/timeaxis.h"
+#include "gui/about/startdialog.h"
 #include "gui/app/prompter.h"
 #include "gui/model/editorpanel.h"
 #include "gui/model/trackscontroller.h"
@@ -205,6 +206,11 @@ void MainWindow::on_actionEnglish_triggered()
 {
     vc::prompter().information(this, QString(), tr("Change after restart."));
     vc::settings::open().setValue(vc::settings::Language, vc::settings::LanguageEnglish);
+}
+
+void MainWindow::on_actionAbout_triggered()
+{
+    vc::showAboutBox(this);
 }
 
 // ---------------------------------------------------------------- window

@@ -147,6 +147,11 @@ public slots:
 
     // --- song: loading and decoding (also used by project loading and drops)
     void ReadSong(const QString &path);
+    // The song of a loaded project, in place of the song there was.
+    void readProjectSong(const QString &path);
+    // A song decoded (durationMs > 0) becomes the show's song; a file that
+    // is no song is reported.
+    void songDecoded(qint64 durationMs);
     void cancel_decoder();
 
 signals:
@@ -163,6 +168,8 @@ private slots:
     // shell: language and gadgets
     void on_actionChinese_triggered();
     void on_actionEnglish_triggered();
+    // The about box: version and update check, without the start buttons.
+    void on_actionAbout_triggered();
     void on_Leds_valueChanged(int value);
     void on_FPS_V_valueChanged(int value);
 

@@ -1,6 +1,7 @@
 #include "gui/app/startup.h"
 
 #include "core/app/appsettings.h"
+#include "gui/about/startdialog.h"
 #include "gui/app/mainwindow.h"
 #include "gui/project/autosave.h"
 
@@ -50,11 +51,14 @@ bool installToolkitTranslation(QApplication &app, QTranslator &translator, int l
     return app.installTranslator(&translator);
 }
 
-MainWindow *createMainWindow(const QStringList &arguments)
+MainWindow *createMainWindow(const QStringList &arguments, const QString &startProject)
 {
     // The first argument after the program's own path is a project to open.
     auto *w = new MainWindow(nullptr, arguments.value(1));
     w->setWindowIcon(QIcon(QStringLiteral(":/VLOGO.ico")));
+    // The project chosen on the start dialog comes after the command line's.
+    if (!startProject.isEmpty())
+        w->LoadFile(startProject);
 
     QSettings s = settings::open();
     if (s.value(settings::WindowMaximize, false).toBool()) {
@@ -73,7 +77,10 @@ int runEditor(int argc, char **argv)
     QTranslator toolkit;
     installToolkitTranslation(app, toolkit, applyStartupSettings(app, translator));
 
-    MainWindow *w = createMainWindow(app.arguments());
+    const StartChoice start = runStartDialog();
+    if (start.quit)
+        return 0; // the updater took over
+    MainWindow *w = createMainWindow(app.arguments(), start.projectPath);
     // What an editor that crashed or was killed left behind.
     w->autoSave()->offerRecovery();
     const int rc = app.exec();

@@ -31,8 +31,11 @@ public:
     SongLoader(ChartView *view, QWidget *dialogParent, QObject *parent = nullptr);
     ~SongLoader() override;
 
-    // Starts decoding the file; returns at once.
+    // Starts decoding the file; returns at once. The song loaded before
+    // stays until this one has decoded, and stays when it cannot be.
     void load(const QString &path);
+    // Drops the song: no waveform, no source file.
+    void unload();
 
     // A song is present when its waveform has at least two points.
     bool songPresent() const { return m_points.size() >= 2; }
@@ -41,7 +44,10 @@ public:
     int generation() const { return m_generation; }
     const QVector<QPointF> &points() const { return m_points; }
     double peak() const { return m_peak; }
+    // The song decoded last (absolute path); empty without one.
     QString sourceFile() const { return m_source; }
+    // The file the last load asked for (absolute path).
+    QString requestedFile() const { return m_requested; }
     QtCharts::QLineSeries *series() const { return m_series; }
     QProgressDialog *progressDialog() const { return m_dialog; }
     ChartView *view() const { return m_view; }
@@ -49,7 +55,8 @@ public:
     void resizeView();
 
 signals:
-    // Decoding ended; durationMs is 0 when the file could not be decoded.
+    // Decoding ended; durationMs is 0 when the file could not be decoded
+    // (the song before it, if any, is still there).
     void decoded(qint64 durationMs);
 
 public slots:
@@ -75,6 +82,7 @@ private:
     QVector<QPointF> m_points;
     double m_peak = 0;
     QString m_source;
+    QString m_requested;
     int m_generation = 0;
 };
 

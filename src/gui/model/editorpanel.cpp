@@ -387,6 +387,8 @@ void EditorPanel::insertOrApply()
         emit indicatorMoveRequested(item->endMs());
         m_tracks->showInsertPreview(false);
     }
+    // A later resize counts the repeats with the width this count came from.
+    m_show->setModePatternWidth(item->modeId(), m_patternWidth);
     if (Timeline *holder = item->track())
         holder->on_itemDragEnd(QByteArray(), item);
     m_tracks->refreshCounters();

@@ -268,20 +268,10 @@ void Timeline::on_itemPaste_clicked()
     const QMimeData *mime = QApplication::clipboard()->mimeData();
     if (!mime || !mime->hasFormat(TimelineItem::MimeType))
         return;
-    const QByteArray bytes = mime->data(TimelineItem::MimeType);
-    bool ok = false;
-    vc::ModeRecord::decode(bytes, &ok);
-    if (!ok)
-        return; // not a mode this program wrote
-    quintptr id = 0;
-    {
-        const vc::Show::Batch batch(m_show);
-        // At the play position, as it was copied (length and repeat count),
-        // placed as Insert places a mode: it wins against what it overlaps.
-        id = m_show->appendMode(m_trackId, bytes);
-        m_show->shiftMode(id, indicatorMs());
-        m_show->placeMode(id);
-    }
+    // At the play position, as it was copied (length and repeat count),
+    // placed as Insert places a mode: it wins against what it overlaps.
+    const quintptr id =
+        m_show->pasteMode(m_trackId, mime->data(TimelineItem::MimeType), indicatorMs());
     if (TimelineItem *item = m_views.value(id))
         emit itemDragEnd(QByteArray(), item, nullptr);
 }
