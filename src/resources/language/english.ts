@@ -854,36 +854,6 @@ end time: </translation>
     </message>
 </context>
 <context>
-    <name>vc::AutoSave</name>
-    <message>
-        <source>未命名專案</source>
-        <translation>Untitled project</translation>
-    </message>
-    <message>
-        <source>編輯器上次未正常關閉，留下了專案的復原副本。
-專案：%1
-副本時間：%2
-要恢復這份副本嗎？</source>
-        <translation>The editor did not close normally last time and left a recovery copy of a project.
-Project: %1
-Copy made: %2
-Restore this copy?</translation>
-    </message>
-    <message>
-        <source>恢復專案</source>
-        <translation>Restore project</translation>
-    </message>
-    <message>
-        <source>恢復</source>
-        <translation>Restore</translation>
-    </message>
-    <message>
-        <source>捨棄</source>
-        <translation>Discard</translation>
-    </message>
-    <message>
-        <source>稍後再說</source>
-        <translation>Later</translation>
     <name>updater</name>
     <message>
         <source>無法連線至更新伺服器</source>
@@ -928,6 +898,39 @@ Restore this copy?</translation>
     <message>
         <source>更新失敗</source>
         <translation>Update failed</translation>
+    </message>
+</context>
+<context>
+    <name>vc::AutoSave</name>
+    <message>
+        <source>未命名專案</source>
+        <translation>Untitled project</translation>
+    </message>
+    <message>
+        <source>編輯器上次未正常關閉，留下了專案的復原副本。
+專案：%1
+副本時間：%2
+要恢復這份副本嗎？</source>
+        <translation>The editor did not close normally last time and left a recovery copy of a project.
+Project: %1
+Copy made: %2
+Restore this copy?</translation>
+    </message>
+    <message>
+        <source>恢復專案</source>
+        <translation>Restore project</translation>
+    </message>
+    <message>
+        <source>恢復</source>
+        <translation>Restore</translation>
+    </message>
+    <message>
+        <source>捨棄</source>
+        <translation>Discard</translation>
+    </message>
+    <message>
+        <source>稍後再說</source>
+        <translation>Later</translation>
     </message>
 </context>
 <context>
@@ -1107,6 +1110,25 @@ Open it anyway? Saving will then ask for another name, so that neither editor ov
     <message>
         <source>儲存中...</source>
         <translation>Saving...</translation>
+    </message>
+</context>
+<context>
+    <name>vc::ScreenCapture</name>
+    <message>
+        <source>無法擷取螢幕畫面，無法截圖</source>
+        <translation>The screen could not be captured, so no screenshot can be taken</translation>
+    </message>
+    <message>
+        <source>選擇顏色</source>
+        <translation>choose color</translation>
+    </message>
+    <message>
+        <source>儲存圖片</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>無法儲存圖片：%1</source>
+        <translation>The picture could not be saved: %1</translation>
     </message>
 </context>
 <context>
