@@ -73,39 +73,12 @@ void BeatSearchWorker::end(bool ok)
     emit finished(ok ? m_tracker.finish() : SongBeats(), ok);
 }
 
-BeatSearch::BeatSearch(QObject *parent) : QObject(parent)
+BeatSearch::BeatSearch(QObject *parent) : QObject(parent), m_job(this)
 {
     qRegisterMetaType<vc::SongBeats>();
 }
 
-BeatSearch::~BeatSearch()
-{
-    retire(true);
-}
-
-void BeatSearch::retire(bool wait)
-{
-    if (m_worker) {
-        // Cut it off first: whatever it still sends is dropped.
-        m_worker->disconnect(this);
-        QMetaObject::invokeMethod(m_worker, &BeatSearchWorker::stop, Qt::QueuedConnection);
-        connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
-        connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
-        m_thread->quit();
-        m_retired.append(m_thread);
-        m_worker = nullptr;
-        m_thread = nullptr;
-    }
-    if (wait) {
-        for (const QPointer<QThread> &t : qAsConst(m_retired)) {
-            if (t) {
-                t->quit();
-                t->wait();
-            }
-        }
-    }
-    m_retired.removeAll(nullptr);
-}
+BeatSearch::~BeatSearch() = default;
 
 void BeatSearch::start(const QString &path)
 {
@@ -119,26 +92,23 @@ void BeatSearch::start(const QString &path)
         });
         return;
     }
-    m_thread = new QThread(this);
-    m_thread->setObjectName(QStringLiteral("beat search"));
-    m_worker = new BeatSearchWorker(absolute);
-    m_worker->moveToThread(m_thread);
-    connect(m_thread, &QThread::started, m_worker, &BeatSearchWorker::start);
-    connect(m_worker, &BeatSearchWorker::finished, this,
+    BeatSearchWorker *worker =
+        m_job.prepare(new BeatSearchWorker(absolute), QStringLiteral("beat search"));
+    connect(worker, &BeatSearchWorker::finished, this,
             [this, gen](const vc::SongBeats &beats, bool) {
-                if (gen != m_generation || !m_worker)
+                if (gen != m_generation || !m_job.isRunning())
                     return;
-                retire();
+                m_job.stop();
                 m_beats = beats;
                 emit found(m_beats);
             });
-    m_thread->start();
+    m_job.launch();
 }
 
 void BeatSearch::cancel()
 {
     ++m_generation;
-    retire();
+    m_job.stop();
     m_beats = SongBeats();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/audio/beattracker.h"
+#include "gui/audio/backgroundjob.h"
 
 #include <QList>
 #include <QObject>
@@ -27,7 +28,7 @@ public:
     void start(const QString &path);
     // Stops a running search and forgets the beats.
     void cancel();
-    bool isSearching() const { return m_worker != nullptr; }
+    bool isSearching() const { return m_job.isRunning(); }
     const SongBeats &beats() const { return m_beats; }
 
     // Searches the file and waits for the result (for command-line use).
@@ -40,11 +41,7 @@ signals:
     void found(const vc::SongBeats &beats);
 
 private:
-    void retire(bool wait = false);
-
-    QThread *m_thread = nullptr;
-    BeatSearchWorker *m_worker = nullptr;
-    QList<QPointer<QThread>> m_retired;
+    BackgroundJob m_job;
     SongBeats m_beats;
     int m_generation = 0;
 };

@@ -18,7 +18,7 @@ using namespace QtCharts;
 namespace vc {
 
 SongLoader::SongLoader(ChartView *view, QWidget *dialogParent, QObject *parent)
-    : QObject(parent), m_view(view), m_dialogParent(dialogParent)
+    : QObject(parent), m_view(view), m_dialogParent(dialogParent), m_job(this)
 {
     qRegisterMetaType<QVector<QPointF>>();
 }
@@ -38,27 +38,10 @@ void SongLoader::retireDecoder(bool wait)
         m_dialog->deleteLater();
         m_dialog = nullptr;
     }
-    if (m_worker) {
-        // Cut it off first: whatever it still sends is dropped.
-        m_worker->disconnect(this);
-        QMetaObject::invokeMethod(m_worker, &DecodeWorker::stop, Qt::QueuedConnection);
-        connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
-        connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
-        m_thread->quit();
-        m_retired.append(m_thread);
-        m_worker = nullptr;
-        m_thread = nullptr;
-    }
+    m_job.stop();
     // Going away: every thread must end before its QThread object does.
-    if (wait) {
-        for (const QPointer<QThread> &t : qAsConst(m_retired)) {
-            if (t) {
-                t->quit();
-                t->wait();
-            }
-        }
-    }
-    m_retired.removeAll(nullptr);
+    if (wait)
+        m_job.waitForAll();
 }
 
 void SongLoader::load(const QString &path)
@@ -82,25 +65,22 @@ void SongLoader::load(const QString &path)
         });
         return;
     }
-    m_thread = new QThread(this);
-    m_thread->setObjectName(QStringLiteral("song decoder"));
-    m_worker = new DecodeWorker(m_requested);
-    m_worker->moveToThread(m_thread);
-    connect(m_thread, &QThread::started, m_worker, &DecodeWorker::start);
+    DecodeWorker *worker =
+        m_job.prepare(new DecodeWorker(m_requested), QStringLiteral("song decoder"));
     // Reports still queued when the next load starts carry an old
     // generation and are dropped.
     const int gen = m_generation;
-    connect(m_worker, &DecodeWorker::finished, this,
+    connect(worker, &DecodeWorker::finished, this,
             [this, gen](const QVector<QPointF> &points, double peak, qint64 d, bool ok) {
-                if (gen == m_generation && m_worker)
+                if (gen == m_generation && m_job.isRunning())
                     audioPlotting(points, peak, d, ok);
             });
-    connect(m_worker, &DecodeWorker::positionChanged, this, [this, gen](qint64 ms) {
-        if (gen == m_generation && m_worker)
+    connect(worker, &DecodeWorker::positionChanged, this, [this, gen](qint64 ms) {
+        if (gen == m_generation && m_job.isRunning())
             decoder_PositionChanged(ms);
     });
-    connect(m_worker, &DecodeWorker::durationChanged, this, [this, gen](qint64 ms) {
-        if (gen == m_generation && m_worker)
+    connect(worker, &DecodeWorker::durationChanged, this, [this, gen](qint64 ms) {
+        if (gen == m_generation && m_job.isRunning())
             durationChanged(ms);
     });
 
@@ -110,7 +90,7 @@ void SongLoader::load(const QString &path)
     connect(m_dialog, &QProgressDialog::canceled, this, &SongLoader::cancel_decoder);
     m_dialog->show();
 
-    m_thread->start();
+    m_job.launch();
 }
 
 void SongLoader::decoder_PositionChanged(qint64 msecs)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gui/audio/backgroundjob.h"
+
 #include <QList>
 #include <QObject>
 #include <QPointF>
@@ -39,7 +41,7 @@ public:
 
     // A song is present when its waveform has at least two points.
     bool songPresent() const { return m_points.size() >= 2; }
-    bool isDecoding() const { return m_worker != nullptr; }
+    bool isDecoding() const { return m_job.isRunning(); }
     // Counts loads; tells one decoding run from the next.
     int generation() const { return m_generation; }
     const QVector<QPointF> &points() const { return m_points; }
@@ -79,9 +81,7 @@ private:
     ChartView *m_view = nullptr;
     const TimeAxis *m_axis = nullptr;
     QWidget *m_dialogParent = nullptr;
-    QThread *m_thread = nullptr;
-    DecodeWorker *m_worker = nullptr;
-    QList<QPointer<QThread>> m_retired; // stopping; waited for on destruction
+    BackgroundJob m_job; // the decoder
     QPointer<QProgressDialog> m_dialog;
     QPointer<QtCharts::QLineSeries> m_series; // owned by the view's chart once plotted
     QVector<QPointF> m_points;
