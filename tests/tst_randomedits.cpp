@@ -10,6 +10,7 @@
 #include "core/model/history.h"
 #include "core/model/show.h"
 #include "core/project/projectformat.h"
+#include "core/project/showproject.h"
 #include "testsupport/records.h"
 #include "testsupport/testenv.h"
 
@@ -94,16 +95,7 @@ Kept keptOf(const vc::ModeRecord &r)
 
 vc::ProjectData document(const Show &show)
 {
-    vc::ProjectData data;
-    data.leds = show.leds();
-    data.frameRate = show.frameRate();
-    for (const Show::Track &t : show.tracks()) {
-        QVector<QByteArray> records;
-        for (const Show::Mode &m : t.modes)
-            records.append(m.bytes);
-        data.tracks.append(records);
-    }
-    return data;
+    return vc::projectOf(show);
 }
 
 vc::device::ShowImage exportOf(const QVector<vc::ModeRecord> &records)

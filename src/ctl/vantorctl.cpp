@@ -8,6 +8,7 @@
 #include "core/project/legacyproject.h"
 #include "core/project/picturelibrary.h"
 #include "core/project/projectnames.h"
+#include "core/project/showproject.h"
 #include "core/render/textpattern.h"
 #include "ctl/multiupload.h"
 #include "ctl/projectshow.h"
@@ -548,15 +549,7 @@ int convertCommand(const QStringList &args, const Streams &s)
     show.setFrameRate(prop.frameRate);
     LegacyImporter importer(show, show.currentTrack(), TextPattern::fontFamilies());
     const LegacyImportReport report = importer.importModes(legacy);
-    ProjectData converted;
-    converted.leds = show.leds();
-    converted.frameRate = show.frameRate();
-    for (const Show::Track &track : show.tracks()) {
-        QVector<QByteArray> records;
-        for (const Show::Mode &mode : track.modes)
-            records.append(mode.bytes);
-        converted.tracks.append(records);
-    }
+    const ProjectData converted = projectOf(show);
     for (const QString &refusal : report.pictureErrors)
         s.err << oldName << ": " << refusal.simplified() << '\n';
 

@@ -10,6 +10,7 @@
 #include "core/project/projectlock.h"
 #include "core/project/projectnames.h"
 #include "core/project/recoverycopy.h"
+#include "core/project/showproject.h"
 #include "core/render/textpattern.h"
 #include "gui/app/prompter.h"
 #include "gui/model/trackscontroller.h"
@@ -476,20 +477,7 @@ void ProjectFiles::reportImport(const LegacyImportReport &report)
 
 ProjectData ProjectFiles::projectData() const
 {
-    ProjectData data;
-    data.leds = m_s.show->leds();
-    data.frameRate = m_s.show->frameRate();
-    data.songPath = m_s.show->songPath();
-    for (const Show::Track &t : m_s.show->tracks()) {
-        QVector<QByteArray> records;
-        records.reserve(t.modes.size());
-        for (const Show::Mode &m : t.modes)
-            records.append(m.bytes);
-        data.tracks.append(records);
-    }
-    if (data.tracks.isEmpty())
-        data.tracks.append(QVector<QByteArray>());
-    return data;
+    return projectOf(*m_s.show);
 }
 
 bool ProjectFiles::save()
