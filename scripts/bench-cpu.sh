@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Measures the editor's processor use on a virtual X display, as processor
+# seconds per wall-clock second (1.00 = one core busy):
+#  - the program itself, started as a new user would and left idle, read
+#    from /proc;
+#  - build/benchmarks/bench_cpu, the same main window driven through three
+#    states: idle with nothing loaded, a picture spinning in the preview,
+#    and a 30 s song playing over a track full of modes (its header lists
+#    the aims).
+# Uses a throw-away HOME so the real settings are not touched, and a sound
+# sink that needs no device.
+#   scripts/bench-cpu.sh [seconds per state]
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${BUILD_DIR:-$root/build}"
+seconds="${1:-10}"
+for exe in "$build/src/VantorCreator" "$build/benchmarks/bench_cpu"; do
+  [ -x "$exe" ] || { echo "build $(basename "$exe") first" >&2; exit 2; }
+done
+
+display=":$((60 + RANDOM % 30))"
+Xvfb "$display" -screen 0 1920x1080x24 >/dev/null 2>&1 &
+xvfb=$!
+home="$(mktemp -d)"
+editor=""
+trap 'kill $editor $xvfb 2>/dev/null || true; rm -rf "$home"' EXIT
+sleep 1
+# Runs a program on the virtual display (in place of the calling shell).
+run() {
+  exec env HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" \
+    XDG_RUNTIME_DIR="$home" DISPLAY="$display" QT_QPA_PLATFORM=xcb \
+    QT_GSTREAMER_PLAYBIN_AUDIOSINK=fakesink "$@"
+}
+# Processor ticks (user + system) of a process, all its threads.
+ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+
+run "$build/src/VantorCreator" >"$home/editor.log" 2>&1 &
+editor=$!
+sleep 5 # start-up settles
+hz=$(getconf CLK_TCK)
+t0=$(ticks "$editor"); w0=$(date +%s%N)
+sleep "$seconds"
+t1=$(ticks "$editor"); w1=$(date +%s%N)
+kill "$editor"; wait "$editor" 2>/dev/null || true; editor=""
+awk -v t="$((t1 - t0))" -v hz="$hz" -v ns="$((w1 - w0))" \
+  'BEGIN { printf "VantorCreator idle: %.3f processor seconds per second\n", t / hz / (ns / 1e9) }'
+
+(run "$build/benchmarks/bench_cpu" "$seconds") 2> >(grep -v -e '^draw static' -e 'song slider moved' \
+  -e '^Init Plot' -e '^series max' -e '^song duration' >&2)
