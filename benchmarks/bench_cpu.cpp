@@ -12,8 +12,10 @@
 //   bench_cpu [seconds per state]   (default 10)
 
 #include "bench_timeline_items.h"
+#include "core/model/show.h"
 #include "gui/app/mainwindow.h"
 #include "gui/app/prompter.h"
+#include "gui/app/startup.h"
 #include "gui/audio/playback.h"
 #include "gui/audio/songloader.h"
 #include "ui_mainwindow.h"
@@ -27,6 +29,7 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTranslator>
 
 #include <cmath>
 #include <cstdio>
@@ -121,6 +124,9 @@ int main(int argc, char **argv)
     SilentPrompter prompter;
     vc::Prompter::setInstance(&prompter);
     QTemporaryDir dir;
+    // As the program starts: a first run chooses the language and the prop.
+    QTranslator translator;
+    vc::applyStartupSettings(app, translator);
 
     MainWindow w;
     w.resize(1300, 885);
@@ -128,6 +134,10 @@ int main(int argc, char **argv)
     Ui::MainWindow *ui = w.form();
     FrameCounter counter;
     ui->GLWidget->installEventFilter(&counter);
+    if (w.document()->leds() <= 0) {
+        fprintf(stderr, "no prop chosen: the preview would have nothing to draw\n");
+        return 1;
+    }
 
     printf("%d s per state; processor seconds per wall-clock second, preview frames per second\n",
            seconds);
