@@ -1,11 +1,21 @@
 #include "gui/render/mygl.h"
 
 #include <QPainter>
+#include <QScreen>
 #include <QSurfaceFormat>
 #include <QTimer>
+#include <QWindow>
+
+#include <cmath>
+
+namespace {
+// How often a preview that cannot be seen looks whether it can again: its
+// window may be uncovered or scrolled back without telling the widget.
+constexpr int UnseenPollMs = 250;
+} // namespace
 
 MyGL::MyGL(QWidget *parent)
-    : QOpenGLWidget(parent), m_repaint(new QTimer(this)), m_fpsTimer(new QTimer(this))
+    : QOpenGLWidget(parent), m_frameTimer(new QTimer(this)), m_fpsTimer(new QTimer(this))
 {
     setMinimumSize(200, 200);
     QSurfaceFormat format = QSurfaceFormat::defaultFormat();
@@ -13,10 +23,10 @@ MyGL::MyGL(QWidget *parent)
     format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
     setFormat(format);
 
-    connect(m_repaint, &QTimer::timeout, this, qOverload<>(&MyGL::update));
-    m_repaint->start(1);
+    m_frameTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_frameTimer, &QTimer::timeout, this, &MyGL::tick);
     connect(m_fpsTimer, &QTimer::timeout, this, &MyGL::update_fps);
-    m_fpsTimer->start(500);
+    m_fpsTimer->setInterval(500);
 }
 
 void MyGL::setPattern(const QPixmap &pattern, short leds, int fps, double seconds, int loops)
@@ -24,26 +34,96 @@ void MyGL::setPattern(const QPixmap &pattern, short leds, int fps, double second
     Q_UNUSED(fps); // the preview runs on wall-clock time, not the prop's rate
     m_lastPattern = pattern;
     m_preview.setPattern(pattern, leds, seconds, loops);
+    wake();
 }
 
 void MyGL::setSweep(int sweep)
 {
     m_preview.setSweep(sweep);
+    wake();
 }
 
 void MyGL::seek(int t, int start, int end)
 {
     m_preview.seek(t, start, end);
+    wake();
 }
 
 void MyGL::clearViews()
 {
     m_preview.clearViews();
+    wake();
+}
+
+bool MyGL::isAnimating() const
+{
+    return m_frameTimer->isActive() && !m_unseen;
+}
+
+int MyGL::frameInterval() const
+{
+    const QScreen *s = screen();
+    qreal rate = s ? s->refreshRate() : 60.0;
+    if (rate < 20.0 || rate > 1000.0) // not reported, or not believable
+        rate = 60.0;
+    return std::max(1, static_cast<int>(std::floor(1000.0 / rate)));
 }
 
 void MyGL::update_fps()
 {
     m_shownFrame = m_averageFrame;
+}
+
+void MyGL::wake()
+{
+    if (!isVisible())
+        return; // showEvent wakes it
+    m_preview.frameClock().restart();
+    m_unseen = false;
+    m_frameTimer->start(frameInterval());
+    m_fpsTimer->start();
+    update();
+}
+
+bool MyGL::canBeSeen() const
+{
+    if (!isVisible() || visibleRegion().isEmpty())
+        return false;
+    const QWidget *top = window();
+    if (top->windowState() & Qt::WindowMinimized)
+        return false;
+    const QWindow *handle = top->windowHandle();
+    return handle && handle->isExposed();
+}
+
+void MyGL::tick()
+{
+    if (!canBeSeen()) {
+        if (!m_unseen) {
+            m_unseen = true;
+            m_fpsTimer->stop();
+            m_frameTimer->start(UnseenPollMs);
+        }
+        return;
+    }
+    if (m_unseen) {
+        wake();
+        return;
+    }
+    update();
+}
+
+void MyGL::showEvent(QShowEvent *event)
+{
+    QOpenGLWidget::showEvent(event);
+    wake();
+}
+
+void MyGL::hideEvent(QHideEvent *event)
+{
+    m_frameTimer->stop();
+    m_fpsTimer->stop();
+    QOpenGLWidget::hideEvent(event);
 }
 
 void MyGL::initializeGL()
@@ -58,4 +138,10 @@ void MyGL::paintGL()
     QPainter p(this);
     m_preview.compose(p, width(), height(), m_shownFrame);
     m_averageFrame = static_cast<int>((elapsed + m_averageFrame) / 2);
+    // Once the still picture is on the screen, further frames would show
+    // the same; the next change wakes the preview again.
+    if (m_preview.isStill() && !m_unseen) {
+        m_frameTimer->stop();
+        m_fpsTimer->stop();
+    }
 }
