@@ -29,7 +29,7 @@ sleep 1
 run() {
   exec env HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" \
     XDG_RUNTIME_DIR="$home" DISPLAY="$display" QT_QPA_PLATFORM=xcb \
-    QT_GSTREAMER_PLAYBIN_AUDIOSINK=fakesink "$@"
+    QT_GSTREAMER_PLAYBIN_AUDIOSINK=testsink "$@"
 }
 # Processor ticks (user + system) of a process, all its threads.
 ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }

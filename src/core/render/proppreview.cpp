@@ -252,8 +252,6 @@ void PropPreview::compose(QPainter &p, int width, int height, int fpsShown) cons
     const QImage circle = m_circle.scaledToHeight(std::max(h, 1), Qt::FastTransformation);
     const QImage staff = m_staff.scaledToHeight(std::max(h, 1), Qt::FastTransformation);
 
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.fillRect(0, 0, width, height, Qt::transparent);
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     p.drawImage((width - 2 * circle.width()) / 2, (height - circle.height()) / 2, circle);
 

@@ -30,7 +30,8 @@ public:
 
     // One animation step for `elapsedMs` milliseconds since the last one.
     void step(qint64 elapsedMs);
-    // Draws the two views (and the frame-rate text) onto a W x H surface.
+    // Draws the two views (and the frame-rate text) onto a W x H surface,
+    // which the caller has cleared to transparent.
     void compose(QPainter &painter, int width, int height, int fpsShown) const;
 
     // Whether further steps can change nothing that is shown: the staff
