@@ -169,7 +169,7 @@ void TestPlayback::internalClock()
     win.w.playback()->placeIndicator(2000);
     win.w.playback()->play();
     QVERIFY(clock->isRunning());
-    QCOMPARE(clock->timer()->interval(), 0);
+    QCOMPARE(clock->timer()->interval(), 10); // as often as the player reports
     QTest::qWait(400);
     // The wall clock drives the position, so it advanced by about the wait.
     const int t1 = win.indicator()->msecs();

@@ -99,7 +99,11 @@ bool MyGL::canBeSeen() const
     if (top->windowState() & Qt::WindowMinimized)
         return false;
     const QWindow *handle = top->windowHandle();
-    return handle && handle->isExposed();
+    if (!handle || !handle->isExposed())
+        return false;
+    // The preview's own window is left unexposed when something covers it.
+    const QWindow *own = windowHandle();
+    return !own || own->isExposed();
 }
 
 void MyGL::tick()
