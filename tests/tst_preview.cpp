@@ -20,6 +20,7 @@ private slots:
     void shortPatternDrawsNothing();
     void stillDiscWrapsPattern();
     void stepAdvancesCounterAndColumn();
+    void stepMatchesSingleColumns();
     void seekSetsPhase();
     void composeSurvivesTinySurfaces();
     void stillness_data();
@@ -142,6 +143,24 @@ void TestPreview::stepAdvancesCounterAndColumn()
         blue = p.staff().pixelColor(190 + 200, y) == QColor(Qt::blue) ||
                p.staff().pixelColor(390, y).blue() > 200;
     QVERIFY(blue);
+}
+
+// A step of many columns leaves the same picture as the columns one by one.
+void TestPreview::stepMatchesSingleColumns()
+{
+    QImage img(50, 8, QImage::Format_RGB32);
+    for (int x = 0; x < img.width(); ++x)
+        for (int y = 0; y < img.height(); ++y)
+            img.setPixel(x, y, qRgb(x * 5, y * 30, 255 - x * 5));
+    PropPreview many, single;
+    for (PropPreview *p : {&many, &single})
+        p->setPattern(img, 8, 0.05, 1);
+    many.step(50); // 48 columns
+    for (int i = 0; i < 48; ++i)
+        single.step(1); // one column each
+    QCOMPARE(many.columnCounter(), single.columnCounter());
+    QCOMPARE(many.staff(), single.staff());
+    QCOMPARE(many.circle(), single.circle());
 }
 
 void TestPreview::seekSetsPhase()

@@ -223,11 +223,18 @@ void PropPreview::step(qint64 elapsedMs)
     }
     QPainter circle(&m_circle);
     circle.setPen(Qt::transparent);
+    // Alike columns (a plain colour) share one gradient.
+    if (m_sweep != 0 && m_columnsAlike)
+        circle.setBrush(columnGradient(0));
     for (int i = 0; i < n; ++i) {
         const int c = currentColumn();
-        drawStaffColumn(staff, c, b);
+        // Every column's staff segments cover the same blocks, so only the
+        // step's last column stays visible: the others need not be drawn.
+        if (i == n - 1)
+            drawStaffColumn(staff, c, b);
         if (m_sweep != 0) {
-            circle.setBrush(columnGradient(c));
+            if (!m_columnsAlike)
+                circle.setBrush(columnGradient(c));
             circle.drawPie(DiscRect, static_cast<int>(-(m_sweep * m_counter)), 10);
         }
         ++m_counter;
