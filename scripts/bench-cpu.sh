@@ -8,7 +8,8 @@
 #    and a 30 s song playing over a track full of modes (its header lists
 #    the aims).
 # Uses a throw-away HOME so the real settings are not touched, and a sound
-# sink that needs no device.
+# sink that needs no device but keeps time (fakesink would race through the
+# song).
 #   scripts/bench-cpu.sh [seconds per state]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -18,13 +19,16 @@ for exe in "$build/src/VantorCreator" "$build/benchmarks/bench_cpu"; do
   [ -x "$exe" ] || { echo "build $(basename "$exe") first" >&2; exit 2; }
 done
 
-display=":$((60 + RANDOM % 30))"
-Xvfb "$display" -screen 0 1920x1080x24 >/dev/null 2>&1 &
-xvfb=$!
 home="$(mktemp -d)"
 editor=""
+xvfb=""
 trap 'kill $editor $xvfb 2>/dev/null || true; rm -rf "$home"' EXIT
-sleep 1
+# The server picks a free display number itself and writes it when ready.
+Xvfb -displayfd 3 -screen 0 1920x1080x24 3>"$home/display" >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$home/display" ] && break; sleep 0.1; done
+[ -s "$home/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+display=":$(cat "$home/display")"
 # Runs a program on the virtual display (in place of the calling shell).
 run() {
   exec env HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" \
