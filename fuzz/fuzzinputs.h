@@ -17,6 +17,9 @@ void projectInput(const QByteArray &bytes);
 // are decoded on the way, so a QGuiApplication must exist.
 void modeRecordInput(const QByteArray &bytes);
 
+// The update server's version file reader and its signature check.
+void versionFileInput(const QByteArray &bytes);
+
 struct Target
 {
     const char *name; // also the seed corpus folder: fuzz/corpus/<name>
@@ -27,6 +30,7 @@ struct Target
 inline constexpr Target targets[] = {
     {"project", &projectInput},
     {"moderecord", &modeRecordInput},
+    {"versionfile", &versionFileInput},
 };
 
 // Names the input the next checks run on (a file of a corpus), for the

@@ -4,7 +4,7 @@
 #
 #   fuzz/run.sh [target] [seconds] [extra libFuzzer options...]
 #
-# target:  project (default) or moderecord
+# target:  project (default), moderecord or versionfile
 # seconds: how long to run (default 600)
 # Found inputs go to $FUZZ_BUILD_DIR/work/<target>/corpus; crashes, leaks
 # and timeouts to .../artifacts. The small seed corpus in fuzz/corpus/<target>

@@ -13,6 +13,10 @@ PACKAGES=(
   # runtime plug-ins: SVG icons, audio playback/decoding through GStreamer
   libqt5svg5 qt5-image-formats-plugins libqt5multimedia5-plugins
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-tools
+  # Ed25519 signatures of updates
+  libsodium-dev
+  # beat tracking of songs
+  libaubio-dev
   # a font that covers Traditional Chinese, and the toolkit's own dialogs
   # and buttons in Traditional Chinese
   fonts-noto-cjk qttranslations5-l10n
@@ -20,6 +24,12 @@ PACKAGES=(
   xvfb xauth
   # software OpenGL for the preview widget under the virtual display
   libgl1-mesa-dri
+  # the Debian package: building it (dpkg-shlibdeps works out its
+  # dependencies) and checking it as the desktop sees it
+  dpkg-dev desktop-file-utils appstream xdg-utils libfile-mimeinfo-perl
+  shared-mime-info man-db bash-completion
+  # CI: waiting for the installed editor's main window
+  xdotool
 )
 
 missing=()

@@ -59,7 +59,29 @@ ico "$icon/flipV.ico" 16:flipV.svg 24:flipV.svg 32:flipV.svg 48:flipV.svg 64:fli
 ico "$res/VLOGO.ico" 16:VLOGO-small.svg 24:VLOGO-small.svg 32:VLOGO.svg 48:VLOGO.svg \
   64:VLOGO.svg 128:VLOGO.svg 256:VLOGO.svg
 
+# The installed program and file-type icons (freedesktop hicolor theme):
+# the program mark and the two project-file icons as SVG, and PNGs at the
+# usual sizes for desktops that do not scale SVG. 16 and 24 px take the
+# bolder small drawings.
+app_id=com.mervalo.VantorCreator
+hicolor="$root/packaging/icons/hicolor"
+mkdir -p "$hicolor/scalable/apps" "$hicolor/scalable/mimetypes"
+cp "$src/VLOGO.svg" "$hicolor/scalable/apps/$app_id.svg"
+cp "$src/mime-project.svg" "$hicolor/scalable/mimetypes/application-x-vantorcreator-project.svg"
+cp "$src/mime-old-project.svg" "$hicolor/scalable/mimetypes/application-x-vantorcreator-old-project.svg"
+for size in 16 24 32 48 64 128 256; do
+  dir="$hicolor/${size}x${size}"
+  mkdir -p "$dir/apps" "$dir/mimetypes"
+  small=""
+  if [ "$size" -le 24 ]; then small=-small; fi
+  render "$src/VLOGO$small.svg" "$size" "$size" "$dir/apps/$app_id.png"
+  render "$src/mime-project$small.svg" "$size" "$size" \
+    "$dir/mimetypes/application-x-vantorcreator-project.png"
+  render "$src/mime-old-project$small.svg" "$size" "$size" \
+    "$dir/mimetypes/application-x-vantorcreator-old-project.png"
+done
+
 # Maker's logo for the about box.
 render "$src/LOGO3.svg" 200 80 "$pic/LOGO3.png"
 
-echo "icons written to $icon, $pic and $res/VLOGO.ico"
+echo "icons written to $icon, $pic, $res/VLOGO.ico and $hicolor"

@@ -112,6 +112,7 @@ private slots:
     void pictureLoadAndGap();
     void unreadablePictureKeepsPattern();
     void missingPictureIgnored();
+    void threePicturesGiveThreeModes_data();
     void threePicturesGiveThreeModes();
     void pictureInsertWithoutPictureDoesNothing();
     void oldFormatItemRefused();
@@ -450,20 +451,84 @@ void TestEditor::missingPictureIgnored()
     QVERIFY(rig.folder.path().isEmpty());
 }
 
+// Several pictures opened at once give one new mode each, end to end: from
+// the play position, or from the end of a selected mode, which stays as it
+// was (applying them to it in turn kept only the last picture).
+void TestEditor::threePicturesGiveThreeModes_data()
+{
+    QTest::addColumn<int>("selected"); // index of the selected mode, -1 for none
+    QTest::addColumn<int>("playMs");
+    QTest::addColumn<QString>("times");
+    QTest::addColumn<QString>("kinds"); // of every mode afterwards
+
+    QTest::newRow("nothing selected")
+        << -1 << 12000 << QStringLiteral("0-4000 5000-10000 12000-17000 17000-22000 22000-27000")
+        << QStringLiteral("CCPPP");
+    // The new modes take the selected mode's length and win against the
+    // mode after it, as Insert places a mode.
+    QTest::newRow("first selected")
+        << 0 << 30000 << QStringLiteral("0-4000 4000-8000 8000-12000 12000-16000")
+        << QStringLiteral("CPPP");
+    QTest::newRow("last selected")
+        << 1 << 0 << QStringLiteral("0-4000 5000-10000 10000-15000 15000-20000 20000-25000")
+        << QStringLiteral("CCPPP");
+}
+
 void TestEditor::threePicturesGiveThreeModes()
 {
+    QFETCH(int, selected);
+    QFETCH(int, playMs);
+    QFETCH(QString, times);
+    QFETCH(QString, kinds);
     Editor e;
     QTemporaryDir dir;
     QStringList files;
     for (const char *name : {"one.png", "two.jpg", "three.bmp"})
         files << writePicture(dir, QString::fromLatin1(name), QSize(100, 100), Qt::green);
+
+    // Two colour modes; the first one 4 s long.
+    e.ui()->Mode_Pic->setCurrentIndex(1);
+    e.ui()->Mode_last->setValue(4.0);
+    e.ui()->Add_Button->click();
+    e.ui()->Mode_last->setValue(5.0);
+    e.ui()->Mode_t1->setTime(QTime(0, 0, 5));
+    e.ui()->Add_Button->click();
+    QCOMPARE(e.times(), QStringLiteral("0-4000 5000-10000"));
+    e.ui()->timeline_headers->indicator()->placeAt(playMs);
+    TimelineItem *chosen = nullptr;
+    QByteArray before;
+    if (selected >= 0) {
+        chosen = e.current()->items().at(selected);
+        before = chosen->data();
+        e.tracks()->selectItem(chosen);
+        QCOMPARE(e.ui()->Add_Button->text(), QStringLiteral("套用編輯"));
+    }
+    e.ui()->Mode_Pic->setCurrentIndex(0);
+
     e.prompter.fileLists.enqueue(files);
     e.ui()->Pic_Loads->click();
     QCOMPARE(e.prompter.calls.last().title, QStringLiteral("讀圖(可複選)"));
-    QCOMPARE(e.times(), QStringLiteral("0-5000 5000-10000 10000-15000"));
+    QCOMPARE(e.times(), times);
+    QString shown;
+    QStringList paths;
+    for (const TimelineItem *i : e.current()->items()) {
+        shown += i->kind() == vc::Picture ? QLatin1Char('P') : QLatin1Char('C');
+        if (i->kind() == vc::Picture)
+            paths << vc::parseParams(i->params()).picturePath;
+    }
+    QCOMPARE(shown, kinds);
+    QCOMPARE(paths, files);
+    if (chosen) {
+        QCOMPARE(chosen->data(), before);
+        QVERIFY(!chosen->selected());
+    }
+    // The panel inserts again, after the last new mode.
+    QCOMPARE(e.ui()->Add_Button->text(), QStringLiteral("插入圖樣"));
+    QVERIFY(!e.tracks()->selectedItem());
     QCOMPARE(e.ui()->statusBar->currentMessage(), QStringLiteral("圖片讀取完成!!"));
     QCOMPARE(e.ui()->PicDir->text(), files.last());
     QVERIFY(e.ui()->Add_Button->isEnabled());
+    QCOMPARE(e.ui()->Saved_status->text(), QStringLiteral("圖樣數：%1").arg(kinds.size()));
 }
 
 void TestEditor::pictureInsertWithoutPictureDoesNothing()

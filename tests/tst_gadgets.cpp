@@ -1,4 +1,5 @@
 #include "core/app/appsettings.h"
+#include "core/app/companionprogram.h"
 #include "core/app/gadgets.h"
 #include "core/model/show.h"
 #include "core/timeline/timeaxis.h"
@@ -10,6 +11,9 @@
 
 #include <QActionGroup>
 #include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTranslator>
 
 using vc::GadgetInfo;
@@ -32,6 +36,8 @@ private slots:
     void customKeepsValuesAndSetting();
     void languageChoiceWritesSetting_data();
     void languageChoiceWritesSetting();
+    void companionProgramFound_data();
+    void companionProgramFound();
 };
 
 void TestGadgets::parseCatalogue_data()
@@ -210,4 +216,65 @@ void TestGadgets::languageChoiceWritesSetting()
 }
 
 VC_TEST_MAIN(TestGadgets)
+// The editor finds the updater beside itself (a build folder) or, installed,
+// in the programs' private folder; a file there that cannot run is passed
+// over.
+void TestGadgets::companionProgramFound_data()
+{
+    QTest::addColumn<QStringList>("executables");
+    QTest::addColumn<QStringList>("plainFiles");
+    QTest::addColumn<QStringList>("folders");
+    QTest::addColumn<QString>("expected"); // relative to the prefix; empty: not found
+
+    const QString bin = QStringLiteral("bin/");
+    const QString priv = QStringLiteral("libexec/vantorcreator/");
+    const QString updater = QStringLiteral("updater");
+    const QStringList none;
+    QTest::newRow("beside") << QStringList{bin + updater} << none << none << bin + updater;
+    QTest::newRow("installed") << QStringList{priv + updater} << none << none << priv + updater;
+    QTest::newRow("beside first") << QStringList{bin + updater, priv + updater} << none << none
+                                  << bin + updater;
+    QTest::newRow("beside not executable")
+        << QStringList{priv + updater} << QStringList{bin + updater} << none << priv + updater;
+    QTest::newRow("a folder of that name")
+        << none << none << QStringList{bin + updater, priv + updater} << QString();
+    QTest::newRow("nowhere") << none << none << none << QString();
+}
+
+void TestGadgets::companionProgramFound()
+{
+    QFETCH(QStringList, executables);
+    QFETCH(QStringList, plainFiles);
+    QFETCH(QStringList, folders);
+    QFETCH(QString, expected);
+#ifdef Q_OS_WIN
+    QSKIP("Windows programs are known by their name, not their permissions");
+#endif
+    QTemporaryDir prefix;
+    QVERIFY(prefix.isValid());
+    const QDir root(prefix.path());
+    QVERIFY(root.mkpath(QStringLiteral("bin")));
+    QVERIFY(root.mkpath(QStringLiteral("libexec/vantorcreator")));
+    for (const QString &path : qAsConst(folders))
+        QVERIFY(root.mkpath(path));
+    auto make = [&root](const QString &path, bool executable) {
+        QFile f(root.filePath(path));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("#!/bin/sh\n");
+        f.close();
+        QFile::Permissions p = QFile::ReadOwner | QFile::WriteOwner;
+        if (executable)
+            p |= QFile::ExeOwner;
+        QVERIFY(f.setPermissions(p));
+    };
+    for (const QString &path : qAsConst(executables))
+        make(path, true);
+    for (const QString &path : qAsConst(plainFiles))
+        make(path, false);
+
+    const QString found =
+        vc::companionProgramPath(root.filePath(QStringLiteral("bin")), QStringLiteral("updater"));
+    QCOMPARE(found, expected.isEmpty() ? expected : root.filePath(expected));
+}
+
 #include "tst_gadgets.moc"

@@ -40,6 +40,7 @@ private slots:
     void windowBasics();
     void menuEntries_data();
     void menuEntries();
+    void aboutFromMenu();
     void widgetDefaults();
     void closeQuestion_data();
     void closeQuestion();
@@ -164,6 +165,24 @@ void TestMainWindow::menuEntries()
     QVERIFY(m->actions().contains(a));
     QTEST(a->text(), "text");
     QTEST(a->shortcut().toString(), "shortcut");
+}
+
+void TestMainWindow::aboutFromMenu()
+{
+    // The same dialog as at start, over the window, without the start
+    // buttons; whatever it returns, the window stays.
+    vc::test::ScriptedPrompter prompter;
+    MainWindow w;
+    bool startButtonsHidden = false;
+    prompter.onExec = [&](QDialog *d) {
+        startButtonsHidden = d->findChild<QWidget *>(QStringLiteral("Load_frame"))->isHidden();
+        return int(QDialog::Accepted);
+    };
+    w.form()->actionAbout->trigger();
+    QCOMPARE(prompter.count(QStringLiteral("exec")), 1);
+    QCOMPARE(prompter.calls.first().text, QStringLiteral("about"));
+    QCOMPARE(prompter.calls.first().parent, &w);
+    QVERIFY(startButtonsHidden);
 }
 
 void TestMainWindow::widgetDefaults()

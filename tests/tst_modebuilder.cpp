@@ -1,5 +1,6 @@
 #include "core/model/modebuilder.h"
 #include "core/model/moderecord.h"
+#include "core/model/show.h"
 #include "core/render/picturepattern.h"
 #include "testsupport/testdata.h"
 #include "testsupport/testenv.h"
@@ -202,6 +203,23 @@ void TestModeBuilder::matchesEditor()
     // As the stored picture holds the thumb (a translucent one unpremultiplied).
     QCOMPARE(asPixmapWouldHoldIt(mine.thumb).convertToFormat(editor.thumb.format()), editor.thumb);
     QVERIFY(bytes == expected);
+
+    // Resized to another length, a mode with a speed holds what Insert
+    // makes at that length. (A colour's count divides by the width of the
+    // pattern the panel drew before it, which the record does not hold.)
+    if (s.speed != 0 && s.kind != Colour) {
+        Show show;
+        show.setLeds(prop.leds);
+        show.setFrameRate(prop.frameRate);
+        const Show::Id id = show.insertMode(show.currentTrack(), bytes);
+        show.setModePatternWidth(id, pattern.width);
+        ModeSettings resized = s;
+        resized.endMs = s.startMs + 7777;
+        resized.loops = builder.suggestedLoops(7.777, s.speed, pattern.width);
+        QVERIFY(show.retimeMode(id, resized.startMs, resized.endMs));
+        QCOMPARE(show.mode(id)->record.loops, resized.loops);
+        QVERIFY(show.mode(id)->bytes == builder.build(resized, pattern).record.encode());
+    }
 }
 
 void TestModeBuilder::noMode_data()

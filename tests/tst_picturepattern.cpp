@@ -1,7 +1,11 @@
+#include "core/render/capturepicture.h"
 #include "core/render/picturepattern.h"
+#include "testsupport/pixels.h"
 #include "testsupport/testdata.h"
 #include "testsupport/testenv.h"
 
+#include <QFileInfo>
+#include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -35,6 +39,10 @@ private slots:
     void regap();
     void unreadableFileIsEmpty();
     void hugePicturesReadSafely();
+    void capturedPicture_data();
+    void capturedPicture();
+    void savedCapture_data();
+    void savedCapture();
 };
 
 void TestPicturePattern::sizes_data()
@@ -165,6 +173,94 @@ void TestPicturePattern::hugePicturesReadSafely()
     const QString translated = vc::readPictureForLeds(stripPath, 200).error;
     QCoreApplication::removeTranslator(&english);
     QCOMPARE(translated, QStringLiteral("The picture is too wide to load (60000 x 1)"));
+}
+
+// A capture is the drawing over the screenshot, cut to the selection given
+// in the screenshot's logical pixels.
+void TestPicturePattern::capturedPicture_data()
+{
+    QTest::addColumn<qreal>("dpr");
+    QTest::addColumn<QRect>("selection");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QPoint>("stroke"); // where the drawn pixel lands, or (-1,-1)
+
+    // The screenshot: 200 x 100 logical pixels, one drawn pixel at (50, 40).
+    QTest::newRow("no selection: whole screen")
+        << 1.0 << QRect() << QSize(200, 100) << QPoint(50, 40);
+    QTest::newRow("selection") << 1.0 << QRect(40, 30, 30, 20) << QSize(30, 20) << QPoint(10, 10);
+    QTest::newRow("selection at ratio 2")
+        << 2.0 << QRect(40, 30, 30, 20) << QSize(60, 40) << QPoint(20, 20);
+    QTest::newRow("whole screen at ratio 2")
+        << 2.0 << QRect() << QSize(400, 200) << QPoint(100, 80);
+    QTest::newRow("selection past the edge")
+        << 1.0 << QRect(150, 80, 100, 100) << QSize(50, 20) << QPoint(-1, -1);
+    QTest::newRow("selection off the screen")
+        << 1.0 << QRect(300, 300, 10, 10) << QSize(200, 100) << QPoint(50, 40);
+}
+
+void TestPicturePattern::capturedPicture()
+{
+    QFETCH(qreal, dpr);
+    QFETCH(QRect, selection);
+    QFETCH(QPoint, stroke);
+    QImage clean(QSize(200, 100) * dpr, QImage::Format_RGB32);
+    clean.fill(Qt::red);
+    clean.setDevicePixelRatio(dpr);
+    QImage layer(clean.size(), QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
+    layer.setDevicePixelRatio(dpr);
+    {
+        QPainter p(&layer);
+        p.fillRect(QRectF(50, 40, 1.0 / dpr, 1.0 / dpr), Qt::blue);
+    }
+    const QImage veiled = vc::veiledScreenshot(clean);
+    QCOMPARE(veiled.size(), clean.size());
+    QCOMPARE(veiled.pixelColor(0, 0), QColor(255, 150, 150));
+
+    const QImage picture = vc::capturedPicture(clean, layer, selection);
+    QTEST(picture.size(), "size");
+    QCOMPARE(vc::test::countColour(picture, Qt::blue), stroke.x() < 0 ? 0 : 1);
+    if (stroke.x() >= 0)
+        QCOMPARE(picture.pixelColor(stroke), QColor(Qt::blue));
+    // The screenshot itself stays as it was grabbed.
+    QCOMPARE(clean.pixelColor(50 * dpr, 40 * dpr), QColor(Qt::red));
+}
+
+// Saving a capture makes the folder; the suffix names the format, PNG
+// without one; what cannot be written is said to have failed.
+void TestPicturePattern::savedCapture_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("saved");
+    QTest::addColumn<QByteArray>("format");
+
+    QTest::newRow("png") << QStringLiteral("shot.png") << true << QByteArray("png");
+    QTest::newRow("missing folders made")
+        << QStringLiteral("new/deeper/shot.png") << true << QByteArray("png");
+    QTest::newRow("jpg by suffix") << QStringLiteral("shot.jpg") << true << QByteArray("jpeg");
+    QTest::newRow("no suffix: png") << QStringLiteral("shot") << true << QByteArray("png");
+    QTest::newRow("folder is a file")
+        << QStringLiteral("file.txt/shot.png") << false << QByteArray();
+    QTest::newRow("unknown format") << QStringLiteral("shot.xyz") << false << QByteArray();
+}
+
+void TestPicturePattern::savedCapture()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, saved);
+    QFETCH(QByteArray, format);
+    QTemporaryDir dir;
+    vc::test::writeFile(dir.filePath(QStringLiteral("file.txt")), "not a folder");
+    QImage picture(30, 20, QImage::Format_RGB32);
+    picture.fill(Qt::green);
+    const QString path = dir.filePath(name);
+    QCOMPARE(vc::saveCapturedPicture(picture, path), saved);
+    QCOMPARE(QFileInfo(path).isFile(), saved);
+    if (saved) {
+        QImageReader reader(path);
+        QCOMPARE(reader.format(), format);
+        QCOMPARE(reader.read().size(), QSize(30, 20));
+    }
 }
 
 VC_TEST_MAIN(TestPicturePattern)

@@ -1,4 +1,7 @@
+#include "core/model/show.h"
 #include "gui/app/mainwindow.h"
+#include "gui/audio/beatmarks.h"
+#include "gui/audio/beatsearch.h"
 #include "gui/audio/chartview.h"
 #include "gui/audio/playback.h"
 #include "gui/audio/songloader.h"
@@ -9,6 +12,7 @@
 #include "ui_mainwindow.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QLayout>
 #include <QMediaPlayer>
 #include <QProgressDialog>
@@ -32,6 +36,7 @@ private slots:
     void undecodable_data();
     void undecodable();
     void cancel();
+    void beatMarks();
     void secondLoadWhileDecoding();
     void secondSongReplacesChart();
     void relativePath();
@@ -130,13 +135,14 @@ void TestSong::decodes()
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QSignalSpy decoded(w.song(), &vc::SongLoader::decoded);
     w.ReadSong(path);
-    QCOMPARE(w.form()->Song_dir->text(), QFileInfo(path).fileName());
     QVERIFY(w.song()->progressDialog());
     QVERIFY(w.song()->progressDialog()->isVisible());
     QCOMPARE(w.song()->progressDialog()->labelText(), QStringLiteral("讀取音樂中..."));
     QVERIFY(!w.song()->songPresent());
 
     QVERIFY(waitDecoded(decoded));
+    // The song's name shows once it has decoded.
+    QCOMPARE(w.form()->Song_dir->text(), QFileInfo(path).fileName());
     QVERIFY(decoded.first().first().toLongLong() > 0);
     QVERIFY(prompter.messageTexts().isEmpty());
     QVERIFY(w.song()->songPresent());
@@ -201,33 +207,52 @@ void TestSong::sampleValues()
 void TestSong::undecodable_data()
 {
     QTest::addColumn<QString>("content"); // empty: no file at all
-    QTest::newRow("garbage") << "this is not a song at all, just some text";
-    QTest::newRow("missing file") << "";
+    QTest::addColumn<bool>("songBefore");
+    QTest::newRow("garbage") << "this is not a song at all, just some text" << false;
+    QTest::newRow("missing file") << "" << false;
+    QTest::newRow("garbage after a song") << "this is not a song at all, just some text" << true;
 }
 
 void TestSong::undecodable()
 {
     QFETCH(QString, content);
+    QFETCH(bool, songBefore);
     const QString path = m_dir.filePath(QStringLiteral("bad_%1.mp3").arg(QTest::currentDataTag()));
     if (!content.isEmpty()) {
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(content.toUtf8().repeated(100));
     }
+    const QString good = wav(QStringLiteral("good.wav"), 3, 8000, 1);
     vc::test::ScriptedPrompter prompter;
     MainWindow w;
     QSignalSpy decoded(w.song(), &vc::SongLoader::decoded);
+    if (songBefore) {
+        w.ReadSong(good);
+        QVERIFY(waitDecoded(decoded));
+        decoded.clear();
+    }
     w.ReadSong(path);
-    // The player's back end warns about a file that is no song (a warning
-    // is fatal here); what is tested is the decoder's refusal.
-    w.playback()->player()->setMedia(QMediaContent());
     QVERIFY(waitDecoded(decoded, 1, 20000));
     QCOMPARE(decoded.first().first().toLongLong(), 0);
-    QCOMPARE(prompter.messageTexts(), QStringList{"無法解碼，請確認已安裝正確音訊解碼包"});
+    QString message = QStringLiteral("「%1」不是本程式能讀取的音樂檔（MP3 或 WAV）。")
+                          .arg(QFileInfo(path).fileName());
+    if (songBefore)
+        message += QStringLiteral("\n原本的音樂「good.wav」保持不變。");
+    QCOMPARE(prompter.messageTexts(), QStringList{message});
     QCOMPARE(prompter.calls.last().title, QStringLiteral("錯誤"));
-    QVERIFY(!w.song()->songPresent());
     QVERIFY(!w.song()->progressDialog() || !w.song()->progressDialog()->isVisible());
-    QCOMPARE(w.form()->Song_Slider->maximum(), 300000);
+    // The song there was stays: its waveform, its name, the show's song and
+    // the player's media; the file that is no song is never played.
+    QCOMPARE(w.song()->songPresent(), songBefore);
+    QCOMPARE(w.document()->songPath(), songBefore ? good : QString());
+    QCOMPARE(w.form()->Song_dir->text(),
+             songBefore ? QStringLiteral("good.wav") : QStringLiteral("..."));
+    QCOMPARE(w.playback()->player()->media().request().url(),
+             songBefore ? QUrl::fromLocalFile(good) : QUrl());
+    QCOMPARE(w.song()->points().size(), songBefore ? 3 * 480 + 1 : 0);
+    if (!songBefore)
+        QCOMPARE(w.form()->Song_Slider->maximum(), 300000);
 }
 
 void TestSong::cancel()
@@ -252,6 +277,64 @@ void TestSong::cancel()
     QVERIFY(prompter.messageTexts().isEmpty());
     QVERIFY(!w.chartView()->isVisible());
     QCOMPARE(w.form()->Song_Slider->maximum(), 300000);
+    // The beat search went with it.
+    QVERIFY(!w.beatMarks()->search()->isSearching());
+    QVERIFY(w.form()->timeline_headers->beats().isEmpty());
+}
+
+// A song's beats are found after it loads and marked along the ruler and
+// across the waveform, with the tempo beside the song's time; a file that
+// is no song leaves them; the next song's waveform takes them away, and a
+// song without beats has none.
+void TestSong::beatMarks()
+{
+    const QString clicks =
+        wav(QStringLiteral("clicks120.wav"), 20, 44100, 1,
+            vc::test::playing(vc::test::beatSong(vc::test::BeatSong::Clicks, 120, 20)));
+    const QString quiet =
+        wav(QStringLiteral("quiet.wav"), 5, 44100, 1, [](qint64, int) { return qint16(0); });
+    vc::test::ScriptedPrompter prompter;
+    MainWindow w;
+    auto *tempo = w.findChild<QLabel *>(QStringLiteral("song_tempo"));
+    QVERIFY(tempo);
+    QVERIFY(tempo->text().isEmpty());
+    QSignalSpy decoded(w.song(), &vc::SongLoader::decoded);
+    QSignalSpy shown(w.beatMarks(), &vc::BeatMarks::beatsShown);
+    w.ReadSong(clicks);
+    QVERIFY(waitDecoded(decoded));
+    QElapsedTimer t;
+    t.start();
+    while (w.beatMarks()->beats().isEmpty() && t.elapsed() < 30000)
+        shown.wait(100);
+    const QVector<int> beats = w.beatMarks()->beats().ms;
+    QCOMPARE(beats.size(), vc::test::beatSongBeats(120, 20).size());
+    QVERIFY(qAbs(beats.first() - 500) <= 30);
+    QCOMPARE(w.form()->timeline_headers->beats(), beats);
+    QCOMPARE(w.chartView()->beats(), beats);
+    QCOMPARE(tempo->text(), QStringLiteral("120 BPM"));
+
+    // A file that is no song leaves the song there was, marks and all.
+    const QString text = m_dir.filePath(QStringLiteral("notes.mp3"));
+    {
+        QFile f(text);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("not a song\n");
+    }
+    w.ReadSong(text);
+    QVERIFY(waitDecoded(decoded, 2));
+    QTest::qWait(200);
+    QCOMPARE(w.form()->timeline_headers->beats(), beats);
+    QCOMPARE(tempo->text(), QStringLiteral("120 BPM"));
+
+    w.ReadSong(quiet);
+    QVERIFY(waitDecoded(decoded, 3));
+    t.restart();
+    while (w.beatMarks()->search()->isSearching() && t.elapsed() < 30000)
+        shown.wait(100);
+    QCoreApplication::processEvents();
+    QVERIFY(w.form()->timeline_headers->beats().isEmpty());
+    QVERIFY(w.chartView()->beats().isEmpty());
+    QVERIFY(tempo->text().isEmpty());
 }
 
 void TestSong::secondLoadWhileDecoding()
@@ -297,10 +380,11 @@ void TestSong::secondSongReplacesChart()
     QPointer<QtCharts::QLineSeries> firstSeries = w.song()->series();
     const double firstPeak = w.song()->peak();
     w.ReadSong(b);
-    QVERIFY(w.song()->series() != firstSeries);
-    QVERIFY(w.song()->points().isEmpty());
-    QCOMPARE(w.song()->peak(), 0.0);
+    // The first song stays until the second has decoded.
+    QCOMPARE(w.song()->series(), firstSeries);
+    QCOMPARE(w.song()->points().size(), 5 * 480 + 1);
     QVERIFY(waitDecoded(decoded, 2));
+    QVERIFY(w.song()->series() != firstSeries);
     QVERIFY(w.chartView()->chart() != firstChart);
     QVERIFY(!firstChart); // released with its series
     QCOMPARE(w.song()->points().size(), 10 * 480 + 1);
@@ -352,10 +436,14 @@ void TestSong::chooseSongDialog()
     w.form()->SongRead_Button->click();
     QCOMPARE(prompter.count("open"), 1);
     QCOMPARE(prompter.calls.last().title, QStringLiteral("選歌"));
-    QCOMPARE(prompter.calls.last().text, QDir::homePath() + "/Music");
+    // Without a Music folder the dialog starts at home, not with "Music"
+    // as the file name; once there is one, it starts in it.
+    QCOMPARE(prompter.calls.last().text, QDir::homePath());
     QCOMPARE(prompter.calls.last().filter, QStringLiteral("(*.mp3 *.wav);;All files (*.*)"));
     QVERIFY(!w.song()->isDecoding());
+    QVERIFY(QDir::home().mkpath(QStringLiteral("Music")));
     w.form()->SongRead_Button->click();
+    QCOMPARE(prompter.calls.last().text, QDir::homePath() + "/Music");
     QVERIFY(waitDecoded(decoded, 1, 20000));
     QCOMPARE(w.form()->Song_dir->text(), QStringLiteral("pick.wav"));
 }

@@ -153,6 +153,9 @@ private slots:
     void resizeEnd();
     void resizeStart_data();
     void resizeStart();
+    void snapToBeats_data();
+    void snapToBeats();
+    void snapToBeatsIsRemembered();
     void resizeKeepsTheOtherEnd_data();
     void resizeKeepsTheOtherEnd();
     void resizeTooltip();
@@ -437,6 +440,89 @@ void TestTimelineView::resizeStart()
     s.drag(3, path);
     QVERIFY(s.drags.formats.contains(QStringLiteral("timeline/itemleft")));
     QCOMPARE(times(s.t), after);
+}
+
+// The same scene with beats on the ruler and "Snap to beats" on (or off):
+// a beat within an edge's window draws it, unless a neighbour or the
+// indicator is nearer; a snapped edge takes the beat's exact time.
+void TestTimelineView::snapToBeats_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QList<int>>("path");
+    QTest::addColumn<QVector<int>>("beats");
+    QTest::addColumn<bool>("snap");
+    QTest::addColumn<QString>("after");
+    using B = QVector<int>;
+    QTest::newRow("move: start onto a beat")
+        << "move" << ints({240, 320}) << B{2733} << true << "0-1000 2733-3733 4000-5000";
+    QTest::newRow("move: snapping off")
+        << "move" << ints({240, 320}) << B{2733} << false << "0-1000 2700-3700 4000-5000";
+    QTest::newRow("move: end onto a beat")
+        << "move" << ints({240, 305}) << B{3580} << true << "0-1000 2580-3580 4000-5000";
+    QTest::newRow("move: the previous item nearer than the beat")
+        << "move" << ints({170, 154, 153}) << B{1070} << true << "0-1000 1000-2000 4000-5000";
+    QTest::newRow("move: the beat nearer than the previous item")
+        << "move" << ints({170, 154, 155}) << B{1060} << true << "0-1000 1060-2060 4000-5000";
+    QTest::newRow("end onto a beat")
+        << "end" << ints({330}) << B{3333} << true << "0-1000 1500-3333 4000-5000";
+    QTest::newRow("end: beat outside the window")
+        << "end" << ints({330}) << B{3400} << true << "0-1000 1500-3320 4000-5000";
+    QTest::newRow("end: the next item as near as the beat")
+        << "end" << ints({380, 390, 398}) << B{3960} << true << "0-1000 1500-4000 4000-5000";
+    QTest::newRow("start onto a beat")
+        << "start" << ints({180}) << B{1777} << true << "0-1000 1777-2500 4000-5000";
+    QTest::newRow("start: snapping off")
+        << "start" << ints({180}) << B{1777} << false << "0-1000 1780-2500 4000-5000";
+    // The indicator clicked on the ruler: its time after a click at x 600.
+    QTest::newRow("indicator onto a beat")
+        << "indicator" << ints({600}) << B{3000, 6040} << true << "6040";
+    QTest::newRow("indicator: beat outside the window")
+        << "indicator" << ints({600}) << B{6060} << true << "6000";
+    QTest::newRow("indicator: snapping off")
+        << "indicator" << ints({600}) << B{6040} << false << "6000";
+}
+
+void TestTimelineView::snapToBeats()
+{
+    QFETCH(QString, kind);
+    QFETCH(QList<int>, path);
+    QFETCH(QVector<int>, beats);
+    QFETCH(bool, snap);
+    QFETCH(QString, after);
+    Scene s;
+    auto *action = s.w.w.findChild<QAction *>(QStringLiteral("actionSnapToBeats"));
+    QVERIFY(action && action->isCheckable());
+    action->setChecked(snap);
+    s.w.ui()->timeline_headers->setBeats(beats);
+    if (kind == QLatin1String("indicator")) {
+        QTest::mouseClick(s.w.ui()->timeline_headers, Qt::LeftButton, Qt::NoModifier,
+                          QPoint(path.first(), 20));
+        QCOMPARE(QString::number(s.w.indicator()->msecs()), after);
+        return;
+    }
+    s.drag(kind == QLatin1String("move") ? 50 : kind == QLatin1String("end") ? 97 : 3, path);
+    QCOMPARE(times(s.t), after);
+}
+
+// The Edit menu's entry keeps its state for the next window.
+void TestTimelineView::snapToBeatsIsRemembered()
+{
+    {
+        Window w;
+        auto *action = w.w.findChild<QAction *>(QStringLiteral("actionSnapToBeats"));
+        QVERIFY(action);
+        QVERIFY(!action->isChecked());
+        QVERIFY(w.ui()->menu_4->actions().contains(action));
+        action->trigger();
+        QVERIFY(w.ui()->timeline_headers->snapToBeats());
+    }
+    Window again;
+    auto *action = again.w.findChild<QAction *>(QStringLiteral("actionSnapToBeats"));
+    QVERIFY(action->isChecked());
+    QVERIFY(again.ui()->timeline_headers->snapToBeats());
+    action->trigger();
+    Window third;
+    QVERIFY(!third.ui()->timeline_headers->snapToBeats());
 }
 
 void TestTimelineView::resizeKeepsTheOtherEnd_data()

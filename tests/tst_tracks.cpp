@@ -208,10 +208,10 @@ void TestTracks::setTimesFollowsSpeed()
     x.w.document()->setFrameRate(2100.0f);
     auto *i = new TimelineItem(record(0, 1000, Qt::red, 10, QSize(170, 85)), x.current());
     i->setTimes(0, 4000);
-    QCOMPARE(i->loops(), 50);
+    QCOMPARE(i->loops(), 38);
     // the record follows the fields
     const vc::ModeRecord r = vc::ModeRecord::decode(i->data());
-    QCOMPARE(r.loops, 50);
+    QCOMPARE(r.loops, 38);
     QCOMPARE(r.end, 4000);
 
     auto *fixed = new TimelineItem(record(0, 1000), x.current());

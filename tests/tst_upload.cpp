@@ -340,13 +340,18 @@ void TestUpload::exampleOnTheWire()
 
 void TestUpload::slotAnswer_data()
 {
+    // The code first, then what it means and what to try.
+    const QString Refused = QStringLiteral("ERROR02：道具拒絕在這個秀槽接收秀，道具上原本的秀保持不"
+                                           "變。請重新啟動道具，再上傳一次或換一個秀槽。");
+    const QString NoAnswer = QStringLiteral(
+        "ERROR01：道具沒有回應秀槽的選擇。請確認道具已開機並在等待上傳，再上傳一次。");
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<QString>("message");
-    QTest::newRow("ERR refuses") << QByteArray("ERR full") << "ERROR02";
-    QTest::newRow("ERR anywhere") << QByteArray("slot 1 xERRx") << "ERROR02";
+    QTest::newRow("ERR refuses") << QByteArray("ERR full") << Refused;
+    QTest::newRow("ERR anywhere") << QByteArray("slot 1 xERRx") << Refused;
     QTest::newRow("lower case err is fine") << QByteArray("err? no, ok") << "";
     QTest::newRow("Err is fine") << QByteArray("Err") << "";
-    QTest::newRow("no answer") << QByteArray() << "ERROR01";
+    QTest::newRow("no answer") << QByteArray() << NoAnswer;
 }
 
 void TestUpload::slotAnswer()
@@ -816,7 +821,10 @@ void TestUpload::failureShownAndControlsBack()
     QVERIFY(uploadDone(*rig));
     QVERIFY(rig->statusBar->currentMessage().isEmpty());
     QCOMPARE(prompter.messageTexts(),
-             QStringList{QStringLiteral("<font color='white'>ERROR02</font>")});
+             QStringList{QStringLiteral("<font "
+                                        "color='white'>"
+                                        "ERROR02：道具拒絕在這個秀槽接收秀，道具上原本的秀保持不變"
+                                        "。請重新啟動道具，再上傳一次或換一個秀槽。</font>")});
     QCOMPARE(prompter.calls.last().icon, int(QMessageBox::Critical));
     QCOMPARE(prompter.calls.last().parent, rig->dialogParent);
     QCOMPARE(rig->uploadButton->text(), QStringLiteral("上傳至道具"));
@@ -841,7 +849,8 @@ void TestUpload::exportWritesShowFile()
 
     QCOMPARE(prompter.calls.first().kind, QStringLiteral("save"));
     QCOMPARE(prompter.calls.first().title, QStringLiteral("匯出"));
-    QCOMPARE(prompter.calls.first().text, QDir::homePath() + "/Documents");
+    // No Documents folder in the test's home: the dialog starts at home.
+    QCOMPARE(prompter.calls.first().text, QDir::homePath());
     QCOMPARE(prompter.calls.first().filter, QStringLiteral("*.bin"));
     QCOMPARE(prompter.calls.first().parent, rig->dialogParent);
     QCOMPARE(fileBytes(m_dir.filePath("show.bin")), readData("showimage_red480.bin"));

@@ -1,3 +1,4 @@
+#include "core/about/versionfile.h"
 #include "core/app/appsettings.h"
 #include "core/device/showimage.h"
 #include "core/model/moderecord.h"
@@ -10,11 +11,13 @@
 #include "gui/project/projectfiles.h"
 #include "gui/timeline/timeline.h"
 #include "gui/timeline/timelineitem.h"
+#include "testsupport/audiofiles.h"
 #include "testsupport/propsimulator.h"
 #include "testsupport/records.h"
 #include "testsupport/scriptedprompter.h"
 #include "testsupport/testdata.h"
 #include "testsupport/testenv.h"
+#include "testsupport/updatekeys.h"
 #include "ui_mainwindow.h"
 
 #include <QCryptographicHash>
@@ -162,6 +165,8 @@ private slots:
     void badInput_data();
     void badInput();
 
+    void beats();
+
     void convertMatchesEditor_data();
     void convertMatchesEditor();
     void convertKeepsSettings();
@@ -173,6 +178,10 @@ private slots:
     void oneOfTwoPropsRefuses();
     void uploadSearchesCandidates();
     void uploadStoppedByTerminate();
+
+    void publishUpdate();
+    void publishRefuses_data();
+    void publishRefuses();
 
 private:
     QString save(const QString &name, const ProjectData &project);
@@ -212,6 +221,12 @@ void TestVantorctl::help_data()
     QTest::newRow("program") << QStringList{"--help"} << "Usage: vantorctl COMMAND";
     QTest::newRow("convert") << QStringList{"convert", "--help"}
                              << "Usage: vantorctl convert [options] OLD";
+    for (const char *command : {"publish-update", "update-keygen"})
+        QTest::newRow(command)
+            << QStringList{command, "--help"}
+            << QStringLiteral("Usage: vantorctl %1 [options]\n").arg(QLatin1String(command));
+    QTest::newRow("beats") << QStringList{"beats", "--help"}
+                           << "Usage: vantorctl beats [options] SONG";
     for (const char *command : {"info", "export", "streams", "upload"})
         QTest::newRow(command)
             << QStringList{command, "--help"}
@@ -481,6 +496,11 @@ void TestVantorctl::badInput_data()
         "gone.vtc: no such file");
     row("convert without output", {"convert", m_dir.filePath("old.vtc")}, 2, "missing -o");
 
+    row("beats of a missing song", {"beats", m_dir.filePath("gone.mp3")}, 1,
+        "gone.mp3: no such file");
+    row("beats of a file that is no song", {"beats", show}, 1, ": cannot be decoded");
+    row("beats without a song", {"beats"}, 2, "missing SONG");
+
     row("no command", {}, 2, "missing COMMAND");
     row("unknown command", {"frobnicate"}, 2, "unknown command");
     row("no project", {"info"}, 2, "missing PROJECT");
@@ -511,6 +531,26 @@ void TestVantorctl::badInput()
         QCOMPARE(r.err.count('\n'), 1);
     QVERIFY(r.out.isEmpty());
     QVERIFY(!QFile::exists(m_dir.filePath("never.bin")));
+}
+
+// ---------------------------------------------------------------- beats
+
+// The tempo on the first line, then the beats in ms.
+void TestVantorctl::beats()
+{
+    const QString song = m_dir.filePath(QStringLiteral("clicks.wav"));
+    QVERIFY(vc::test::writeWav(
+        song, 20, 44100, 2,
+        vc::test::playing(vc::test::beatSong(vc::test::BeatSong::Clicks, 120, 20))));
+    const Run r = runCtl({"beats", song});
+    QCOMPARE(r.status, 0);
+    QVERIFY(r.err.isEmpty());
+    const QList<QByteArray> lines = r.out.trimmed().split('\n');
+    QVERIFY2(qAbs(lines.first().toDouble() - 120) < 0.5, lines.first().constData());
+    const QVector<double> clicks = vc::test::beatSongBeats(120, 20);
+    QCOMPARE(lines.size() - 1, clicks.size());
+    for (int i = 1; i < lines.size(); ++i)
+        QVERIFY2(qAbs(lines[i].toInt() - clicks[i - 1]) <= 30, lines[i].constData());
 }
 
 // ---------------------------------------------------------------- convert
@@ -776,7 +816,7 @@ void TestVantorctl::oneOfTwoPropsRefuses()
     QCOMPARE(good.received(), exampleWire());
     QCOMPARE(refusing.received(), QByteArray("\x01"));
     const QString err = QString::fromUtf8(r.err);
-    QVERIFY2(err.contains(label(refusing) + ": ERROR02\n"), qPrintable(err));
+    QVERIFY2(err.contains(label(refusing) + ": ERROR02"), qPrintable(err));
     QVERIFY(err.endsWith("1 of 2 props answered\n"));
 }
 
@@ -814,6 +854,99 @@ void TestVantorctl::uploadStoppedByTerminate()
     QCOMPARE(p.exitCode(), 1);
     QVERIFY(p.readAllStandardError().contains("upload cancelled"));
     QVERIFY(PropSimulator::waitUntil([&] { return !prop.portOpen(); }, 5000));
+}
+
+// ---------------------------------------------------------------- updates
+
+void TestVantorctl::publishUpdate()
+{
+    // A new key pair, an update signed with it, read back as the editor
+    // and the updater read it.
+    const QString key = m_dir.filePath(QStringLiteral("publisher.key"));
+    Run r = runCtl({"update-keygen", "-o", key});
+    QCOMPARE(r.status, 0);
+    const QByteArray publicKey = vc::update::decodeKey(r.out, vc::update::PublicKeyBytes);
+    QCOMPARE(publicKey.size(), vc::update::PublicKeyBytes);
+    QCOMPARE(vc::update::decodeKey(fileBytes(key + ".pub"), vc::update::PublicKeyBytes), publicKey);
+    QCOMPARE(QFileInfo(key).permissions() & 0x7077,
+             QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    // A key is never overwritten.
+    r = runCtl({"update-keygen", "-o", key});
+    QCOMPARE(r.status, 1);
+    QVERIFY2(r.err.contains("already exists"), r.err.constData());
+
+    const QByteArray firmware = QByteArray(5000, '\x5a') + "fw";
+    const QByteArray installer = QByteArray(7000, '\x7f') + "setup";
+    writeFile(m_dir.filePath("fw.bin"), firmware);
+    writeFile(m_dir.filePath("setup.exe"), installer);
+    writeFile(m_dir.filePath("notes.txt"), "更快<br>更穩\n");
+    const QString site = m_dir.filePath(QStringLiteral("site"));
+    r = runCtl({"publish-update", "--version", "3.2132", "--notes", m_dir.filePath("notes.txt"),
+                "--firmware", m_dir.filePath("fw.bin"), "--installer", m_dir.filePath("setup.exe"),
+                "--secret-key", key, "-o", site});
+    QVERIFY2(r.status == 0, r.err.constData());
+    QVERIFY(r.err.contains(vc::update::encodeKey(publicKey)));
+
+    const vc::update::VersionFile f =
+        vc::update::VersionFile::read(fileBytes(site + "/version"), publicKey);
+    QCOMPARE(f.trust, vc::update::Trust::Trusted);
+    QCOMPARE(f.version, 3.2132);
+    QCOMPARE(f.notes, QStringLiteral("更快<br>更穩"));
+    QCOMPARE(f.firmware, vc::test::digestOfBytes(firmware));
+    QCOMPARE(f.installer, vc::test::digestOfBytes(installer));
+    QCOMPARE(fileBytes(site + "/assets/file/Vantor.ino.generic_stm32f103r.bin"), firmware);
+    QCOMPARE(fileBytes(site + "/assets/file/VantorCreator_Patch.exe"), installer);
+    // Programs built with another key do not trust it.
+    QCOMPARE(vc::update::VersionFile::read(fileBytes(site + "/version"), vc::test::testPublicKey())
+                 .trust,
+             vc::update::Trust::BadSignature);
+}
+
+void TestVantorctl::publishRefuses_data()
+{
+    QTest::addColumn<QStringList>("change"); // option, value
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+    writeFile(m_dir.filePath("p-fw.bin"), "fw");
+    writeFile(m_dir.filePath("p-notes.txt"), "a;;b");
+    writeFile(m_dir.filePath("p-public.key"), vc::update::encodeKey(vc::test::testPublicKey()));
+    QTest::newRow("notes with ;;")
+        << QStringList{"--notes", m_dir.filePath("p-notes.txt")} << 1 << "\";;\"";
+    QTest::newRow("version no number")
+        << QStringList{"--version", "next"} << 1 << "is not a number";
+    QTest::newRow("public key given as secret")
+        << QStringList{"--secret-key", m_dir.filePath("p-public.key")} << 1 << "not a secret key";
+    QTest::newRow("missing installer")
+        << QStringList{"--installer", m_dir.filePath("p-none.exe")} << 1 << "p-none.exe";
+    QTest::newRow("no secret key")
+        << QStringList{"--secret-key", ""} << 2 << "missing --secret-key KEY";
+}
+
+void TestVantorctl::publishRefuses()
+{
+    QFETCH(QStringList, change);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    writeFile(m_dir.filePath("p-ok-notes.txt"), "notes");
+    QStringList args{"publish-update",
+                     "--version",
+                     "3.3",
+                     "--notes",
+                     m_dir.filePath("p-ok-notes.txt"),
+                     "--firmware",
+                     m_dir.filePath("p-fw.bin"),
+                     "--installer",
+                     m_dir.filePath("p-fw.bin"),
+                     "--secret-key",
+                     vc::test::testSecretKeyPath(),
+                     "-o",
+                     m_dir.filePath("p-site")};
+    args[args.indexOf(change.first()) + 1] = change.last();
+    const Run r = runCtl(args);
+    QCOMPARE(r.status, status);
+    QVERIFY2(r.err.contains(message.toUtf8()), r.err.constData());
+    // Nothing published.
+    QVERIFY(!QFileInfo::exists(m_dir.filePath("p-site")));
 }
 
 // Text modes are drawn in points: the editor's side of the comparisons runs

@@ -1,5 +1,6 @@
 #include "ctl/vantorctl.h"
 
+#include "core/about/versionfile.h"
 #include "core/device/showfile.h"
 #include "core/device/streamfiles.h"
 #include "core/model/show.h"
@@ -10,6 +11,7 @@
 #include "core/render/textpattern.h"
 #include "ctl/multiupload.h"
 #include "ctl/projectshow.h"
+#include "gui/audio/beatsearch.h"
 #include "gui/device/portline.h"
 
 #include <QCommandLineParser>
@@ -19,6 +21,7 @@
 #include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTranslator>
@@ -76,6 +79,9 @@ QString overallHelp()
         "  streams  write the two raw streams of one track's show image\n"
         "  upload   upload the show of one track to one prop, or to several at once\n"
         "  convert  import an old text project (*.vtc) and save it in the current format\n"
+        "  publish-update  write a signed update (version file and downloads) into a folder\n"
+        "  update-keygen   make a new key pair for signing updates\n"
+        "  beats    find the tempo and the beats of a song\n"
         "\n"
         "Run \"vantorctl COMMAND --help\" for the options of a command.\n"
         "Exit status: 0 success, 1 the operation failed, 2 a usage error.\n");
@@ -107,6 +113,7 @@ public:
         if (!positional.isEmpty())
             m_parser.addPositionalArgument(positional, positionalHelp);
         m_positionals = positional.isEmpty() ? 0 : 1;
+        m_positionalName = positional;
     }
 
     QCommandLineParser &parser() { return m_parser; }
@@ -132,7 +139,7 @@ public:
         }
         const QStringList positional = m_parser.positionalArguments();
         if (positional.size() < m_positionals) {
-            usageError(s, m_command, QStringLiteral("missing PROJECT"));
+            usageError(s, m_command, QStringLiteral("missing ") + m_positionalName);
             return ExitUsage;
         }
         if (positional.size() > m_positionals) {
@@ -151,6 +158,7 @@ private:
     QString m_command;
     QCommandLineParser m_parser;
     int m_positionals = 0;
+    QString m_positionalName;
 };
 
 // A command whose one argument is a project file.
@@ -573,6 +581,273 @@ int convertCommand(const QStringList &args, const Streams &s)
     return report.complete() ? ExitOk : ExitFailed;
 }
 
+// ---------------------------------------------------------------- updates
+
+// Copies a file into place, all or nothing.
+bool copyInto(const QString &from, const QString &to, QString *error)
+{
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly)) {
+        *error = QDir::toNativeSeparators(from) + QLatin1String(": ") + in.errorString();
+        return false;
+    }
+    QSaveFile out(to);
+    if (!QDir().mkpath(QFileInfo(to).absolutePath()) || !out.open(QIODevice::WriteOnly)) {
+        *error = QDir::toNativeSeparators(to) + QLatin1String(": cannot be written: ") +
+                 out.errorString();
+        return false;
+    }
+    char buffer[64 * 1024];
+    for (;;) {
+        const qint64 n = in.read(buffer, sizeof buffer);
+        if (n < 0 || (n > 0 && out.write(buffer, n) != n)) {
+            *error = QDir::toNativeSeparators(n < 0 ? from : to) + QLatin1String(": ") +
+                     (n < 0 ? in.errorString() : out.errorString());
+            return false;
+        }
+        if (n == 0)
+            break;
+    }
+    if (!out.commit()) {
+        *error = QDir::toNativeSeparators(to) + QLatin1String(": cannot be written: ") +
+                 out.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool writeWhole(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QSaveFile out(path);
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()) || !out.open(QIODevice::WriteOnly) ||
+        out.write(bytes) != bytes.size() || !out.commit()) {
+        *error = QDir::toNativeSeparators(path) + QLatin1String(": cannot be written: ") +
+                 out.errorString();
+        return false;
+    }
+    return true;
+}
+
+// The digest of a download to publish; refuses what the updater would.
+bool publishedDigest(const QString &path, qint64 limit, update::AssetDigest *digest,
+                     const Streams &s)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        failure(s, QDir::toNativeSeparators(path) + QLatin1String(": ") + f.errorString());
+        return false;
+    }
+    *digest = update::digestOf(f);
+    if (!digest->isValid()) {
+        failure(s, QDir::toNativeSeparators(path) + QLatin1String(": ") + f.errorString());
+        return false;
+    }
+    if (digest->size > limit) {
+        failure(s, QStringLiteral("%1: %2 bytes, more than the %3 the updater accepts")
+                       .arg(QDir::toNativeSeparators(path))
+                       .arg(digest->size)
+                       .arg(limit));
+        return false;
+    }
+    return true;
+}
+
+int publishUpdateCommand(const QStringList &args, const Streams &s)
+{
+    CommandLine cl(
+        QStringLiteral("publish-update"),
+        QStringLiteral(
+            "Writes an update into a folder that any static web server can serve as the\n"
+            "update server: DIR/version, signed with the secret key and holding the\n"
+            "SHA-256 digests of the two downloads, and the downloads under DIR/assets/file/.\n"
+            "The editors built with the matching public key offer it; the updater keeps a\n"
+            "download only when it is exactly the one signed here."),
+        QString(), QString());
+    const QCommandLineOption version(QStringLiteral("version"),
+                                     QStringLiteral("The new version, a number such as 3.2132."),
+                                     QStringLiteral("V"));
+    const QCommandLineOption notes(
+        QStringLiteral("notes"),
+        QStringLiteral("The release notes, a UTF-8 text file; HTML such as <br> is allowed, "
+                       "\";;\" is not."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption firmware(QStringLiteral("firmware"),
+                                      QStringLiteral("The prop firmware image."),
+                                      QStringLiteral("F"));
+    const QCommandLineOption installer(QStringLiteral("installer"),
+                                       QStringLiteral("The editor's patch installer."),
+                                       QStringLiteral("I"));
+    const QCommandLineOption secretKey(QStringLiteral("secret-key"),
+                                       QStringLiteral("The secret key file from update-keygen."),
+                                       QStringLiteral("KEY"));
+    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("The folder to publish into."),
+                                    QStringLiteral("DIR"));
+    for (const QCommandLineOption &o : {version, notes, firmware, installer, secretKey, output})
+        cl.add(o);
+    const int parsed = cl.parse(args, s);
+    if (parsed >= 0)
+        return parsed;
+    for (const QCommandLineOption &o : {version, notes, firmware, installer, secretKey, output}) {
+        if (cl.parser().value(o).isEmpty()) {
+            usageError(s, cl.command(),
+                       QStringLiteral("missing --%1 %2").arg(o.names().last(), o.valueName()));
+            return ExitUsage;
+        }
+    }
+    const QString dir = cl.parser().value(output);
+
+    QFile keyFile(cl.parser().value(secretKey));
+    if (!keyFile.open(QIODevice::ReadOnly)) {
+        failure(s, QDir::toNativeSeparators(keyFile.fileName()) + QLatin1String(": ") +
+                       keyFile.errorString());
+        return ExitFailed;
+    }
+    const QByteArray key = update::decodeKey(keyFile.readAll(), update::SecretKeyBytes);
+    if (key.isEmpty() || update::publicKeyOf(key).isEmpty()) {
+        failure(s, QDir::toNativeSeparators(keyFile.fileName()) +
+                       QLatin1String(": not a secret key from update-keygen"));
+        return ExitFailed;
+    }
+    QFile notesFile(cl.parser().value(notes));
+    if (!notesFile.open(QIODevice::ReadOnly)) {
+        failure(s, QDir::toNativeSeparators(notesFile.fileName()) + QLatin1String(": ") +
+                       notesFile.errorString());
+        return ExitFailed;
+    }
+    // A final line break of the file is no part of the notes.
+    QString notesText = QString::fromUtf8(notesFile.readAll());
+    while (notesText.endsWith(QLatin1Char('\n')) || notesText.endsWith(QLatin1Char('\r')))
+        notesText.chop(1);
+
+    update::AssetDigest firmwareDigest, installerDigest;
+    if (!publishedDigest(cl.parser().value(firmware), update::FirmwareLimit, &firmwareDigest, s) ||
+        !publishedDigest(cl.parser().value(installer), update::InstallerLimit, &installerDigest, s))
+        return ExitFailed;
+    QString error;
+    const QByteArray body = update::writeVersionFile(cl.parser().value(version), notesText,
+                                                     firmwareDigest, installerDigest, key, &error);
+    if (body.isEmpty()) {
+        failure(s, error);
+        return ExitFailed;
+    }
+
+    // The downloads first, the version file last: a server never offers
+    // files that are not there yet.
+    const QDir out(dir);
+    const QString firmwareTarget = out.filePath(QLatin1String(update::FirmwarePath).mid(1));
+    const QString installerTarget = out.filePath(QLatin1String(update::InstallerPath).mid(1));
+    const QString versionTarget = out.filePath(QLatin1String(update::VersionPath).mid(1));
+    if (!copyInto(cl.parser().value(firmware), firmwareTarget, &error) ||
+        !copyInto(cl.parser().value(installer), installerTarget, &error) ||
+        !writeWhole(versionTarget, body, &error)) {
+        failure(s, error);
+        return ExitFailed;
+    }
+    s.err << QDir::toNativeSeparators(versionTarget) << ": version "
+          << cl.parser().value(version).trimmed() << ", firmware " << firmwareDigest.size
+          << " bytes, installer " << installerDigest.size << " bytes, signed for the public key "
+          << update::encodeKey(update::publicKeyOf(key)) << '\n';
+    return ExitOk;
+}
+
+bool writeNewKeyFile(const QString &path, const QByteArray &text, bool secret, QString *error)
+{
+    QFile f(path);
+    // Never over an existing key: a lost secret key cannot be made again.
+    if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        *error =
+            QDir::toNativeSeparators(path) + (f.exists() ? QStringLiteral(": already exists")
+                                                         : QStringLiteral(": ") + f.errorString());
+        return false;
+    }
+    if (secret)
+        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (f.write(text) != text.size() || !f.flush()) {
+        *error = QDir::toNativeSeparators(path) + QLatin1String(": ") + f.errorString();
+        f.remove();
+        return false;
+    }
+    return true;
+}
+
+int updateKeygenCommand(const QStringList &args, const Streams &s)
+{
+    CommandLine cl(
+        QStringLiteral("update-keygen"),
+        QStringLiteral(
+            "Makes a new Ed25519 key pair for signing updates: KEY holds the secret key\n"
+            "(readable by its owner only; keep it private and safe), KEY.pub the public key,\n"
+            "which is also printed. Build the programs with -DVC_UPDATE_PUBLIC_KEY=<public key>\n"
+            "so that they accept the updates signed with KEY."),
+        QString(), QString());
+    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("The secret key file to write (required)."),
+                                    QStringLiteral("KEY"));
+    cl.add(output);
+    const int parsed = cl.parse(args, s);
+    if (parsed >= 0)
+        return parsed;
+    const QString path = cl.parser().value(output);
+    if (path.isEmpty()) {
+        usageError(s, cl.command(), QStringLiteral("missing -o KEY"));
+        return ExitUsage;
+    }
+    const QString pubPath = path + QLatin1String(".pub");
+    if (QFileInfo::exists(pubPath)) {
+        failure(s, QDir::toNativeSeparators(pubPath) + QLatin1String(": already exists"));
+        return ExitFailed;
+    }
+    const update::KeyPair pair = update::generateKeyPair();
+    if (pair.secretKey.isEmpty()) {
+        failure(s, QStringLiteral("the system gave no randomness for a key"));
+        return ExitFailed;
+    }
+    const QByteArray publicKey = update::encodeKey(pair.publicKey);
+    QString error;
+    if (!writeNewKeyFile(path,
+                         "# VantorCreator update signing key (secret): anyone holding it can "
+                         "publish updates.\n" +
+                             update::encodeKey(pair.secretKey) + '\n',
+                         true, &error) ||
+        !writeNewKeyFile(pubPath,
+                         "# VantorCreator update signing key (public): build with "
+                         "-DVC_UPDATE_PUBLIC_KEY=<this key>\n" +
+                             publicKey + '\n',
+                         false, &error)) {
+        failure(s, error);
+        return ExitFailed;
+    }
+    s.out << publicKey << '\n';
+int beatsCommand(const QStringList &args, const Streams &s)
+{
+    CommandLine cl(
+        QStringLiteral("beats"),
+        QStringLiteral(
+            "Finds the beats of a song as the editor does after loading it. Prints the tempo\n"
+            "in beats per minute on the first line (0 when the song has no beat to find),\n"
+            "then the time of every beat in milliseconds from the song's start, one a line."),
+        QStringLiteral("SONG"), QStringLiteral("The song (*.mp3, *.wav)."));
+    const int parsed = cl.parse(args, s);
+    if (parsed >= 0)
+        return parsed;
+    const QString song = cl.positional();
+    const QString songName = QDir::toNativeSeparators(song);
+    if (!QFileInfo(song).isFile()) {
+        failure(s, songName + QLatin1String(": no such file"));
+        return ExitFailed;
+    }
+    SongBeats beats;
+    if (!BeatSearch::search(song, &beats)) {
+        failure(s, songName + QLatin1String(": cannot be decoded"));
+        return ExitFailed;
+    }
+    s.out << QString::number(beats.bpm, 'f', 2) << '\n';
+    for (int ms : qAsConst(beats.ms))
+        s.out << ms << '\n';
+    return ExitOk;
+}
+
 } // namespace
 
 int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
@@ -597,6 +872,12 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         status = uploadCommand(rest, s);
     } else if (command == QLatin1String("convert")) {
         status = convertCommand(rest, s);
+    } else if (command == QLatin1String("publish-update")) {
+        status = publishUpdateCommand(rest, s);
+    } else if (command == QLatin1String("update-keygen")) {
+        status = updateKeygenCommand(rest, s);
+    } else if (command == QLatin1String("beats")) {
+        status = beatsCommand(rest, s);
     } else {
         usageError(s, QString(), QStringLiteral("unknown command \"%1\"").arg(command));
     }

@@ -60,4 +60,69 @@ QString encodeMp3(const QString &wavPath, const QString &mp3Path)
     return {};
 }
 
+QVector<double> beatSongBeats(double bpm, double seconds, double firstBeat)
+{
+    QVector<double> ms;
+    const double period = 60.0 / bpm;
+    for (double t = firstBeat; t < seconds - period; t += period)
+        ms.append(t * 1000);
+    return ms;
+}
+
+QVector<float> beatSong(BeatSong kind, double bpm, double seconds, double firstBeat, int rate)
+{
+    QVector<float> out(static_cast<int>(seconds * rate), 0.0f);
+    // Fixed noise, so every run hears the same song.
+    quint32 seed = 12345;
+    auto noise = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<float>(seed >> 8) / float(1 << 23) - 1.0f;
+    };
+    auto add = [&](double at, double length, const std::function<float(double)> &sound) {
+        const int from = static_cast<int>(at * rate);
+        const int to = qMin(out.size(), from + static_cast<int>(length * rate));
+        for (int i = qMax(0, from); i < to; ++i)
+            out[i] += sound(double(i - from) / rate);
+    };
+    const double period = 60.0 / bpm;
+    const QVector<double> beats = beatSongBeats(bpm, seconds, firstBeat);
+    for (int b = 0; b < beats.size(); ++b) {
+        const double t = beats[b] / 1000.0;
+        if (kind == BeatSong::Clicks) {
+            add(t, 0.03,
+                [](double s) { return float(0.8 * qSin(2 * M_PI * 1000 * s) * qExp(-s / 0.006)); });
+            continue;
+        }
+        if (b % 2 == 0) {
+            // Kick: a falling sine.
+            add(t, 0.25, [](double s) {
+                const double f = 50 + 100 * qExp(-s / 0.03);
+                return float(0.8 * qSin(2 * M_PI * f * s) * qExp(-s / 0.08));
+            });
+        } else {
+            add(t, 0.2, [&noise](double s) { return float(0.4 * noise() * qExp(-s / 0.05)); });
+        }
+        for (double h : {t, t + period / 2}) {
+            float last = 0;
+            add(h, 0.05, [&noise, &last](double s) {
+                // Noise minus its previous value: a crude high-pass.
+                const float n = noise();
+                const float v = n - last;
+                last = n;
+                return float(0.12 * v * qExp(-s / 0.012));
+            });
+        }
+    }
+    for (float &v : out)
+        v = qBound(-1.0f, v, 1.0f);
+    return out;
+}
+
+std::function<qint16(qint64, int)> playing(const QVector<float> &song)
+{
+    return [song](qint64 i, int) {
+        return i < song.size() ? static_cast<qint16>(song[int(i)] * 32767.0f) : qint16(0);
+    };
+}
+
 } // namespace vc::test

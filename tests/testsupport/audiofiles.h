@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVector>
 #include <functional>
 
 namespace vc::test {
@@ -13,5 +14,21 @@ bool writeWav(const QString &path, double seconds, int rate = 44100, int channel
 // Encodes a WAV file to MP3 with GStreamer's command-line tool. Returns an
 // empty string on success, else why it could not (tool or encoder missing).
 QString encodeMp3(const QString &wavPath, const QString &mp3Path);
+
+// Generated songs with a steady beat, mono floats in -1..1: a click on every
+// beat, or a drum pattern (kick on beats 1 and 3, snare on 2 and 4, a
+// hi-hat on every half beat). The first beat falls at `firstBeat` seconds;
+// the last one a beat before the end.
+enum class BeatSong
+{
+    Clicks,
+    Drums
+};
+QVector<float> beatSong(BeatSong kind, double bpm, double seconds, double firstBeat = 0.5,
+                        int rate = 44100);
+// The beat times of such a song, in ms.
+QVector<double> beatSongBeats(double bpm, double seconds, double firstBeat = 0.5);
+// A sample function for writeWav playing `song` (at 44.1 kHz) on every channel.
+std::function<qint16(qint64, int)> playing(const QVector<float> &song);
 
 } // namespace vc::test

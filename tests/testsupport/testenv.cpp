@@ -29,9 +29,13 @@ void isolateEnvironment()
     QDir(g_home->path()).mkpath(QStringLiteral(".config"));
     QDir(g_home->path()).mkpath(QStringLiteral(".runtime"));
     QFile::setPermissions(g_home->path() + QStringLiteral("/.runtime"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                              QFileDevice::ExeOwner);
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QStandardPaths::setTestModeEnabled(true);
+    // No test may reach a real update server: the default is a closed local
+    // port; tests with a stand-in server set their own address.
+    qputenv("VANTOR_UPDATE_URL", "http://127.0.0.1:1");
+    qunsetenv("http_proxy");
+    qunsetenv("HTTP_PROXY");
     std::atexit([] {
         delete g_home;
         g_home = nullptr;

@@ -1,17 +1,35 @@
 #include "core/app/appsettings.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace vc::settings {
 
+namespace {
+
+// A file dialog given a folder that does not exist opens beside it with the
+// folder's name as the file name; the home folder is a better start.
+QString folderOrHome(const QString &name)
+{
+    const QString folder = QDir::homePath() + QLatin1Char('/') + name;
+    return QFileInfo(folder).isDir() ? folder : QDir::homePath();
+}
+
+} // namespace
+
 QString defaultDocumentsPath()
 {
-    return QDir::homePath() + QStringLiteral("/Documents");
+    return folderOrHome(QStringLiteral("Documents"));
 }
 
 QString defaultPicturesPath()
 {
-    return QDir::homePath() + QStringLiteral("/Pictures");
+    return folderOrHome(QStringLiteral("Pictures"));
+}
+
+QString defaultMusicPath()
+{
+    return folderOrHome(QStringLiteral("Music"));
 }
 
 } // namespace vc::settings

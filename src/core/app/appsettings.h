@@ -17,6 +17,8 @@ inline constexpr const char *CurrentFile = "main/currentfile";
 inline constexpr const char *CurrentPicPath = "main/currentpicpath";
 inline constexpr const char *WindowSize = "window/size";
 inline constexpr const char *WindowMaximize = "window/maximize";
+// Whether edits snap to the song's beats (bool, default off).
+inline constexpr const char *SnapToBeats = "edit/snapToBeats";
 
 // The version written at every start.
 inline constexpr double ProgramVersion = 3.21311;
@@ -37,5 +39,8 @@ inline QSettings open()
 // Default start locations, below the user's home directory.
 QString defaultDocumentsPath();
 QString defaultPicturesPath();
+// The user's folders where the dialogs start: the home folder when one
+// does not exist.
+QString defaultMusicPath();
 
 } // namespace vc::settings

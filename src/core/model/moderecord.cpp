@@ -1,5 +1,7 @@
 #include "core/model/moderecord.h"
 
+#include "core/model/repeatsuggestion.h"
+
 #include <QBuffer>
 #include <QDataStream>
 #include <QTime>
@@ -241,10 +243,22 @@ ModeRecord ModeRecord::decode(const QByteArray &bytes, bool *ok, int *used)
 
 void ModeRecord::retime(int newStart, int newEnd, float frameRate, int leds)
 {
+    retimeWithWidth(newStart, newEnd, frameRate, scaledWidthForHeight(thumb.size(), leds));
+}
+
+void ModeRecord::retimeWithWidth(int newStart, int newEnd, float frameRate, int patternWidth)
+{
     start = newStart;
     end = newEnd;
-    if (speed != 0)
-        loops = loopsForSpeed(speed, start, end, frameRate, thumb.size(), leds, loops);
+    if (speed == 0)
+        return;
+    const int counted = loopsForSpeed(speed, start, end, frameRate, patternWidth, loops);
+    if (counted == loops)
+        return;
+    loops = counted;
+    // The parameter text repeats the count (the panel shows it from there):
+    // it says what Insert would have written at this length.
+    params = paramsWithLoops(params, loops);
 }
 
 int scaledWidthForHeight(QSize size, int leds)
@@ -257,21 +271,15 @@ int scaledWidthForHeight(QSize size, int leds)
     return qRound(factor * size.width());
 }
 
-int loopsForSpeed(int speed, int startMs, int endMs, float frameRate, QSize thumbSize, int leds,
+int loopsForSpeed(int speed, int startMs, int endMs, float frameRate, int patternWidth,
                   int fallback)
 {
-    if (speed == 0)
+    if (speed == 0 || patternWidth <= 0)
         return fallback;
-    const int w = scaledWidthForHeight(thumbSize, leds);
-    if (w <= 0)
-        return fallback;
-    float d = float(speed) * float(std::max(endMs, 0) - std::max(startMs, 0));
-    if (frameRate > 1500.0f)
-        d = 2.0f * d;
-    const float value = std::max(1.0f, d / float(qint64(w) * 10) + 0.5f);
-    if (value >= float(std::numeric_limits<qint32>::max()))
-        return std::numeric_limits<qint32>::max();
-    return int(value);
+    // The editor's own suggestion, so that a mode resized to a length holds
+    // the count it would have had when inserted at that length.
+    const int ms = std::max(endMs, 0) - std::max(startMs, 0);
+    return repeatSuggestion(ms / 1000.0, speed, frameRate, patternWidth);
 }
 
 QString formatTime(int ms)
@@ -324,6 +332,24 @@ QString effectParams(int loops, const QColor &colour1, const QColor &colour2, in
     return QStringLiteral("3") + Q + num(loops) + Q + colour1.name() + Bar + colour2.name() + Bar +
            num(effectIndex) + Bar + num(threeColourState) + Bar + num(effectWidth) + Q +
            QStringLiteral("0") + Bar + flag(flipH) + Bar + flag(flipV);
+}
+
+QString paramsWithLoops(const QString &params, int loops)
+{
+    // "<kind>?<count>?..." for a picture, a text or an effect; a colour's
+    // text has no count.
+    const int first = params.indexOf(Q);
+    const int second = first < 0 ? -1 : params.indexOf(Q, first + 1);
+    if (second < 0)
+        return params;
+    const QStringRef kind = params.leftRef(first);
+    if (kind != QLatin1String("0") && kind != QLatin1String("2") && kind != QLatin1String("3"))
+        return params;
+    bool isNumber = false;
+    params.midRef(first + 1, second - first - 1).toInt(&isNumber);
+    if (!isNumber)
+        return params;
+    return params.left(first + 1) + num(loops) + params.mid(second);
 }
 
 bool isOldFormat(const QString &params)

@@ -54,8 +54,11 @@ struct ModeRecord
     static ModeRecord decode(const QByteArray &bytes, bool *ok = nullptr, int *used = nullptr);
 
     // Sets the times and, when the mode has a speed, the repeat count that
-    // follows from it (see loopsForSpeed).
+    // follows from it (see loopsForSpeed), its pattern's width taken from
+    // the thumb.
     void retime(int newStart, int newEnd, float frameRate, int leds);
+    // The same with the pattern's width W known (as the editor drew it).
+    void retimeWithWidth(int newStart, int newEnd, float frameRate, int patternWidth);
 };
 
 // Thumbs are 85 pixels high; anything near this size is not a thumb.
@@ -71,10 +74,11 @@ QImage asPixmapWouldHoldIt(const QImage &image);
 // leds pixels, as QImage::scaledToHeight computes it.
 int scaledWidthForHeight(QSize size, int leds);
 
-// The repeat count of a mode with a speed: how often the pattern fits in the
-// mode when played at that speed. Returns `fallback` when it cannot be
-// computed (no speed, no thumb, no LEDs).
-int loopsForSpeed(int speed, int startMs, int endMs, float frameRate, QSize thumbSize, int leds,
+// The repeat count of a mode with a speed: how often a pattern W columns
+// wide fits in the mode when played at that speed, as the editor suggests
+// it (repeatSuggestion). Returns `fallback` when it cannot be computed (no
+// speed, no pattern width).
+int loopsForSpeed(int speed, int startMs, int endMs, float frameRate, int patternWidth,
                   int fallback);
 
 // "mm:ss.zzz" of a millisecond count (negative counts as 0), as item
@@ -120,6 +124,9 @@ struct ModeParams
     bool isOldFormat() const { return oldFormat; }
 };
 
+// The parameter text with its repeat count replaced; a text without one
+// (a colour, an old or foreign text) is returned as it is.
+QString paramsWithLoops(const QString &params, int loops);
 // True for texts of old versions: neither "|" nor "#" in them.
 bool isOldFormat(const QString &params);
 // Missing fields read as 0 / empty; nothing here fails on short texts.

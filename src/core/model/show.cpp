@@ -145,6 +145,21 @@ bool Show::removeTrack(Id id)
     return true;
 }
 
+Show::Id Show::duplicateTrack(Id source, int index)
+{
+    const Track *from = track(source);
+    if (!from)
+        return 0;
+    const QVector<Mode> modes = from->modes;
+    const Id id = addTrack(index);
+    const Batch batch(this);
+    for (const Mode &m : modes) {
+        const Id copy = appendMode(id, m.bytes, m.record, m.complete, int(m.bytes.size()));
+        setModePatternWidth(copy, m.patternWidth);
+    }
+    return id;
+}
+
 void Show::moveTrack(Id id, int index)
 {
     const int from = trackIndex(id);
@@ -159,6 +174,7 @@ void Show::clear()
 {
     m_tracks.clear();
     m_pending.clear();
+    m_stashed.clear();
     m_tracks.append(Track{m_nextId++, {}});
     m_current = m_tracks.first().id;
     emit tracksChanged();
@@ -258,6 +274,21 @@ Show::Id Show::insertMode(Id track, const QByteArray &bytes)
     return id;
 }
 
+Show::Id Show::pasteMode(Id track, const QByteArray &bytes, int startMs)
+{
+    bool whole = false;
+    ModeRecord::decode(bytes, &whole);
+    if (!whole)
+        return 0; // not a mode this program wrote
+    const Batch batch(this);
+    const Id id = appendMode(track, bytes);
+    if (id) {
+        shiftMode(id, startMs);
+        placeMode(id);
+    }
+    return id;
+}
+
 bool Show::setModeBytes(Id id, const QByteArray &bytes)
 {
     Track *t = nullptr;
@@ -276,8 +307,16 @@ bool Show::setModeBytes(Id id, const QByteArray &bytes)
 
 void Show::retime(Mode &m, int start, int end) const
 {
-    m.record.retime(start, end, m_frameRate, m_leds);
+    const int width =
+        m.patternWidth > 0 ? m.patternWidth : scaledWidthForHeight(m.record.thumb.size(), m_leds);
+    m.record.retimeWithWidth(start, end, m_frameRate, width);
     m.bytes = m.record.encode();
+}
+
+void Show::setModePatternWidth(Id id, int width)
+{
+    if (Mode *m = findMode(id))
+        m->patternWidth = std::max(width, 0);
 }
 
 bool Show::retimeMode(Id id, int start, int end)
@@ -425,6 +464,7 @@ History::Snapshot Show::snapshot() const
 void Show::restore(const History::Snapshot &state)
 {
     const Batch batch(this);
+    restoreTracks(state);
     // Modes that keep their bytes keep their decoded fields, wherever they
     // are now; only changed or returning ones are read again.
     QHash<Id, Mode> present;
@@ -461,6 +501,46 @@ void Show::restore(const History::Snapshot &state)
         t.modes = modes;
         changed(t.id);
     }
+}
+
+void Show::restoreTracks(const History::Snapshot &state)
+{
+    // Every track alive when the snapshot was taken is named in it, and
+    // identities are never reused: a live track it does not name was added
+    // after it.
+    bool changedTracks = false;
+    for (int i = m_tracks.size() - 1; i >= 0 && m_tracks.size() > 1; --i) {
+        const Id id = m_tracks.at(i).id;
+        if (History::find(state, id))
+            continue;
+        m_stashed.insert(id, Stashed{i, m_tracks.takeAt(i)});
+        m_pending.remove(id);
+        changedTracks = true;
+    }
+    // Tracks the snapshot names that an earlier restore took away come back
+    // where they stood, lowest position first.
+    QVector<Stashed> back;
+    for (const History::Track &entry : state) {
+        const auto it = m_stashed.constFind(entry.id);
+        if (it != m_stashed.constEnd() && trackIndex(entry.id) < 0) {
+            back.append(*it);
+            m_stashed.erase(it);
+        }
+    }
+    std::sort(back.begin(), back.end(),
+              [](const Stashed &a, const Stashed &b) { return a.index < b.index; });
+    for (const Stashed &s : back) {
+        m_tracks.insert(std::clamp(s.index, 0, int(m_tracks.size())), s.track);
+        changedTracks = true;
+    }
+    if (!changedTracks)
+        return;
+    emit tracksChanged();
+    if (trackIndex(m_current) < 0) {
+        m_current = m_tracks.first().id;
+        emit currentTrackChanged(m_current);
+    }
+    countModes();
 }
 
 // ---------------------------------------------------------------- signals

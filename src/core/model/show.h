@@ -40,6 +40,9 @@ public:
         // False when the bytes given could not be read whole; the mode then
         // holds whatever fields could be read.
         bool complete = true;
+        // W of the mode's pattern as the editor drew it (the divisor of its
+        // repeat count), when known; 0: taken from the thumb. Never saved.
+        int patternWidth = 0;
     };
     struct Track
     {
@@ -89,6 +92,9 @@ public:
     // Removes a track; never the last one. The first track becomes current
     // when the current one goes.
     bool removeTrack(Id id);
+    // A new track at `index` holding copies of a track's modes, in its
+    // order, made current; 0 when there is no such track.
+    Id duplicateTrack(Id source, int index);
     // Moves a track to `index` (clamped).
     void moveTrack(Id id, int index);
     // Removes every track and mode and starts again with one empty track.
@@ -109,6 +115,10 @@ public:
                   int used);
     // Appends a mode and places it: it wins against every mode it overlaps.
     Id insertMode(Id track, const QByteArray &bytes);
+    // A copied mode pasted at `startMs`: the length and repeat count it was
+    // copied with, placed as Insert places a mode. 0 when the bytes are no
+    // whole mode record.
+    Id pasteMode(Id track, const QByteArray &bytes, int startMs);
     // Replaces a mode's record (an applied edit), unplaced.
     bool setModeBytes(Id id, const QByteArray &bytes);
     // The one way to change a mode's times, unplaced. With a speed, the
@@ -118,6 +128,10 @@ public:
     // count stay exactly as they are (a move or a paste changes where a
     // mode plays, never what it plays).
     bool shiftMode(Id id, int start);
+    // Records the width W of the pattern a mode was made from, so that a
+    // resize counts its repeats exactly as the editor suggested them.
+    // Changes nothing visible and announces nothing.
+    void setModePatternWidth(Id id, int width);
     // Replaces a mode's parameter text (a replaced picture path).
     bool setModeParams(Id id, const QString &params);
     // Takes a mode to the end of a track's list (the same track too, so
@@ -137,10 +151,11 @@ public:
     // ------------------------------------------------------------ history
     // The tracks as the undo history keeps them (bytes shared, not copied).
     History::Snapshot snapshot() const;
-    // Puts a snapshot's modes back on the live tracks: a track the
-    // snapshot does not name is emptied; a track it names that is gone
-    // stays gone (removing a track is final). Modes come back under their
-    // own identities.
+    // Puts a snapshot's modes back on its tracks. A track added after the
+    // snapshot was taken leaves (it comes back when a later snapshot that
+    // names it is restored: redo); a track removed by removeTrack stays
+    // gone (removing a track is final). Modes come back under their own
+    // identities.
     void restore(const History::Snapshot &state);
 
     // Several changes announced once per track at the end (loading).
@@ -176,6 +191,8 @@ private:
                   int used);
     void retime(Mode &m, int start, int end) const;
     void applyPlacement(Track &t, int placed);
+    // The tracks of a snapshot: later ones leave, taken-away ones return.
+    void restoreTracks(const History::Snapshot &state);
     void changed(Id track);
     void countModes();
     // The end of the outermost batch announces what changed in it.
@@ -194,6 +211,14 @@ private:
     int m_modeCount = 0;
     int m_batch = 0;
     QSet<Id> m_pending;
+    // Tracks that restoring a snapshot took away, with where they stood,
+    // for restoring a later one that names them.
+    struct Stashed
+    {
+        int index = 0;
+        Track track;
+    };
+    QHash<Id, Stashed> m_stashed;
 };
 
 } // namespace vc

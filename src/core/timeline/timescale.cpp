@@ -2,6 +2,9 @@
 
 #include <QtMath>
 
+#include <algorithm>
+#include <cmath>
+
 namespace vc::timescale {
 
 float scaleForZoom(int sliderValue)
@@ -76,6 +79,94 @@ int snapMove(int n, int w, int leftLimit, int rightLimit, float scale)
     if (fe + 5 >= fr - s && fr + s >= fe - 5)
         return rightLimit - w;
     return n > 0 ? n : 0;
+}
+
+namespace {
+
+// The beat nearest to pixel `target` whose x lies within [target - below,
+// target + above]; -1 when none.
+int beatNear(const QVector<int> &beats, float scale, float target, float below, float above,
+             int *beatX)
+{
+    // A pixel stands for up to `scale` ms; look a pixel wider in time and
+    // judge by the beat's own x.
+    const qint64 from = static_cast<qint64>((target - below - 1) * scale);
+    const qint64 to = static_cast<qint64>((target + above + 1) * scale) + 1;
+    auto it = std::lower_bound(beats.cbegin(), beats.cend(), from);
+    int best = -1;
+    float bestDistance = 0;
+    for (; it != beats.cend() && *it <= to; ++it) {
+        const int x = msToX(*it, scale);
+        if (x < target - below || x > target + above)
+            continue;
+        const float d = std::abs(x - target);
+        if (best < 0 || d < bestDistance) {
+            best = *it;
+            bestDistance = d;
+            *beatX = x;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
+Snapped snapResizeEnd(int p, int rightLimit, int indicatorX, const QVector<int> &beats, float scale)
+{
+    Snapped s{snapResizeEnd(p, rightLimit, indicatorX), -1};
+    const bool snapped = (p >= rightLimit - 7 && p <= rightLimit + 3) ||
+                         (p >= indicatorX - 7 && p <= indicatorX + 3);
+    int bx = 0;
+    const int beat = beatNear(beats, scale, p, 3, 7, &bx);
+    if (beat >= 0 && (!snapped || std::abs(bx - p) < std::abs(s.x - p)))
+        s = {bx, beat};
+    return s;
+}
+
+Snapped snapResizeStart(int p, int leftLimit, int indicatorX, const QVector<int> &beats,
+                        float scale)
+{
+    Snapped s{snapResizeStart(p, leftLimit, indicatorX), -1};
+    const bool snapped =
+        (p >= leftLimit - 3 && p <= leftLimit + 7) || (p >= indicatorX - 3 && p <= indicatorX + 7);
+    int bx = 0;
+    const int beat = beatNear(beats, scale, p, 7, 3, &bx);
+    if (beat >= 0 && (!snapped || std::abs(bx - p) < std::abs(s.x - p)))
+        s = {bx, beat};
+    return s;
+}
+
+Snapped snapMove(int n, int w, int leftLimit, int rightLimit, float scale,
+                 const QVector<int> &beats)
+{
+    Snapped s{snapMove(n, w, leftLimit, rightLimit, scale), -1};
+    // How far the edge that snapped had to go; none when nothing snapped.
+    float distance = -1;
+    if (s.x == leftLimit && std::abs(n - leftLimit) <= 5 + 5.0f / scale)
+        distance = std::abs(n - leftLimit);
+    else if (s.x == rightLimit - w && std::abs(n + w - rightLimit) <= 5 + 5.0f / scale)
+        distance = std::abs(n + w - rightLimit);
+    const float window = 5 + 5.0f / scale;
+    int bx = 0;
+    const int left = beatNear(beats, scale, n, window, window, &bx);
+    if (left >= 0 && (distance < 0 || std::abs(bx - n) < distance)) {
+        distance = std::abs(bx - n);
+        s = {bx, left};
+    }
+    const int right = beatNear(beats, scale, n + w, window, window, &bx);
+    if (right >= 0 && bx - w >= 0 && (distance < 0 || std::abs(bx - (n + w)) < distance)) {
+        // The start lands a whole item's length before the beat.
+        s = {bx - w, -1};
+    }
+    return s;
+}
+
+Snapped snapIndicator(int x, const QVector<int> &beats, float scale)
+{
+    const float window = 5 + 5.0f / scale;
+    int bx = 0;
+    const int beat = beatNear(beats, scale, x, window, window, &bx);
+    return beat >= 0 ? Snapped{bx, beat} : Snapped{x, -1};
 }
 
 RulerMark::Tick tickFor(qint64 k, float z)

@@ -45,6 +45,28 @@ int snapResizeStart(int p, int leftLimit, int indicatorX);
 // plus 5 / scale, else at n, never left of 0.
 int snapMove(int n, int w, int leftLimit, int rightLimit, float scale);
 
+// Snapping to the song's beats (times in ms, ascending) as well: a beat
+// whose x lies in the window the rules above use wins when it is nearer to
+// the pointer than what those rules chose. `beatMs` is the beat's time when
+// one won, else -1, so a caller can take the beat's exact time rather than
+// the time of its pixel.
+struct Snapped
+{
+    int x = 0;
+    int beatMs = -1;
+};
+Snapped snapResizeEnd(int p, int rightLimit, int indicatorX, const QVector<int> &beats,
+                      float scale);
+Snapped snapResizeStart(int p, int leftLimit, int indicatorX, const QVector<int> &beats,
+                        float scale);
+// For a move, either edge of the item may land on a beat; beatMs is the
+// time the item's start lands on.
+Snapped snapMove(int n, int w, int leftLimit, int rightLimit, float scale,
+                 const QVector<int> &beats);
+// The play indicator dragged to x lands on a beat within the window of a
+// move (5 pixels plus 5 / scale).
+Snapped snapIndicator(int x, const QVector<int> &beats, float scale);
+
 // One place on the ruler, every 10 ms.
 struct RulerMark
 {

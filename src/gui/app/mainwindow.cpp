@@ -4,6 +4,7 @@
 #include "core/app/appsettings.h"
 #include "core/model/show.h"
 #include "core/timeline/timeaxis.h"
+#include "gui/about/startdialog.h"
 #include "gui/app/prompter.h"
 #include "gui/model/editorpanel.h"
 #include "gui/model/trackscontroller.h"
@@ -74,6 +75,7 @@ MainWindow::MainWindow(QWidget *parent, const QString &projectFile)
 
     ui->audio_frame->setAttribute(Qt::WA_TransparentForMouseEvents);
     setupTimeAxis();
+    setupBeats();
 
     connect(ui->Add_Button, &MyButton::hovered, this, &MainWindow::on_Addbutton_hovered);
 
@@ -205,6 +207,11 @@ void MainWindow::on_actionEnglish_triggered()
 {
     vc::prompter().information(this, QString(), tr("Change after restart."));
     vc::settings::open().setValue(vc::settings::Language, vc::settings::LanguageEnglish);
+}
+
+void MainWindow::on_actionAbout_triggered()
+{
+    vc::showAboutBox(this);
 }
 
 // ---------------------------------------------------------------- window

@@ -26,6 +26,7 @@ class TimeAxis;
 class Playback;
 class SongLoader;
 class TimelineView;
+class BeatMarks;
 } // namespace vc
 
 namespace Ui {
@@ -116,6 +117,7 @@ public:
     vc::SongLoader *song() const { return m_song; }
     vc::TimelineView *timelineView() const { return m_timelineView; }
     ChartView *chartView() const { return m_chartView; }
+    vc::BeatMarks *beatMarks() const { return m_beatMarks; }
     // Ctrl or Shift plus the wheel over the tracks: zoom or vertical scroll.
     void on_timeline_scrolled(int delta, bool ctrl);
     void timeline_vertical_scroll_changed(int min, int max);
@@ -144,6 +146,11 @@ public slots:
 
     // --- song: loading and decoding (also used by project loading and drops)
     void ReadSong(const QString &path);
+    // The song of a loaded project, in place of the song there was.
+    void readProjectSong(const QString &path);
+    // A song decoded (durationMs > 0) becomes the show's song; a file that
+    // is no song is reported.
+    void songDecoded(qint64 durationMs);
     void cancel_decoder();
 
 signals:
@@ -160,6 +167,8 @@ private slots:
     // shell: language and gadgets
     void on_actionChinese_triggered();
     void on_actionEnglish_triggered();
+    // The about box: version and update check, without the start buttons.
+    void on_actionAbout_triggered();
     void on_Leds_valueChanged(int value);
     void on_FPS_V_valueChanged(int value);
 
@@ -272,6 +281,8 @@ private:
     bool askSaveBeforeClose();
     void setupDevice();
     void setupTimeAxis();
+    // The song's beat marks, after the time axis (mainwindow_beats.cpp).
+    void setupBeats();
     void setupTracks();
     void setupProjectFiles();
     void markUnsaved();
@@ -310,4 +321,5 @@ private:
     vc::Playback *m_playback = nullptr;
     vc::TimelineView *m_timelineView = nullptr;
     ChartView *m_chartView = nullptr;
+    vc::BeatMarks *m_beatMarks = nullptr;
 };

@@ -115,7 +115,7 @@ void MainWindow::on_Pic_Slide_valueChanged(int value)
 
 void MainWindow::on_Pic_Capture_clicked()
 {
-    // The screen capture tool is not part of this build yet.
+    m_pictureTab->capture();
 }
 
 void MainWindow::moveIndicatorTo(int ms)

@@ -2,30 +2,58 @@
 #include "gui/app/mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "core/app/appsettings.h"
 #include "core/model/show.h"
 #include "gui/app/prompter.h"
 #include "gui/audio/playback.h"
 #include "gui/audio/songloader.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QMediaContent>
 
 void MainWindow::on_SongRead_Button_clicked()
 {
     on_Song_Stop_clicked();
-    const QString path = vc::prompter().openFileName(this, tr("選歌"), QDir::homePath() + "/Music",
-                                                     tr("(*.mp3 *.wav);;All files (*.*)"));
+    const QString path = vc::prompter().openFileName(
+        this, tr("選歌"), vc::settings::defaultMusicPath(), tr("(*.mp3 *.wav);;All files (*.*)"));
     if (!path.isEmpty())
         ReadSong(path);
 }
 
 void MainWindow::ReadSong(const QString &path)
 {
-    ui->Song_dir->setText(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1));
+    // The song playing now stays until the new one has decoded.
+    m_song->load(path);
+}
+
+void MainWindow::readProjectSong(const QString &path)
+{
+    // A project brings its own song: the previous one goes, and the
+    // project keeps naming its song even where it cannot be read here.
+    m_playback->stop();
+    m_playback->setMedia(QString());
+    m_song->unload();
+    m_show->setSongPath(QFileInfo(path).absoluteFilePath());
+    m_song->load(path);
+}
+
+void MainWindow::songDecoded(qint64 durationMs)
+{
+    const QString path = m_song->sourceFile();
+    if (durationMs == 0) {
+        QString text = tr("「%1」不是本程式能讀取的音樂檔（MP3 或 WAV）。")
+                           .arg(QFileInfo(m_song->requestedFile()).fileName());
+        if (m_song->songPresent())
+            text += tr("\n原本的音樂「%1」保持不變。").arg(QFileInfo(path).fileName());
+        vc::prompter().warning(this, tr("錯誤"), text);
+        return;
+    }
+    ui->Song_dir->setText(QFileInfo(path).fileName());
     m_playback->connectPlayer();
     m_playback->setMedia(path);
-    m_song->load(path);
-    m_show->setSongPath(m_song->sourceFile());
+    m_show->setSongPath(path);
+    m_playback->songDecoded(durationMs);
 }
 
 void MainWindow::cancel_decoder()

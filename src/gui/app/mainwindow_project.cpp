@@ -28,7 +28,7 @@ void MainWindow::setupProjectFiles()
         ui->Mode_t2->setTime(QTime(0, 0, 5));
     });
     connect(m_projectFiles, &vc::ProjectFiles::titleChanged, this, &QWidget::setWindowTitle);
-    connect(m_projectFiles, &vc::ProjectFiles::songRequested, this, &MainWindow::ReadSong);
+    connect(m_projectFiles, &vc::ProjectFiles::songRequested, this, &MainWindow::readProjectSong);
     connect(m_projectFiles, &vc::ProjectFiles::propRequested, this, &MainWindow::selectProp);
     connect(m_projectFiles, &vc::ProjectFiles::legacyImported, this,
             [this](const vc::LegacyPanelState &panel, int lastEndMs) {

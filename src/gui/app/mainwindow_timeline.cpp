@@ -73,13 +73,7 @@ void MainWindow::setupTimeAxis()
     connect(ui->Song_time, &myTime::timer_timeout, m_playback, &vc::Playback::timerTimeout);
     connect(m_playback, &vc::Playback::timelineLengthRequested, this,
             [this](int msecs) { ui->timeline_max->setTime(QTime(0, 0).addMSecs(msecs)); });
-    connect(m_song, &vc::SongLoader::decoded, this, [this](qint64 durationMs) {
-        if (durationMs != 0) {
-            m_playback->songDecoded(durationMs);
-        } else {
-            vc::prompter().warning(this, tr("錯誤"), tr("無法解碼，請確認已安裝正確音訊解碼包"));
-        }
-    });
+    connect(m_song, &vc::SongLoader::decoded, this, &MainWindow::songDecoded);
     // A decoded song is an editing step: the mode count, an undo snapshot
     // and the title mark are brought up to date.
     connect(m_playback, &vc::Playback::songReady, this, [this] {

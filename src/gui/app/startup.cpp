@@ -1,6 +1,7 @@
 #include "gui/app/startup.h"
 
 #include "core/app/appsettings.h"
+#include "gui/about/startdialog.h"
 #include "gui/app/mainwindow.h"
 
 #include <QApplication>
@@ -49,11 +50,14 @@ bool installToolkitTranslation(QApplication &app, QTranslator &translator, int l
     return app.installTranslator(&translator);
 }
 
-MainWindow *createMainWindow(const QStringList &arguments)
+MainWindow *createMainWindow(const QStringList &arguments, const QString &startProject)
 {
     // The first argument after the program's own path is a project to open.
     auto *w = new MainWindow(nullptr, arguments.value(1));
     w->setWindowIcon(QIcon(QStringLiteral(":/VLOGO.ico")));
+    // The project chosen on the start dialog comes after the command line's.
+    if (!startProject.isEmpty())
+        w->LoadFile(startProject);
 
     QSettings s = settings::open();
     if (s.value(settings::WindowMaximize, false).toBool()) {
@@ -68,11 +72,17 @@ MainWindow *createMainWindow(const QStringList &arguments)
 int runEditor(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    // Lets the desktop match the windows to the installed desktop entry
+    // (its name and icon), also where window classes are not used.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.mervalo.VantorCreator"));
     QTranslator translator;
     QTranslator toolkit;
     installToolkitTranslation(app, toolkit, applyStartupSettings(app, translator));
 
-    MainWindow *w = createMainWindow(app.arguments());
+    const StartChoice start = runStartDialog();
+    if (start.quit)
+        return 0; // the updater took over
+    MainWindow *w = createMainWindow(app.arguments(), start.projectPath);
     const int rc = app.exec();
     delete w;
     return rc;

@@ -17,10 +17,12 @@ int applyStartupSettings(QApplication &app, QTranslator &translator);
 // Returns whether a translation was installed.
 bool installToolkitTranslation(QApplication &app, QTranslator &translator, int language);
 
-// Builds and shows the main window the way the last session left it.
-MainWindow *createMainWindow(const QStringList &arguments);
+// Builds and shows the main window the way the last session left it, with
+// the command line's project and then the one chosen at start, if any.
+MainWindow *createMainWindow(const QStringList &arguments, const QString &startProject = QString());
 
-// The whole program: settings, language, main window, event loop.
+// The whole program: settings, language, start dialog, main window, event
+// loop.
 int runEditor(int argc, char **argv);
 
 } // namespace vc

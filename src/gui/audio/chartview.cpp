@@ -70,7 +70,35 @@ void ChartView::paintEvent(QPaintEvent *event)
     if (m_points.size() < 2)
         return;
     QPainter p(viewport());
+    drawBeatMarks(p, event->rect());
     drawWaveform(p, event->rect());
+}
+
+void ChartView::setBeats(const QVector<int> &beats)
+{
+    m_beats = beats;
+    viewport()->update();
+}
+
+// A faint amber line across the strip at each beat, under the waveform, at
+// the x the waveform's own samples of that moment have.
+void ChartView::drawBeatMarks(QPainter &p, const QRect &area) const
+{
+    const double lastX = m_points.last().x();
+    if (m_beats.isEmpty() || lastX <= 0 || width() <= 1)
+        return;
+    const double pxPerMs = (width() - 1) / lastX * vc::timescale::WaveformRate / 1000.0;
+    const int from = static_cast<int>((area.left() - 1) / pxPerMs);
+    const int to = static_cast<int>((area.right() + 2) / pxPerMs) + 1;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(QColor(255, 170, 40, 110), 1));
+    for (auto it = std::lower_bound(m_beats.cbegin(), m_beats.cend(), from);
+         it != m_beats.cend() && *it <= to; ++it) {
+        const int x = static_cast<int>(*it * pxPerMs + 0.5);
+        p.drawLine(x, 0, x, height());
+    }
+    p.restore();
 }
 
 void ChartView::drawWaveform(QPainter &p, const QRect &area) const

@@ -26,6 +26,9 @@ public:
 
     QVector<QPointF> &points() { return m_points; }
     const QVector<QPointF> &points() const { return m_points; }
+    // The song's beats (ms, ascending), marked across the strip.
+    void setBeats(const QVector<int> &beats);
+    const QVector<int> &beats() const { return m_beats; }
     // Width of the strip for the present timeline scale.
     int widthForScale(float msPerPixel) const;
 
@@ -41,7 +44,9 @@ protected:
 
 private:
     void drawWaveform(QPainter &p, const QRect &area) const;
+    void drawBeatMarks(QPainter &p, const QRect &area) const;
 
     QVector<QPointF> m_points;
     double m_peak = 0;
+    QVector<int> m_beats;
 };

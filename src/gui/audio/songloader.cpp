@@ -66,19 +66,13 @@ void SongLoader::load(const QString &path)
     retireDecoder();
     ++m_generation;
 
-    // The GStreamer back end cannot open relative paths.
-    m_source = QFileInfo(path).absoluteFilePath();
+    // The GStreamer back end cannot open relative paths. The song there is
+    // stays until this one has decoded: a file that is no song replaces
+    // nothing.
+    m_requested = QFileInfo(path).absoluteFilePath();
+    emit loading(m_requested);
 
-    if (m_series && !m_series->chart())
-        delete m_series;
-    m_series = new QLineSeries;
-    QPen pen(QColor(100, 100, 255, 255));
-    pen.setWidth(1);
-    m_series->setPen(pen);
-    m_points.clear();
-    m_peak = 0;
-
-    if (!QFileInfo::exists(m_source)) {
+    if (!QFileInfo::exists(m_requested)) {
         // Nothing to decode: fail as an undecodable file would, without
         // waking the back end (which only complains about the path).
         const int gen = m_generation;
@@ -90,7 +84,7 @@ void SongLoader::load(const QString &path)
     }
     m_thread = new QThread(this);
     m_thread->setObjectName(QStringLiteral("song decoder"));
-    m_worker = new DecodeWorker(m_source);
+    m_worker = new DecodeWorker(m_requested);
     m_worker->moveToThread(m_thread);
     connect(m_thread, &QThread::started, m_worker, &DecodeWorker::start);
     // Reports still queued when the next load starts carry an old
@@ -140,14 +134,23 @@ void SongLoader::audioPlotting(const QVector<QPointF> &points, double peak, qint
                                bool ok)
 {
     retireDecoder();
+    if (!ok || points.size() < 2) {
+        // Not a song: the one there was (if any) stays, waveform and all.
+        qDebug() << "song not decoded" << m_requested;
+        emit decoded(0);
+        return;
+    }
+    m_source = m_requested;
     m_points = points;
     m_peak = peak;
-    if (!ok)
-        durationMs = 0;
 
-    if (m_view && m_points.isEmpty())
-        m_view->hide();
-    if (m_view && !m_points.isEmpty()) {
+    if (m_series && !m_series->chart())
+        delete m_series;
+    m_series = new QLineSeries;
+    QPen pen(QColor(100, 100, 255, 255));
+    pen.setWidth(1);
+    m_series->setPen(pen);
+    if (m_view) {
         m_view->show();
         m_view->setupChart(m_series, m_peak);
         m_view->points() = m_points;
@@ -177,10 +180,23 @@ void SongLoader::resizeView()
 
 void SongLoader::cancel_decoder()
 {
+    // A cancelled load leaves the song there was, if any.
     retireDecoder();
+    emit cancelled();
+    if (!songPresent())
+        unload();
+}
+
+void SongLoader::unload()
+{
+    retireDecoder();
+    ++m_generation;
     m_points.clear();
+    m_peak = 0;
+    m_source.clear();
     if (m_view)
         m_view->hide();
+    emit unloaded();
 }
 
 } // namespace vc

@@ -31,8 +31,11 @@ public:
     SongLoader(ChartView *view, QWidget *dialogParent, QObject *parent = nullptr);
     ~SongLoader() override;
 
-    // Starts decoding the file; returns at once.
+    // Starts decoding the file; returns at once. The song loaded before
+    // stays until this one has decoded, and stays when it cannot be.
     void load(const QString &path);
+    // Drops the song: no waveform, no source file.
+    void unload();
 
     // A song is present when its waveform has at least two points.
     bool songPresent() const { return m_points.size() >= 2; }
@@ -41,7 +44,10 @@ public:
     int generation() const { return m_generation; }
     const QVector<QPointF> &points() const { return m_points; }
     double peak() const { return m_peak; }
+    // The song decoded last (absolute path); empty without one.
     QString sourceFile() const { return m_source; }
+    // The file the last load asked for (absolute path).
+    QString requestedFile() const { return m_requested; }
     QtCharts::QLineSeries *series() const { return m_series; }
     QProgressDialog *progressDialog() const { return m_dialog; }
     ChartView *view() const { return m_view; }
@@ -49,8 +55,14 @@ public:
     void resizeView();
 
 signals:
-    // Decoding ended; durationMs is 0 when the file could not be decoded.
+    // Decoding ended; durationMs is 0 when the file could not be decoded
+    // (the song before it, if any, is still there).
     void decoded(qint64 durationMs);
+    // A load began (the file's absolute path), or was cancelled (the song
+    // there was, if any, stays); the song went (no song is present).
+    void loading(const QString &absolutePath);
+    void cancelled();
+    void unloaded();
 
 public slots:
     void audioPlotting(const QVector<QPointF> &points, double peak, qint64 durationMs, bool ok);
@@ -75,6 +87,7 @@ private:
     QVector<QPointF> m_points;
     double m_peak = 0;
     QString m_source;
+    QString m_requested;
     int m_generation = 0;
 };
 

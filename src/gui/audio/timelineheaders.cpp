@@ -9,6 +9,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace ts = vc::timescale;
 
 Indicator::Indicator(QWidget *parent) : QWidget(parent)
@@ -129,9 +131,10 @@ void TimelineHeaders::handleMove(const QPoint &pos, bool leftHeld)
     const QPoint old = m_mousePos;
     m_mousePos = pos;
     if (leftHeld) {
-        const int x = qMax(0, pos.x());
-        m_indicator->setTime(QTime(0, 0).addMSecs(ts::xToMsTrunc(x, msPerPixel())));
-        m_indicator->moveToX(x, true);
+        const ts::Snapped x = ts::snapIndicator(qMax(0, pos.x()), snapBeats(), msPerPixel());
+        m_indicator->setTime(
+            QTime(0, 0).addMSecs(x.beatMs >= 0 ? x.beatMs : ts::xToMsTrunc(x.x, msPerPixel())));
+        m_indicator->moveToX(x.x, true);
     }
     // Only the old and new hover lines need repainting.
     update(QRect(old.x() - 1, 0, 3, height()));
@@ -203,8 +206,47 @@ void TimelineHeaders::paintEvent(QPaintEvent *event)
                 QTime(0, 0).addMSecs(static_cast<int>(m.ms)).toString(QStringLiteral(".zzz")));
         }
     }
+    drawBeatMarks(p, r);
     p.setPen(QColor(200, 255, 255));
     p.drawLine(m_mousePos.x(), m_rulerTop, m_mousePos.x(), ts::RulerBottom);
+}
+
+void TimelineHeaders::setBeats(const QVector<int> &beats)
+{
+    m_beats = beats;
+    update();
+}
+
+// An amber head under the labels and a line down through the ticks at each
+// beat.
+void TimelineHeaders::drawBeatMarks(QPainter &p, const QRect &area) const
+{
+    if (m_beats.isEmpty())
+        return;
+    const float scale = msPerPixel();
+    const qint64 from = static_cast<qint64>((area.left() - 4) * scale);
+    const qint64 to = static_cast<qint64>((area.right() + 4) * scale);
+    const QColor amber(255, 170, 40);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(Qt::NoPen);
+    p.setBrush(amber);
+    for (auto it = std::lower_bound(m_beats.cbegin(), m_beats.cend(), from);
+         it != m_beats.cend() && *it <= to; ++it) {
+        const qreal x = ts::msToX(*it, scale) + 0.5;
+        const QPointF head[3] = {{x - 3, qreal(ts::RulerTop)},
+                                 {x + 3, qreal(ts::RulerTop)},
+                                 {x, qreal(ts::RulerTop + 5)}};
+        p.drawPolygon(head, 3);
+    }
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(amber, 1));
+    for (auto it = std::lower_bound(m_beats.cbegin(), m_beats.cend(), from);
+         it != m_beats.cend() && *it <= to; ++it) {
+        const int x = ts::msToX(*it, scale);
+        p.drawLine(x, ts::RulerTop + 5, x, height());
+    }
+    p.restore();
 }
 
 // The indicator is as tall as the ruler. Nothing is raised or resized while

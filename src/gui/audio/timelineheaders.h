@@ -2,7 +2,10 @@
 
 #include <QPoint>
 #include <QTime>
+#include <QVector>
 #include <QWidget>
+
+class QPainter;
 
 namespace vc {
 class Show;
@@ -71,6 +74,15 @@ public:
     void rescale();
     QPoint mousePosition() const { return m_mousePos; }
 
+    // The song's beats (ms, ascending), marked along the ruler.
+    void setBeats(const QVector<int> &beats);
+    const QVector<int> &beats() const { return m_beats; }
+    // When on, the indicator and dragged items snap to the beats.
+    void setSnapToBeats(bool on) { m_snapToBeats = on; }
+    bool snapToBeats() const { return m_snapToBeats; }
+    // The beats to snap to: none while snapping is off.
+    QVector<int> snapBeats() const { return m_snapToBeats ? m_beats : QVector<int>(); }
+
 signals:
     void indicatorMoved(int x, bool byUser);
 
@@ -91,6 +103,7 @@ public:
 private:
     void handleMove(const QPoint &pos, bool leftHeld);
     void openMenu(const QPoint &globalPos);
+    void drawBeatMarks(QPainter &p, const QRect &area) const;
 
     Indicator *m_indicator = nullptr;
     QWidget *m_startShade = nullptr;
@@ -101,4 +114,6 @@ private:
     int m_totalLength = 300000;
     QPoint m_mousePos{-1, -1};
     qint16 m_rulerTop = 17;
+    QVector<int> m_beats;
+    bool m_snapToBeats = false;
 };

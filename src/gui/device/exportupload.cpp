@@ -1,5 +1,6 @@
 #include "gui/device/exportupload.h"
 
+#include "core/app/appsettings.h"
 #include "core/device/showfile.h"
 #include "core/device/trackshow.h"
 #include "core/model/show.h"
@@ -248,8 +249,7 @@ void ExportUpload::exportClicked()
         return;
     }
     const QString chosen = vc::prompter().saveFileName(
-        m_dialogParent, tr("匯出"), QDir::homePath() + QStringLiteral("/Documents"),
-        QStringLiteral("*.bin"));
+        m_dialogParent, tr("匯出"), vc::settings::defaultDocumentsPath(), QStringLiteral("*.bin"));
     if (chosen.isEmpty())
         return;
     const QString path = showFileName(chosen);

@@ -68,10 +68,13 @@ void WorkerThread::upload()
         emit expmess(tr("輸出錯誤！"));
         break;
     case UploadOutcome::NoSlotAnswer:
-        emit expmess(tr("ERROR01"));
+        // The codes stay first: they are what a performer reads to support.
+        emit expmess(
+            tr("ERROR01：道具沒有回應秀槽的選擇。請確認道具已開機並在等待上傳，再上傳一次。"));
         break;
     case UploadOutcome::SlotRefused:
-        emit expmess(tr("ERROR02"));
+        emit expmess(tr("ERROR02：道具拒絕在這個秀槽接收秀，道具上原本的秀保持不變。請重新啟動道具"
+                        "，再上傳一次或換一個秀槽。"));
         break;
     case UploadOutcome::LineLost:
         emit expmess(tr("與道具的連線中斷，道具上的秀可能不完整。"));

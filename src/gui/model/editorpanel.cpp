@@ -59,8 +59,8 @@ EditorPanel::EditorPanel(const Widgets &widgets, Show *show, TracksController *t
     connect(m_tabs.picture, &PictureTab::patternChanged, this, &EditorPanel::patternDrawn);
     connect(m_tabs.text, &ColourTab::patternChanged, this, &EditorPanel::patternDrawn);
     connect(m_tabs.effect, &ColourTab::patternChanged, this, &EditorPanel::patternDrawn);
-    // Several pictures opened at once: each becomes a mode as it loads.
-    connect(m_tabs.picture, &PictureTab::insertRequested, this, &EditorPanel::insertOrApply);
+    // Several pictures opened at once: each becomes a new mode as it loads.
+    connect(m_tabs.picture, &PictureTab::insertRequested, this, &EditorPanel::insertNew);
     connect(m_tabs.effect, &EffectTab::randomSpeed, this, &EditorPanel::followSpeed);
 }
 
@@ -387,9 +387,30 @@ void EditorPanel::insertOrApply()
         emit indicatorMoveRequested(item->endMs());
         m_tracks->showInsertPreview(false);
     }
+    // A later resize counts the repeats with the width this count came from.
+    m_show->setModePatternWidth(item->modeId(), m_patternWidth);
     if (Timeline *holder = item->track())
         holder->on_itemDragEnd(QByteArray(), item);
     m_tracks->refreshCounters();
+}
+
+void EditorPanel::insertNew()
+{
+    if (TimelineItem *selected = m_tracks->selectedItem()) {
+        // Applying would give the selected mode each picture in turn and
+        // keep only the last: the new modes follow it instead, on its track,
+        // at the panel's length, and it stays as it was.
+        const int from = selected->endMs();
+        const qint64 length = msOf(m_w.end->time()) - msOf(m_w.start->time());
+        if (Timeline *holder = selected->track())
+            m_tracks->makeCurrent(holder, false);
+        cancelSelect();
+        const QSignalBlocker blockStart(m_w.start);
+        const QSignalBlocker blockEnd(m_w.end);
+        m_w.start->setTime(timeOf(from));
+        m_w.end->setTime(timeOf(from + std::max<qint64>(length, 0)));
+    }
+    insertOrApply();
 }
 
 // ---------------------------------------------------------------- open / cancel

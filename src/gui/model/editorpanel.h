@@ -94,6 +94,10 @@ public:
     // Insert a new mode on the current track, or apply the panel to the
     // selected mode.
     void insertOrApply();
+    // Insert a new mode on the current track, never applying: with a mode
+    // selected, the new one starts where the selected one ends, and the
+    // panel leaves apply mode.
+    void insertNew();
     // Reads a selected mode back into the panel.
     void openItem(TimelineItem *item);
     // Leaves apply mode.

@@ -70,13 +70,18 @@ void TracksController::connectTrack(Timeline *t)
     connect(t, &Timeline::itemRemoved, this, &TracksController::onItemRemoved);
 }
 
-Timeline *TracksController::addTimeline(short p)
+int TracksController::showIndexAt(int p) const
 {
     // Layout position q (1 is the top) among n tracks is track number
     // n - q + 2, index n - q + 1.
     const int n = int(m_show->trackCount());
-    const int q = std::min(p > 0 ? int(p) : 1, n + 1);
-    return m_views.value(m_show->addTrack(n - q + 1));
+    const int q = std::min(p > 0 ? p : 1, n + 1);
+    return n - q + 1;
+}
+
+Timeline *TracksController::addTimeline(short p)
+{
+    return m_views.value(m_show->addTrack(showIndexAt(p)));
 }
 
 void TracksController::syncTracks()
@@ -162,6 +167,8 @@ void TracksController::renumber()
 void TracksController::addTrack()
 {
     addTimeline(short(m_current ? layoutPosition(m_current) : -1));
+    // An editing step: undo takes the new track away again.
+    refreshCounters();
 }
 
 void TracksController::removeCurrentTrack()
@@ -210,16 +217,9 @@ void TracksController::duplicateTrack(Timeline *source)
 {
     if (!source)
         return;
-    const Show::Track *from = m_show->track(source->trackId());
-    if (!from)
-        return;
-    const QVector<Show::Mode> modes = from->modes;
-    Timeline *t = addTimeline(short(m_current ? layoutPosition(m_current) : -1));
-    {
-        const Show::Batch batch(m_show);
-        for (const Show::Mode &m : modes)
-            m_show->appendMode(t->trackId(), m.bytes, m.record, m.complete, int(m.bytes.size()));
-    }
+    // Directly above the current track, as a new track goes.
+    m_show->duplicateTrack(source->trackId(),
+                           showIndexAt(m_current ? layoutPosition(m_current) : -1));
     refreshCounters();
 }
 

@@ -63,6 +63,9 @@ public:
     Timeline *currentTrack() const { return m_current; }
     // Position in the track layout: 1 is the top track.
     int layoutPosition(const Timeline *track) const;
+    // The show's track index a new track takes to stand at layout
+    // position p (1 is the top; 0 or less: the top).
+    int showIndexAt(int p) const;
 
     // Adds a track at layout position p (1 if p < 1) and makes it current.
     Timeline *addTimeline(short p);

@@ -4,14 +4,18 @@
 #include "core/app/picturefolder.h"
 #include "core/model/show.h"
 #include "gui/app/prompter.h"
+#include "gui/render/screencapture.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QGraphicsScene>
 #include <QGraphicsView>
 #include <QLabel>
+#include <QScreen>
 #include <QSlider>
+#include <QTimer>
 
 namespace vc {
 
@@ -97,6 +101,30 @@ void PictureTab::refresh()
     } else {
         m_widgets.insert->setEnabled(false);
     }
+}
+
+void PictureTab::capture()
+{
+    QWidget *window = m_dialogParent->window();
+    QScreen *screen = window->screen();
+    const bool shown = window->isVisible();
+    if (shown) {
+        window->hide();
+        // Give the window system a moment to take the window off the
+        // screen before it is grabbed.
+        QEventLoop settle;
+        QTimer::singleShot(250, &settle, &QEventLoop::quit);
+        settle.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    {
+        ScreenCapture dialog(screen, m_dialogParent);
+        connect(&dialog, &ScreenCapture::callback, this, &PictureTab::picload);
+        dialog.run();
+    }
+    // Hidden, not moved: it comes back with its geometry and its state
+    // (maximised too) as they were.
+    if (shown)
+        window->show();
 }
 
 void PictureTab::showPattern()

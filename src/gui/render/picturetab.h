@@ -51,6 +51,10 @@ public:
     void reload();
     // Entering the tab: reload the shown picture or disable Insert.
     void refresh();
+    // The screen capture: the dialog parent's window goes out of sight, the
+    // screen it was on is captured, and a saved capture is loaded as the
+    // picture; the window then comes back where it was.
+    void capture();
 
     bool hasPicture() const { return !m_pattern.pattern.isNull(); }
     QPixmap pattern() const { return QPixmap::fromImage(m_pattern.pattern); }
@@ -61,7 +65,8 @@ signals:
     // width is its W, the divisor of the repeat-count suggestion.
     void patternChanged(const QPixmap &pattern, int width);
     // Of several pictures opened at once, one is loaded and is to become a
-    // mode now, before the next one loads.
+    // new mode now, before the next one loads (never applied to a selected
+    // mode).
     void insertRequested();
     // A message for the status bar.
     void status(const QString &text);

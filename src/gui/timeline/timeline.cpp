@@ -268,20 +268,10 @@ void Timeline::on_itemPaste_clicked()
     const QMimeData *mime = QApplication::clipboard()->mimeData();
     if (!mime || !mime->hasFormat(TimelineItem::MimeType))
         return;
-    const QByteArray bytes = mime->data(TimelineItem::MimeType);
-    bool ok = false;
-    vc::ModeRecord::decode(bytes, &ok);
-    if (!ok)
-        return; // not a mode this program wrote
-    quintptr id = 0;
-    {
-        const vc::Show::Batch batch(m_show);
-        // At the play position, as it was copied (length and repeat count),
-        // placed as Insert places a mode: it wins against what it overlaps.
-        id = m_show->appendMode(m_trackId, bytes);
-        m_show->shiftMode(id, indicatorMs());
-        m_show->placeMode(id);
-    }
+    // At the play position, as it was copied (length and repeat count),
+    // placed as Insert places a mode: it wins against what it overlaps.
+    const quintptr id =
+        m_show->pasteMode(m_trackId, mime->data(TimelineItem::MimeType), indicatorMs());
     if (TimelineItem *item = m_views.value(id))
         emit itemDragEnd(QByteArray(), item, nullptr);
 }
@@ -433,31 +423,38 @@ void Timeline::dragMoveEvent(QDragMoveEvent *event)
     namespace ts = vc::timescale;
     const float scale = msPerPixel();
     const int indicatorX = m_ruler && m_ruler->indicator() ? m_ruler->indicator()->x() : 0;
+    // Empty unless snapping to beats is on.
+    const QVector<int> beats = m_ruler ? m_ruler->snapBeats() : QVector<int>();
     const int p = pos.x();
     // Never narrower than the item may be drawn, so an end cannot pass the
     // other one.
     const int minWidth = std::max(1, ts::minItemWidth(scale));
     if (mime->hasFormat(TimelineItem::ResizeEndMimeType)) {
-        const int x =
-            std::max(ts::snapResizeEnd(p, m_drag.rightLimit, indicatorX), item->x() + minWidth);
-        item->setTimes(item->start(), ts::xToMsTrunc(x, scale));
+        const ts::Snapped end = ts::snapResizeEnd(p, m_drag.rightLimit, indicatorX, beats, scale);
+        const int x = std::max(end.x, item->x() + minWidth);
+        // On a beat the end takes the beat's own time, not its pixel's.
+        item->setTimes(item->start(),
+                       x == end.x && end.beatMs >= 0 ? end.beatMs : ts::xToMsTrunc(x, scale));
         QToolTip::showText(mapToGlobal(pos),
                            tr("長度: ") + vc::formatTime(item->durationMs()) + tr("\n結束時間: ") +
                                vc::formatTime(item->endMs()),
                            this);
     } else if (mime->hasFormat(TimelineItem::ResizeStartMimeType)) {
         const int right = item->x() + item->width();
-        const int x = std::max(
-            0, std::min(ts::snapResizeStart(p, m_drag.leftLimit, indicatorX), right - minWidth));
-        item->setTimes(ts::xToMsTrunc(x, scale), item->end());
+        const ts::Snapped start =
+            ts::snapResizeStart(p, m_drag.leftLimit, indicatorX, beats, scale);
+        const int x = std::max(0, std::min(start.x, right - minWidth));
+        item->setTimes(x == start.x && start.beatMs >= 0 ? start.beatMs : ts::xToMsTrunc(x, scale),
+                       item->end());
         QToolTip::showText(mapToGlobal(pos),
                            tr("長度: ") + vc::formatTime(item->durationMs()) + tr("\n開始時間: ") +
                                vc::formatTime(item->startMs()),
                            this);
     } else {
-        const int x = ts::snapMove(p - m_drag.grabOffset, item->width(), m_drag.leftLimit,
-                                   m_drag.rightLimit, scale);
-        item->move(x, 5);
+        const ts::Snapped to = ts::snapMove(p - m_drag.grabOffset, item->width(), m_drag.leftLimit,
+                                            m_drag.rightLimit, scale, beats);
+        item->move(to.x, 5);
+        item->setSnappedStart(to.beatMs);
     }
 }
 

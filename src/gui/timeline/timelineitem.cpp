@@ -337,6 +337,7 @@ TimelineItem::DragStart TimelineItem::beginDrag(const QPoint &pressPos)
     start.track = track();
     start.geometry = geometry();
     start.resize = zoneAt(pressPos.x()) != Zone::Body;
+    m_snappedStartMs = -1;
     m_dragOrigin = start.track ? mapTo(start.track, pressPos) : pressPos;
     emit itemClicked(this, false);
     return start;
@@ -352,7 +353,10 @@ void TimelineItem::finishDrag(const DragStart &start)
         // A move changes only the position while it runs; the start follows
         // the geometry now, the length and repeat count stay.
         const float scale = track() ? track()->msPerPixel() : vc::TimeAxis::DefaultMsPerPixel;
-        moveTo(vc::timescale::xToMsRound(x(), scale));
+        // Snapped to a beat, the start is the beat's own time.
+        const bool onBeat =
+            m_snappedStartMs >= 0 && vc::timescale::itemX(m_snappedStartMs, scale) == x();
+        moveTo(onBeat ? m_snappedStartMs : vc::timescale::xToMsRound(x(), scale));
     }
     emit dragEnd(start.orig, this, start.track.data());
 }

@@ -85,6 +85,9 @@ public:
     qint16 edge() const { return Edge; }
     QPoint dragOrigin() const { return m_dragOrigin; }
     void setDragOrigin(const QPoint &p) { m_dragOrigin = p; }
+    // The beat a move has snapped the start to (-1: none); the start takes
+    // its time when the drag ends there.
+    void setSnappedStart(int ms) { m_snappedStartMs = ms; }
     bool selected() const { return m_selected; }
     void setSelected(bool on);
 
@@ -178,6 +181,7 @@ private:
     bool m_complete = true;
     QString m_id;
     QPoint m_dragOrigin;
+    int m_snappedStartMs = -1;
     bool m_selected = false;
     quintptr m_modeId = 0;
 };

@@ -630,8 +630,18 @@
         <translation>Error</translation>
     </message>
     <message>
-        <source>無法解碼，請確認已安裝正確音訊解碼包</source>
-        <translation>Cannot decode; please check that a suitable audio codec package is installed</translation>
+        <source>「%1」不是本程式能讀取的音樂檔（MP3 或 WAV）。</source>
+        <translation>&quot;%1&quot; is not a song this program can read (MP3 or WAV).</translation>
+    </message>
+    <message>
+        <source>
+原本的音樂「%1」保持不變。</source>
+        <translation>
+The song &quot;%1&quot; that was loaded stays.</translation>
+    </message>
+    <message>
+        <source>對齊節拍</source>
+        <translation>Snap to beats</translation>
     </message>
 </context>
 <context>
@@ -745,20 +755,83 @@ end time: </translation>
         <translation>export error!</translation>
     </message>
     <message>
-        <source>ERROR01</source>
-        <translation></translation>
-    </message>
-    <message>
-        <source>ERROR02</source>
-        <translation></translation>
-    </message>
-    <message>
         <source>與道具的連線中斷，道具上的秀可能不完整。</source>
         <translation>The connection to the prop was lost; the show on the prop may be incomplete.</translation>
     </message>
     <message>
         <source>道具未確認收到秀，請重新上傳。</source>
         <translation>The prop did not confirm the show; please upload again.</translation>
+    </message>
+    <message>
+        <source>ERROR01：道具沒有回應秀槽的選擇。請確認道具已開機並在等待上傳，再上傳一次。</source>
+        <translation>ERROR01: the prop did not answer the choice of show slot. Check that it is switched on and waiting for an upload, then upload again.</translation>
+    </message>
+    <message>
+        <source>ERROR02：道具拒絕在這個秀槽接收秀，道具上原本的秀保持不變。請重新啟動道具，再上傳一次或換一個秀槽。</source>
+        <translation>ERROR02: the prop refused to take a show into this slot; the show it holds is unchanged. Restart the prop, then upload again or choose another slot.</translation>
+    </message>
+</context>
+<context>
+    <name>about</name>
+    <message>
+        <source>生產經銷</source>
+        <translation>Production &amp; distribution</translation>
+    </message>
+    <message>
+        <source>研發設計</source>
+        <translation>Research &amp; design</translation>
+    </message>
+    <message>
+        <source>檢查更新...</source>
+        <translation>check update...</translation>
+    </message>
+    <message>
+        <source>進入軟體</source>
+        <translation>Enter</translation>
+    </message>
+    <message>
+        <source>開新檔案</source>
+        <translation>New</translation>
+    </message>
+    <message>
+        <source>開啟舊檔...</source>
+        <translation>Open file...</translation>
+    </message>
+    <message>
+        <source>找不到更新程式</source>
+        <translation>The updater program was not found</translation>
+    </message>
+    <message>
+        <source>無法連線至更新伺服器</source>
+        <translation>Cannot connect to the updating server</translation>
+    </message>
+    <message>
+        <source>已是最新版本</source>
+        <translation>Already the latest version</translation>
+    </message>
+    <message>
+        <source>更新資訊的簽章無效，不提供這個更新。</source>
+        <translation>The update information is not correctly signed; this update is not offered.</translation>
+    </message>
+    <message>
+        <source>有更新 </source>
+        <translation>New version </translation>
+    </message>
+    <message>
+        <source>最新版為ver</source>
+        <translation>latest is ver</translation>
+    </message>
+    <message>
+        <source>是否更新？&lt;br&gt;</source>
+        <translation>Update? &lt;br&gt;</translation>
+    </message>
+    <message>
+        <source>無法啟動更新程式：%1</source>
+        <translation>Cannot start the updater: %1</translation>
+    </message>
+    <message>
+        <source>讀檔</source>
+        <translation>Load</translation>
     </message>
 </context>
 <context>
@@ -782,6 +855,57 @@ end time: </translation>
     <message>
         <source>連接成功</source>
         <translation> connected</translation>
+    </message>
+</context>
+<context>
+    <name>updater</name>
+    <message>
+        <source>無法連線至更新伺服器</source>
+        <translation>Cannot connect to the updating server</translation>
+    </message>
+    <message>
+        <source>已是最新版本</source>
+        <translation>Already the latest version</translation>
+    </message>
+    <message>
+        <source>版本檔的簽章無效，這個更新不是發行者簽署的。</source>
+        <translation>The version file&apos;s signature is not valid: this update was not signed by the publisher.</translation>
+    </message>
+    <message>
+        <source>無法寫入 %1：%2</source>
+        <translation>Cannot write %1: %2</translation>
+    </message>
+    <message>
+        <source>無法設定權限</source>
+        <translation>cannot set its permissions</translation>
+    </message>
+    <message>
+        <source>下載完成</source>
+        <translation>Download complete</translation>
+    </message>
+    <message>
+        <source>無法啟動安裝程式：%1</source>
+        <translation>Cannot start the installer: %1</translation>
+    </message>
+    <message>
+        <source>下載的檔案大於允許的 %1 位元組，已停止下載。</source>
+        <translation>The download is larger than the %1 bytes allowed; it was stopped.</translation>
+    </message>
+    <message>
+        <source>下載的檔案與簽署的版本檔不符，已捨棄。</source>
+        <translation>The download does not match the signed version file; it was discarded.</translation>
+    </message>
+    <message>
+        <source>伺服器 %1 秒沒有傳來資料，已停止下載。</source>
+        <translation>The server sent nothing for %1 seconds; the download was stopped.</translation>
+    </message>
+    <message>
+        <source>更新失敗</source>
+        <translation>Update failed</translation>
+    <name>vc::BeatMarks</name>
+    <message>
+        <source>%1 BPM</source>
+        <translation>%1 BPM</translation>
     </message>
 </context>
 <context>
@@ -939,6 +1063,25 @@ The current project is unchanged.</translation>
     <message>
         <source>無法複製：</source>
         <translation>Could not be copied:</translation>
+    </message>
+</context>
+<context>
+    <name>vc::ScreenCapture</name>
+    <message>
+        <source>無法擷取螢幕畫面，無法截圖</source>
+        <translation>The screen could not be captured, so no screenshot can be taken</translation>
+    </message>
+    <message>
+        <source>選擇顏色</source>
+        <translation>choose color</translation>
+    </message>
+    <message>
+        <source>儲存圖片</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>無法儲存圖片：%1</source>
+        <translation>The picture could not be saved: %1</translation>
     </message>
 </context>
 <context>

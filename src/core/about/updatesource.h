@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QUrl>
+
+// Where updates come from and how long to wait for them. The build fixes
+// the server, the web pages of the about dialog and the publisher's public
+// key; the environment variable VANTOR_UPDATE_URL points the programs at
+// another server (a private mirror, or a test server).
+namespace vc::update {
+
+struct UpdateSource
+{
+    // The server's base address, such as "http://host:80"; paths are added.
+    QUrl baseUrl;
+    // The publisher's Ed25519 public key (32 raw bytes).
+    QByteArray publicKey;
+    // A request with no bytes moving for this long is given up.
+    int stallTimeoutMs = 30000;
+    // Upper bounds of the three downloads.
+    qint64 versionLimit = 0;
+    qint64 firmwareLimit = 0;
+    qint64 installerLimit = 0;
+
+    // The server path on this server.
+    QUrl url(const char *path) const;
+
+    // As built, with VANTOR_UPDATE_URL in the environment taking the place
+    // of the built-in server.
+    static UpdateSource fromBuild();
+};
+
+// The web pages behind the about dialog's two logos.
+QUrl resellerPage();
+QUrl makerPage();
+
+} // namespace vc::update

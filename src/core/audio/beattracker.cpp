@@ -1,0 +1,532 @@
+#include "core/audio/beattracker.h"
+
+#include <aubio/aubio.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace vc {
+
+struct BeatTracker::Aubio
+{
+    aubio_tempo_t *tempo = nullptr;
+    aubio_pvoc_t *pvoc = nullptr;
+    aubio_specdesc_t *flux = nullptr;
+    fvec_t *in = nullptr;
+    fvec_t *beat = nullptr;
+    cvec_t *spectrum = nullptr;
+    fvec_t *strength = nullptr;
+
+    Aubio()
+    {
+        tempo = new_aubio_tempo("default", WindowSize, HopSize, SampleRate);
+        // An onset strength of our own, on the same windows, to place the
+        // grid and to tell the beat from the half and double beat.
+        // Half the tracker's window: finer in time, and half the work.
+        pvoc = new_aubio_pvoc(OnsetWindowSize, HopSize);
+        flux = new_aubio_specdesc("specflux", OnsetWindowSize);
+        in = new_fvec(HopSize);
+        beat = new_fvec(1);
+        spectrum = new_cvec(OnsetWindowSize);
+        strength = new_fvec(1);
+    }
+    ~Aubio()
+    {
+        if (tempo)
+            del_aubio_tempo(tempo);
+        if (pvoc)
+            del_aubio_pvoc(pvoc);
+        if (flux)
+            del_aubio_specdesc(flux);
+        if (in)
+            del_fvec(in);
+        if (beat)
+            del_fvec(beat);
+        if (spectrum)
+            del_cvec(spectrum);
+        if (strength)
+            del_fvec(strength);
+    }
+    bool ok() const { return tempo && pvoc && flux && in && beat && spectrum && strength; }
+};
+
+BeatTracker::BeatTracker() : m_aubio(std::make_unique<Aubio>()) {}
+
+BeatTracker::~BeatTracker() = default;
+
+// Samples go straight into the tracker's input hop.
+template <typename Sample, typename Convert>
+void BeatTracker::feedSamples(const Sample *samples, qint64 count, Convert convert)
+{
+    if (!m_aubio->ok())
+        return;
+    fvec_t *in = m_aubio->in;
+    while (count > 0) {
+        const int n = static_cast<int>(std::min<qint64>(count, HopSize - m_filled));
+        for (int i = 0; i < n; ++i)
+            in->data[m_filled + i] = convert(samples[i]);
+        m_filled += n;
+        samples += n;
+        count -= n;
+        if (m_filled == HopSize) {
+            runHop();
+            m_filled = 0;
+        }
+    }
+}
+
+void BeatTracker::feed(const float *samples, qint64 count)
+{
+    feedSamples(samples, count, [](float v) { return v; });
+}
+
+void BeatTracker::feed(const qint16 *samples, qint64 count)
+{
+    feedSamples(samples, count, [](qint16 v) { return v / 32768.0f; });
+}
+
+void BeatTracker::runHop()
+{
+    Aubio &a = *m_aubio;
+    double energy = 0;
+    for (int i = 0; i < HopSize; ++i)
+        energy += double(a.in->data[i]) * a.in->data[i];
+    aubio_tempo_do(a.tempo, a.in, a.beat);
+    if (a.beat->data[0] != 0) {
+        m_trackerBeats.append(aubio_tempo_get_last_s(a.tempo));
+        m_trackerBpm.append(aubio_tempo_get_bpm(a.tempo));
+    }
+    aubio_pvoc_do(a.pvoc, a.in, a.spectrum);
+    aubio_specdesc_do(a.flux, a.spectrum, a.strength);
+    m_onset.append(a.strength->data[0]);
+    m_level.append(static_cast<float>(energy / HopSize));
+}
+
+SongBeats BeatTracker::finish()
+{
+    if (!m_aubio->ok())
+        return {};
+    // The last part hop, padded with silence.
+    if (m_filled > 0) {
+        std::fill(m_aubio->in->data + m_filled, m_aubio->in->data + HopSize, 0.0f);
+        runHop();
+        m_filled = 0;
+    }
+    return beats::fromTracker(m_trackerBeats, m_trackerBpm, m_onset, m_level,
+                              double(HopSize) / SampleRate);
+}
+
+namespace beats {
+
+double foldTempo(double bpm)
+{
+    if (!(bpm > 0) || !std::isfinite(bpm))
+        return 0;
+    while (bpm < MinBpm)
+        bpm *= 2;
+    while (bpm > MaxBpm)
+        bpm /= 2;
+    return bpm;
+}
+
+namespace {
+
+// A grid of beats: t = t0 + n x period.
+struct Grid
+{
+    double t0 = 0;
+    double period = 0;
+    double at(double n) const { return t0 + n * period; }
+};
+
+// The onset strength of a song as a function of time.
+class Strength
+{
+public:
+    Strength(const QVector<float> &onset, double hop) : m_onset(onset), m_hop(hop) {}
+    // The strongest onset within a hop of t. An onset shows in the first
+    // window that reaches it, the hop that ends just after it.
+    double at(double t) const
+    {
+        const int i = static_cast<int>(std::floor(t / m_hop));
+        double best = 0;
+        for (int j = i - 1; j <= i + 1; ++j) {
+            if (j >= 0 && j < m_onset.size())
+                best = std::max(best, double(m_onset[j]));
+        }
+        return best;
+    }
+    // Mean strength at the grid's beats within [a, b], moved by offset; with
+    // a step of 2, only at its even beats (counted from t0).
+    double along(const Grid &g, double offset, double a, double b, int step = 1) const
+    {
+        double sum = 0;
+        int count = 0;
+        double first = std::ceil((a - g.t0 - offset) / g.period);
+        if (std::fmod(first, step) != 0)
+            first += step - std::abs(std::fmod(first, step));
+        for (double n = first; g.at(n) + offset <= b; n += step) {
+            sum += at(g.at(n) + offset);
+            ++count;
+        }
+        return count ? sum / count : 0;
+    }
+    double hop() const { return m_hop; }
+    double length() const { return m_onset.size() * m_hop; }
+
+private:
+    const QVector<float> &m_onset;
+    double m_hop;
+};
+
+double median(QVector<double> v)
+{
+    if (v.isEmpty())
+        return 0;
+    std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+    return v[v.size() / 2];
+}
+
+// Least-squares grid through beats given their beat numbers.
+Grid fitLine(const QVector<double> &t, const QVector<double> &n)
+{
+    const int count = t.size();
+    double sn = 0, st = 0, snn = 0, snt = 0;
+    for (int i = 0; i < count; ++i) {
+        sn += n[i];
+        st += t[i];
+        snn += n[i] * n[i];
+        snt += n[i] * t[i];
+    }
+    Grid g;
+    const double den = count * snn - sn * sn;
+    if (count < 2 || den == 0)
+        return g;
+    g.period = (count * snt - sn * st) / den;
+    g.t0 = (st - g.period * sn) / count;
+    return g;
+}
+
+// The grid the song's onsets agree on best, with a period within 4 % of
+// the tracker's. The tracker counts its period in whole hops, a step or
+// two off the song's, and makes up for it by jumping back onto the beat now
+// and then; its beats cannot give the period finely enough to hold over a
+// whole song. Every onset peak votes, with its strength, for its phase
+// within the period; the period whose votes pile up most in one place wins.
+Grid combGrid(const QVector<float> &onset, double hop, double guess, double from, double to)
+{
+    struct Peak
+    {
+        double t;
+        double strength;
+    };
+    QVector<Peak> peaks;
+    double mean = 0;
+    for (float v : onset)
+        mean += v;
+    mean /= std::max(1, int(onset.size()));
+    for (int j = 1; j + 1 < onset.size(); ++j) {
+        const double t = j * hop;
+        if (onset[j] > mean && onset[j] >= onset[j - 1] && onset[j] > onset[j + 1] && t >= from &&
+            t <= to)
+            peaks.append({t, onset[j] - mean});
+    }
+    Grid best;
+    if (peaks.isEmpty())
+        return best;
+    constexpr int Bins = 64;
+    double bestScore = -1;
+    double bins[Bins];
+    // First in steps that let the grid drift by a sixteenth of a beat over
+    // the whole song, then around the best of those in steps that let it
+    // drift by less than a quarter of a hop.
+    const double beats = std::max(1.0, (to - from) / guess);
+    const double coarse = guess / 16 / beats;
+    const double fine = std::max(guess * 1e-6, hop / 4 / beats);
+    auto search = [&](double low, double high, double step) {
+        for (double period = low; period <= high; period += step) {
+            std::fill(bins, bins + Bins, 0.0);
+            for (const Peak &p : peaks) {
+                const double phase = std::fmod(p.t, period) / period;
+                bins[std::min(Bins - 1, int(phase * Bins))] += p.strength;
+            }
+            for (int b = 0; b < Bins; ++b) {
+                const double score = bins[(b + Bins - 1) % Bins] + bins[b] + bins[(b + 1) % Bins];
+                if (score > bestScore) {
+                    bestScore = score;
+                    best.period = period;
+                    best.t0 = (b + 0.5) * period / Bins;
+                }
+            }
+        }
+    };
+    search(guess * 0.96, guess * 1.04, coarse);
+    const double around = best.period;
+    search(around - 2 * coarse, around + 2 * coarse, fine);
+    return best;
+}
+
+// Whether the song keeps the grid's tempo from start to end: in nearly
+// every stretch of 16 beats where there are onsets, the grid's beats are
+// about as strong as those of the best grid of the tracker's own tempo
+// there, and clearly stronger than the onsets in between.
+bool keepsTempo(const Grid &g, double from, double to, const Strength &strength,
+                const QVector<float> &onset, const QVector<double> &beats,
+                const QVector<double> &periods)
+{
+    const double stretch = 16 * g.period;
+    int stretches = 0, kept = 0;
+    for (double a = from; a + stretch / 2 < to; a += stretch) {
+        const double b = std::min(to, a + stretch);
+        const double here = strength.along(g, 0, a, b);
+        QVector<double> local;
+        for (int i = 0; i < beats.size(); ++i) {
+            if (beats[i] >= a && beats[i] < b && periods[i] > 0)
+                local.append(periods[i]);
+        }
+        const Grid own =
+            combGrid(onset, strength.hop(), local.isEmpty() ? g.period : median(local), a, b);
+        const double best = own.period > 0 ? strength.along(own, 0, a, b) : 0;
+        double mean = 0;
+        int steps = 0;
+        for (double offset = 0; offset < g.period; offset += strength.hop() / 2, ++steps)
+            mean += strength.along(g, offset, a, b);
+        mean /= std::max(1, steps);
+        if (std::max(here, best) <= 0)
+            continue;
+        ++stretches;
+        if (here >= 0.7 * best && here >= 1.5 * mean)
+            ++kept;
+    }
+    return stretches > 0 && kept >= 0.8 * stretches;
+}
+
+// How far a beat may lie off a grid and still count as on it.
+double tolerance(double period)
+{
+    return std::max(0.035, 0.12 * period);
+}
+
+// Tempo and placement between the beat and the half or double beat, where
+// both lie in the tapped range: a beat whose off-beats are about as strong
+// as the beats themselves is really twice as fast; a beat where every
+// second one is much weaker is really half as fast.
+Grid settleOctave(const Grid &g, double from, double to, const Strength &strength)
+{
+    const double bpm = 60.0 / g.period;
+    Grid settled = g;
+    const double on = strength.along(g, 0, from, to);
+    if (on <= 0)
+        return settled;
+    if (bpm * 2 <= MaxBpm) {
+        const double off = strength.along(g, g.period / 2, from, to);
+        if (off >= 0.6 * on) {
+            settled.period = g.period / 2;
+            return settled;
+        }
+    }
+    if (bpm / 2 >= MinBpm) {
+        const double even = strength.along(g, 0, from, to, 2);
+        const double odd = strength.along(g, g.period, from, to, 2);
+        if (std::min(even, odd) < 0.4 * std::max(even, odd)) {
+            settled.period = g.period * 2;
+            if (odd > even)
+                settled.t0 = g.t0 + g.period;
+        }
+    }
+    return settled;
+}
+
+// Moves the grid to where the onsets are strongest, within a fraction of a
+// beat: the tracker places its beats a little off the onsets.
+Grid alignToOnsets(Grid g, double from, double to, const Strength &strength)
+{
+    const double reach = std::min(0.06, g.period / 8);
+    double bestOffset = 0;
+    double best = strength.along(g, 0, from, to);
+    for (double offset = -reach; offset <= reach; offset += strength.hop() / 2) {
+        const double s = strength.along(g, offset, from, to);
+        if (s > best * 1.0001) {
+            best = s;
+            bestOffset = offset;
+        }
+    }
+    g.t0 += bestOffset;
+    return g;
+}
+
+// Where the song sounds: from the first to the last hop louder than 50 dB
+// below its loudest.
+bool soundSpan(const QVector<float> &level, double hop, double *from, double *to)
+{
+    const float peak = level.isEmpty() ? 0 : *std::max_element(level.cbegin(), level.cend());
+    if (!(peak > 1e-9f))
+        return false;
+    const float floor = peak * 1e-5f;
+    int first = 0, last = level.size() - 1;
+    while (first < last && level[first] < floor)
+        ++first;
+    while (last > first && level[last] < floor)
+        --last;
+    *from = first * hop;
+    *to = (last + 1) * hop;
+    return true;
+}
+
+QVector<int> gridBeats(const Grid &g, double from, double to)
+{
+    QVector<int> ms;
+    const double slack = g.period / 4;
+    for (double n = std::ceil((from - slack - g.t0) / g.period); g.at(n) <= to + slack; ++n) {
+        const double t = g.at(n);
+        if (t >= 0)
+            ms.append(static_cast<int>(std::lround(t * 1000)));
+    }
+    return ms;
+}
+
+// Runs of the beats that keep one tempo get an even grid each, carried on
+// into the gaps around them as long as the onsets are there (the tracker
+// takes a few seconds to follow a change); the beats between runs, where
+// the tempo moves, stay as the tracker put them.
+QVector<int> segmentedBeats(const QVector<double> &beats, const QVector<double> &periods,
+                            const Strength &strength, double from, double to)
+{
+    struct Piece
+    {
+        Grid g;           // a run's grid; period 0 for a single tracker beat
+        double lastK = 0; // the run's beats are k = 0 .. lastK
+        double first = 0; // time of its first and last beat
+        double last = 0;
+    };
+    QVector<Piece> pieces;
+    constexpr int MinRun = 8;
+    int i = 0;
+    while (i < beats.size()) {
+        // Grow a run while every beat stays on the grid fitted so far.
+        int j = i + 1;
+        const double period = periods[i];
+        Grid g;
+        g.t0 = beats[i];
+        g.period = period;
+        QVector<double> t{beats[i]}, n{0};
+        while (j < beats.size() && period > 0) {
+            const double k = std::round((beats[j] - g.t0) / g.period);
+            if (k <= n.last() || std::abs(beats[j] - g.at(k)) > tolerance(g.period))
+                break;
+            t.append(beats[j]);
+            n.append(k);
+            if (t.size() >= 3) {
+                const Grid fitted = fitLine(t, n);
+                if (fitted.period > 0.8 * period && fitted.period < 1.25 * period)
+                    g = fitted;
+            }
+            ++j;
+        }
+        Piece piece;
+        if (t.size() >= MinRun) {
+            piece.g = g;
+            piece.lastK = n.last();
+            piece.first = g.at(0);
+            piece.last = g.at(n.last());
+            i = j;
+        } else {
+            piece.first = piece.last = beats[i];
+            ++i;
+        }
+        pieces.append(piece);
+    }
+
+    QVector<double> out;
+    for (int p = 0; p < pieces.size(); ++p) {
+        const Piece &piece = pieces[p];
+        if (piece.g.period <= 0) {
+            out.append(piece.first);
+            continue;
+        }
+        const Grid &g = piece.g;
+        double mean = 0;
+        for (double k = 0; k <= piece.lastK; ++k)
+            mean += strength.at(g.at(k));
+        mean /= piece.lastK + 1;
+        const double lower = (out.isEmpty() ? from - g.period / 4 : out.last() + g.period / 2);
+        const double upper =
+            (p + 1 < pieces.size() ? pieces[p + 1].first - g.period / 2 : to + g.period / 4);
+        QVector<double> before;
+        for (double k = -1; g.at(k) > lower && strength.at(g.at(k)) >= 0.3 * mean; --k)
+            before.prepend(g.at(k));
+        out += before;
+        for (double k = 0; k <= piece.lastK; ++k)
+            out.append(g.at(k));
+        for (double k = piece.lastK + 1; g.at(k) < upper && strength.at(g.at(k)) >= 0.3 * mean; ++k)
+            out.append(g.at(k));
+    }
+    QVector<int> ms;
+    for (double t : out) {
+        if (t >= 0 && (ms.isEmpty() || t * 1000 - ms.last() >= 150))
+            ms.append(static_cast<int>(std::lround(t * 1000)));
+    }
+    return ms;
+}
+
+} // namespace
+
+SongBeats fromTracker(const QVector<double> &trackerBeats, const QVector<double> &trackerBpm,
+                      const QVector<float> &onset, const QVector<float> &level, double hopSeconds)
+{
+    SongBeats result;
+    double from = 0, to = 0;
+    if (trackerBeats.size() < 4 || trackerBpm.size() != trackerBeats.size() || hopSeconds <= 0 ||
+        !soundSpan(level, hopSeconds, &from, &to))
+        return result;
+    const Strength strength(onset, hopSeconds);
+
+    // The tracker's tempo at each beat, folded into the tapped range.
+    QVector<double> periods;
+    for (double bpm : trackerBpm) {
+        const double folded = foldTempo(bpm);
+        periods.append(folded > 0 ? 60.0 / folded : 0);
+    }
+    const double guess = median(periods);
+    if (!(guess > 0))
+        return result;
+
+    // One grid for the whole song when the song keeps to it.
+    Grid g = combGrid(onset, hopSeconds, guess, from, to);
+    if (g.period > 0.8 * guess && g.period < 1.25 * guess) {
+        const Grid settled = alignToOnsets(settleOctave(g, from, to, strength), from, to, strength);
+        if (keepsTempo(settled, from, to, strength, onset, trackerBeats, periods)) {
+            result.bpm = 60.0 / settled.period;
+            result.ms = gridBeats(settled, from, to);
+            return result;
+        }
+    }
+    // The tempo moves: the tracker's beats, with even runs where it holds.
+    // Its tempo is the one most of its beats keep.
+    result.ms = segmentedBeats(trackerBeats, periods, strength, from, to);
+    QVector<double> intervals;
+    for (int i = 1; i < result.ms.size(); ++i)
+        intervals.append((result.ms[i] - result.ms[i - 1]) / 1000.0);
+    const double typical = median(intervals);
+    result.bpm = foldTempo(typical > 0 ? 60.0 / typical : 60.0 / guess);
+    return result;
+}
+
+int nearestBeat(const QVector<int> &beats, qint64 ms, qint64 before, qint64 after)
+{
+    auto it = std::lower_bound(beats.cbegin(), beats.cend(), ms - before);
+    int best = -1;
+    qint64 bestDistance = 0;
+    for (; it != beats.cend() && *it <= ms + after; ++it) {
+        const qint64 d = std::abs(*it - ms);
+        if (best < 0 || d < bestDistance) {
+            best = int(it - beats.cbegin());
+            bestDistance = d;
+        }
+    }
+    return best;
+}
+
+} // namespace beats
+
+} // namespace vc

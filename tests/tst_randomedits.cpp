@@ -1,0 +1,430 @@
+// Random editing sequences on the show document, from fixed seeds. After
+// every step the document must hold no overlaps, a move or a paste must not
+// have changed what the mode plays, undo and redo must give back the
+// byte-identical document, and a saved and loaded document must export the
+// same show image. A failing seed is cut down to the shortest sequence that
+// still fails, which the failure message lists.
+
+#include "core/device/showimage.h"
+#include "core/device/trackshow.h"
+#include "core/model/history.h"
+#include "core/model/show.h"
+#include "core/project/projectformat.h"
+#include "testsupport/records.h"
+#include "testsupport/testenv.h"
+
+#include <QLoggingCategory>
+#include <QRandomGenerator>
+#include <QTest>
+
+using vc::Show;
+
+namespace {
+
+enum class Op
+{
+    Insert,
+    Move,
+    MoveToTrack,
+    ResizeStart,
+    ResizeEnd,
+    Copy,
+    Cut,
+    Paste,
+    Delete,
+    AddTrack,
+    RemoveTrack,
+    DuplicateTrack,
+    SelectTrack,
+    Undo,
+    Redo,
+    Count
+};
+
+const char *const OpNames[] = {"insert",       "move",      "move to track", "resize start",
+                               "resize end",   "copy",      "cut",           "paste",
+                               "delete",       "add track", "remove track",  "duplicate track",
+                               "select track", "undo",      "redo"};
+static_assert(sizeof(OpNames) / sizeof(*OpNames) == int(Op::Count));
+
+// A step with raw random numbers, read modulo what the document holds when
+// it runs: any part of a sequence is a sequence that can run.
+struct Step
+{
+    Op op = Op::Insert;
+    quint32 a = 0, b = 0, c = 0, d = 0;
+};
+
+constexpr int Leds = 16;
+constexpr float FrameRate = 1600.0f; // above 1500: the faster repeat count
+constexpr int SongMs = 8000;
+
+QByteArray recordFor(const Step &s, int start, int end)
+{
+    static const QColor colours[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow, Qt::white};
+    vc::ModeRecord r = vc::test::colourMode(start, end, colours[s.c % 5],
+                                            QSize(20 + int(s.d % 150), vc::ThumbHeight));
+    if (s.d % 3 == 0) {
+        // A picture: its thumb is the pattern, its count is in its text.
+        r.kind = vc::Picture;
+        r.thumb.setPixelColor(0, 0, Qt::black);
+        r.params = vc::pictureParams(int(s.c % 40) + 1, QStringLiteral("p.png"), 0, false, false);
+    }
+    r.loops = int(s.c % 40) + 1;
+    r.speed = s.d % 2 ? 2 + int(s.c % 17) : 0;
+    return r.encode();
+}
+
+// What a move or a paste must keep of a mode.
+struct Kept
+{
+    int length, kind, loops, speed;
+    QString params;
+    bool operator==(const Kept &o) const
+    {
+        return length == o.length && kind == o.kind && loops == o.loops && speed == o.speed &&
+               params == o.params;
+    }
+};
+
+Kept keptOf(const vc::ModeRecord &r)
+{
+    return {r.durationMs(), r.kind, r.loops, r.speed, r.params};
+}
+
+vc::ProjectData document(const Show &show)
+{
+    vc::ProjectData data;
+    data.leds = show.leds();
+    data.frameRate = show.frameRate();
+    for (const Show::Track &t : show.tracks()) {
+        QVector<QByteArray> records;
+        for (const Show::Mode &m : t.modes)
+            records.append(m.bytes);
+        data.tracks.append(records);
+    }
+    return data;
+}
+
+vc::device::ShowImage exportOf(const QVector<vc::ModeRecord> &records)
+{
+    vc::device::ShowSettings settings;
+    settings.leds = Leds;
+    settings.frameRate = FrameRate;
+    settings.fpsText = int(FrameRate);
+    return vc::device::buildShowImage(vc::device::trackShowItems(records, FrameRate, Leds),
+                                      settings);
+}
+
+class Runner
+{
+public:
+    Runner()
+    {
+        m_show.setLeds(Leds);
+        m_show.setFrameRate(FrameRate);
+        m_history.record(m_show.snapshot());
+    }
+
+    // Empty when every check held; else what failed.
+    QString run(const QVector<Step> &steps, int exportEvery)
+    {
+        for (int i = 0; i < steps.size(); ++i) {
+            const QString failed = step(steps.at(i));
+            if (!failed.isEmpty())
+                return QStringLiteral("step %1 (%2): %3")
+                    .arg(i + 1)
+                    .arg(QLatin1String(OpNames[int(steps.at(i).op)]), failed);
+            if ((i + 1) % exportEvery == 0 || i + 1 == steps.size()) {
+                const QString e = exportsAlike();
+                if (!e.isEmpty())
+                    return QStringLiteral("after step %1: %2").arg(i + 1).arg(e);
+            }
+        }
+        return {};
+    }
+
+private:
+    const Show::Mode *pickMode(quint32 n, Show::Id *track = nullptr) const
+    {
+        const Show::Track *t = m_show.track(m_show.currentTrack());
+        if (!t || t->modes.isEmpty())
+            return nullptr;
+        if (track)
+            *track = t->id;
+        return &t->modes.at(int(n % quint32(t->modes.size())));
+    }
+
+    Show::Id pickTrack(quint32 n) const
+    {
+        return m_show.tracks().at(int(n % quint32(m_show.trackCount()))).id;
+    }
+
+    QString step(const Step &s)
+    {
+        const QByteArray before = vc::encodeProject(document(m_show));
+        const Show::Id current = m_show.currentTrack();
+        Show::Id watched = 0; // a mode that must play as it did
+        Kept kept{};
+        const int at = int(s.b % SongMs);
+        switch (s.op) {
+        case Op::Insert: {
+            const int length = 1 + int(s.c % 3000);
+            m_show.insertMode(current, recordFor(s, at, at + length));
+            break;
+        }
+        case Op::Move:
+        case Op::MoveToTrack:
+            if (const Show::Mode *m = pickMode(s.a)) {
+                watched = m->id;
+                kept = keptOf(m->record);
+                if (s.op == Op::MoveToTrack)
+                    m_show.moveMode(watched, pickTrack(s.c));
+                m_show.shiftMode(watched, at);
+                m_show.placeMode(watched);
+            }
+            break;
+        case Op::ResizeStart:
+        case Op::ResizeEnd:
+            if (const Show::Mode *m = pickMode(s.a)) {
+                const Show::Id id = m->id;
+                const int start = s.op == Op::ResizeStart ? at : m->record.start;
+                const int end = s.op == Op::ResizeEnd ? at : m->record.end;
+                m_show.retimeMode(id, std::min(start, end), std::max(start, end) + 1);
+                m_show.placeMode(id);
+            }
+            break;
+        case Op::Copy:
+        case Op::Cut:
+            if (const Show::Mode *m = pickMode(s.a)) {
+                m_clipboard = m->bytes;
+                if (s.op == Op::Cut)
+                    m_show.removeMode(m->id);
+            }
+            break;
+        case Op::Paste:
+            if (!m_clipboard.isEmpty()) {
+                kept = keptOf(vc::ModeRecord::decode(m_clipboard));
+                watched = m_show.pasteMode(current, m_clipboard, at);
+                if (!watched)
+                    return QStringLiteral("a copied mode was refused");
+            }
+            break;
+        case Op::Delete:
+            if (const Show::Mode *m = pickMode(s.a))
+                m_show.removeMode(m->id);
+            break;
+        case Op::AddTrack:
+            m_show.addTrack(int(s.a % 4));
+            break;
+        case Op::RemoveTrack:
+            m_show.removeTrack(pickTrack(s.a));
+            break;
+        case Op::DuplicateTrack:
+            m_show.duplicateTrack(pickTrack(s.a), int(s.c % 4));
+            break;
+        case Op::SelectTrack:
+            m_show.setCurrentTrack(pickTrack(s.a));
+            break;
+        case Op::Undo:
+            if (const auto *state = m_history.undo())
+                m_show.restore(*state);
+            return consistent();
+        case Op::Redo:
+            if (const auto *state = m_history.redo())
+                m_show.restore(*state);
+            return consistent();
+        case Op::Count:
+            break;
+        }
+
+        QString failed = consistent();
+        if (!failed.isEmpty())
+            return failed;
+        if (watched) {
+            const Show::Mode *m = m_show.mode(watched);
+            if (!m)
+                return QStringLiteral("the moved or pasted mode is gone");
+            if (m->record.start != at)
+                return QStringLiteral("the moved or pasted mode starts at %1, not %2")
+                    .arg(m->record.start)
+                    .arg(at);
+            if (!(keptOf(m->record) == kept))
+                return QStringLiteral("a move or paste changed the mode (length %1 to %2, "
+                                      "repeats %3 to %4)")
+                    .arg(kept.length)
+                    .arg(m->record.durationMs())
+                    .arg(kept.loops)
+                    .arg(m->record.loops);
+        }
+
+        // Every recorded step can be undone and redone exactly. Removing a
+        // track is final: it records nothing.
+        const QByteArray after = vc::encodeProject(document(m_show));
+        if (!m_history.record(m_show.snapshot()))
+            return {};
+        m_show.restore(*m_history.undo());
+        if (vc::encodeProject(document(m_show)) != before)
+            return QStringLiteral("undo does not give back the document");
+        if (!(failed = consistent()).isEmpty())
+            return QStringLiteral("after undo: ") + failed;
+        m_show.restore(*m_history.redo());
+        if (vc::encodeProject(document(m_show)) != after)
+            return QStringLiteral("redo does not give back the document");
+        return consistent();
+    }
+
+    QString consistent() const
+    {
+        int count = 0;
+        for (const Show::Track &t : m_show.tracks()) {
+            count += t.modes.size();
+            for (int i = 0; i < t.modes.size(); ++i) {
+                const vc::ModeRecord &r = t.modes.at(i).record;
+                if (t.modes.at(i).bytes != r.encode())
+                    return QStringLiteral("a mode's bytes are not its record");
+                if (r.end < r.start)
+                    return QStringLiteral("a mode ends before it starts");
+                if (i > 0 && t.modes.at(i - 1).record.end > r.start)
+                    return QStringLiteral("track %1 holds overlapping modes %2-%3 and %4-%5")
+                        .arg(m_show.trackIndex(t.id) + 1)
+                        .arg(t.modes.at(i - 1).record.start)
+                        .arg(t.modes.at(i - 1).record.end)
+                        .arg(r.start)
+                        .arg(r.end);
+            }
+        }
+        if (count != m_show.modeCount())
+            return QStringLiteral("the mode count is %1, the tracks hold %2")
+                .arg(m_show.modeCount())
+                .arg(count);
+        return {};
+    }
+
+    // Saved, loaded and exported, the current track gives the show image
+    // it gives exported directly.
+    QString exportsAlike() const
+    {
+        const int index = m_show.trackIndex(m_show.currentTrack());
+        const QVector<vc::ModeRecord> direct = m_show.records(m_show.currentTrack());
+        if (direct.isEmpty())
+            return {};
+        const vc::ProjectReadResult read = vc::decodeProject(vc::encodeProject(document(m_show)));
+        if (!read.status.ok() || read.project.tracks.size() != m_show.trackCount())
+            return QStringLiteral("the saved document does not load whole");
+        QVector<vc::ModeRecord> loaded;
+        for (const QByteArray &bytes : read.project.tracks.at(index))
+            loaded.append(vc::ModeRecord::decode(bytes));
+        const vc::device::ShowImage a = exportOf(direct);
+        const vc::device::ShowImage b = exportOf(loaded);
+        if (a.result.ok() != b.result.ok() || a.header != b.header || a.frames != b.frames)
+            return QStringLiteral("the loaded document exports another show image");
+        return {};
+    }
+
+    Show m_show;
+    vc::History m_history;
+    QByteArray m_clipboard;
+};
+
+QVector<Step> sequence(quint32 seed, int length)
+{
+    QRandomGenerator rng(seed);
+    QVector<Step> steps;
+    for (int i = 0; i < length; ++i) {
+        Step s;
+        // Inserts come more often than anything else, so tracks fill up.
+        const quint32 r = rng.bounded(quint32(Op::Count) + 4);
+        s.op = r >= quint32(Op::Count) ? Op::Insert : Op(r);
+        s.a = rng.generate();
+        s.b = rng.generate();
+        s.c = rng.generate();
+        s.d = rng.generate();
+        steps.append(s);
+    }
+    return steps;
+}
+
+QString fails(const QVector<Step> &steps, int exportEvery)
+{
+    Runner runner;
+    return runner.run(steps, exportEvery);
+}
+
+// Leaves out steps one at a time while the sequence still fails.
+QVector<Step> shortest(QVector<Step> steps, int exportEvery)
+{
+    for (bool shorter = true; shorter;) {
+        shorter = false;
+        for (int i = steps.size() - 1; i >= 0; --i) {
+            QVector<Step> fewer = steps;
+            fewer.removeAt(i);
+            if (!fails(fewer, 1).isEmpty()) {
+                steps = fewer;
+                shorter = true;
+            }
+        }
+    }
+    Q_UNUSED(exportEvery);
+    return steps;
+}
+
+QString describe(const QVector<Step> &steps)
+{
+    QStringList lines;
+    for (const Step &s : steps)
+        lines << QStringLiteral("  %1 a=%2 b=%3 c=%4 d=%5")
+                     .arg(QLatin1String(OpNames[int(s.op)]))
+                     .arg(s.a)
+                     .arg(s.b)
+                     .arg(s.c)
+                     .arg(s.d);
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+class TestRandomEdits : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void sequences_data();
+    void sequences();
+};
+
+void TestRandomEdits::initTestCase()
+{
+    // Thousands of exports would fill the log.
+    QLoggingCategory::setFilterRules(QStringLiteral("vc.export.debug=false"));
+}
+
+void TestRandomEdits::sequences_data()
+{
+    QTest::addColumn<quint32>("firstSeed");
+    QTest::addColumn<int>("seeds");
+    QTest::addColumn<int>("length");
+    QTest::newRow("short sequences") << 1u << 150 << 20;
+    QTest::newRow("long sequences") << 1000u << 20 << 150;
+}
+
+void TestRandomEdits::sequences()
+{
+    QFETCH(quint32, firstSeed);
+    QFETCH(int, seeds);
+    QFETCH(int, length);
+    constexpr int ExportEvery = 10;
+    for (quint32 seed = firstSeed; seed < firstSeed + quint32(seeds); ++seed) {
+        const QVector<Step> steps = sequence(seed, length);
+        if (fails(steps, ExportEvery).isEmpty())
+            continue;
+        const QVector<Step> small = shortest(steps, ExportEvery);
+        QFAIL(qPrintable(QStringLiteral("seed %1: %2\nshortest failing sequence:\n%3")
+                             .arg(seed)
+                             .arg(fails(small, 1), describe(small))));
+    }
+}
+
+VC_TEST_MAIN(TestRandomEdits)
+#include "tst_randomedits.moc"
