@@ -10,6 +10,8 @@ PACKAGES=(
   # Qt 5 development files
   qtbase5-dev qtbase5-dev-tools qttools5-dev qttools5-dev-tools
   qtmultimedia5-dev libqt5serialport5-dev libqt5charts5-dev libqt5svg5-dev
+  # recovery copies of unsaved projects (KAutoSaveFile; needs only QtCore)
+  libkf5coreaddons-dev
   # runtime plug-ins: SVG icons, audio playback/decoding through GStreamer
   libqt5svg5 qt5-image-formats-plugins libqt5multimedia5-plugins
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-tools

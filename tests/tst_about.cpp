@@ -280,7 +280,8 @@ void TestAbout::startButtons()
         QCOMPARE(prompter.calls.last().kind, QStringLiteral("open"));
         QCOMPARE(prompter.calls.last().title, QStringLiteral("讀檔"));
         QCOMPARE(prompter.calls.last().filter, QStringLiteral("*.vtc *.vtc3"));
-        QCOMPARE(prompter.calls.last().text, vc::test::testHome() + QStringLiteral("/Documents"));
+        // No Documents folder in the test home: the dialog starts at home.
+        QCOMPARE(prompter.calls.last().text, vc::test::testHome());
     }
     {
         about dialog;

@@ -152,6 +152,17 @@ void TestModeRecord::encodingIsQtsPixmapStream()
     QCOMPARE(r.encode(), qtStream(r));
     // Once more, now from the kept thumb bytes.
     QCOMPARE(r.encode(), qtStream(r));
+
+    // Left packed, the thumb is the same when first needed, and the record
+    // encodes to the same bytes without unpacking it.
+    const QByteArray bytes = r.encode();
+    bool ok = false;
+    const ModeRecord later = ModeRecord::decode(bytes, &ok, nullptr, ModeRecord::ThumbLater);
+    QVERIFY(ok);
+    QCOMPARE(later.encode(), bytes);
+    const ModeRecord now = ModeRecord::decode(bytes);
+    QCOMPARE(later.thumbSize(), now.thumb.size());
+    QCOMPARE(later.thumbImage(), now.thumb);
 }
 
 void TestModeRecord::roundTripIgnoresTrailingBytes_data()

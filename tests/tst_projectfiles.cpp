@@ -184,6 +184,8 @@ private slots:
     void unreadableFileKeepsProject_data();
     void unreadableFileKeepsProject();
     void truncatedFileLoadsWholeRecords();
+    void damagedThumbLoadsAndIsReported();
+    void loadIsNotReentered();
     void failedSaveReported();
     void closeQuestion_data();
     void closeQuestion();
@@ -713,6 +715,51 @@ void TestProjectFiles::truncatedFileLoadsWholeRecords()
     QVERIFY(!rig.files->save());
     QCOMPARE(rig.prompter.calls.last().kind, QStringLiteral("save"));
     QCOMPARE(fileBytes(file), bytes);
+}
+
+// Thumbs are unpacked when first needed; a damaged one does not stop the
+// load, is reported once the window is usable, shows as no thumb, and is
+// saved back as it was.
+void TestProjectFiles::damagedThumbLoadsAndIsReported()
+{
+    QByteArray damaged = colourRecord(1000, 2000, Qt::blue);
+    // The checksum of the picture's header chunk (after the null marker,
+    // the signature, and the chunk's length, type and 13 bytes).
+    damaged[4 + 8 + 8 + 13] = char(damaged.at(4 + 8 + 8 + 13) ^ 0x5a);
+    const QString file = writeProject(path(QStringLiteral("thumb.vtc3")), 80, 2100.0f,
+                                      {{colourRecord(0, 1000), damaged, colourRecord(2000, 3000)}});
+    const QByteArray bytes = fileBytes(file);
+
+    ProjectRig rig;
+    QVERIFY(rig.files->loadFile(file));
+    QCOMPARE(rig.layoutText(), QStringLiteral("1:0,1000,2000"));
+    QTRY_COMPARE(rig.messages(), 1);
+    QVERIFY(rig.lastMessage().contains(QStringLiteral("1 個圖樣的縮圖已損壞")));
+    const QList<TimelineItem *> items = rig.current()->items();
+    QVERIFY(!items.at(0)->thumb().isNull());
+    QVERIFY(items.at(1)->thumb().isNull());
+    QCOMPARE(items.at(2)->thumb().size(), QSize(85, 85));
+    QVERIFY(rig.files->save());
+    QCOMPARE(fileBytes(file), bytes);
+}
+
+// What a load sets off while it runs (the song's loading, a timer, a drop)
+// cannot start another load inside it.
+void TestProjectFiles::loadIsNotReentered()
+{
+    const QString first = writeProject(path(QStringLiteral("first.vtc3")), 80, 2100.0f,
+                                       {{colourRecord(0, 1000), colourRecord(1000, 2000)}},
+                                       path(QStringLiteral("song.mp3")));
+    const QString second = writeProject(path(QStringLiteral("second.vtc3")), 80, 2100.0f,
+                                        {{colourRecord(5000, 6000)}});
+    ProjectRig rig;
+    bool nested = true;
+    QObject::connect(rig.files, &vc::ProjectFiles::songRequested, rig.files,
+                     [&] { nested = rig.files->loadFile(second); });
+    QVERIFY(rig.files->loadFile(first));
+    QVERIFY(!nested);
+    QCOMPARE(rig.layoutText(), QStringLiteral("1:0,1000"));
+    QCOMPARE(rig.files->currentFile(), first);
 }
 
 void TestProjectFiles::failedSaveReported()

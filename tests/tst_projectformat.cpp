@@ -1,10 +1,12 @@
 #include "core/project/legacyproject.h"
 #include "core/project/projectformat.h"
 #include "core/project/projectnames.h"
+#include "core/project/recoverycopy.h"
 #include "testsupport/testdata.h"
 #include "testsupport/testenv.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -86,6 +88,9 @@ private slots:
     void sequentialDeviceReadsTheSame();
     void fileSaveAndLoad();
     void saveFailureIsReported();
+    void cancelledSaveKeepsOldFile_data();
+    void cancelledSaveKeepsOldFile();
+    void recoveryCopyCutShortIsRefused();
 
     void nameRules_data();
     void nameRules();
@@ -318,6 +323,87 @@ void TestProjectFormat::saveFailureIsReported()
     QVERIFY(QFileInfo(dir.filePath("taken.vtc3")).isDir());
     // No temporary file is left behind.
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
+}
+
+void TestProjectFormat::cancelledSaveKeepsOldFile_data()
+{
+    QTest::addColumn<int>("cancelAt"); // the record after which Cancel is pressed
+    QTest::addColumn<bool>("fileExisted");
+    for (int at = 1; at <= 3; ++at)
+        QTest::addRow("at record %d", at) << at << true;
+    QTest::newRow("new file") << 2 << false;
+}
+
+// Cancel at any point of a save leaves the old file byte for byte, and no
+// temporary file.
+void TestProjectFormat::cancelledSaveKeepsOldFile()
+{
+    QFETCH(int, cancelAt);
+    QFETCH(bool, fileExisted);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("show.vtc3");
+    const QByteArray old = readData("three-tracks.vtc3") + QByteArray("\x01tail");
+    if (fileExisted) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(old);
+    }
+    int calls = 0;
+    bool cancelled = false;
+    QString error;
+    QVERIFY(!vc::saveProjectFile(
+        path, threeTracks(), &error,
+        [&](int done, int total) {
+            ++calls;
+            return done < cancelAt && total == 3;
+        },
+        &cancelled));
+    QVERIFY(cancelled);
+    QCOMPARE(calls, cancelAt);
+    QCOMPARE(QFileInfo::exists(path), fileExisted);
+    if (fileExisted)
+        QCOMPARE(vc::test::fileBytes(path), old);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), fileExisted ? 1 : 0);
+
+    // Not cancelled, the progress sees every record and the save is whole.
+    QVERIFY(vc::saveProjectFile(
+        path, threeTracks(), &error, [](int, int) { return true; }, &cancelled));
+    QVERIFY(!cancelled);
+    QCOMPARE(vc::test::fileBytes(path), readData("three-tracks.vtc3"));
+}
+
+// A copy whose writing never finished is no copy, wherever it was cut.
+void TestProjectFormat::recoveryCopyCutShortIsRefused()
+{
+    vc::RecoveryCopy copy;
+    copy.projectPath = QStringLiteral("/shows/歌.vtc3");
+    copy.hasFileName = true;
+    copy.writtenAt = QDateTime::fromMSecsSinceEpoch(1700000000123, Qt::UTC);
+    copy.session = QByteArray(16, 's');
+    copy.project = readData("three-tracks.vtc3");
+    const QByteArray bytes = vc::encodeRecoveryCopy(copy);
+    // Written straight from the records, it is the same.
+    QByteArray streamed;
+    QBuffer buffer(&streamed);
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(vc::writeRecoveryCopy(buffer, copy, threeTracks()));
+    QCOMPARE(streamed, bytes);
+    QCOMPARE(vc::encodedProjectSize(threeTracks()), copy.project.size());
+
+    vc::RecoveryCopy back;
+    QVERIFY(vc::decodeRecoveryCopy(bytes, &back));
+    QCOMPARE(back.projectPath, copy.projectPath);
+    QCOMPARE(back.hasFileName, true);
+    QCOMPARE(back.writtenAt, copy.writtenAt);
+    QCOMPARE(back.session, copy.session);
+    QCOMPARE(back.project, copy.project);
+    for (int size = 0; size < bytes.size(); ++size)
+        QVERIFY2(!vc::decodeRecoveryCopy(bytes.left(size), &back),
+                 qPrintable(QString::number(size)));
+    // Zeros where the end of the data should be (space allocated, never written).
+    QByteArray zeroed = bytes;
+    zeroed.replace(bytes.size() - 40, 40, QByteArray(40, '\0'));
+    QVERIFY(!vc::decodeRecoveryCopy(zeroed, &back));
 }
 
 void TestProjectFormat::nameRules_data()

@@ -819,6 +819,9 @@ int updateKeygenCommand(const QStringList &args, const Streams &s)
         return ExitFailed;
     }
     s.out << publicKey << '\n';
+    return ExitOk;
+}
+
 int beatsCommand(const QStringList &args, const Streams &s)
 {
     CommandLine cl(

@@ -32,7 +32,8 @@ QStringList ScriptedPrompter::messageTexts() const
 {
     QStringList out;
     for (const Call &c : calls)
-        if (c.kind == QLatin1String("message") || c.kind == QLatin1String("about"))
+        if (c.kind == QLatin1String("message") || c.kind == QLatin1String("about") ||
+            c.kind == QLatin1String("choose"))
             out << c.text;
     return out;
 }
@@ -60,6 +61,15 @@ QMessageBox::StandardButton ScriptedPrompter::message(QWidget *parent, QMessageB
     c.parent = parent;
     calls << c;
     return buttons.isEmpty() ? QMessageBox::NoButton : buttons.dequeue();
+}
+
+int ScriptedPrompter::choose(QWidget *parent, const QString &title, const QString &text,
+                             const QStringList &choiceTexts, int)
+{
+    Call c = makeCall(QStringLiteral("choose"), title, text, QString(), parent);
+    c.choices = choiceTexts;
+    calls << c;
+    return choices.isEmpty() ? -1 : choices.dequeue();
 }
 
 void ScriptedPrompter::about(QWidget *parent, const QString &title, const QString &text)

@@ -15,7 +15,8 @@ class ScriptedPrompter : public Prompter
 public:
     struct Call
     {
-        QString kind; // "message", "about", "open", "openMany", "save", "dir", "color", "exec"
+        QString kind; // "message", "choose", "about", "open", "openMany", "save", "dir", "color",
+                      // "exec"
         QString title;
         QString text; // message text, or the dialog's start directory
         QString filter;
@@ -23,6 +24,7 @@ public:
         QMessageBox::StandardButtons buttons;
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
         QWidget *parent = nullptr; // what the dialog opens over
+        QStringList choices;       // the buttons of a "choose"
     };
 
     ScriptedPrompter();
@@ -35,6 +37,8 @@ public:
     QQueue<QStringList> fileLists;
     QQueue<QColor> colours;
     QQueue<int> dialogResults;
+    // Indexes of the buttons pressed in choose() boxes.
+    QQueue<int> choices;
     // Optional hook run on every dialog passed to exec(), before its result.
     std::function<int(QDialog *)> onExec;
 
@@ -47,6 +51,8 @@ public:
                                         const QString &title, const QString &text,
                                         QMessageBox::StandardButtons buttons,
                                         QMessageBox::StandardButton defaultButton) override;
+    int choose(QWidget *parent, const QString &title, const QString &text,
+               const QStringList &choices, int defaultChoice) override;
     void about(QWidget *parent, const QString &title, const QString &text) override;
     QString openFileName(QWidget *parent, const QString &caption, const QString &dir,
                          const QString &filter) override;

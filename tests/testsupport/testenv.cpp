@@ -20,7 +20,11 @@ void isolateEnvironment()
     if (g_home)
         return;
     g_home = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/vc-test-XXXXXX"));
-    const QByteArray home = g_home->path().toLocal8Bit();
+    QByteArray home = g_home->path().toLocal8Bit();
+    // A test's child process (a second editor) shares its parent's home.
+    const QByteArray shared = qgetenv(SharedHomeVariable);
+    if (!shared.isEmpty())
+        home = shared;
     qputenv("HOME", home);
     qputenv("XDG_CONFIG_HOME", home + "/.config");
     qputenv("XDG_DATA_HOME", home + "/.local/share");
@@ -44,6 +48,9 @@ void isolateEnvironment()
 
 QString testHome()
 {
+    const QByteArray shared = qgetenv(SharedHomeVariable);
+    if (!shared.isEmpty())
+        return QString::fromLocal8Bit(shared);
     return g_home ? g_home->path() : QString();
 }
 

@@ -14,6 +14,10 @@
 
 namespace vc::test {
 
+// A child process started with this variable set to testHome() uses the
+// same home instead of a fresh one.
+constexpr char SharedHomeVariable[] = "VC_TEST_SHARED_HOME";
+
 // Points HOME and the XDG locations at a fresh temporary directory, so that
 // tests never read or write the user's real settings or files. Call before
 // the application object exists.

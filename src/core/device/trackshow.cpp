@@ -12,7 +12,7 @@ ShowItem showItem(const ModeRecord &record)
     it.kind = record.kind;
     it.colour = record.colour;
     it.loops = record.loops;
-    it.thumb = record.thumb;
+    it.thumb = record.thumbImage();
     return it;
 }
 

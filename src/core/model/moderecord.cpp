@@ -47,7 +47,8 @@ quint32 crc32(const char *data, qint64 size)
 // chunks up to IEND without decoding anything. Returns -1 when the data is
 // not a complete PNG or a chunk fails its checksum, so damaged pictures
 // never reach the decoder. The header's width and height are reported.
-qint64 pngExtent(const char *data, qint64 size, quint32 *width, quint32 *height)
+qint64 pngExtent(const char *data, qint64 size, quint32 *width, quint32 *height,
+                 bool checkCrc = true)
 {
     static const char signature[8] = {'\x89', 'P', 'N', 'G', '\r', '\n', '\x1a', '\n'};
     if (size < 8 + 25 || !std::equal(signature, signature + 8, data))
@@ -66,7 +67,7 @@ qint64 pngExtent(const char *data, qint64 size, quint32 *width, quint32 *height)
         const qint64 next = at + 12 + qint64(length);
         if (next > size)
             return -1;
-        if (crc32(data + at + 4, 4 + qint64(length)) != be32(next - 4))
+        if (checkCrc && crc32(data + at + 4, 4 + qint64(length)) != be32(next - 4))
             return -1;
         if (std::string(data + at + 4, 4) == "IEND")
             return next;
@@ -76,6 +77,44 @@ qint64 pngExtent(const char *data, qint64 size, quint32 *width, quint32 *height)
 }
 
 } // namespace
+
+PackedThumb::PackedThumb(const QByteArray &source, int offset, int length, QSize size)
+    : m_source(source), m_offset(offset), m_length(length), m_size(size)
+{
+}
+
+QImage PackedThumb::decode() const
+{
+    quint32 w = 0;
+    quint32 h = 0;
+    const char *data = m_source.constData() + m_offset;
+    QImage image;
+    // The checksums first: damaged data never reaches the decoder.
+    if (pngExtent(data, m_length, &w, &h) == m_length)
+        image.loadFromData(reinterpret_cast<const uchar *>(data), m_length, "PNG");
+    return image;
+}
+
+QImage PackedThumb::image() const
+{
+    const QMutexLocker lock(&m_mutex);
+    if (!m_unpacked) {
+        m_image = decode();
+        m_unpacked = m_checked = true;
+        m_damaged = m_image.isNull();
+    }
+    return m_image;
+}
+
+bool PackedThumb::isDamaged() const
+{
+    const QMutexLocker lock(&m_mutex);
+    if (!m_checked) {
+        m_damaged = decode().isNull();
+        m_checked = true;
+    }
+    return m_damaged;
+}
 
 QImage asPixmapWouldHoldIt(const QImage &image)
 {
@@ -123,7 +162,7 @@ QByteArray ModeRecord::encode() const
     return out;
 }
 
-ModeRecord ModeRecord::decode(const QByteArray &bytes, bool *ok, int *used)
+ModeRecord ModeRecord::decode(const QByteArray &bytes, bool *ok, int *used, ThumbDecoding thumbs)
 {
     ModeRecord r;
     bool good = true;
@@ -145,11 +184,22 @@ ModeRecord ModeRecord::decode(const QByteArray &bytes, bool *ok, int *used)
         quint32 w = 0;
         quint32 h = 0;
         const qint64 at = buffer.pos();
-        const qint64 length = pngExtent(bytes.constData() + at, bytes.size() - at, &w, &h);
+        const bool later = thumbs == ThumbLater;
+        const qint64 length = pngExtent(bytes.constData() + at, bytes.size() - at, &w, &h, !later);
         if (length < 0)
             return r; // the end of the picture is unknown, so is everything after it
         const qint64 pixels = qint64(w) * qint64(h);
-        if (w > 0 && h > 0 && w <= 0x7fffffffu && h <= 0x7fffffffu && pixels <= MaxThumbPixels) {
+        const bool sized =
+            w > 0 && h > 0 && w <= 0x7fffffffu && h <= 0x7fffffffu && pixels <= MaxThumbPixels;
+        if (sized && later) {
+            r.packedThumb = std::make_shared<const PackedThumb>(bytes, int(at), int(length),
+                                                                QSize(int(w), int(h)));
+            // Encoding writes the stored picture again as long as no other
+            // thumb is set.
+            r.thumbSource = bytes;
+            r.thumbLength = int(at + length);
+            r.thumbKey = r.thumb.cacheKey();
+        } else if (sized) {
             QImage image;
             if (image.loadFromData(reinterpret_cast<const uchar *>(bytes.constData() + at),
                                    int(length), "PNG")) {
@@ -243,7 +293,7 @@ ModeRecord ModeRecord::decode(const QByteArray &bytes, bool *ok, int *used)
 
 void ModeRecord::retime(int newStart, int newEnd, float frameRate, int leds)
 {
-    retimeWithWidth(newStart, newEnd, frameRate, scaledWidthForHeight(thumb.size(), leds));
+    retimeWithWidth(newStart, newEnd, frameRate, scaledWidthForHeight(thumbSize(), leds));
 }
 
 void ModeRecord::retimeWithWidth(int newStart, int newEnd, float frameRate, int patternWidth)

@@ -3,8 +3,11 @@
 #include <QByteArray>
 #include <QColor>
 #include <QImage>
+#include <QMutex>
 #include <QSize>
 #include <QString>
+
+#include <memory>
 
 namespace vc {
 
@@ -15,6 +18,36 @@ enum ModeKind
     Colour = 1,
     Text = 2,
     Effect = 3
+};
+
+// A thumb kept as the PNG it was stored as, unpacked on first use: a large
+// project opens without unpacking thousands of pictures, and each is
+// unpacked when its item is first painted, exported or copied. Shared by
+// every copy of a record, so it is unpacked once; any thread may ask.
+class PackedThumb
+{
+public:
+    PackedThumb(const QByteArray &source, int offset, int length, QSize size);
+    // The size its header states.
+    QSize size() const { return m_size; }
+    // The picture; null when the stored bytes are damaged.
+    QImage image() const;
+    // Whether the stored bytes are damaged; checks them without keeping the
+    // picture when it was not unpacked yet.
+    bool isDamaged() const;
+
+private:
+    QImage decode() const;
+
+    QByteArray m_source;
+    int m_offset;
+    int m_length;
+    QSize m_size;
+    mutable QMutex m_mutex;
+    mutable bool m_unpacked = false;
+    mutable bool m_checked = false;
+    mutable bool m_damaged = false;
+    mutable QImage m_image;
 };
 
 // One mode as a value. Tracks, project files, the clipboard and drags carry
@@ -40,18 +73,38 @@ struct ModeRecord
     mutable QByteArray thumbSource;
     mutable int thumbLength = 0;
     mutable qint64 thumbKey = 0;
+    // Set instead of `thumb` by a decode that leaves the thumb packed.
+    std::shared_ptr<const PackedThumb> packedThumb;
+
+    // The thumb, unpacking a packed one; every reader goes through these.
+    QImage thumbImage() const
+    {
+        return thumb.isNull() && packedThumb ? packedThumb->image() : thumb;
+    }
+    QSize thumbSize() const
+    {
+        return thumb.isNull() && packedThumb ? packedThumb->size() : thumb.size();
+    }
 
     int startMs() const { return start < 0 ? 0 : start; }
     int endMs() const { return end < 0 ? 0 : end; }
     int durationMs() const { return endMs() - startMs(); }
 
     QByteArray encode() const;
+    enum ThumbDecoding
+    {
+        ThumbNow,
+        // The thumb stays packed (packedThumb) until it is first needed; its
+        // checksums are checked then, and a damaged one reads as no thumb.
+        ThumbLater,
+    };
     // Reads the eight fields. A truncated or corrupt record gives the fields
     // that could be read (the rest keep their defaults) and *ok = false; a
     // thumb whose header claims a picture larger than MaxThumbPixels is
     // skipped without being decoded. *used is the length of the eight
     // fields (bytes after them are ignored).
-    static ModeRecord decode(const QByteArray &bytes, bool *ok = nullptr, int *used = nullptr);
+    static ModeRecord decode(const QByteArray &bytes, bool *ok = nullptr, int *used = nullptr,
+                             ThumbDecoding thumbs = ThumbNow);
 
     // Sets the times and, when the mode has a speed, the repeat count that
     // follows from it (see loopsForSpeed), its pattern's width taken from

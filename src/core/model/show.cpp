@@ -308,7 +308,7 @@ bool Show::setModeBytes(Id id, const QByteArray &bytes)
 void Show::retime(Mode &m, int start, int end) const
 {
     const int width =
-        m.patternWidth > 0 ? m.patternWidth : scaledWidthForHeight(m.record.thumb.size(), m_leds);
+        m.patternWidth > 0 ? m.patternWidth : scaledWidthForHeight(m.record.thumbSize(), m_leds);
     m.record.retimeWithWidth(start, end, m_frameRate, width);
     m.bytes = m.record.encode();
 }

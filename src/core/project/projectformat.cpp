@@ -32,6 +32,16 @@ QString noSongMarker()
 
 bool writeProject(QIODevice &device, const ProjectData &project)
 {
+    return writeProject(device, project, {}, nullptr);
+}
+
+bool writeProject(QIODevice &device, const ProjectData &project, const SaveProgress &progress,
+                  bool *cancelled)
+{
+    if (cancelled)
+        *cancelled = false;
+    const int total = progress ? project.recordCount() : 0;
+    int done = 0;
     // The stream's defaults are the file format: big-endian, floats written
     // as doubles. The version is left at the default on purpose; the
     // encodings used here are the same in every Qt 5 stream version.
@@ -43,24 +53,38 @@ bool writeProject(QIODevice &device, const ProjectData &project)
     for (int t = 0; t < project.tracks.size(); ++t) {
         if (t > 0)
             out << separator;
-        for (const QByteArray &record : project.tracks.at(t))
+        for (const QByteArray &record : project.tracks.at(t)) {
             out << record;
+            if (progress && !progress(++done, total)) {
+                if (cancelled)
+                    *cancelled = true;
+                return false;
+            }
+        }
         if (out.status() != QDataStream::Ok)
             return false;
     }
     return out.status() == QDataStream::Ok;
 }
 
+qint64 encodedProjectSize(const ProjectData &project)
+{
+    const QString song = project.hasSong() ? project.songPath : noSongMarker();
+    qint64 size = 2 + 8 + 4 + 2 * qint64(song.size());
+    for (int t = 0; t < project.tracks.size(); ++t) {
+        if (t > 0)
+            size += 4 + trackSeparator().size();
+        for (const QByteArray &record : project.tracks.at(t))
+            size += 4 + record.size();
+    }
+    return size;
+}
+
 QByteArray encodeProject(const ProjectData &project)
 {
     // Sized up front: a large show is tens of megabytes, and growing the
     // buffer step by step would copy it several times.
-    qint64 size = 2 + 8 + 4 + 2 * qMax(project.songPath.size(), noSongMarker().size());
-    for (const auto &track : project.tracks) {
-        size += 8; // its separator
-        for (const QByteArray &record : track)
-            size += 4 + record.size();
-    }
+    const qint64 size = encodedProjectSize(project);
     QByteArray bytes;
     if (size < MaxProjectFileSize)
         bytes.reserve(int(size));
@@ -297,10 +321,22 @@ ProjectReadResult loadProjectFile(const QString &path)
     return readProject(file);
 }
 
-bool saveProjectFile(const QString &path, const ProjectData &project, QString *errorText)
+bool saveProjectFile(const QString &path, const ProjectData &project, QString *errorText,
+                     const SaveProgress &progress, bool *cancelled)
 {
     QSaveFile file(path);
-    bool ok = file.open(QIODevice::WriteOnly) && writeProject(file, project);
+    bool stopped = false;
+    bool ok = file.open(QIODevice::WriteOnly) && writeProject(file, project, progress, &stopped);
+    if (cancelled)
+        *cancelled = stopped;
+    if (stopped) {
+        // The temporary file goes; the old file was never touched.
+        file.cancelWriting();
+        file.commit();
+        if (errorText)
+            *errorText = QStringLiteral("cancelled");
+        return false;
+    }
     // commit() reports a failed write too (a full disk), and keeps the old
     // file when anything went wrong.
     ok = ok && file.commit();

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
+
 class QIODevice;
 
 namespace vc {
@@ -32,6 +34,9 @@ struct ProjectData
     int recordCount() const;
 };
 
+// Told after each record written (done of total); returning false cancels.
+using SaveProgress = std::function<bool(int done, int total)>;
+
 // The record that separates two tracks in a project file.
 QByteArray trackSeparator();
 
@@ -41,8 +46,14 @@ QString noSongMarker();
 // Writes the project to an open device. Returns false when the device
 // refused a write (the device's errorString() says why).
 bool writeProject(QIODevice &device, const ProjectData &project);
+// The same, telling the progress after each record; stops (and returns
+// false with *cancelled set) when the progress says so.
+bool writeProject(QIODevice &device, const ProjectData &project, const SaveProgress &progress,
+                  bool *cancelled);
 // The whole file content, as writeProject() would write it.
 QByteArray encodeProject(const ProjectData &project);
+// Its length in bytes, without encoding it.
+qint64 encodedProjectSize(const ProjectData &project);
 
 // How reading a project went.
 struct ProjectReadStatus
@@ -102,8 +113,11 @@ ProjectReadResult decodeProject(const QByteArray &bytes);
 ProjectReadResult loadProjectFile(const QString &path);
 
 // Saves a project file through a temporary file that replaces the old one
-// only when it is complete, so a failed save leaves the old file whole.
-// On failure returns false and, when errorText is given, a description.
-bool saveProjectFile(const QString &path, const ProjectData &project, QString *errorText = nullptr);
+// only when it is complete, so a failed or cancelled save leaves the old
+// file byte for byte as it was. On failure returns false and, when
+// errorText is given, a description; *cancelled says whether the progress
+// cancelled it.
+bool saveProjectFile(const QString &path, const ProjectData &project, QString *errorText = nullptr,
+                     const SaveProgress &progress = {}, bool *cancelled = nullptr);
 
 } // namespace vc

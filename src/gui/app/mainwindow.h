@@ -34,6 +34,7 @@ class MainWindow;
 }
 
 namespace vc {
+class AutoSave;
 class EditorPanel;
 class EffectTab;
 class PictureTab;
@@ -91,6 +92,8 @@ public:
     void updatesystem();
     // --- project files (mainwindow_project.cpp)
     vc::ProjectFiles *projectFiles() const { return m_projectFiles; }
+    // The recovery copies of the project (and those earlier editors left).
+    vc::AutoSave *autoSave() const { return m_autoSave; }
     // Replaces the project with a project file's content (either format).
     void LoadFile(const QString &path);
     // Missing-picture check (after loads, before a show is written to a
@@ -317,6 +320,7 @@ private:
 
     vc::TracksController *m_tracks = nullptr;
     vc::ProjectFiles *m_projectFiles = nullptr;
+    vc::AutoSave *m_autoSave = nullptr;
     vc::SongLoader *m_song = nullptr;
     vc::Playback *m_playback = nullptr;
     vc::TimelineView *m_timelineView = nullptr;

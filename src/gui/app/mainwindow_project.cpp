@@ -7,6 +7,7 @@
 #include "core/project/projectnames.h"
 #include "gui/model/editorpanel.h"
 #include "gui/model/trackscontroller.h"
+#include "gui/project/autosave.h"
 #include "gui/project/projectfiles.h"
 #include "gui/timeline/timelineview.h"
 
@@ -40,6 +41,12 @@ void MainWindow::setupProjectFiles()
     // the indicator in view.
     connect(m_projectFiles, &vc::ProjectFiles::loaded, this,
             [this] { m_timelineView->zoom(ui->timeline_scaler->value()); });
+    // A restored recovery copy is unsaved from the start.
+    connect(m_tracks, &vc::TracksController::modifiedChanged, this, [this](bool modified) {
+        if (modified)
+            markUnsaved();
+    });
+    m_autoSave = new vc::AutoSave({m_show, m_tracks, m_projectFiles, this}, this);
 }
 
 void MainWindow::selectProp(int leds, float frameRate, bool wholeNumbers)

@@ -2,6 +2,7 @@
 
 #include <QColorDialog>
 #include <QDialog>
+#include <QPushButton>
 
 namespace vc {
 
@@ -29,6 +30,21 @@ QMessageBox::StandardButton Prompter::message(QWidget *parent, QMessageBox::Icon
     box.setDefaultButton(defaultButton);
     const int r = box.exec();
     return static_cast<QMessageBox::StandardButton>(r);
+}
+
+int Prompter::choose(QWidget *parent, const QString &title, const QString &text,
+                     const QStringList &choices, int defaultChoice)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    QList<QAbstractButton *> buttons;
+    for (const QString &choice : choices)
+        buttons.append(box.addButton(choice, QMessageBox::ActionRole));
+    if (defaultChoice >= 0 && defaultChoice < buttons.size())
+        box.setDefaultButton(qobject_cast<QPushButton *>(buttons.at(defaultChoice)));
+    if (!buttons.isEmpty())
+        box.setEscapeButton(buttons.last());
+    box.exec();
+    return buttons.indexOf(box.clickedButton());
 }
 
 void Prompter::about(QWidget *parent, const QString &title, const QString &text)

@@ -24,6 +24,11 @@ public:
                                                 const QString &title, const QString &text,
                                                 QMessageBox::StandardButtons buttons,
                                                 QMessageBox::StandardButton defaultButton);
+    // A question answered by buttons of its own (texts such as "恢復");
+    // returns the index of the button pressed. Escape presses the last one;
+    // -1 when the box went without an answer.
+    virtual int choose(QWidget *parent, const QString &title, const QString &text,
+                       const QStringList &choices, int defaultChoice);
     // The about box used for success messages.
     virtual void about(QWidget *parent, const QString &title, const QString &text);
 

@@ -3,6 +3,7 @@
 #include "core/app/appsettings.h"
 #include "gui/about/startdialog.h"
 #include "gui/app/mainwindow.h"
+#include "gui/project/autosave.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -83,6 +84,8 @@ int runEditor(int argc, char **argv)
     if (start.quit)
         return 0; // the updater took over
     MainWindow *w = createMainWindow(app.arguments(), start.projectPath);
+    // What an editor that crashed or was killed left behind.
+    w->autoSave()->offerRecovery();
     const int rc = app.exec();
     delete w;
     return rc;

@@ -332,9 +332,17 @@ void TracksController::refreshCounters()
     if (m_selected && !isLive(m_selected))
         emit selectionCancelled();
     if (m_history.record(m_show->snapshot())) {
-        m_modified = true;
+        setModified(true);
         emit edited();
     }
+}
+
+void TracksController::setModified(bool modified)
+{
+    if (modified == m_modified)
+        return;
+    m_modified = modified;
+    emit modifiedChanged(m_modified);
 }
 
 void TracksController::resetHistory()
@@ -346,7 +354,7 @@ void TracksController::startHistory()
 {
     m_history.reset();
     m_history.record(m_show->snapshot());
-    m_modified = false;
+    setModified(false);
 }
 
 void TracksController::undo()

@@ -119,7 +119,7 @@ public:
     // and Load clear it). Kept here rather than as the window's modified
     // state: the title carries its own "*" mark, without Qt's "[*]".
     bool isModified() const { return m_modified; }
-    void setModified(bool modified) { m_modified = modified; }
+    void setModified(bool modified);
 
     // --- clipboard
     void copySelected();
@@ -142,6 +142,8 @@ signals:
     void previewNothing();
     // An edit was recorded: the project has unsaved changes.
     void edited();
+    // The project has, or no longer has, unsaved changes.
+    void modifiedChanged(bool modified);
 
 private:
     void connectTrack(Timeline *track);

@@ -7,7 +7,9 @@
 #include "core/project/legacyimport.h"
 #include "core/project/legacyproject.h"
 #include "core/project/picturelibrary.h"
+#include "core/project/projectlock.h"
 #include "core/project/projectnames.h"
+#include "core/project/recoverycopy.h"
 #include "core/render/textpattern.h"
 #include "gui/app/prompter.h"
 #include "gui/model/trackscontroller.h"
@@ -17,9 +19,11 @@
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QPointer>
 #include <QProgressDialog>
-#include <QtConcurrent/QtConcurrentMap>
+#include <QThread>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <functional>
 #include <memory>
@@ -116,6 +120,8 @@ ProjectFiles::ProjectFiles(const Services &services, QObject *parent)
     connect(this, &ProjectFiles::titleChanged, this, [this](const QString &t) { m_title = t; });
 }
 
+ProjectFiles::~ProjectFiles() = default;
+
 // ---------------------------------------------------------------- new / load
 
 bool ProjectFiles::newProject()
@@ -128,10 +134,13 @@ bool ProjectFiles::newProject()
                            QMessageBox::Yes | QMessageBox::Cancel,
                            QMessageBox::Cancel) == QMessageBox::Yes;
     if (renew) {
+        ++m_loadGeneration;
         m_s.tracks->clearProject();
         emit projectReplaced();
         emit titleChanged(untitledWindowTitle());
         m_hasFileName = false;
+        m_untitled = true;
+        m_lock.reset();
     }
     // Also after Cancel: the history starts again from the project as it
     // is, which keeps its unsaved changes (so closing still asks).
@@ -157,9 +166,23 @@ void ProjectFiles::load()
 
 bool ProjectFiles::loadFile(const QString &path)
 {
+    // A load lets events through while it reads; a second one (a drop, a
+    // timer) must not start inside it.
+    if (m_busy)
+        return false;
+    const Busy busy(&m_busy);
     if (isCurrentFormatName(path))
         return loadCurrentFormat(path);
     return loadLegacyFormat(path);
+}
+
+std::unique_ptr<ProjectLock> ProjectFiles::lockFor(const QString &path)
+{
+    // This editor's own mark is no other editor's.
+    if (m_lock && m_lock->isHeld() &&
+        ProjectLock::lockFileFor(m_lock->projectPath()) == ProjectLock::lockFileFor(path))
+        return std::move(m_lock);
+    return std::make_unique<ProjectLock>(path);
 }
 
 bool ProjectFiles::loadCurrentFormat(const QString &path)
@@ -173,15 +196,24 @@ bool ProjectFiles::loadCurrentFormat(const QString &path)
         return false;
     }
 
-    beginLoad(path);
-    const ProjectData &project = read.project;
-    if (project.hasSong())
-        emit songRequested(project.songPath);
-    emit propRequested(project.leds, project.frameRate, false);
-    addRecords(project);
-    qDebug() << "project loaded" << read.status.records << "records";
-
-    m_hasFileName = true;
+    // One editor per project: two saving the same file would each undo
+    // the other's work.
+    std::unique_ptr<ProjectLock> lock = lockFor(path);
+    bool named = true;
+    if (lock->state() == ProjectLock::HeldElsewhere) {
+        if (prompter().warning(m_s.dialogParent, QString(),
+                               white(tr("專案 %1 已在另一個編輯器中開啟。\n仍要開啟嗎？"
+                                        "儲存時將要求另取檔名，以免互相覆蓋。")
+                                         .arg(path)),
+                               QMessageBox::Open | QMessageBox::Cancel,
+                               QMessageBox::Cancel) != QMessageBox::Open)
+            return false;
+        lock.reset();
+        named = false;
+    }
+    replaceProject(read, path);
+    m_lock = std::move(lock);
+    m_hasFileName = named;
     if (!read.status.ok()) {
         // Saving back under the same name would drop what lies beyond the
         // damage: the next Save asks for a name instead.
@@ -192,6 +224,58 @@ bool ProjectFiles::loadCurrentFormat(const QString &path)
     }
     finishLoad();
     return true;
+}
+
+bool ProjectFiles::restoreRecovery(const RecoveryCopy &copy)
+{
+    if (m_busy)
+        return false;
+    const Busy busy(&m_busy);
+    if (m_s.tracks->isModified() &&
+        prompter().warning(m_s.dialogParent, QString(),
+                           tr("<font color='white'>未儲存部分將會流失，確定讀取舊檔?</font>"),
+                           QMessageBox::Yes | QMessageBox::Cancel,
+                           QMessageBox::Yes) != QMessageBox::Yes)
+        return false;
+    const ProjectReadResult read = decodeProject(copy.project);
+    if (!read.status.headerRead) {
+        prompter().warning(m_s.dialogParent, QString(),
+                           white(tr("無法讀取復原副本：%1").arg(read.status.detail)));
+        return false;
+    }
+    // Save writes where the project came from, unless another editor has
+    // that file open now.
+    std::unique_ptr<ProjectLock> lock;
+    bool named = copy.hasFileName && !copy.projectPath.isEmpty();
+    if (named) {
+        lock = lockFor(copy.projectPath);
+        if (lock->state() == ProjectLock::HeldElsewhere) {
+            lock.reset();
+            named = false;
+        }
+    }
+    replaceProject(read, copy.projectPath);
+    m_lock = std::move(lock);
+    m_hasFileName = named && read.status.ok();
+    finishLoad();
+    // Nothing of it is saved yet.
+    m_s.tracks->setModified(true);
+    return true;
+}
+
+void ProjectFiles::replaceProject(const ProjectReadResult &read, const QString &path)
+{
+    const ProjectData &project = read.project;
+    // Everything that takes time happens before the project is touched;
+    // from clearing it to the last item nothing else may run against the
+    // half-built tracks, so no events are let through in between.
+    const QVector<DecodedRecord> decoded = decodeRecords(project);
+    beginLoad(path);
+    if (project.hasSong())
+        emit songRequested(project.songPath);
+    emit propRequested(project.leds, project.frameRate, false);
+    addRecords(project, decoded);
+    qDebug() << "project loaded" << read.status.records << "records";
 }
 
 bool ProjectFiles::loadLegacyFormat(const QString &path)
@@ -222,15 +306,24 @@ bool ProjectFiles::loadLegacyFormat(const QString &path)
     emit propRequested(project.leds, float(project.frameRate), true);
     qDebug() << "gadget loaded";
     // The lines are read against the panel as it stands, and it shows what
-    // the last of them left. The track area makes its items once, at the
-    // end.
+    // the last of them left. They are made on a show of their own while the
+    // progress lets events through, and put on the track in one step at
+    // the end, so nothing runs against a half-made track.
     Show *show = m_s.show;
-    LegacyImporter importer(*show, show->currentTrack(), TextPattern::fontFamilies(),
+    Show scratch;
+    scratch.setLeds(show->leds());
+    scratch.setFrameRate(show->frameRate());
+    LegacyImporter importer(scratch, scratch.currentTrack(), TextPattern::fontFamilies(),
                             panelState ? panelState() : LegacyPanelState());
-    LegacyImportReport report;
+    const LegacyImportReport report =
+        importer.importModes(project, [&work](int done, int) { work.step(done); });
     {
         const Show::Batch batch(show);
-        report = importer.importModes(project, [&work](int done, int) { work.step(done); });
+        const Show::Id track = show->currentTrack();
+        for (const Show::Mode &m : scratch.tracks().constFirst().modes)
+            show->appendMode(track, m.bytes, m.record, m.complete,
+                             m.complete ? int(m.bytes.size()) : 0);
+        show->orderTrack(track);
     }
     emit legacyImported(importer.panel(), importer.lastEndMs());
     for (const QString &refusal : report.pictureErrors)
@@ -241,6 +334,7 @@ bool ProjectFiles::loadLegacyFormat(const QString &path)
     // Save asks for a name, suggesting the current format's.
     m_hasFileName = false;
     m_currentFile = currentFormatName(path);
+    m_lock.reset();
     reportImport(report);
     finishLoad();
     return true;
@@ -250,9 +344,16 @@ void ProjectFiles::beginLoad(const QString &path)
 {
     m_s.tracks->clearProject();
     emit projectReplaced();
+    if (path.isEmpty()) {
+        // A restored project that was never saved stays without a name.
+        m_untitled = true;
+        emit titleChanged(untitledWindowTitle());
+        return;
+    }
     if (m_s.pictures)
         m_s.pictures->setPath(path);
     m_currentFile = path;
+    m_untitled = false;
     emit titleChanged(projectWindowTitle(path));
 }
 
@@ -263,44 +364,74 @@ void ProjectFiles::finishLoad()
     startHistory();
     // What the load itself changed (the song, the prop) is no unsaved change.
     emit titleChanged(m_title);
+    checkThumbsInBackground();
 }
 
-namespace {
-
-struct DecodedRecord
+void ProjectFiles::checkThumbsInBackground()
 {
-    ModeRecord record;
-    bool complete = false;
-    int used = 0;
-};
-
-DecodedRecord decodeRecord(const QByteArray &bytes)
-{
-    DecodedRecord d;
-    d.record = ModeRecord::decode(bytes, &d.complete, &d.used);
-    return d;
+    const int generation = ++m_loadGeneration;
+    QVector<std::shared_ptr<const PackedThumb>> packed;
+    for (const Show::Track &t : m_s.show->tracks()) {
+        for (const Show::Mode &m : t.modes) {
+            if (m.record.packedThumb)
+                packed.append(m.record.packedThumb);
+        }
+    }
+    if (packed.isEmpty())
+        return;
+    // A damaged thumb would only show as an empty item: once the window is
+    // usable, every packed thumb is checked on another thread and damage
+    // is reported (unless another project has come in the meantime).
+    auto *watcher = new QFutureWatcher<int>(this);
+    connect(watcher, &QFutureWatcher<int>::finished, this, [this, watcher, generation] {
+        const int damaged = watcher->result();
+        watcher->deleteLater();
+        if (damaged > 0 && generation == m_loadGeneration)
+            prompter().warning(
+                m_s.dialogParent, QString(),
+                white(tr("專案中有 %1 個圖樣的縮圖已損壞，無法顯示。").arg(damaged)));
+    });
+    watcher->setFuture(QtConcurrent::run([packed] {
+        // Only spare time goes into it: the window, the painting of the
+        // thumbs in view and the song come first.
+        QThread *thread = QThread::currentThread();
+        const QThread::Priority priority = thread->priority();
+        thread->setPriority(QThread::IdlePriority);
+        int damaged = 0;
+        for (const auto &thumb : packed)
+            damaged += thumb->isDamaged() ? 1 : 0;
+        // Pool threads start without a priority of their own.
+        thread->setPriority(priority == QThread::InheritPriority ? QThread::NormalPriority
+                                                                 : priority);
+        return damaged;
+    }));
 }
 
-} // namespace
-
-void ProjectFiles::addRecords(const ProjectData &project)
+QVector<ProjectFiles::DecodedRecord> ProjectFiles::decodeRecords(const ProjectData &project)
 {
-    TracksController *tracks = m_s.tracks;
-    // Decoding the thumbs is most of a large load; it runs on the other
-    // cores, in file order, while this thread makes the items.
     QVector<QByteArray> records;
     records.reserve(project.recordCount());
     for (const auto &track : project.tracks)
         records += track;
-    QFuture<DecodedRecord> decoded = QtConcurrent::mapped(records, decodeRecord);
+    // The thumbs are left packed: each is unpacked when its item is first
+    // painted, exported or copied, so a large project opens at once.
+    QVector<DecodedRecord> out(records.size());
+    for (int i = 0; i < records.size(); ++i) {
+        DecodedRecord &d = out[i];
+        d.record = ModeRecord::decode(records.at(i), &d.complete, &d.used, ModeRecord::ThumbLater);
+    }
+    return out;
+}
 
+void ProjectFiles::addRecords(const ProjectData &project, const QVector<DecodedRecord> &decoded)
+{
+    TracksController *tracks = m_s.tracks;
     // The track area is painted once, when it is complete.
     QWidget *area = m_s.trackArea;
     const bool updates = !area || area->updatesEnabled();
     if (area)
         area->setUpdatesEnabled(false);
 
-    LongWork work(m_s.dialogParent, tr("讀取中..."), records.size(), false);
     Show *show = m_s.show;
     {
         // The items are made once per track, when its modes are all there.
@@ -315,9 +446,8 @@ void ProjectFiles::addRecords(const ProjectData &project)
             }
             const Show::Id track = show->currentTrack();
             for (int i = 0; i < project.tracks.at(t).size(); ++i, ++index) {
-                const DecodedRecord d = decoded.resultAt(index);
-                show->appendMode(track, records.at(index), d.record, d.complete, d.used);
-                work.step(index + 1);
+                const DecodedRecord &d = decoded.at(index);
+                show->appendMode(track, project.tracks.at(t).at(i), d.record, d.complete, d.used);
             }
             // A file from elsewhere may list a track out of order.
             show->orderTrack(track);
@@ -380,17 +510,43 @@ bool ProjectFiles::saveAs()
     // The name is taken once the project is written there: after a failed
     // write, Save asks again rather than trying the failed place.
     const QString path = withProjectSuffix(chosen);
-    if (!writeTo(path))
+    // Not over a project another editor has open.
+    std::unique_ptr<ProjectLock> lock = lockFor(path);
+    if (lock->state() == ProjectLock::HeldElsewhere) {
+        prompter().warning(m_s.dialogParent, QString(),
+                           white(tr("專案 %1 已在另一個編輯器中開啟，請另取檔名。").arg(path)));
         return false;
+    }
+    if (!writeTo(path)) {
+        // The project keeps its own mark (taken above when it is the same
+        // file).
+        if (!m_lock && m_hasFileName &&
+            ProjectLock::lockFileFor(path) == ProjectLock::lockFileFor(m_currentFile))
+            m_lock = std::move(lock);
+        return false;
+    }
+    m_lock = std::move(lock);
     m_currentFile = path;
     m_hasFileName = true;
+    m_untitled = false;
     return true;
 }
 
 bool ProjectFiles::writeTo(const QString &path)
 {
+    if (m_busy)
+        return false;
+    const Busy busy(&m_busy);
     QString error;
-    if (!saveProjectFile(path, projectData(), &error)) {
+    bool cancelled = false;
+    // A large show takes a moment to write: the progress shows then, and
+    // Cancel leaves the file as it was.
+    const ProjectData data = projectData();
+    LongWork work(m_s.dialogParent, tr("儲存中..."), data.recordCount(), true);
+    const auto progress = [&work](int done, int) { return work.step(done); };
+    if (!saveProjectFile(path, data, &error, progress, &cancelled)) {
+        if (cancelled)
+            return false;
         // The old file, if any, is still whole; the title keeps its mark.
         prompter().warning(m_s.dialogParent, QString(),
                            white(tr("無法儲存專案 %1：%2").arg(path, error)));

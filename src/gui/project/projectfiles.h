@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/model/moderecord.h"
 #include "core/project/legacyimport.h"
 #include "core/project/projectformat.h"
 
@@ -13,6 +14,8 @@
 namespace vc {
 
 class PictureFolder;
+class ProjectLock;
+struct RecoveryCopy;
 class PictureSearch;
 class Show;
 class TracksController;
@@ -38,6 +41,7 @@ public:
     };
 
     explicit ProjectFiles(const Services &services, QObject *parent = nullptr);
+    ~ProjectFiles() override;
 
     // The project's path: where Save writes, where Load opens.
     QString currentFile() const { return m_currentFile; }
@@ -65,6 +69,15 @@ public:
     // says so; a damaged file loads what it holds up to the damage, with a
     // warning. Returns whether the project was replaced.
     bool loadFile(const QString &path);
+
+    // Puts a recovery copy in place of the project, marked as changed: Save
+    // writes where the project came from (asking for a name when it had
+    // none or another editor has that file open). Asks first when the
+    // project has unsaved changes. True when the project was replaced.
+    bool restoreRecovery(const RecoveryCopy &copy);
+
+    // The project's own file; empty for a project that has none yet.
+    QString projectPath() const { return m_untitled ? QString() : m_currentFile; }
 
     // The project as it would be saved: the gadget, the song and the live
     // tracks, track 1 first.
@@ -102,11 +115,35 @@ signals:
     void loaded();
 
 private:
+    struct DecodedRecord
+    {
+        ModeRecord record;
+        bool complete = false;
+        int used = 0;
+    };
+    // Sets a flag for as long as it lives.
+    class Busy
+    {
+    public:
+        explicit Busy(bool *flag) : m_flag(flag) { *m_flag = true; }
+        ~Busy() { *m_flag = false; }
+        Busy(const Busy &) = delete;
+        Busy &operator=(const Busy &) = delete;
+
+    private:
+        bool *m_flag;
+    };
+
     bool loadCurrentFormat(const QString &path);
+    void replaceProject(const ProjectReadResult &read, const QString &path);
+    static QVector<DecodedRecord> decodeRecords(const ProjectData &project);
+    // This editor's mark on a project file: the one it holds, or a new try.
+    std::unique_ptr<ProjectLock> lockFor(const QString &path);
     bool loadLegacyFormat(const QString &path);
     void beginLoad(const QString &path);
     void finishLoad();
-    void addRecords(const ProjectData &project);
+    void checkThumbsInBackground();
+    void addRecords(const ProjectData &project, const QVector<DecodedRecord> &decoded);
     bool writeTo(const QString &path);
     void reportImport(const LegacyImportReport &report);
 
@@ -128,6 +165,15 @@ private:
     // The project's title as last announced (without the unsaved mark).
     QString m_title;
     bool m_hasFileName = false;
+    // No file of its own yet (a new project): the path above is only where
+    // dialogs start.
+    bool m_untitled = true;
+    // Set while a load or a save runs.
+    bool m_busy = false;
+    // Counts the projects put in place, so that a late report about an
+    // earlier one is dropped.
+    int m_loadGeneration = 0;
+    std::unique_ptr<ProjectLock> m_lock;
 };
 
 } // namespace vc

@@ -79,7 +79,7 @@ void TimelineItem::setUp()
 
 QPixmap TimelineItem::thumbPixmap() const
 {
-    return QPixmap::fromImage(m_record.thumb);
+    return QPixmap::fromImage(m_record.thumbImage());
 }
 
 void TimelineItem::setSelected(bool on)
@@ -244,16 +244,17 @@ void TimelineItem::paintEvent(QPaintEvent *)
     const int h = height();
     QPen pen = m_selected ? QPen(QColor(240, 240, 250), 6) : QPen(Qt::black, 2);
     p.setPen(pen);
-    if (!m_record.thumb.isNull()) {
+    // A loaded thumb is unpacked here, when its item is first seen.
+    const QImage thumb = m_record.thumbImage();
+    if (!thumb.isNull()) {
         // The thumb as a repeated texture: at its own aspect for a mode with
         // a speed, otherwise stretched so that it shows exactly `loops` times.
         QImage tile;
         if (m_record.speed != 0) {
-            tile = m_record.thumb.scaledToHeight(h + 2, Qt::FastTransformation);
+            tile = thumb.scaledToHeight(h + 2, Qt::FastTransformation);
         } else {
             const int tileWidth = std::max(1, w / std::max(1, m_record.loops));
-            tile = m_record.thumb.scaled(tileWidth, h + 2, Qt::IgnoreAspectRatio,
-                                         Qt::FastTransformation);
+            tile = thumb.scaled(tileWidth, h + 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
         }
         if (!tile.isNull())
             p.setBrush(QBrush(tile));

@@ -64,7 +64,7 @@ public:
     // then holds whatever fields could be read.
     bool isComplete() const { return m_complete; }
 
-    QImage thumb() const { return m_record.thumb; }
+    QImage thumb() const { return m_record.thumbImage(); }
     QPixmap thumbPixmap() const;
     int start() const { return m_record.start; } // -1: a null time
     int end() const { return m_record.end; }

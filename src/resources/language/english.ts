@@ -902,6 +902,42 @@ end time: </translation>
     <message>
         <source>更新失敗</source>
         <translation>Update failed</translation>
+    </message>
+</context>
+<context>
+    <name>vc::AutoSave</name>
+    <message>
+        <source>未命名專案</source>
+        <translation>Untitled project</translation>
+    </message>
+    <message>
+        <source>編輯器上次未正常關閉，留下了專案的復原副本。
+專案：%1
+副本時間：%2
+要恢復這份副本嗎？</source>
+        <translation>The editor did not close normally last time and left a recovery copy of a project.
+Project: %1
+Copy made: %2
+Restore this copy?</translation>
+    </message>
+    <message>
+        <source>恢復專案</source>
+        <translation>Restore project</translation>
+    </message>
+    <message>
+        <source>恢復</source>
+        <translation>Restore</translation>
+    </message>
+    <message>
+        <source>捨棄</source>
+        <translation>Discard</translation>
+    </message>
+    <message>
+        <source>稍後再說</source>
+        <translation>Later</translation>
+    </message>
+</context>
+<context>
     <name>vc::BeatMarks</name>
     <message>
         <source>%1 BPM</source>
@@ -1063,6 +1099,28 @@ The current project is unchanged.</translation>
     <message>
         <source>無法複製：</source>
         <translation>Could not be copied:</translation>
+    </message>
+    <message>
+        <source>專案 %1 已在另一個編輯器中開啟。
+仍要開啟嗎？儲存時將要求另取檔名，以免互相覆蓋。</source>
+        <translation>The project %1 is open in another editor.
+Open it anyway? Saving will then ask for another name, so that neither editor overwrites the other.</translation>
+    </message>
+    <message>
+        <source>無法讀取復原副本：%1</source>
+        <translation>Cannot read the recovery copy: %1</translation>
+    </message>
+    <message>
+        <source>專案中有 %1 個圖樣的縮圖已損壞，無法顯示。</source>
+        <translation>The thumbs of %1 modes in the project are damaged and cannot be shown.</translation>
+    </message>
+    <message>
+        <source>專案 %1 已在另一個編輯器中開啟，請另取檔名。</source>
+        <translation>The project %1 is open in another editor; please choose another name.</translation>
+    </message>
+    <message>
+        <source>儲存中...</source>
+        <translation>Saving...</translation>
     </message>
 </context>
 <context>
