@@ -15,11 +15,11 @@
 #include <algorithm>
 
 // Puts `count` items on `tracks` tracks of the window, spread evenly over
-// five minutes with small gaps between them, as a busy show would have
+// spanMs (five minutes unless given) with small gaps between them, as a busy show would have
 // them; returns how many were placed. Thumbs alternate between a gradient
 // picture (some with a speed, so their tiles keep their aspect) and a plain
 // colour, so both ways of filling an item are painted.
-inline int addBenchItems(MainWindow &w, int count, int tracks)
+inline int addBenchItems(MainWindow &w, int count, int tracks, int spanMs = 300000)
 {
     if (count <= 0 || tracks <= 0)
         return 0;
@@ -43,7 +43,7 @@ inline int addBenchItems(MainWindow &w, int count, int tracks)
     plain.fill(QColor(255, 160, 0));
 
     const int perTrack = (count + tracks - 1) / tracks;
-    const int slot = std::max(2, 300000 / perTrack);
+    const int slot = std::max(2, spanMs / perTrack);
     int placed = 0;
     const QList<Timeline *> all = ctl->tracks();
     for (int t = 0; t < tracks && placed < count; ++t) {

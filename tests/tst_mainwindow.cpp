@@ -2,14 +2,18 @@
 #include "gui/app/mainwindow.h"
 #include "gui/app/startup.h"
 #include "gui/model/trackscontroller.h"
+#include "gui/render/mygl.h"
 #include "gui/timeline/timeline.h"
 #include "testsupport/scriptedprompter.h"
+#include "testsupport/shownwindow.h"
 #include "testsupport/testenv.h"
 #include "ui_mainwindow.h"
 
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPainter>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QUrl>
@@ -45,6 +49,7 @@ private slots:
     void dropDispatch();
     void dragEnterNeedsUris();
     void rowLabelsLevelWithTracks();
+    void previewPacing();
 };
 
 void TestMainWindow::windowBasics()
@@ -321,6 +326,56 @@ void TestMainWindow::dragEnterNeedsUris()
     e2.setAccepted(false);
     w.dragEnterEvent(&e2);
     QVERIFY(e2.isAccepted());
+}
+
+// The preview draws at the display's rate while something moves on it and
+// it can be seen; it stops once a still picture is shown or it is hidden.
+void TestMainWindow::previewPacing()
+{
+    vc::test::ShownWindow win;
+    MyGL *gl = win.ui()->GLWidget;
+    struct Frames : QObject
+    {
+        int count = 0;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            count += e->type() == QEvent::Paint;
+            return false;
+        }
+    } frames;
+    gl->installEventFilter(&frames);
+    // Nothing loaded: one picture, then no more frames.
+    QTRY_VERIFY(!gl->isAnimating());
+    QTest::qWait(300); // the window's own late paints
+    frames.count = 0;
+    QTest::qWait(300);
+    QCOMPARE(frames.count, 0);
+
+    QImage picture(40, 64, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QPainter(&picture).fillRect(0, 0, 20, 64, Qt::blue);
+    gl->setPattern(QPixmap::fromImage(picture), 64, 2100, 2.0, 1);
+    QVERIFY(gl->isAnimating());
+    QVERIFY(gl->frameInterval() >= 5); // no screen refreshes 200 times a second
+    frames.count = 0;
+    QElapsedTimer wall;
+    wall.start();
+    QTest::qWait(500);
+    const int most = int(wall.elapsed()) / gl->frameInterval() + 2;
+    QVERIFY2(frames.count > 0 && frames.count <= most,
+             qPrintable(QStringLiteral("%1 frames, at most %2").arg(frames.count).arg(most)));
+
+    gl->hide();
+    QVERIFY(!gl->isAnimating());
+    gl->show();
+    QVERIFY(gl->isAnimating());
+
+    // One colour on the still disc: drawn once, then nothing moves.
+    win.ui()->static_checkbox->setChecked(true);
+    picture.fill(Qt::green);
+    gl->setPattern(QPixmap::fromImage(picture), 64, 2100, 2.0, 1);
+    QTRY_VERIFY(!gl->isAnimating());
+    QCOMPARE(gl->preview().patternImage().pixelColor(0, 0), QColor(Qt::green));
 }
 
 VC_TEST_MAIN(TestMainWindow)

@@ -1,3 +1,5 @@
+#include "core/app/appsettings.h"
+#include "core/model/moderecord.h"
 #include "core/model/show.h"
 #include "core/timeline/timeaxis.h"
 #include "gui/app/mainwindow.h"
@@ -5,6 +7,8 @@
 #include "gui/audio/playback.h"
 #include "gui/audio/songloader.h"
 #include "gui/audio/timelineheaders.h"
+#include "gui/model/trackscontroller.h"
+#include "gui/render/mygl.h"
 #include "gui/timeline/smallwidgets.h"
 #include "testsupport/audiofiles.h"
 #include "testsupport/scriptedprompter.h"
@@ -53,6 +57,7 @@ private slots:
     void rulerClick_data();
     void rulerClick();
     void internalClock();
+    void playWithoutSong();
     void stopWithoutSong();
     void sliderAndTimeBox();
     void startMark();
@@ -66,6 +71,8 @@ private slots:
     void wheel();
     void timelineLength();
     void previewFeed();
+    void previewHoldsColour_data();
+    void previewHoldsColour();
     void songPlayback();
 
 private:
@@ -75,8 +82,9 @@ private:
 void TestPlayback::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    // No sound device here: play into a sink that keeps time.
-    qputenv("QT_GSTREAMER_PLAYBIN_AUDIOSINK", "fakesink");
+    // No sound device here: play into a sink that keeps time (fakesink
+    // races through the song, which may end before the test pauses it).
+    qputenv("QT_GSTREAMER_PLAYBIN_AUDIOSINK", "testsink");
 }
 
 void TestPlayback::init()
@@ -162,7 +170,7 @@ void TestPlayback::internalClock()
     win.w.playback()->placeIndicator(2000);
     win.w.playback()->play();
     QVERIFY(clock->isRunning());
-    QCOMPARE(clock->timer()->interval(), 0);
+    QCOMPARE(clock->timer()->interval(), 10); // as often as the player reports
     QTest::qWait(400);
     // The wall clock drives the position, so it advanced by about the wait.
     const int t1 = win.indicator()->msecs();
@@ -182,6 +190,34 @@ void TestPlayback::internalClock()
     const int t2 = win.indicator()->msecs();
     QVERIFY2(t2 >= 10000 && t2 < 11000, qPrintable(QString::number(t2)));
     win.w.playback()->play();
+}
+
+// Without a song, Play and its Space shortcut run the internal clock, even
+// with the focus on the insert button after an insert.
+void TestPlayback::playWithoutSong()
+{
+    Window win;
+    win.w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&win.w));
+    QVERIFY(win.ui()->Song_play->isEnabled());
+    win.ui()->Mode_Pic->setCurrentIndex(vc::Colour);
+    win.ui()->Add_Button->click();
+    const int items = win.w.tracks()->itemCount();
+    QCOMPARE(items, 1);
+    win.ui()->Add_Button->setFocus();
+    const int x = win.indicator()->x();
+
+    QTest::keyClick(win.ui()->Add_Button, Qt::Key_Space);
+    QTRY_VERIFY(win.ui()->Song_time->isRunning());
+    QTRY_VERIFY(win.indicator()->x() > x);
+    QTest::keyClick(win.ui()->Add_Button, Qt::Key_Space);
+    QTRY_VERIFY(!win.ui()->Song_time->isRunning());
+    QCOMPARE(win.w.tracks()->itemCount(), items);
+
+    win.ui()->Song_play->click();
+    QVERIFY(win.ui()->Song_time->isRunning());
+    win.ui()->Song_play->click();
+    QVERIFY(!win.ui()->Song_time->isRunning());
 }
 
 void TestPlayback::stopWithoutSong()
@@ -390,6 +426,17 @@ void TestPlayback::zoom()
     // The indicator is in the middle of the track area.
     const int expected = qMax(0, indicatorX - win.ui()->timeline_scroll->width() / 2);
     QCOMPARE(win.hbar()->value(), expected);
+    // The play line carries the indicator on over the tracks and the
+    // waveform, down to the bottom, without catching the mouse.
+    QWidget *area = win.ui()->timeline_scroll_contents;
+    auto *line = area->findChild<QWidget *>(QStringLiteral("play_line"));
+    QVERIFY(line);
+    const QPoint top = win.ruler()->mapTo(area, QPoint(indicatorX, win.ruler()->height()));
+    QCOMPARE(line->geometry(), QRect(top.x(), top.y(), 1, area->height() - top.y()));
+    QVERIFY(line->isVisible());
+    QVERIFY(line->testAttribute(Qt::WA_TransparentForMouseEvents));
+    QVERIFY(line->geometry().intersects(
+        QRect(win.ui()->audio_frame->mapTo(area, QPoint(0, 0)), win.ui()->audio_frame->size())));
 }
 
 void TestPlayback::wheel_data()
@@ -493,6 +540,55 @@ void TestPlayback::previewFeed()
     selected = false;
     p->positionChanged(9500);
     QCOMPARE(win.ui()->Mode_t1->time(), QTime(0, 0, 9, 500));
+}
+
+// The colour tab and the gaps between modes reach the preview as a pattern
+// it can draw: the editor's duration and repeat count, one colour.
+void TestPlayback::previewHoldsColour_data()
+{
+    QTest::addColumn<QString>("step");
+    QTest::addColumn<double>("seconds"); // Mode_last
+    QTest::addColumn<int>("loops");      // Mode_loop
+    QTest::addColumn<QColor>("colour");
+    QTest::addColumn<int>("width"); // of the preview's pattern: ms of one loop
+
+    QTest::newRow("colour tab entered") << "enter" << 2.5 << 3 << QColor(200, 0, 0) << 832;
+    QTest::newRow("red changed") << "red" << 5.0 << 1 << QColor(10, 0, 0) << 5000;
+    // 0.1 s in 9999 loops would be an empty pattern: a colour needs no loops.
+    QTest::newRow("loops too many") << "enter" << 0.1 << 9999 << QColor(200, 0, 0) << 100;
+    QTest::newRow("gap after a mode") << "gap" << 2.5 << 3 << QColor(0, 0, 0) << 832;
+}
+
+void TestPlayback::previewHoldsColour()
+{
+    QFETCH(QString, step);
+    QFETCH(double, seconds);
+    QFETCH(int, loops);
+    QFETCH(QColor, colour);
+    QFETCH(int, width);
+    // The third catalogue gadget: 80 LEDs.
+    vc::settings::open().setValue(vc::settings::Gadget, 3);
+    Window win;
+    QCOMPARE(win.w.document()->leds(), 80);
+    Ui::MainWindow *ui = win.ui();
+    win.w.document()->setColour1(QColor(200, 0, 0));
+    ui->speedAutoCheckBox->setChecked(false);
+    ui->Mode_last->setValue(seconds);
+    ui->Mode_loop->setValue(loops);
+    ui->Mode_Pic->setCurrentIndex(vc::Colour);
+    MyGL *gl = ui->GLWidget;
+    if (step == QLatin1String("red")) {
+        ui->Color_R->setValue(10);
+    } else if (step == QLatin1String("gap")) {
+        ui->Add_Button->click(); // a red mode from 0 to 2.5 s
+        win.w.playback()->positionChanged(1000);
+        QCOMPARE(gl->preview().patternImage().pixelColor(0, 0), QColor(200, 0, 0));
+        win.w.playback()->positionChanged(3000);
+    }
+    const QImage pattern = gl->preview().patternImage();
+    QCOMPARE(pattern.size(), QSize(width, 80));
+    QCOMPARE(pattern.pixelColor(0, 0), colour);
+    QCOMPARE(pattern.pixelColor(width - 1, pattern.height() - 1), colour);
 }
 
 void TestPlayback::songPlayback()

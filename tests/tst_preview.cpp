@@ -20,8 +20,11 @@ private slots:
     void shortPatternDrawsNothing();
     void stillDiscWrapsPattern();
     void stepAdvancesCounterAndColumn();
+    void stepMatchesSingleColumns();
     void seekSetsPhase();
     void composeSurvivesTinySurfaces();
+    void stillness_data();
+    void stillness();
 };
 
 void TestPreview::msPerLoop_data()
@@ -142,6 +145,24 @@ void TestPreview::stepAdvancesCounterAndColumn()
     QVERIFY(blue);
 }
 
+// A step of many columns leaves the same picture as the columns one by one.
+void TestPreview::stepMatchesSingleColumns()
+{
+    QImage img(50, 8, QImage::Format_RGB32);
+    for (int x = 0; x < img.width(); ++x)
+        for (int y = 0; y < img.height(); ++y)
+            img.setPixel(x, y, qRgb(x * 5, y * 30, 255 - x * 5));
+    PropPreview many, single;
+    for (PropPreview *p : {&many, &single})
+        p->setPattern(img, 8, 0.05, 1);
+    many.step(50); // 48 columns
+    for (int i = 0; i < 48; ++i)
+        single.step(1); // one column each
+    QCOMPARE(many.columnCounter(), single.columnCounter());
+    QCOMPARE(many.staff(), single.staff());
+    QCOMPARE(many.circle(), single.circle());
+}
+
 void TestPreview::seekSetsPhase()
 {
     PropPreview p;
@@ -164,6 +185,71 @@ void TestPreview::composeSurvivesTinySurfaces()
         QPainter painter(&surface);
         p.compose(painter, s.width(), s.height(), 0);
     }
+}
+
+// When the preview may stop drawing frames: only when a further step can
+// change nothing on the screen.
+void TestPreview::stillness_data()
+{
+    QTest::addColumn<QString>("before");  // pattern shown first: none, red, picture
+    QTest::addColumn<QString>("pattern"); // then: none, red, black, picture, short
+    QTest::addColumn<int>("sweep");
+    QTest::addColumn<int>("ms"); // time stepped after the pattern
+    QTest::addColumn<bool>("still");
+
+    QTest::newRow("nothing loaded") << "none"
+                                    << "none" << 9 << 500 << true;
+    QTest::newRow("picture turning") << "none"
+                                     << "picture" << 9 << 500 << false;
+    // The staff shows a new column every step.
+    QTest::newRow("picture, still disc") << "none"
+                                         << "picture" << 0 << 500 << false;
+    // The afterglow sweeps round a coloured disc.
+    QTest::newRow("colour turning") << "none"
+                                    << "red" << 9 << 2000 << false;
+    QTest::newRow("colour, still disc") << "none"
+                                        << "red" << 0 << 500 << true;
+    // After a gap turns the preview black, one turn of black pies hides the
+    // old colour: 640 columns at sweep 9, 5760 at sweep 1.
+    QTest::newRow("black, part of a turn") << "red"
+                                           << "black" << 9 << 600 << false;
+    QTest::newRow("black, a full turn") << "red"
+                                        << "black" << 9 << 700 << true;
+    QTest::newRow("black, backwards") << "red"
+                                      << "black" << -9 << 700 << true;
+    QTest::newRow("black, slow sweep") << "red"
+                                       << "black" << 1 << 700 << false;
+    QTest::newRow("black, still disc") << "picture"
+                                       << "black" << 0 << 0 << true;
+    // Too short to draw: the old pies stay under the turning afterglow.
+    QTest::newRow("short after colour") << "red"
+                                        << "short" << 9 << 2000 << false;
+    QTest::newRow("short on a black disc") << "none"
+                                           << "short" << 9 << 500 << true;
+}
+
+void TestPreview::stillness()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, pattern);
+    QFETCH(int, sweep);
+    QFETCH(int, ms);
+    const auto show = [](PropPreview &p, const QString &kind) {
+        QImage img(40, 8, QImage::Format_RGB32);
+        img.fill(kind == QLatin1String("black") ? Qt::black : Qt::red);
+        if (kind == QLatin1String("picture"))
+            QPainter(&img).fillRect(0, 0, 20, 8, Qt::blue);
+        if (kind != QLatin1String("none"))
+            p.setPattern(img, 8, kind == QLatin1String("short") ? 0.001 : 2.0, 1);
+    };
+    PropPreview p;
+    show(p, before);
+    p.step(100);
+    p.setSweep(sweep);
+    show(p, pattern);
+    for (int t = 0; t < ms; t += 100)
+        p.step(100);
+    QTEST(p.isStill(), "still");
 }
 
 VC_TEST_MAIN(TestPreview)

@@ -20,6 +20,23 @@ QImage blackView()
     img.fill(Qt::black);
     return img;
 }
+
+// Whether every column of an RGB32 image is the same, and whether it is
+// black throughout.
+void inspectColumns(const QImage &img, bool *alike, bool *black)
+{
+    *alike = true;
+    *black = true;
+    for (int y = 0; y < img.height() && (*alike || *black); ++y) {
+        const auto *row = reinterpret_cast<const QRgb *>(img.constScanLine(y));
+        for (int x = 0; x < img.width(); ++x) {
+            if (row[x] != row[0])
+                *alike = false;
+            if (qRed(row[x]) != 0 || qGreen(row[x]) != 0 || qBlue(row[x]) != 0)
+                *black = false;
+        }
+    }
+}
 } // namespace
 
 PropPreview::PropPreview() : m_circle(blackView()), m_staff(blackView())
@@ -77,6 +94,8 @@ void PropPreview::setPattern(const QImage &pattern, short leds, double seconds, 
                         .convertToFormat(QImage::Format_RGB32);
     else
         m_pattern = QImage();
+    inspectColumns(m_pattern, &m_columnsAlike, &m_patternBlack);
+    m_blackColumns = 0;
     m_base = m_counter;
     if (m_sweep == 0)
         setSweep(0);
@@ -87,6 +106,7 @@ void PropPreview::clearViews()
 {
     m_circle.fill(Qt::black);
     m_staff.fill(Qt::black);
+    m_discBlack = true;
     m_base = 0;
     m_clock.restart();
 }
@@ -101,6 +121,7 @@ void PropPreview::seek(int t, int start, int end)
         static_cast<float>(m_msPerLoop) * static_cast<float>(t - s) / static_cast<float>(e - s);
     m_counter = static_cast<qint64>(static_cast<float>(m_loops) * fraction);
     m_base = 0;
+    m_blackColumns = 0; // the pies no longer follow on from the ones drawn
 }
 
 void PropPreview::setSweep(int sweep)
@@ -108,12 +129,20 @@ void PropPreview::setSweep(int sweep)
     if (sweep != 0)
         m_counter = counterForSweep(m_counter, m_sweep, sweep);
     m_sweep = sweep;
+    m_blackColumns = 0;
     if (sweep == 0) {
         qDebug() << "draw static";
         drawStill();
     }
     m_base = 0;
     m_clock.restart();
+}
+
+bool PropPreview::isStill() const
+{
+    if (!m_columnsAlike)
+        return false;
+    return m_sweep == 0 || m_discBlack;
 }
 
 int PropPreview::currentColumn() const
@@ -150,6 +179,8 @@ void PropPreview::drawStill()
     const int w = m_pattern.width();
     if (w <= 0)
         return;
+    // The 576 pies cover the whole disc.
+    m_discBlack = m_patternBlack;
     QPainter p(&m_circle);
     p.setPen(Qt::transparent);
     for (int d = 0; d < 576; ++d) {
@@ -192,14 +223,33 @@ void PropPreview::step(qint64 elapsedMs)
     }
     QPainter circle(&m_circle);
     circle.setPen(Qt::transparent);
+    // Alike columns (a plain colour) share one gradient.
+    if (m_sweep != 0 && m_columnsAlike)
+        circle.setBrush(columnGradient(0));
     for (int i = 0; i < n; ++i) {
         const int c = currentColumn();
-        drawStaffColumn(staff, c, b);
+        // Every column's staff segments cover the same blocks, so only the
+        // step's last column stays visible: the others need not be drawn.
+        if (i == n - 1)
+            drawStaffColumn(staff, c, b);
         if (m_sweep != 0) {
-            circle.setBrush(columnGradient(c));
+            if (!m_columnsAlike)
+                circle.setBrush(columnGradient(c));
             circle.drawPie(DiscRect, static_cast<int>(-(m_sweep * m_counter)), 10);
         }
         ++m_counter;
+    }
+    if (m_sweep != 0 && n > 0) {
+        // Consecutive pies overlap (the step is under their span), so one
+        // turn of black pies blackens the whole disc.
+        if (!m_patternBlack) {
+            m_discBlack = false;
+            m_blackColumns = 0;
+        } else if (!m_discBlack) {
+            m_blackColumns += n;
+            if (m_blackColumns >= (5760 + std::abs(m_sweep) - 1) / std::abs(m_sweep))
+                m_discBlack = true;
+        }
     }
 }
 
@@ -209,8 +259,6 @@ void PropPreview::compose(QPainter &p, int width, int height, int fpsShown) cons
     const QImage circle = m_circle.scaledToHeight(std::max(h, 1), Qt::FastTransformation);
     const QImage staff = m_staff.scaledToHeight(std::max(h, 1), Qt::FastTransformation);
 
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.fillRect(0, 0, width, height, Qt::transparent);
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     p.drawImage((width - 2 * circle.width()) / 2, (height - circle.height()) / 2, circle);
 

@@ -30,8 +30,16 @@ public:
 
     // One animation step for `elapsedMs` milliseconds since the last one.
     void step(qint64 elapsedMs);
-    // Draws the two views (and the frame-rate text) onto a W x H surface.
+    // Draws the two views (and the frame-rate text) onto a W x H surface,
+    // which the caller has cleared to transparent.
     void compose(QPainter &painter, int width, int height, int fpsShown) const;
+
+    // Whether further steps can change nothing that is shown: the staff
+    // keeps showing the same column (no pattern, or every column alike) and
+    // the disc either stands still or is black all round, so that the
+    // turning afterglow shows nothing. The step after a change still has to
+    // be drawn once.
+    bool isStill() const;
 
     // Columns drawn for one step of e elapsed milliseconds (at most 96).
     static int columnsFor(qint64 elapsedMs);
@@ -65,6 +73,11 @@ private:
     qint64 m_base = 0;
     int m_sweep = 9;
     QElapsedTimer m_clock;
+    // What isStill() needs to know about the pattern and the disc.
+    bool m_columnsAlike = true;
+    bool m_patternBlack = true;
+    bool m_discBlack = true;
+    qint64 m_blackColumns = 0; // black pies drawn in a row since the disc last had colour
 };
 
 } // namespace vc

@@ -11,6 +11,7 @@
 #include "gui/audio/songloader.h"
 #include "gui/model/trackscontroller.h"
 #include "gui/render/mygl.h"
+#include "gui/timeline/playline.h"
 #include "gui/timeline/timeline.h"
 #include "gui/timeline/timelineitem.h"
 #include "gui/timeline/timelineview.h"
@@ -94,6 +95,7 @@ void MainWindow::setupTimeAxis()
     m_timelineView = new vc::TimelineView(tw, m_timeAxis, m_playback, m_song, this);
     connect(ui->timeline_scroll, &ScrollArea::scrolled_with_key, this,
             &MainWindow::on_timeline_scrolled);
+    new PlayLine(ui->timeline_headers, ui->timeline_scroll_contents);
 
     // The ruler's length and the slider's range start from the timeline length.
     const QTime length = ui->timeline_max->time();

@@ -16,10 +16,19 @@ int msOf(const QTime &t)
 
 } // namespace
 
+namespace {
+// How often the running clock reports: as often as the media player reports
+// a song's position. The position comes from the wall clock, so this sets
+// how smoothly the indicator moves, not where it is; ticking on every pass
+// of the event loop would keep a core busy for nothing.
+constexpr int TickMs = 10;
+} // namespace
+
 myTime::myTime(QWidget *parent) : QTimeEdit(parent), m_timer(new QTimer(this))
 {
     setDisplayFormat(QStringLiteral("mm:ss.zzz"));
-    m_timer->setInterval(0);
+    m_timer->setTimerType(Qt::PreciseTimer);
+    m_timer->setInterval(TickMs);
     connect(m_timer, &QTimer::timeout, this, &myTime::on_timer_update);
 }
 
@@ -30,7 +39,7 @@ bool myTime::isRunning() const
 
 void myTime::start()
 {
-    m_timer->start(0);
+    m_timer->start(TickMs);
 }
 
 void myTime::stop()

@@ -9,7 +9,9 @@
 class QTimer;
 
 // The animated preview of the spinning prop: the disc on the left, the LED
-// staff on the right, repainted continuously without waiting for vsync.
+// staff on the right. It repaints at the display's refresh rate while it can
+// be seen and something on it moves; the motion comes from the elapsed
+// time, so the rate changes how often it is sampled, not how it moves.
 class MyGL : public QOpenGLWidget, protected QOpenGLFunctions
 {
     Q_OBJECT
@@ -26,6 +28,10 @@ public:
 
     vc::PropPreview &preview() { return m_preview; }
     QPixmap pattern() const { return m_lastPattern; }
+    // Whether frames are being drawn (not hidden, covered or standing still).
+    bool isAnimating() const;
+    // Milliseconds between frames: one refresh of the display it is on.
+    int frameInterval() const;
 
 public slots:
     void update_fps();
@@ -33,12 +39,21 @@ public slots:
 protected:
     void initializeGL() override;
     void paintGL() override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
+    // Something changed, or the widget came back into view: draw again from
+    // a restarted frame clock, so the motion does not jump.
+    void wake();
+    void tick();
+    bool canBeSeen() const;
+
     vc::PropPreview m_preview;
     QPixmap m_lastPattern;
     int m_averageFrame = 60;
     int m_shownFrame = 60;
-    QTimer *m_repaint = nullptr;
+    bool m_unseen = false; // the frame timer only watches for the widget to come back
+    QTimer *m_frameTimer = nullptr;
     QTimer *m_fpsTimer = nullptr;
 };
