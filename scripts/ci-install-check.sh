@@ -79,8 +79,8 @@ echo "installed file types: recognised, opened by the editor"
 
 # A double-click on the project: the editor started as the desktop entry
 # says, up to its main window with the project loaded ("VantorCreator -
-# show.vtc3"). A dialog before it (a question at start) is answered with
-# Return.
+# show.vtc3"). Dialogs before it (the start dialog and its update message)
+# are answered with Return.
 read -ra exec_line < <(sed -n 's/^Exec=//p' /usr/share/applications/com.mervalo.VantorCreator.desktop)
 exec_line=("${exec_line[@]/\%f/$home/show.vtc3}")
 display=":$((120 + RANDOM % 60))"
@@ -99,6 +99,9 @@ for i in $(seq 300); do
   fi
   if ! kill -0 "$editor" 2>/dev/null; then break; fi
   if [ $((i % 25)) -eq 0 ]; then
+    # The window with the focus first: the start dialog's message that the
+    # update server cannot be reached has no title to search for.
+    xdotool key Return 2>/dev/null || true
     for w in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do
       xdotool windowfocus "$w" key Return 2>/dev/null || true
     done
