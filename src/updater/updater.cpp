@@ -18,15 +18,6 @@
 using vc::Fetch;
 using vc::update::DownloadFile;
 
-namespace {
-
-QString white(const QString &text)
-{
-    return QStringLiteral("<font color='white'>") + text + QStringLiteral("</font>");
-}
-
-} // namespace
-
 updater::updater(const vc::update::UpdateSource &source, const QString &workDir, QWidget *parent)
     : QMainWindow(parent), m_source(source), m_workDir(workDir),
       m_network(new QNetworkAccessManager(this)), m_progressBar(new QProgressBar),
@@ -90,7 +81,7 @@ void updater::replyFinished_ver()
     const QByteArray body = fetch->outcome() == Fetch::Outcome::Done ? fetch->body() : QByteArray();
     m_version = vc::update::VersionFile::read(body, m_source.publicKey);
     if (m_version.empty) {
-        vc::prompter().about(this, QString(), white(tr("無法連線至更新伺服器")));
+        vc::prompter().about(this, QString(), vc::whiteText(tr("無法連線至更新伺服器")));
         end(State::Ended);
         return;
     }

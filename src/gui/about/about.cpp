@@ -14,15 +14,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-namespace {
-
-QString white(const QString &text)
-{
-    return QStringLiteral("<font color='white'>") + text + QStringLiteral("</font>");
-}
-
-} // namespace
-
 about::about(QWidget *parent, const vc::update::UpdateSource &source)
     : QDialog(parent), ui(new Ui::about), m_source(source),
       m_network(new QNetworkAccessManager(this)), m_launch(&about::startDetached)
@@ -120,14 +111,15 @@ void about::replyFinished()
         fetch->outcome() == vc::Fetch::Outcome::Done ? fetch->body() : QByteArray();
     const vc::update::VersionFile file = vc::update::VersionFile::read(body, m_source.publicKey);
     if (file.empty) {
-        vc::prompter().about(this, QString(), white(tr("無法連線至更新伺服器")));
+        vc::prompter().about(this, QString(), vc::whiteText(tr("無法連線至更新伺服器")));
     } else if (file.version <= vc::settings::ProgramVersion) {
         ui->pushButton_3->setText(tr("已是最新版本"));
     } else if (!file.trusted()) {
         // Anyone between here and the server can write a version file; only
         // the publisher can sign one. A forged offer is not shown.
         qDebug() << "version file not trusted" << int(file.trust);
-        vc::prompter().warning(this, QString(), white(tr("更新資訊的簽章無效，不提供這個更新。")));
+        vc::prompter().warning(this, QString(),
+                               vc::whiteText(tr("更新資訊的簽章無效，不提供這個更新。")));
     } else {
         offerUpdate(file);
     }
@@ -138,7 +130,7 @@ void about::offerUpdate(const vc::update::VersionFile &file)
 {
     const QMessageBox::StandardButton answer =
         vc::prompter().question(this, tr("有更新 ") + tr("最新版為ver") + file.firstLine,
-                                white(tr("是否更新？<br>") + file.notes),
+                                vc::whiteText(tr("是否更新？<br>") + file.notes),
                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
     if (answer != QMessageBox::Yes)
         return;
@@ -146,8 +138,8 @@ void about::offerUpdate(const vc::update::VersionFile &file)
     if (!m_launch(updaterProgram(), &error)) {
         // Without the updater there is nothing to hand over to: say so and
         // go on to the editor instead of ending.
-        vc::prompter().warning(this, QString(),
-                               white(tr("無法啟動更新程式：%1").arg(error.toHtmlEscaped())));
+        vc::prompter().warning(
+            this, QString(), vc::whiteText(tr("無法啟動更新程式：%1").arg(error.toHtmlEscaped())));
         done(QDialog::Rejected);
         return;
     }

@@ -11,6 +11,18 @@ class QWidget;
 
 namespace vc {
 
+// Message texts are shown white on the dark theme's message boxes: `html`
+// as it is.
+inline QString whiteText(const QString &html)
+{
+    return QStringLiteral("<font color='white'>") + html + QStringLiteral("</font>");
+}
+// The same for plain text, escaped, its line breaks kept.
+inline QString whitePlainText(const QString &plain)
+{
+    return whiteText(plain.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")));
+}
+
 // Every modal question, message box and file dialog of the editor goes
 // through this seam, so that tests can answer them without a person.
 // The default implementation shows the real Qt dialogs.

@@ -17,15 +17,6 @@
 
 using namespace vc::device;
 
-namespace {
-
-QString white(const QString &text)
-{
-    return QStringLiteral("<font color='white'>") + text + QStringLiteral("</font>");
-}
-
-} // namespace
-
 ExportUpload::ExportUpload(const Widgets &widgets, const vc::Show *show, Records records,
                            QWidget *dialogParent, QObject *parent)
     : QObject(parent), m_w(widgets), m_show(show), m_records(std::move(records)),
@@ -110,17 +101,19 @@ void ExportUpload::reportRefusal(const StreamWriteResult &result)
     case BuildRefusal::LedCount:
         vc::prompter().warning(
             m_dialogParent, QString(),
-            white(tr("道具秀只能描述 1 至 255 顆 LED，目前的 LED 數為 %1。").arg(m_show->leds())));
+            vc::whiteText(
+                tr("道具秀只能描述 1 至 255 顆 LED，目前的 LED 數為 %1。").arg(m_show->leds())));
         return;
     case BuildRefusal::FrameRate:
         vc::prompter().warning(m_dialogParent, QString(),
-                               white(tr("請先選擇道具，或設定頻率（Freq.）。")));
+                               vc::whiteText(tr("請先選擇道具，或設定頻率（Freq.）。")));
         return;
     case BuildRefusal::TooManyBlocks:
         vc::prompter().warning(
             m_dialogParent, QString(),
-            white(tr("這條時間軸需要 %1 個區塊，道具秀最多 255 個。請減少圖樣或縮短圖樣間的空白。")
-                      .arg(result.build.blocks)));
+            vc::whiteText(
+                tr("這條時間軸需要 %1 個區塊，道具秀最多 255 個。請減少圖樣或縮短圖樣間的空白。")
+                    .arg(result.build.blocks)));
         return;
     case BuildRefusal::WriteFailed:
     case BuildRefusal::None:
@@ -128,8 +121,8 @@ void ExportUpload::reportRefusal(const StreamWriteResult &result)
     }
     vc::prompter().critical(
         m_dialogParent, QString(),
-        white(tr("無法寫入秀的暫存檔 %1：%2")
-                  .arg(QDir::toNativeSeparators(result.failedPath), result.error)));
+        vc::whiteText(tr("無法寫入秀的暫存檔 %1：%2")
+                          .arg(QDir::toNativeSeparators(result.failedPath), result.error)));
 }
 
 // ---------------------------------------------------------------- upload
@@ -221,7 +214,7 @@ void ExportUpload::finishup()
 void ExportUpload::warnex(const QString &text)
 {
     restoreControls();
-    vc::prompter().critical(m_dialogParent, QString(), white(text));
+    vc::prompter().critical(m_dialogParent, QString(), vc::whiteText(text));
 }
 
 void ExportUpload::terminateup()
@@ -240,7 +233,7 @@ void ExportUpload::exportClicked()
 {
     if (uploading()) {
         vc::prompter().warning(m_dialogParent, QString(),
-                               white(tr("上傳進行中，請等上傳結束後再匯出。")));
+                               vc::whiteText(tr("上傳進行中，請等上傳結束後再匯出。")));
         return;
     }
     emit exportStarting();
@@ -268,7 +261,7 @@ void ExportUpload::exportClicked()
         emit previewAllowed(true);
         vc::prompter().critical(
             m_dialogParent, QString(),
-            white(tr("無法寫入檔案 %1：%2").arg(QDir::toNativeSeparators(path), error)));
+            vc::whiteText(tr("無法寫入檔案 %1：%2").arg(QDir::toNativeSeparators(path), error)));
         return;
     }
     m_w.progress->setValue(100);

@@ -25,11 +25,6 @@ struct BusyCursor
     ~BusyCursor() { QApplication::restoreOverrideCursor(); }
 };
 
-QString white(const QString &text)
-{
-    return QStringLiteral("<font color='white'>") + text + QStringLiteral("</font>");
-}
-
 } // namespace
 
 DeviceMaintenance::DeviceMaintenance(QWidget *dialogParent, QObject *parent)
@@ -79,7 +74,7 @@ void DeviceMaintenance::wipeMemory()
         break;
     case WipeOutcome::LineLost:
         vc::prompter().warning(m_dialogParent, QString(),
-                               white(tr("與道具的連線中斷，記憶體可能未清除完成。")),
+                               vc::whiteText(tr("與道具的連線中斷，記憶體可能未清除完成。")),
                                QMessageBox::Ok);
         break;
     }
@@ -106,13 +101,13 @@ void DeviceMaintenance::updatesystem()
     if (!QFileInfo(script).isFile()) {
         vc::prompter().warning(
             m_dialogParent, QString(),
-            white(tr("找不到燒錄程式 %1").arg(QDir::toNativeSeparators(script))));
+            vc::whiteText(tr("找不到燒錄程式 %1").arg(QDir::toNativeSeparators(script))));
         return;
     }
     if (!QFileInfo(firmware).isFile()) {
         vc::prompter().warning(
             m_dialogParent, QString(),
-            white(tr("找不到韌體檔案 %1").arg(QDir::toNativeSeparators(firmware))));
+            vc::whiteText(tr("找不到韌體檔案 %1").arg(QDir::toNativeSeparators(firmware))));
         return;
     }
 
@@ -136,7 +131,7 @@ void DeviceMaintenance::updatesystem()
     if (!QProcess::startDetached(script, arguments, QDir::currentPath())) {
         vc::prompter().warning(
             m_dialogParent, QString(),
-            white(tr("無法啟動燒錄程式 %1").arg(QDir::toNativeSeparators(script))));
+            vc::whiteText(tr("無法啟動燒錄程式 %1").arg(QDir::toNativeSeparators(script))));
     }
 }
 

@@ -92,10 +92,7 @@ void AutoSave::offerRecovery()
                            .arg(name, when);
         if (count > 1)
             text += QStringLiteral(" (%1/%2)").arg(i + 1).arg(count);
-        const QString html =
-            QStringLiteral("<font color='white'>") +
-            text.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")) +
-            QStringLiteral("</font>");
+        const QString html = whitePlainText(text);
         const int answer = prompter().choose(m_s.dialogParent, tr("恢復專案"), html,
                                              {tr("恢復"), tr("捨棄"), tr("稍後再說")}, 0);
         if (answer == 0) {

@@ -33,15 +33,6 @@ namespace vc {
 
 namespace {
 
-// Message texts on the dark theme are white; the text itself is plain and
-// may hold file names, so it is escaped.
-QString white(const QString &plain)
-{
-    return QStringLiteral("<font color='white'>") +
-           plain.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")) +
-           QStringLiteral("</font>");
-}
-
 // At most this many names are listed in a message; the rest are counted.
 constexpr int ListedNames = 10;
 
@@ -193,7 +184,8 @@ bool ProjectFiles::loadCurrentFormat(const QString &path)
         // Nothing of the file is usable: the project being edited stays.
         prompter().warning(
             m_s.dialogParent, QString(),
-            white(tr("無法讀取專案 %1：%2\n目前的專案保持不變。").arg(path, read.status.detail)));
+            whitePlainText(
+                tr("無法讀取專案 %1：%2\n目前的專案保持不變。").arg(path, read.status.detail)));
         return false;
     }
 
@@ -203,9 +195,9 @@ bool ProjectFiles::loadCurrentFormat(const QString &path)
     bool named = true;
     if (lock->state() == ProjectLock::HeldElsewhere) {
         if (prompter().warning(m_s.dialogParent, QString(),
-                               white(tr("專案 %1 已在另一個編輯器中開啟。\n仍要開啟嗎？"
-                                        "儲存時將要求另取檔名，以免互相覆蓋。")
-                                         .arg(path)),
+                               whitePlainText(tr("專案 %1 已在另一個編輯器中開啟。\n仍要開啟嗎？"
+                                                 "儲存時將要求另取檔名，以免互相覆蓋。")
+                                                  .arg(path)),
                                QMessageBox::Open | QMessageBox::Cancel,
                                QMessageBox::Cancel) != QMessageBox::Open)
             return false;
@@ -219,9 +211,10 @@ bool ProjectFiles::loadCurrentFormat(const QString &path)
         // Saving back under the same name would drop what lies beyond the
         // damage: the next Save asks for a name instead.
         m_hasFileName = false;
-        prompter().warning(m_s.dialogParent, QString(),
-                           white(tr("專案 %1 不完整或已損壞（%2），已載入損壞處之前的部分。")
-                                     .arg(path, read.status.detail)));
+        prompter().warning(
+            m_s.dialogParent, QString(),
+            whitePlainText(tr("專案 %1 不完整或已損壞（%2），已載入損壞處之前的部分。")
+                               .arg(path, read.status.detail)));
     }
     finishLoad();
     return true;
@@ -241,7 +234,7 @@ bool ProjectFiles::restoreRecovery(const RecoveryCopy &copy)
     const ProjectReadResult read = decodeProject(copy.project);
     if (!read.status.headerRead) {
         prompter().warning(m_s.dialogParent, QString(),
-                           white(tr("無法讀取復原副本：%1").arg(read.status.detail)));
+                           whitePlainText(tr("無法讀取復原副本：%1").arg(read.status.detail)));
         return false;
     }
     // Save writes where the project came from, unless another editor has
@@ -284,8 +277,9 @@ bool ProjectFiles::loadLegacyFormat(const QString &path)
     LegacyProject project;
     QString error;
     if (!loadLegacyProjectFile(path, &project, &error)) {
-        prompter().warning(m_s.dialogParent, QString(),
-                           white(tr("無法讀取專案 %1：%2\n目前的專案保持不變。").arg(path, error)));
+        prompter().warning(
+            m_s.dialogParent, QString(),
+            whitePlainText(tr("無法讀取專案 %1：%2\n目前的專案保持不變。").arg(path, error)));
         return false;
     }
     qDebug() << "OPEN OLD FILE";
@@ -390,7 +384,7 @@ void ProjectFiles::checkThumbsInBackground()
         if (damaged > 0 && generation == m_loadGeneration)
             prompter().warning(
                 m_s.dialogParent, QString(),
-                white(tr("專案中有 %1 個圖樣的縮圖已損壞，無法顯示。").arg(damaged)));
+                whitePlainText(tr("專案中有 %1 個圖樣的縮圖已損壞，無法顯示。").arg(damaged)));
     });
     watcher->setFuture(QtConcurrent::run([packed] {
         // Only spare time goes into it: the window, the painting of the
@@ -470,7 +464,8 @@ void ProjectFiles::reportImport(const LegacyImportReport &report)
     if (skipped > 0)
         lines << tr("%1 行無法辨識，已略過。").arg(skipped);
     if (!lines.isEmpty())
-        prompter().warning(m_s.dialogParent, QString(), white(lines.join(QLatin1Char('\n'))));
+        prompter().warning(m_s.dialogParent, QString(),
+                           whitePlainText(lines.join(QLatin1Char('\n'))));
 }
 
 // ---------------------------------------------------------------- save
@@ -501,8 +496,9 @@ bool ProjectFiles::saveAs()
     // Not over a project another editor has open.
     std::unique_ptr<ProjectLock> lock = lockFor(path);
     if (lock->state() == ProjectLock::HeldElsewhere) {
-        prompter().warning(m_s.dialogParent, QString(),
-                           white(tr("專案 %1 已在另一個編輯器中開啟，請另取檔名。").arg(path)));
+        prompter().warning(
+            m_s.dialogParent, QString(),
+            whitePlainText(tr("專案 %1 已在另一個編輯器中開啟，請另取檔名。").arg(path)));
         return false;
     }
     if (!writeTo(path)) {
@@ -537,7 +533,7 @@ bool ProjectFiles::writeTo(const QString &path)
             return false;
         // The old file, if any, is still whole; the title keeps its mark.
         prompter().warning(m_s.dialogParent, QString(),
-                           white(tr("無法儲存專案 %1：%2").arg(path, error)));
+                           whitePlainText(tr("無法儲存專案 %1：%2").arg(path, error)));
         return false;
     }
     emit titleChanged(projectWindowTitle(path));
