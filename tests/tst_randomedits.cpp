@@ -93,11 +93,6 @@ Kept keptOf(const vc::ModeRecord &r)
     return {r.durationMs(), r.kind, r.loops, r.speed, r.params};
 }
 
-vc::ProjectData document(const Show &show)
-{
-    return vc::projectOf(show);
-}
-
 vc::device::ShowImage exportOf(const QVector<vc::ModeRecord> &records)
 {
     vc::device::ShowSettings settings;
@@ -154,7 +149,7 @@ private:
 
     QString step(const Step &s)
     {
-        const QByteArray before = vc::encodeProject(document(m_show));
+        const QByteArray before = vc::encodeProject(vc::projectOf(m_show));
         const Show::Id current = m_show.currentTrack();
         Show::Id watched = 0; // a mode that must play as it did
         Kept kept{};
@@ -252,16 +247,16 @@ private:
 
         // Every recorded step can be undone and redone exactly. Removing a
         // track is final: it records nothing.
-        const QByteArray after = vc::encodeProject(document(m_show));
+        const QByteArray after = vc::encodeProject(vc::projectOf(m_show));
         if (!m_history.record(m_show.snapshot()))
             return {};
         m_show.restore(*m_history.undo());
-        if (vc::encodeProject(document(m_show)) != before)
+        if (vc::encodeProject(vc::projectOf(m_show)) != before)
             return QStringLiteral("undo does not give back the document");
         if (!(failed = consistent()).isEmpty())
             return QStringLiteral("after undo: ") + failed;
         m_show.restore(*m_history.redo());
-        if (vc::encodeProject(document(m_show)) != after)
+        if (vc::encodeProject(vc::projectOf(m_show)) != after)
             return QStringLiteral("redo does not give back the document");
         return consistent();
     }
@@ -301,7 +296,8 @@ private:
         const QVector<vc::ModeRecord> direct = m_show.records(m_show.currentTrack());
         if (direct.isEmpty())
             return {};
-        const vc::ProjectReadResult read = vc::decodeProject(vc::encodeProject(document(m_show)));
+        const vc::ProjectReadResult read =
+            vc::decodeProject(vc::encodeProject(vc::projectOf(m_show)));
         if (!read.status.ok() || read.project.tracks.size() != m_show.trackCount())
             return QStringLiteral("the saved document does not load whole");
         QVector<vc::ModeRecord> loaded;
@@ -344,7 +340,7 @@ QString fails(const QVector<Step> &steps, int exportEvery)
 }
 
 // Leaves out steps one at a time while the sequence still fails.
-QVector<Step> shortest(QVector<Step> steps, int exportEvery)
+QVector<Step> shortest(QVector<Step> steps)
 {
     for (bool shorter = true; shorter;) {
         shorter = false;
@@ -357,7 +353,6 @@ QVector<Step> shortest(QVector<Step> steps, int exportEvery)
             }
         }
     }
-    Q_UNUSED(exportEvery);
     return steps;
 }
 
@@ -411,7 +406,7 @@ void TestRandomEdits::sequences()
         const QVector<Step> steps = sequence(seed, length);
         if (fails(steps, ExportEvery).isEmpty())
             continue;
-        const QVector<Step> small = shortest(steps, ExportEvery);
+        const QVector<Step> small = shortest(steps);
         QFAIL(qPrintable(QStringLiteral("seed %1: %2\nshortest failing sequence:\n%3")
                              .arg(seed)
                              .arg(fails(small, 1), describe(small))));

@@ -277,11 +277,12 @@ Show::Id Show::insertMode(Id track, const QByteArray &bytes)
 Show::Id Show::pasteMode(Id track, const QByteArray &bytes, int startMs)
 {
     bool whole = false;
-    ModeRecord::decode(bytes, &whole);
+    int used = 0;
+    const ModeRecord decoded = ModeRecord::decode(bytes, &whole, &used);
     if (!whole)
         return 0; // not a mode this program wrote
     const Batch batch(this);
-    const Id id = appendMode(track, bytes);
+    const Id id = appendMode(track, bytes, decoded, whole, used);
     if (id) {
         shiftMode(id, startMs);
         placeMode(id);

@@ -1,5 +1,6 @@
 #include "gui/audio/beatsearch.h"
 #include "gui/audio/beatsearch_p.h"
+#include "gui/audio/decodeworker.h"
 
 #include <QDebug>
 #include <QEventLoop>
@@ -11,14 +12,8 @@ namespace vc {
 
 void BeatSearchWorker::start()
 {
-    QAudioFormat f;
-    f.setChannelCount(1);
-    f.setCodec(QStringLiteral("audio/pcm"));
-    f.setSampleType(QAudioFormat::SignedInt);
-    f.setSampleRate(BeatTracker::SampleRate);
-    f.setSampleSize(16);
     m_decoder = new QAudioDecoder(this);
-    m_decoder->setAudioFormat(f);
+    m_decoder->setAudioFormat(DecodeWorker::outputFormat(BeatTracker::SampleRate));
     m_decoder->setSourceFilename(m_path);
     connect(m_decoder, &QAudioDecoder::bufferReady, this, &BeatSearchWorker::readBuffer);
     connect(m_decoder, &QAudioDecoder::finished, this, [this] { end(true); });

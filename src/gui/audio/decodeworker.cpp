@@ -17,13 +17,13 @@ DecodeWorker::~DecodeWorker()
     }
 }
 
-QAudioFormat DecodeWorker::outputFormat()
+QAudioFormat DecodeWorker::outputFormat(int sampleRate)
 {
     QAudioFormat f;
     f.setChannelCount(1);
     f.setCodec(QStringLiteral("audio/pcm"));
     f.setSampleType(QAudioFormat::SignedInt);
-    f.setSampleRate(480);
+    f.setSampleRate(sampleRate);
     f.setSampleSize(16);
     return f;
 }

@@ -19,7 +19,9 @@ public:
     explicit DecodeWorker(const QString &absolutePath);
     ~DecodeWorker() override;
 
-    static QAudioFormat outputFormat();
+    // Mono 16-bit PCM at the given rate: what the decoders ask the back end
+    // for (the waveform at 480 Hz, the beat search at the tracker's rate).
+    static QAudioFormat outputFormat(int sampleRate = 480);
 
 public slots:
     // Runs on the worker's thread.
