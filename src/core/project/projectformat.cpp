@@ -1,5 +1,7 @@
 #include "core/project/projectformat.h"
 
+#include "core/model/moderecord.h"
+
 #include <QBuffer>
 #include <QDataStream>
 #include <QFile>
@@ -273,6 +275,7 @@ ProjectReadResult readProject(QIODevice &device)
     status.headerRead = true;
 
     const QByteArray separator = trackSeparator();
+    qint64 thumbPixels = 0;
     while (!in.atEnd()) {
         quint32 length = 0;
         if (!in.readUInt32(length, why)) {
@@ -294,6 +297,14 @@ ProjectReadResult readProject(QIODevice &device)
         if (record == separator) {
             project.tracks.append(QVector<QByteArray>());
         } else {
+            const QSize thumb = storedThumbSize(record);
+            thumbPixels += qint64(thumb.width()) * thumb.height();
+            if (thumbPixels > MaxProjectThumbPixels) {
+                fail(status, ProjectReadStatus::Corrupt,
+                     QStringLiteral("the thumbs of its modes would take more than %1 MB")
+                         .arg(MaxProjectThumbPixels * 4 / (1024 * 1024)));
+                break;
+            }
             project.tracks.last().append(record);
             ++status.records;
         }
