@@ -161,11 +161,12 @@ VersionFile VersionFile::read(const QByteArray &body, const QByteArray &publicKe
         const QByteArray &key = fields.first();
         if (key == PublishedKey || key == ValidUntilKey) {
             QDateTime &target = key == PublishedKey ? published : validUntil;
-            if (target.isValid() || fields.size() != 2 ||
-                !(target = parseStamp(fields.at(1))).isValid()) {
-                f.trust = Trust::Malformed;
+            const QDateTime stamped = fields.size() == 2 ? parseStamp(fields.at(1)) : QDateTime();
+            if (target.isValid() || !stamped.isValid()) {
+                f.trust = Trust::Malformed; // repeated or unreadable
                 return f;
             }
+            target = stamped;
             continue;
         }
         AssetDigest *target = key == FirmwareKey    ? &firmware
