@@ -125,21 +125,19 @@ bool ProjectFiles::newProject()
                            tr("<font color='white'>未儲存部分將會流失，確定開啟新檔?</font>"),
                            QMessageBox::Yes | QMessageBox::Cancel,
                            QMessageBox::Cancel) == QMessageBox::Yes;
-    if (renew) {
-        ++m_loadGeneration;
-        m_s.tracks->clearProject();
-        emit projectReplaced();
-        emit titleChanged(untitledWindowTitle());
-        m_hasFileName = false;
-        m_untitled = true;
-        m_lock.reset();
-    }
-    // Also after Cancel: the history starts again from the project as it
-    // is, which keeps its unsaved changes (so closing still asks).
-    const bool unsaved = !renew && m_s.tracks->isModified();
+    // Cancel means nothing happened: the project, its unsaved changes and
+    // its undo history all stay.
+    if (!renew)
+        return false;
+    ++m_loadGeneration;
+    m_s.tracks->clearProject();
+    emit projectReplaced();
+    emit titleChanged(untitledWindowTitle());
+    m_hasFileName = false;
+    m_untitled = true;
+    m_lock.reset();
     startHistory();
-    m_s.tracks->setModified(unsaved);
-    return renew;
+    return true;
 }
 
 void ProjectFiles::load()

@@ -53,8 +53,8 @@ public:
     // a name first).
     bool hasFileName() const { return m_hasFileName; }
 
-    // New: asks, and on Yes replaces the project with one empty track. The
-    // undo history starts afresh whatever the answer. True on Yes.
+    // New: asks, and on Yes replaces the project with one empty track and
+    // starts the undo history afresh; Cancel changes nothing. True on Yes.
     bool newProject();
     // Load: asks, then lets the user choose a project file.
     void load();

@@ -367,19 +367,19 @@
     </message>
     <message>
         <source>靜態1</source>
-        <translation></translation>
+        <translation>static1</translation>
     </message>
     <message>
         <source>靜態2</source>
-        <translation></translation>
+        <translation>static2</translation>
     </message>
     <message>
         <source>靜態3</source>
-        <translation></translation>
+        <translation>static3</translation>
     </message>
     <message>
         <source>靜態4</source>
-        <translation></translation>
+        <translation>static4</translation>
     </message>
     <message>
         <source>隨機</source>
@@ -391,7 +391,7 @@
     </message>
     <message>
         <source>三色分離</source>
-        <translation>Seperate RGB</translation>
+        <translation>Separate RGB</translation>
     </message>
     <message>
         <source>前景色</source>
@@ -748,7 +748,7 @@ end time: </translation>
     <name>WorkerThread</name>
     <message>
         <source>偵測不到裝置！</source>
-        <translation>No device detect!</translation>
+        <translation>No device detected!</translation>
     </message>
     <message>
         <source>輸出錯誤！</source>
@@ -1024,11 +1024,11 @@ Restore this copy?</translation>
     </message>
     <message>
         <source>&lt;font color=&apos;white&apos;&gt;未儲存部分將會流失，確定開啟新檔?&lt;/font&gt;</source>
-        <translation>&lt;font color=&apos;white&apos;&gt;Unsaved part will lost, still renew?&lt;/font&gt;</translation>
+        <translation>&lt;font color=&apos;white&apos;&gt;Unsaved changes will be lost. Start a new file anyway?&lt;/font&gt;</translation>
     </message>
     <message>
         <source>&lt;font color=&apos;white&apos;&gt;未儲存部分將會流失，確定讀取舊檔?&lt;/font&gt;</source>
-        <translation>&lt;font color=&apos;white&apos;&gt;Unsaved part will lost, still load?&lt;/font&gt;</translation>
+        <translation>&lt;font color=&apos;white&apos;&gt;Unsaved changes will be lost. Load a file anyway?&lt;/font&gt;</translation>
     </message>
     <message>
         <source>讀檔</source>
