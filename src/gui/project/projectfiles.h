@@ -155,6 +155,9 @@ private:
     // The folder dialog and the walk of the chosen folder; null when no
     // folder was chosen.
     std::unique_ptr<PictureSearch> chooseAndSearch();
+    // Where the picture library's folder dialogs open: beside the project,
+    // else beside the picture loaded last.
+    QString pictureLibraryStart() const;
     // Points the items whose picture is missing at the search's matches.
     void relinkItems(const PictureSearch &search);
 
