@@ -52,6 +52,8 @@ public:
     // Whether Save writes to the project path directly (false: it asks for
     // a name first).
     bool hasFileName() const { return m_hasFileName; }
+    // A load or a save is running (it lets events through meanwhile).
+    bool isBusy() const { return m_busy; }
 
     // New: asks, and on Yes replaces the project with one empty track and
     // starts the undo history afresh; Cancel changes nothing. True on Yes.
