@@ -113,6 +113,15 @@ int main(int argc, char **argv)
     for (const char *format : {"PNG", "JPG"}) {
         const QString huge = dir.filePath(QStringLiteral("huge.") + QLatin1String(format));
         photo(8000, 8000).save(huge, format, 90);
+        {
+            // What every selection of its mode cost while the picture was
+            // decoded again each time, on the interface thread.
+            QElapsedTimer t;
+            t.start();
+            vc::readLedPicture(huge, w.document()->leds(), false, false);
+            std::printf("decoding 8000x8000 %s to %d LEDs: %.0f ms\n", format,
+                        int(w.document()->leds()), t.nsecsElapsed() / 1e6);
+        }
         for (const char *when : {"first load", "selected again"}) {
             QElapsedTimer sinceTick;
             qint64 longest = 0;
