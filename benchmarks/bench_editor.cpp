@@ -1,5 +1,7 @@
-// Picture loading of the mode editor: one large photo, and a multiple load
-// of many pictures that become one mode each.
+// Picture loading of the mode editor: one large photo, an 8000 x 8000
+// picture loaded and then selected again (with the longest time the
+// interface thread went without handling events), and a multiple load of
+// many pictures that become one mode each.
 //   bench_editor [runs]
 #include "core/app/appsettings.h"
 #include "core/model/show.h"
@@ -16,6 +18,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -103,6 +106,40 @@ int main(int argc, char **argv)
         int(w.document()->leds()), median(picloads),
         *std::min_element(picloads.begin(), picloads.end()),
         *std::max_element(picloads.begin(), picloads.end()), runs);
+
+    // The longest stretch the interface thread spends without handling its
+    // events while a huge picture is loaded, and loaded again (as selecting
+    // its mode does).
+    for (const char *format : {"PNG", "JPG"}) {
+        const QString huge = dir.filePath(QStringLiteral("huge.") + QLatin1String(format));
+        photo(8000, 8000).save(huge, format, 90);
+        {
+            // What every selection of its mode cost while the picture was
+            // decoded again each time, on the interface thread.
+            QElapsedTimer t;
+            t.start();
+            vc::readLedPicture(huge, w.document()->leds(), false, false);
+            std::printf("decoding 8000x8000 %s to %d LEDs: %.0f ms\n", format,
+                        int(w.document()->leds()), t.nsecsElapsed() / 1e6);
+        }
+        for (const char *when : {"first load", "selected again"}) {
+            QElapsedTimer sinceTick;
+            qint64 longest = 0;
+            QTimer tick;
+            QObject::connect(&tick, &QTimer::timeout,
+                             [&] { longest = std::max(longest, sinceTick.restart()); });
+            tick.start(10);
+            sinceTick.start();
+            QElapsedTimer t;
+            t.start();
+            w.picload(huge);
+            const double ms = t.nsecsElapsed() / 1e6;
+            longest = std::max(longest, sinceTick.elapsed());
+            std::printf("picload 8000x8000 %s, %s: %.0f ms, interface thread held at most %lld "
+                        "ms\n",
+                        format, when, ms, static_cast<long long>(longest));
+        }
+    }
 
     std::vector<double> loads;
     for (int i = 0; i < std::max(1, runs / 5); ++i) {

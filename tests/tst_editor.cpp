@@ -451,27 +451,31 @@ void TestEditor::missingPictureIgnored()
     QVERIFY(rig.folder.path().isEmpty());
 }
 
-// Several pictures opened at once give one new mode each, end to end: from
-// the play position, or from the end of a selected mode, which stays as it
-// was (applying them to it in turn kept only the last picture).
+// Several pictures opened at once give one new mode each, in the first free
+// time from the play position, or from the end of a selected mode, which
+// stays as it was (applying them to it in turn kept only the last picture).
+// They take no mode away, and one undo takes them all back.
 void TestEditor::threePicturesGiveThreeModes_data()
 {
     QTest::addColumn<int>("selected"); // index of the selected mode, -1 for none
     QTest::addColumn<int>("playMs");
     QTest::addColumn<QString>("times");
-    QTest::addColumn<QString>("kinds"); // of every mode afterwards
+    QTest::addColumn<QString>("placed"); // where the status bar says they went
 
     QTest::newRow("nothing selected")
         << -1 << 12000 << QStringLiteral("0-4000 5000-10000 12000-17000 17000-22000 22000-27000")
-        << QStringLiteral("CCPPP");
-    // The new modes take the selected mode's length and win against the
-    // mode after it, as Insert places a mode.
+        << QStringLiteral("00:12.000–00:27.000");
+    QTest::newRow("play position inside a mode")
+        << -1 << 2000 << QStringLiteral("0-4000 5000-10000 10000-15000 15000-20000 20000-25000")
+        << QStringLiteral("00:10.000–00:25.000");
+    // The new modes take the selected mode's length; the gap after it is
+    // too short for one.
     QTest::newRow("first selected")
-        << 0 << 30000 << QStringLiteral("0-4000 4000-8000 8000-12000 12000-16000")
-        << QStringLiteral("CPPP");
+        << 0 << 30000 << QStringLiteral("0-4000 5000-10000 10000-14000 14000-18000 18000-22000")
+        << QStringLiteral("00:10.000–00:22.000");
     QTest::newRow("last selected")
         << 1 << 0 << QStringLiteral("0-4000 5000-10000 10000-15000 15000-20000 20000-25000")
-        << QStringLiteral("CCPPP");
+        << QStringLiteral("00:10.000–00:25.000");
 }
 
 void TestEditor::threePicturesGiveThreeModes()
@@ -479,7 +483,8 @@ void TestEditor::threePicturesGiveThreeModes()
     QFETCH(int, selected);
     QFETCH(int, playMs);
     QFETCH(QString, times);
-    QFETCH(QString, kinds);
+    QFETCH(QString, placed);
+    const QString kinds = QStringLiteral("CCPPP");
     Editor e;
     QTemporaryDir dir;
     QStringList files;
@@ -525,10 +530,13 @@ void TestEditor::threePicturesGiveThreeModes()
     // The panel inserts again, after the last new mode.
     QCOMPARE(e.ui()->Add_Button->text(), QStringLiteral("插入圖樣"));
     QVERIFY(!e.tracks()->selectedItem());
-    QCOMPARE(e.ui()->statusBar->currentMessage(), QStringLiteral("圖片讀取完成!!"));
+    QCOMPARE(e.ui()->statusBar->currentMessage(),
+             QStringLiteral("圖片讀取完成!! 3 個新圖樣放在軌道 1：") + placed);
     QCOMPARE(e.ui()->PicDir->text(), files.last());
     QVERIFY(e.ui()->Add_Button->isEnabled());
     QCOMPARE(e.ui()->Saved_status->text(), QStringLiteral("圖樣數：%1").arg(kinds.size()));
+    e.tracks()->undo();
+    QCOMPARE(e.times(), QStringLiteral("0-4000 5000-10000"));
 }
 
 void TestEditor::pictureInsertWithoutPictureDoesNothing()

@@ -218,6 +218,16 @@ void TestPlayback::playWithoutSong()
     QVERIFY(win.ui()->Song_time->isRunning());
     win.ui()->Song_play->click();
     QVERIFY(!win.ui()->Song_time->isRunning());
+
+    // Play and pause with the mouse, then Space, pressed and released on
+    // whatever has the focus: it plays, once.
+    QTest::mouseClick(win.ui()->Song_play, Qt::LeftButton);
+    QTest::mouseClick(win.ui()->Song_play, Qt::LeftButton);
+    QVERIFY(!win.ui()->Song_time->isRunning());
+    QTest::keyPress(QApplication::focusWidget(), Qt::Key_Space);
+    QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Space);
+    QTest::qWait(300);
+    QVERIFY(win.ui()->Song_time->isRunning());
 }
 
 void TestPlayback::stopWithoutSong()
@@ -554,8 +564,8 @@ void TestPlayback::previewHoldsColour_data()
 
     QTest::newRow("colour tab entered") << "enter" << 2.5 << 3 << QColor(200, 0, 0) << 832;
     QTest::newRow("red changed") << "red" << 5.0 << 1 << QColor(10, 0, 0) << 5000;
-    // 0.1 s in 9999 loops would be an empty pattern: a colour needs no loops.
-    QTest::newRow("loops too many") << "enter" << 0.1 << 9999 << QColor(200, 0, 0) << 100;
+    // 0.1 s in 9999 loops would be an empty pattern: the shortest loop shows.
+    QTest::newRow("loops too many") << "enter" << 0.1 << 9999 << QColor(200, 0, 0) << 2;
     QTest::newRow("gap after a mode") << "gap" << 2.5 << 3 << QColor(0, 0, 0) << 832;
 }
 

@@ -91,6 +91,11 @@ void TestPreview::patternScaledToOneColumnPerMs()
     QCOMPARE(p.patternImage().size(), QSize(832, 36));
     QCOMPARE(p.columnBase(), p.columnCounter());
 
+    // A narrow picture repeated so often that a loop lasts under 2 ms (526
+    // times in 0.8 s) still shows, in the shortest loop that can be drawn.
+    p.setPattern(img, 36, 0.8, 526);
+    QCOMPARE(p.patternImage().size(), QSize(2, 36));
+
     // No pattern at all: a black square of the LED count.
     p.setPattern(QImage(), 20, 1.0, 1);
     QCOMPARE(p.patternImage().size(), QSize(1000, 20));

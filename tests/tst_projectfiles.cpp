@@ -23,7 +23,10 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QMimeData>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QUrl>
 
 #include <memory>
@@ -283,9 +286,10 @@ void TestProjectFiles::newProject()
     QCOMPARE(call.defaultButton, QMessageBox::Cancel);
     QCOMPARE(call.parent, &rig.host);
 
-    // Whatever the answer, the history starts again from here.
-    QCOMPARE(rig.tracks->history().size(), 1);
-    QVERIFY(!rig.tracks->history().canUndo());
+    // Yes starts the history again; Cancel keeps it, so the edits before
+    // can still be undone.
+    QCOMPARE(rig.tracks->history().size() == 1, renewed);
+    QCOMPARE(rig.tracks->history().canUndo(), !renewed);
     QCOMPARE(rig.replaced->size(), renewed ? 1 : 0);
     if (renewed) {
         QCOMPARE(rig.layoutText(), QStringLiteral("1:"));
@@ -337,7 +341,7 @@ void TestProjectFiles::windowFollowsNewProject()
     win.prompter.buttons << answer;
     win.ui()->actionNew->trigger();
     QCOMPARE(win.prompter.count(QStringLiteral("message")), 1);
-    QCOMPARE(win.tracks()->history().size(), 1);
+    QCOMPARE(win.tracks()->history().canUndo(), !renewed);
     if (renewed) {
         QCOMPARE(win.layout(), QStringLiteral("1:"));
         QCOMPARE(win.w->windowTitle(), QStringLiteral("VantorCreator"));
@@ -422,8 +426,12 @@ void TestProjectFiles::windowTitleFollowsProject()
         writeProject(path(QStringLiteral("other.vtc3")), 80, 2100.0f, {{colourRecord(0, 500)}});
     win.w->LoadFile(other);
     QCOMPARE(win.w->windowTitle(), QStringLiteral("VantorCreator - other.vtc3  "));
-    // Picture dialogs open where the project was loaded from.
-    QCOMPARE(win.w->currentPicPath(), other);
+    // Picture dialogs still open in the picture folder, with no file name
+    // filled in (not the project's).
+    const QString pictures = win.w->currentPicPath();
+    QVERIFY(QFileInfo(pictures).isDir());
+    win.ui()->Pic_Loads->click();
+    QCOMPARE(win.prompter.calls.last().text, pictures);
 
     win.add(colourRecord(1000, 1500));
     writeFile(path(QStringLiteral("plain")), "x");
@@ -580,15 +588,22 @@ void TestProjectFiles::emptyMiddleTrackKeepsNumbers()
     ProjectRig loaded;
     QVERIFY(loaded.files->loadFile(path(QStringLiteral("three.vtc3"))));
     QCOMPARE(loaded.layoutText(), QStringLiteral("1:0,1000 2: 3:500"));
-    // The last track read is the current one, at the top.
-    QCOMPARE(loaded.tracks->trackNumber(loaded.current()), 3);
+    // The lowest track holding modes is current (export and upload take
+    // it), not the last one read.
+    QCOMPARE(loaded.tracks->trackNumber(loaded.current()), 1);
+    ProjectRig second;
+    QVERIFY(second.files->loadFile(writeProject(path(QStringLiteral("middle.vtc3")), 36, 1333.0f,
+                                                {{}, {colourRecord(0, 500)}, {}})));
+    QCOMPARE(second.tracks->trackNumber(second.current()), 2);
     QCOMPARE(loaded.title(), QStringLiteral("VantorCreator - three.vtc3  "));
     QCOMPARE(loaded.replaced->size(), 1);
     QCOMPARE(loaded.loaded->size(), 1);
     QCOMPARE(loaded.tracks->history().size(), 1);
     QVERIFY(!loaded.tracks->isModified());
     QVERIFY(loaded.files->hasFileName());
-    QCOMPARE(loaded.pictures.path(), path(QStringLiteral("three.vtc3")));
+    // Picture dialogs still open where pictures were loaded, not at the
+    // project file.
+    QVERIFY(loaded.pictures.path().isEmpty());
     // The track area, held still while the tracks were made, paints again.
     QVERIFY(loaded.area->updatesEnabled());
 }
@@ -798,6 +813,30 @@ void TestProjectFiles::failedSaveReported()
     QVERIFY(!rig.files->hasFileName());
     QVERIFY(!rig.files->save());
     QCOMPARE(rig.prompter.count(QStringLiteral("save")), 2);
+
+    // Cancel pressed while a large show is saved over a project, however
+    // late: the old file stays byte for byte, and so does the mark.
+    const QString over =
+        writeProject(path(QStringLiteral("over.vtc3")), 36, 1333.0f, {{colourRecord(0, 500)}});
+    const QByteArray kept = fileBytes(over);
+    vc::ModeRecord large = vc::test::colourMode(2000, 3000, Qt::red);
+    large.params += QStringLiteral("?") + QString(9 << 20, QLatin1Char('x'));
+    rig.add(large.encode());
+    rig.host.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.host));
+    rig.prompter.fileNames << over;
+    QTimer::singleShot(0, &rig.host, [&rig] {
+        auto *dialog = rig.host.findChild<QProgressDialog *>();
+        QVERIFY(dialog && dialog->isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        dialog->findChild<QPushButton *>()->click();
+    });
+    QVERIFY(!rig.files->saveAs());
+    QCOMPARE(fileBytes(over), kept);
+    QCOMPARE(rig.messages(), 1);
+    QVERIFY(rig.titles->isEmpty());
+    QVERIFY(rig.tracks->isModified());
+    QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("over*")}, QDir::Files).size(), 1);
 
     // A failed save over an existing file leaves it whole.
     const QString file =
@@ -1056,8 +1095,8 @@ void TestProjectFiles::missingPicturesCountedAndReplaced()
     rig.files->replacePictureDirectory();
     QCOMPARE(rig.prompter.calls.first().kind, QStringLiteral("dir"));
     QCOMPARE(rig.prompter.calls.first().title, QStringLiteral("圖片位置"));
-    QCOMPARE(rig.prompter.calls.first().text, rig.pictures.path());
-    QCOMPARE(rig.pictures.path(), file);
+    // The search starts beside the project.
+    QCOMPARE(rig.prompter.calls.first().text, m_dir.path());
 
     const TimelineItem *first = rig.tracks->tracksByNumber().first()->items().first();
     const QString expected = matched ? folder + QLatin1Char('/') + present : gone;
@@ -1160,7 +1199,8 @@ void TestProjectFiles::droppedProject()
     static_cast<QObject *>(win.w.get())->event(&drop);
     QTEST(win.layout(), "layout");
     QCOMPARE(win.messages(), 1); // the New question only
-    QCOMPARE(win.tracks()->history().size(), 1);
+    // A load starts the history again; a cancelled New keeps it.
+    QCOMPARE(win.tracks()->history().canUndo(), answer == QMessageBox::Cancel);
 }
 
 void TestProjectFiles::commandLineProject()

@@ -1,3 +1,4 @@
+#include "core/app/fileerrors.h"
 #include "core/model/moderecord.h"
 #include "core/project/legacyproject.h"
 #include "core/project/projectformat.h"
@@ -12,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+#include <cerrno>
 #include <cmath>
 #include <limits>
 
@@ -216,28 +218,35 @@ void TestProjectFormat::damagedInput_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<bool>("headerRead");
     QTest::addColumn<int>("records");
+    QTest::addColumn<QString>("reason"); // as the editor says it
 
     const QByteArray header = readData("empty-36-1333.vtc3");
     const QByteArray rec = be32(3) + "abc";
     const QByteArray head10 = header.left(10);
 
-    QTest::newRow("empty file") << QByteArray() << int(ProjectReadStatus::Truncated) << false << 0;
-    QTest::newRow("record length 0xFFFFFFF0") << header + rec + be32(0xFFFFFFF0) + "xyz"
-                                              << int(ProjectReadStatus::Truncated) << true << 1;
+    QTest::newRow("empty file") << QByteArray() << int(ProjectReadStatus::Truncated) << false << 0
+                                << QStringLiteral("檔案在檔頭中途結束");
+    QTest::newRow("record length 0xFFFFFFF0")
+        << header + rec + be32(0xFFFFFFF0) + "xyz" << int(ProjectReadStatus::Truncated) << true << 1
+        << QStringLiteral("檔案在一個 4294967280 位元組的圖樣中途結束");
     QTest::newRow("record length 0x7FFFFFFF")
-        << header + be32(0x7FFFFFFF) << int(ProjectReadStatus::Truncated) << true << 0;
-    QTest::newRow("trailing two bytes") << header + rec + QByteArray("\x00\x01", 2)
-                                        << int(ProjectReadStatus::Truncated) << true << 1;
-    QTest::newRow("song path of megabytes") << head10 + be32(8u << 20) + QByteArray(64, 'a')
-                                            << int(ProjectReadStatus::Corrupt) << false << 0;
+        << header + be32(0x7FFFFFFF) << int(ProjectReadStatus::Truncated) << true << 0
+        << QStringLiteral("檔案在一個 2147483647 位元組的圖樣中途結束");
+    QTest::newRow("trailing two bytes")
+        << header + rec + QByteArray("\x00\x01", 2) << int(ProjectReadStatus::Truncated) << true
+        << 1 << QStringLiteral("檔案在圖樣的長度中途結束");
+    QTest::newRow("song path of megabytes")
+        << head10 + be32(8u << 20) + QByteArray(64, 'a') << int(ProjectReadStatus::Corrupt) << false
+        << 0 << QStringLiteral("音樂路徑的長度 8388608 過長");
     QTest::newRow("song path longer than the file")
         << head10 + be32(2000) + QByteArray(64, 'a') << int(ProjectReadStatus::Truncated) << false
-        << 0;
+        << 0 << QStringLiteral("檔案在音樂路徑中途結束");
     QTest::newRow("odd song path length")
-        << head10 + be32(7) + QByteArray(7, 'a') << int(ProjectReadStatus::Corrupt) << false << 0;
+        << head10 + be32(7) + QByteArray(7, 'a') << int(ProjectReadStatus::Corrupt) << false << 0
+        << QStringLiteral("音樂路徑的長度 7 是奇數");
     QTest::newRow("null song path, null and empty records")
         << head10 + be32(0xFFFFFFFF) + be32(0xFFFFFFFF) + be32(0) + rec
-        << int(ProjectReadStatus::Ok) << true << 1;
+        << int(ProjectReadStatus::Ok) << true << 1 << QString();
     // Records whose thumbs state the widest size a thumb may have: a few
     // bytes each, a gigabyte once unpacked for sixteen of them.
     const QByteArray png = QByteArray("\x89PNG\r\n\x1a\n", 8) + be32(13) + "IHDR" +
@@ -245,7 +254,8 @@ void TestProjectFormat::damagedInput_data()
                            QByteArray(9, '\0') + be32(0) + "IEND" + be32(0);
     const QByteArray wide = be32(4 + png.size()) + be32(1) + png;
     QTest::newRow("thumbs stated beyond what one project may hold")
-        << header + wide.repeated(17) << int(ProjectReadStatus::Corrupt) << true << 16;
+        << header + wide.repeated(17) << int(ProjectReadStatus::Corrupt) << true << 16
+        << QStringLiteral("圖樣的縮圖解開後會超過 1024 MB");
 }
 
 void TestProjectFormat::damagedInput()
@@ -256,6 +266,7 @@ void TestProjectFormat::damagedInput()
     QTEST(r.status.headerRead, "headerRead");
     QTEST(r.status.records, "records");
     QVERIFY(r.status.ok() || !r.status.detail.isEmpty());
+    QTEST(r.status.reason, "reason");
     QVERIFY(!r.project.tracks.isEmpty());
     if (!r.status.headerRead) {
         QCOMPARE(r.project.leds, qint16(0));
@@ -306,6 +317,7 @@ void TestProjectFormat::fileSaveAndLoad()
     QCOMPARE(missing.status.code, ProjectReadStatus::OpenFailed);
     QVERIFY(!missing.status.headerRead);
     QVERIFY(!missing.status.detail.isEmpty());
+    QCOMPARE(missing.status.reason, QStringLiteral("檔案或資料夾不存在"));
 
     // A folder named like a project is no project, in either format.
     QVERIFY(!vc::loadProjectFile(dir.path()).status.headerRead);
@@ -322,7 +334,17 @@ void TestProjectFormat::saveFailureIsReported()
     QTemporaryDir dir;
     QString error;
     QVERIFY(!vc::saveProjectFile(dir.filePath("no/such/folder/x.vtc3"), threeTracks(), &error));
-    QVERIFY(!error.isEmpty());
+    // The common reasons are said in the interface's words, others in the
+    // system's.
+    QCOMPARE(vc::fileErrorText(error), QStringLiteral("檔案或資料夾不存在"));
+    QFile full(QStringLiteral("/dev/full"));
+    if (full.open(QIODevice::WriteOnly)) {
+        QVERIFY(full.write(QByteArray(100000, 'x')) < 0 || !full.flush());
+        QCOMPARE(vc::fileErrorText(full.errorString()), QStringLiteral("磁碟空間不足"));
+    }
+    QCOMPARE(vc::fileErrorText(qt_error_string(EROFS)), QStringLiteral("檔案系統為唯讀"));
+    QCOMPARE(vc::fileErrorText(qt_error_string(EACCES)), QStringLiteral("沒有存取權限"));
+    QCOMPARE(vc::fileErrorText(qt_error_string(EIO)), qt_error_string(EIO));
 
     // A folder in the way of the file name.
     QVERIFY(QDir(dir.path()).mkdir("taken.vtc3"));
@@ -360,11 +382,12 @@ void TestProjectFormat::cancelledSaveKeepsOldFile()
     int calls = 0;
     bool cancelled = false;
     QString error;
+    const qint64 size = vc::encodedProjectSize(threeTracks());
     QVERIFY(!vc::saveProjectFile(
         path, threeTracks(), &error,
-        [&](int done, int total) {
+        [&](qint64, qint64 total) {
             ++calls;
-            return done < cancelAt && total == 3;
+            return calls < cancelAt && total == size;
         },
         &cancelled));
     QVERIFY(cancelled);
@@ -374,10 +397,18 @@ void TestProjectFormat::cancelledSaveKeepsOldFile()
         QCOMPARE(vc::test::fileBytes(path), old);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), fileExisted ? 1 : 0);
 
-    // Not cancelled, the progress sees every record and the save is whole.
+    // Not cancelled, the progress counts the bytes of every record up to
+    // the whole file, and the save is whole.
+    QVector<qint64> done;
     QVERIFY(vc::saveProjectFile(
-        path, threeTracks(), &error, [](int, int) { return true; }, &cancelled));
+        path, threeTracks(), &error,
+        [&](qint64 d, qint64) {
+            done << d;
+            return true;
+        },
+        &cancelled));
     QVERIFY(!cancelled);
+    QCOMPARE(done, (QVector<qint64>{size - 13 - 8 - 8 - 15, size - 13 - 8 - 8, size}));
     QCOMPARE(vc::test::fileBytes(path), readData("three-tracks.vtc3"));
 }
 

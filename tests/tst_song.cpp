@@ -232,9 +232,14 @@ void TestSong::undecodable()
         QVERIFY(waitDecoded(decoded));
         decoded.clear();
     }
-    w.ReadSong(path);
+    // Chosen with the song button, with the play position at 7 s.
+    w.form()->timeline_headers->indicator()->placeAt(7000, true);
+    prompter.fileNames.enqueue(path);
+    w.form()->SongRead_Button->click();
     QVERIFY(waitDecoded(decoded, 1, 20000));
     QCOMPARE(decoded.first().first().toLongLong(), 0);
+    // No song, no reason to start again from 0.
+    QCOMPARE(w.form()->timeline_headers->indicator()->msecs(), 7000);
     QString message = QStringLiteral("「%1」不是本程式能讀取的音樂檔（MP3 或 WAV）。")
                           .arg(QFileInfo(path).fileName());
     if (songBefore)
@@ -442,10 +447,13 @@ void TestSong::chooseSongDialog()
     QCOMPARE(prompter.calls.last().filter, QStringLiteral("(*.mp3 *.wav);;All files (*.*)"));
     QVERIFY(!w.song()->isDecoding());
     QVERIFY(QDir::home().mkpath(QStringLiteral("Music")));
+    w.playback()->placeIndicator(4000);
     w.form()->SongRead_Button->click();
     QCOMPARE(prompter.calls.last().text, QDir::homePath() + "/Music");
     QVERIFY(waitDecoded(decoded, 1, 20000));
     QCOMPARE(w.form()->Song_dir->text(), QStringLiteral("pick.wav"));
+    // A new song starts from its beginning.
+    QCOMPARE(w.form()->timeline_headers->indicator()->msecs(), 0);
 }
 
 VC_TEST_MAIN(TestSong)

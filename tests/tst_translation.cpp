@@ -117,7 +117,9 @@ void TestTranslation::compiledTranslationIsInResources_data()
     QTest::addColumn<QString>("english");
     QTest::newRow("menu") << "MainWindow" << "開新檔案" << "New";
     QTest::newRow("gadget") << "MainWindow" << "自訂..." << "Custom...";
-    QTest::newRow("no english: source shows") << "MainWindow" << "靜態1" << "";
+    QTest::newRow("no english: source shows") << "MainWindow" << "▲" << "";
+    QTest::newRow("effect name") << "MainWindow" << "靜態1" << "static1";
+    QTest::newRow("spelling") << "MainWindow" << "三色分離" << "Separate RGB";
     QTest::newRow("upload's own context") << "ExportUpload" << "上傳完成" << "Upload finished";
     QTest::newRow("upload status") << "ExportUpload" << "輸出中" << "uploading";
     QTest::newRow("maintenance's own context")

@@ -827,7 +827,9 @@ void TestUpload::emptyTrackWarns()
     QVERIFY(!rig->exportUpload->worker());
     QCOMPARE(prompter.calls.size(), 1);
     QCOMPARE(prompter.calls.first().title, QStringLiteral("無可上傳圖樣"));
-    QCOMPARE(prompter.calls.first().text, QStringLiteral("請選擇正確之時間軸"));
+    QCOMPARE(
+        prompter.calls.first().text,
+        vc::whitePlainText(QStringLiteral("軌道 1 是空的，沒有圖樣可輸出。\n請選擇正確之時間軸")));
     QCOMPARE(prompter.calls.first().parent, rig->dialogParent);
     QVERIFY(!QFile::exists(m_dir.filePath("w-extemp.tmp")));
 }

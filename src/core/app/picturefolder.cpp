@@ -2,7 +2,17 @@
 
 #include "core/app/appsettings.h"
 
+#include <QFileInfo>
+
 namespace vc {
+
+QString PictureFolder::folder() const
+{
+    if (m_path.isEmpty())
+        return m_path;
+    const QFileInfo info(m_path);
+    return info.isDir() ? info.absoluteFilePath() : info.absolutePath();
+}
 
 void PictureFolder::remember(const QString &path)
 {

@@ -197,4 +197,21 @@ Result place(const QVector<Span> &items, int placed)
     return finish(items, w);
 }
 
+int firstFreeStart(const QVector<Span> &items, int from, int length)
+{
+    QVector<Span> sorted;
+    sorted.reserve(items.size());
+    for (const Span &s : items)
+        sorted.append(effective(s));
+    std::sort(sorted.begin(), sorted.end(),
+              [](const Span &a, const Span &b) { return a.start < b.start; });
+    int start = std::max(from, 0);
+    for (const Span &s : qAsConst(sorted)) {
+        if (s.start >= start + length)
+            break;
+        start = std::max(start, s.end);
+    }
+    return start;
+}
+
 } // namespace vc::placement

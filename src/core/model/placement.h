@@ -58,4 +58,9 @@ Result sortItems(const QVector<Span> &items);
 // range this is sortItems.
 Result place(const QVector<Span> &items, int placed);
 
+// The earliest start at or after `from` where an item `length` ms long
+// overlaps none of the items (in any order): where a new item can go
+// without taking anything away.
+int firstFreeStart(const QVector<Span> &items, int from, int length);
+
 } // namespace vc::placement

@@ -1,7 +1,9 @@
 #include "core/project/legacyproject.h"
 
+#include "core/app/fileerrors.h"
 #include "core/project/projectformat.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTextCodec>
 
@@ -87,25 +89,27 @@ LegacyProject parseLegacyProject(const QByteArray &bytes)
     return project;
 }
 
-bool loadLegacyProjectFile(const QString &path, LegacyProject *project, QString *errorText)
+bool loadLegacyProjectFile(const QString &path, LegacyProject *project, QString *errorText,
+                           QString *reason)
 {
+    auto fail = [errorText, reason](const QString &english, const QString &shown) {
+        if (errorText)
+            *errorText = english;
+        if (reason)
+            *reason = shown;
+        return false;
+    };
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (errorText)
-            *errorText = file.errorString();
-        return false;
-    }
-    if (file.size() > MaxProjectFileSize) {
-        if (errorText)
-            *errorText = QStringLiteral("file too large for a project (%1 bytes)").arg(file.size());
-        return false;
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(file.errorString(), fileErrorText(file.errorString()));
+    if (file.size() > MaxProjectFileSize)
+        return fail(
+            QStringLiteral("file too large for a project (%1 bytes)").arg(file.size()),
+            QCoreApplication::translate("vc::ProjectReader", "檔案過大（%1 位元組），不是專案檔")
+                .arg(file.size()));
     const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (errorText)
-            *errorText = file.errorString();
-        return false;
-    }
+    if (file.error() != QFileDevice::NoError)
+        return fail(file.errorString(), fileErrorText(file.errorString()));
     *project = parseLegacyProject(bytes);
     return true;
 }

@@ -86,9 +86,10 @@ QString decodeLegacyText(const QByteArray &bytes, QByteArray *encoding = nullptr
 // Parses the whole text of an old project.
 LegacyProject parseLegacyProject(const QByteArray &bytes);
 
-// Reads an old project file. Returns false (with errorText) when it cannot
-// be opened or read, or is larger than any project.
+// Reads an old project file. Returns false when it cannot be opened or
+// read, or is larger than any project: errorText then says why in English,
+// reason in the interface's language.
 bool loadLegacyProjectFile(const QString &path, LegacyProject *project,
-                           QString *errorText = nullptr);
+                           QString *errorText = nullptr, QString *reason = nullptr);
 
 } // namespace vc

@@ -1,16 +1,23 @@
 #include "core/project/projectformat.h"
 
+#include "core/app/fileerrors.h"
 #include "core/model/moderecord.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDataStream>
 #include <QFile>
 #include <QSaveFile>
 #include <QtEndian>
 
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <limits>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace vc {
 
@@ -32,6 +39,17 @@ QString noSongMarker()
     return QStringLiteral("null");
 }
 
+namespace {
+
+// LED count, frame rate and song path.
+qint64 headerSize(const ProjectData &project)
+{
+    const QString song = project.hasSong() ? project.songPath : noSongMarker();
+    return 2 + 8 + 4 + 2 * qint64(song.size());
+}
+
+} // namespace
+
 bool writeProject(QIODevice &device, const ProjectData &project)
 {
     return writeProject(device, project, {}, nullptr);
@@ -42,8 +60,8 @@ bool writeProject(QIODevice &device, const ProjectData &project, const SaveProgr
 {
     if (cancelled)
         *cancelled = false;
-    const int total = progress ? project.recordCount() : 0;
-    int done = 0;
+    const qint64 total = progress ? encodedProjectSize(project) : 0;
+    qint64 done = headerSize(project);
     // The stream's defaults are the file format: big-endian, floats written
     // as doubles. The version is left at the default on purpose; the
     // encodings used here are the same in every Qt 5 stream version.
@@ -53,11 +71,14 @@ bool writeProject(QIODevice &device, const ProjectData &project, const SaveProgr
     out << (project.hasSong() ? project.songPath : noSongMarker());
     const QByteArray separator = trackSeparator();
     for (int t = 0; t < project.tracks.size(); ++t) {
-        if (t > 0)
+        if (t > 0) {
             out << separator;
+            done += 4 + separator.size();
+        }
         for (const QByteArray &record : project.tracks.at(t)) {
             out << record;
-            if (progress && !progress(++done, total)) {
+            done += 4 + record.size();
+            if (progress && !progress(done, total)) {
                 if (cancelled)
                     *cancelled = true;
                 return false;
@@ -71,8 +92,7 @@ bool writeProject(QIODevice &device, const ProjectData &project, const SaveProgr
 
 qint64 encodedProjectSize(const ProjectData &project)
 {
-    const QString song = project.hasSong() ? project.songPath : noSongMarker();
-    qint64 size = 2 + 8 + 4 + 2 * qint64(song.size());
+    qint64 size = headerSize(project);
     for (int t = 0; t < project.tracks.size(); ++t) {
         if (t > 0)
             size += 4 + trackSeparator().size();
@@ -99,6 +119,8 @@ QByteArray encodeProject(const ProjectData &project)
 namespace {
 
 constexpr quint32 NullLength = 0xFFFFFFFFu;
+// How much of a save may wait in memory before it is sent to the disk.
+constexpr qint64 SyncEveryBytes = 4 * 1024 * 1024;
 // Sequential devices do not say how much they hold, so their data is taken
 // in steps: memory then grows only with data that really arrives.
 constexpr qint64 SequentialStep = 1024 * 1024;
@@ -199,19 +221,46 @@ float toFloat(double d)
     return float(d);
 }
 
-void fail(ProjectReadStatus &status, ProjectReadStatus::Code code, const QString &detail)
+// The translation context of the reasons.
+class ProjectReader
+{
+    Q_DECLARE_TR_FUNCTIONS(vc::ProjectReader)
+};
+
+void fail(ProjectReadStatus &status, ProjectReadStatus::Code code, const QString &detail,
+          const QString &reason)
 {
     status.code = code;
     status.detail = detail;
+    status.reason = reason;
 }
 
-QString truncatedOrFailed(ProjectReadStatus::Code why, const char *where)
+// A part of the file, in English and as a text to translate.
+struct Place
 {
+    const char *english;
+    const char *shown;
+};
+const Place Header{"the header", QT_TRANSLATE_NOOP("vc::ProjectReader", "檔頭")};
+const Place SongLength{"the song path length",
+                       QT_TRANSLATE_NOOP("vc::ProjectReader", "音樂路徑的長度")};
+const Place SongPath{"the song path", QT_TRANSLATE_NOOP("vc::ProjectReader", "音樂路徑")};
+const Place RecordLength{"a record length", QT_TRANSLATE_NOOP("vc::ProjectReader", "圖樣的長度")};
+const Place Record{"a record", QT_TRANSLATE_NOOP("vc::ProjectReader", "圖樣")};
+
+void failAt(ProjectReadStatus &status, ProjectReadStatus::Code why, const Place &where)
+{
+    const QString english = QLatin1String(where.english);
+    const QString shown = ProjectReader::tr(where.shown);
     if (why == ProjectReadStatus::ReadFailed)
-        return QStringLiteral("read error in %1").arg(QLatin1String(where));
-    if (why == ProjectReadStatus::Corrupt)
-        return QStringLiteral("data too large for a project at %1").arg(QLatin1String(where));
-    return QStringLiteral("file ends inside %1").arg(QLatin1String(where));
+        fail(status, why, QStringLiteral("read error in %1").arg(english),
+             ProjectReader::tr("讀取%1時發生錯誤").arg(shown));
+    else if (why == ProjectReadStatus::Corrupt)
+        fail(status, why, QStringLiteral("data too large for a project at %1").arg(english),
+             ProjectReader::tr("%1的資料大於任何專案").arg(shown));
+    else
+        fail(status, why, QStringLiteral("file ends inside %1").arg(english),
+             ProjectReader::tr("檔案在%1中途結束").arg(shown));
 }
 
 } // namespace
@@ -226,14 +275,15 @@ ProjectReadResult readProject(QIODevice &device)
     Source in(device);
     if (in.remaining() > MaxProjectFileSize) {
         fail(status, ProjectReadStatus::Corrupt,
-             QStringLiteral("file too large for a project (%1 bytes)").arg(in.remaining()));
+             QStringLiteral("file too large for a project (%1 bytes)").arg(in.remaining()),
+             ProjectReader::tr("檔案過大（%1 位元組），不是專案檔").arg(in.remaining()));
         return result;
     }
 
     ProjectReadStatus::Code why = ProjectReadStatus::Ok;
     QByteArray head;
     if (!in.read(10, head, why)) {
-        fail(status, why, truncatedOrFailed(why, "the header"));
+        failAt(status, why, Header);
         return result;
     }
     const qint16 leds = qFromBigEndian<qint16>(head.constData());
@@ -244,24 +294,26 @@ ProjectReadResult readProject(QIODevice &device)
 
     quint32 songBytes = 0;
     if (!in.readUInt32(songBytes, why)) {
-        fail(status, why, truncatedOrFailed(why, "the song path length"));
+        failAt(status, why, SongLength);
         return result;
     }
     QString song;
     if (songBytes != NullLength) {
         if (songBytes % 2 != 0) {
             fail(status, ProjectReadStatus::Corrupt,
-                 QStringLiteral("song path length %1 is odd").arg(songBytes));
+                 QStringLiteral("song path length %1 is odd").arg(songBytes),
+                 ProjectReader::tr("音樂路徑的長度 %1 是奇數").arg(songBytes));
             return result;
         }
         if (songBytes / 2 > quint32(MaxSongPathLength)) {
             fail(status, ProjectReadStatus::Corrupt,
-                 QStringLiteral("song path length %1 is too long").arg(songBytes));
+                 QStringLiteral("song path length %1 is too long").arg(songBytes),
+                 ProjectReader::tr("音樂路徑的長度 %1 過長").arg(songBytes));
             return result;
         }
         QByteArray raw;
         if (!in.read(songBytes, raw, why)) {
-            fail(status, why, truncatedOrFailed(why, "the song path"));
+            failAt(status, why, SongPath);
             return result;
         }
         song.resize(int(songBytes / 2));
@@ -279,7 +331,7 @@ ProjectReadResult readProject(QIODevice &device)
     while (!in.atEnd()) {
         quint32 length = 0;
         if (!in.readUInt32(length, why)) {
-            fail(status, why, truncatedOrFailed(why, "a record length"));
+            failAt(status, why, RecordLength);
             break;
         }
         if (length == NullLength || length == 0) {
@@ -288,10 +340,12 @@ ProjectReadResult readProject(QIODevice &device)
         }
         QByteArray record;
         if (!in.read(length, record, why)) {
-            fail(status, why,
-                 why == ProjectReadStatus::Truncated
-                     ? QStringLiteral("file ends inside a record of %1 bytes").arg(length)
-                     : truncatedOrFailed(why, "a record"));
+            if (why == ProjectReadStatus::Truncated)
+                fail(status, why,
+                     QStringLiteral("file ends inside a record of %1 bytes").arg(length),
+                     ProjectReader::tr("檔案在一個 %1 位元組的圖樣中途結束").arg(length));
+            else
+                failAt(status, why, Record);
             break;
         }
         if (record == separator) {
@@ -300,9 +354,11 @@ ProjectReadResult readProject(QIODevice &device)
             const QSize thumb = storedThumbSize(record);
             thumbPixels += qint64(thumb.width()) * thumb.height();
             if (thumbPixels > MaxProjectThumbPixels) {
+                const qint64 megabytes = MaxProjectThumbPixels * 4 / (1024 * 1024);
                 fail(status, ProjectReadStatus::Corrupt,
                      QStringLiteral("the thumbs of its modes would take more than %1 MB")
-                         .arg(MaxProjectThumbPixels * 4 / (1024 * 1024)));
+                         .arg(megabytes),
+                     ProjectReader::tr("圖樣的縮圖解開後會超過 %1 MB").arg(megabytes));
                 break;
             }
             project.tracks.last().append(record);
@@ -326,33 +382,78 @@ ProjectReadResult loadProjectFile(const QString &path)
     if (!file.open(QIODevice::ReadOnly)) {
         ProjectReadResult result;
         result.project.tracks.append(QVector<QByteArray>());
-        fail(result.status, ProjectReadStatus::OpenFailed, file.errorString());
+        fail(result.status, ProjectReadStatus::OpenFailed, file.errorString(),
+             fileErrorText(file.errorString()));
         return result;
     }
     return readProject(file);
 }
 
+ProjectSave::ProjectSave(const QString &path) : m_file(std::make_unique<QSaveFile>(path)) {}
+
+// A save that is not committed leaves the old file; the temporary file
+// goes with the QSaveFile.
+ProjectSave::~ProjectSave() = default;
+
+bool ProjectSave::write(const ProjectData &project, const SaveProgress &progress)
+{
+    if (!m_file->open(QIODevice::WriteOnly))
+        return false;
+    // The disk, not the memory, is the slow part of a large save: the data
+    // goes to the disk as it is written, so that the progress counts what
+    // is really done and the last step (the rename) takes no time.
+    const auto toDisk = [this] {
+        if (!m_file->flush())
+            return false;
+#ifdef Q_OS_UNIX
+        if (::fdatasync(m_file->handle()) != 0) {
+            m_error = qt_error_string(errno);
+            return false;
+        }
+#endif
+        return true;
+    };
+    qint64 synced = 0;
+    bool diskFailed = false;
+    const auto step = [&](qint64 done, qint64 total) {
+        if (done - synced >= SyncEveryBytes) {
+            if (!toDisk()) {
+                diskFailed = true;
+                return false;
+            }
+            synced = done;
+        }
+        return !progress || progress(done, total);
+    };
+    bool stopped = false;
+    m_written = writeProject(*m_file, project, step, &stopped) && toDisk();
+    m_cancelled = stopped && !diskFailed;
+    return m_written;
+}
+
+bool ProjectSave::commit()
+{
+    // commit() reports a failed write too (a full disk), and keeps the old
+    // file when anything went wrong.
+    return m_written && m_file->commit();
+}
+
+QString ProjectSave::errorString() const
+{
+    if (m_cancelled)
+        return QStringLiteral("cancelled");
+    return m_error.isEmpty() ? m_file->errorString() : m_error;
+}
+
 bool saveProjectFile(const QString &path, const ProjectData &project, QString *errorText,
                      const SaveProgress &progress, bool *cancelled)
 {
-    QSaveFile file(path);
-    bool stopped = false;
-    bool ok = file.open(QIODevice::WriteOnly) && writeProject(file, project, progress, &stopped);
+    ProjectSave save(path);
+    const bool ok = save.write(project, progress) && save.commit();
     if (cancelled)
-        *cancelled = stopped;
-    if (stopped) {
-        // The temporary file goes; the old file was never touched.
-        file.cancelWriting();
-        file.commit();
-        if (errorText)
-            *errorText = QStringLiteral("cancelled");
-        return false;
-    }
-    // commit() reports a failed write too (a full disk), and keeps the old
-    // file when anything went wrong.
-    ok = ok && file.commit();
+        *cancelled = save.cancelled();
     if (!ok && errorText)
-        *errorText = file.errorString();
+        *errorText = save.errorString();
     return ok;
 }
 

@@ -5,8 +5,10 @@
 #include <QVector>
 
 #include <functional>
+#include <memory>
 
 class QIODevice;
+class QSaveFile;
 
 namespace vc {
 
@@ -34,8 +36,9 @@ struct ProjectData
     int recordCount() const;
 };
 
-// Told after each record written (done of total); returning false cancels.
-using SaveProgress = std::function<bool(int done, int total)>;
+// Told after each record written: the bytes written so far of the whole
+// file's; returning false cancels.
+using SaveProgress = std::function<bool(qint64 done, qint64 total)>;
 
 // The record that separates two tracks in a project file.
 QByteArray trackSeparator();
@@ -74,8 +77,10 @@ struct ProjectReadStatus
         Corrupt,
     };
     Code code = Ok;
-    // A short English description for the debug log or a message's details.
+    // A short English description for the debug log and the command line.
     QString detail;
+    // The same in the interface's language, for the editor's messages.
+    QString reason;
     // True when the header was read whole; only then is the result usable
     // as a project. A file whose header could not be read must not replace
     // the project being edited.
@@ -118,11 +123,38 @@ ProjectReadResult decodeProject(const QByteArray &bytes);
 // Opens and reads a project file; OpenFailed when it cannot be opened.
 ProjectReadResult loadProjectFile(const QString &path);
 
-// Saves a project file through a temporary file that replaces the old one
-// only when it is complete, so a failed or cancelled save leaves the old
-// file byte for byte as it was. On failure returns false and, when
-// errorText is given, a description; *cancelled says whether the progress
-// cancelled it.
+// A project file being saved, in two steps: write() puts the whole project
+// into a temporary file beside the old one and onto the disk (the long
+// part; it may run on another thread), commit() then puts it in place of
+// the old file in one rename. Until commit() the old file is untouched, and
+// a save that is not committed leaves no temporary file behind.
+class ProjectSave
+{
+public:
+    explicit ProjectSave(const QString &path);
+    ~ProjectSave();
+    ProjectSave(const ProjectSave &) = delete;
+    ProjectSave &operator=(const ProjectSave &) = delete;
+
+    // False when the file cannot be written, or the progress cancelled.
+    bool write(const ProjectData &project, const SaveProgress &progress = {});
+    // Replaces the old file; false when that fails. Only after a write().
+    bool commit();
+    bool cancelled() const { return m_cancelled; }
+    // Why the save failed, in the system's words.
+    QString errorString() const;
+
+private:
+    std::unique_ptr<QSaveFile> m_file;
+    QString m_error;
+    bool m_cancelled = false;
+    bool m_written = false;
+};
+
+// Saves a project file with a ProjectSave, so a failed or cancelled save
+// leaves the old file byte for byte as it was. On failure returns false
+// and, when errorText is given, a description; *cancelled says whether the
+// progress cancelled it.
 bool saveProjectFile(const QString &path, const ProjectData &project, QString *errorText = nullptr,
                      const SaveProgress &progress = {}, bool *cancelled = nullptr);
 

@@ -1,5 +1,7 @@
 #include "core/render/picturepattern.h"
 
+#include <QDateTime>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
 
@@ -13,6 +15,8 @@ namespace {
 // reader can do it: the pattern needs only a few hundred rows at most, and a
 // whole 12-megapixel decode is the slow part of loading a photo.
 constexpr qint64 ReducedDecodeAbove = 4LL * 1024 * 1024;
+// A picture up to this size decodes in a few milliseconds.
+constexpr qint64 QuickPicturePixels = 2LL * 1024 * 1024;
 
 QImage blackImage(int width, int height)
 {
@@ -56,16 +60,26 @@ PictureRead readPictureForLeds(const QString &path, int leds)
 PicturePattern buildPicturePattern(const QImage &picture, bool flipH, bool flipV, int leds,
                                    int gapPercent)
 {
-    PicturePattern out;
+    return patternFromLedPicture(ledPicture(picture, flipH, flipV, leds), gapPercent);
+}
+
+QImage ledPicture(const QImage &picture, bool flipH, bool flipV, int leds)
+{
     if (picture.isNull() || leds <= 0)
-        return out;
+        return {};
     if (qint64(picture.width()) * leds / std::max(picture.height(), 1) > MaxPictureColumns)
-        return out;
+        return {};
     QImage img = picture.convertToFormat(QImage::Format_RGB32);
     if (flipH || flipV)
         img = img.mirrored(flipH, flipV);
+    return img.scaledToHeight(leds, Qt::SmoothTransformation);
+}
 
-    const QImage ledPicture = img.scaledToHeight(leds, Qt::SmoothTransformation);
+PicturePattern patternFromLedPicture(const QImage &ledPicture, int gapPercent)
+{
+    PicturePattern out;
+    if (ledPicture.isNull())
+        return out;
     out.pictureColumns = ledPicture.width();
     out.width = out.pictureColumns;
 
@@ -75,6 +89,42 @@ PicturePattern buildPicturePattern(const QImage &picture, bool flipH, bool flipV
     QPainter p(&out.pattern);
     p.drawImage(0, 0, enlarged);
     return out;
+}
+
+PictureRead readLedPicture(const QString &path, int leds, bool flipH, bool flipV)
+{
+    PictureRead read = readPictureForLeds(path, leds);
+    read.image = ledPicture(read.image, flipH, flipV, leds);
+    return read;
+}
+
+bool isQuickToRead(const QString &path)
+{
+    const QSize size = QImageReader(path).size();
+    return size.isValid() && qint64(size.width()) * size.height() <= QuickPicturePixels;
+}
+
+QString LedPictureCache::keyFor(const QString &path, int leds, bool flipH, bool flipV)
+{
+    const QFileInfo file(path);
+    return QStringLiteral("%1|%2|%3|%4|%5|%6")
+        .arg(file.absoluteFilePath())
+        .arg(file.size())
+        .arg(file.lastModified().toMSecsSinceEpoch())
+        .arg(leds)
+        .arg(int(flipH))
+        .arg(int(flipV));
+}
+
+QImage LedPictureCache::find(const QString &key) const
+{
+    const QImage *picture = m_pictures.object(key);
+    return picture ? *picture : QImage();
+}
+
+void LedPictureCache::insert(const QString &key, const QImage &picture)
+{
+    m_pictures.insert(key, new QImage(picture), int(picture.sizeInBytes() / 1024) + 1);
 }
 
 PicturePattern regapPicturePattern(const PicturePattern &current, int leds, int gapPercent)

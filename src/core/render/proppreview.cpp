@@ -89,6 +89,12 @@ void PropPreview::setPattern(const QImage &pattern, short leds, double seconds, 
     m_leds = leds;
     m_loops = loops;
     m_msPerLoop = msPerLoop(seconds, loops);
+    // A repeat count so high that a loop lasts under two milliseconds (a
+    // narrow picture in a short mode) would give an empty image and leave
+    // the previous pattern spinning: the shortest loop that can be drawn
+    // shows it instead.
+    if (m_msPerLoop < 2 && seconds * 1000.0 >= 2.0)
+        m_msPerLoop = 2;
     if (m_msPerLoop > 0 && leds > 0)
         m_pattern = source.scaled(m_msPerLoop, leds, Qt::IgnoreAspectRatio, Qt::FastTransformation)
                         .convertToFormat(QImage::Format_RGB32);

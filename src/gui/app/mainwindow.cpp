@@ -333,15 +333,9 @@ void MainWindow::Oviewer_change(int r, int g, int b)
     QPixmap square(80, 80);
     square.fill(QColor(r, g, b));
     // Like every editor hand-off, the square plays for the editor's duration
-    // and repeat count. A plain colour looks the same at any width, so when
-    // the count would squeeze a loop below two milliseconds (an empty
-    // pattern, which would leave the previous one spinning) one loop is used.
-    const double seconds = ui->Mode_last->value();
-    int loops = ui->Mode_loop->value();
-    if (vc::PropPreview::msPerLoop(seconds, loops) <= 0)
-        loops = 1;
-    glpreview_change(false, square, m_show->leds(), static_cast<int>(m_show->frameRate()), seconds,
-                     loops);
+    // and repeat count.
+    glpreview_change(false, square, m_show->leds(), static_cast<int>(m_show->frameRate()),
+                     ui->Mode_last->value(), ui->Mode_loop->value());
 }
 
 void MainWindow::Oviewer_change()

@@ -159,4 +159,6 @@ void MainWindow::setupEditor()
     connect(m_editor, &vc::EditorPanel::previewColour, this,
             [this](const QColor &c) { Oviewer_change(c.red(), c.green(), c.blue()); });
     connect(m_editor, &vc::EditorPanel::indicatorMoveRequested, this, &MainWindow::moveIndicatorTo);
+    connect(m_editor, &vc::EditorPanel::status, ui->statusBar,
+            [this](const QString &text) { ui->statusBar->showMessage(text); });
 }

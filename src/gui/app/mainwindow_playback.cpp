@@ -14,11 +14,15 @@
 
 void MainWindow::on_SongRead_Button_clicked()
 {
-    on_Song_Stop_clicked();
+    // Paused, not stopped: the play position goes back to 0 only once the
+    // chosen file has turned out to be a song.
+    m_playback->pause();
     const QString path = vc::prompter().openFileName(
         this, tr("選歌"), vc::settings::defaultMusicPath(), tr("(*.mp3 *.wav);;All files (*.*)"));
-    if (!path.isEmpty())
-        ReadSong(path);
+    if (path.isEmpty())
+        return;
+    ReadSong(path);
+    m_playback->rewindWhenDecoded(m_song->generation());
 }
 
 void MainWindow::ReadSong(const QString &path)

@@ -26,6 +26,12 @@ void MainWindow::setupTimeAxis()
     ui->timeline_headers->setTimeAxis(m_timeAxis);
     ui->timeline_headers->setDocument(m_show);
 
+    // Space plays and pauses through the Play button's shortcut. A button
+    // holding the focus takes the key's release as a click of its own, and
+    // the shortcut gives the button the focus: Play would start and pause
+    // at once. So the button never takes the focus.
+    ui->Song_play->setFocusPolicy(Qt::NoFocus);
+
     vc::Playback::Widgets pw;
     pw.slider = ui->Song_Slider;
     pw.clock = ui->Song_time;

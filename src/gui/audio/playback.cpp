@@ -92,6 +92,8 @@ void Playback::songDecoded(qint64 durationMs)
     m_player->play();
     m_player->stop();
     m_player->pause();
+    if (m_song && m_song->generation() == m_rewindGeneration)
+        stop();
     emit songReady();
 }
 
@@ -160,7 +162,7 @@ void Playback::play()
     m_player->play();
 }
 
-void Playback::stop()
+void Playback::pause()
 {
     m_player->blockSignals(false);
     if (!songPresent()) {
@@ -169,8 +171,19 @@ void Playback::stop()
         setPlayIcon(false);
     } else {
         m_player->pause();
-        m_player->setPosition(0);
     }
+}
+
+void Playback::rewindWhenDecoded(int generation)
+{
+    m_rewindGeneration = generation;
+}
+
+void Playback::stop()
+{
+    pause();
+    if (songPresent())
+        m_player->setPosition(0);
     if (m_w.slider)
         m_w.slider->setValue(0);
     if (m_w.ruler)

@@ -84,6 +84,11 @@ public:
     // The form's handlers.
     void play();
     void stop();
+    // Pauses where it is (the song, or the internal clock).
+    void pause();
+    // The song of a load (SongLoader::generation()) starts from 0 once it
+    // has decoded; a file that is no song leaves the position alone.
+    void rewindWhenDecoded(int generation);
     void sliderMoved(int position);
     void timeEdited();
     void timerTimeout(qlonglong msecs);
@@ -106,6 +111,7 @@ private:
     SongLoader *m_song = nullptr;
     QMediaPlayer *m_player = nullptr;
     QPointer<QObject> m_previewed;
+    int m_rewindGeneration = -1;
 };
 
 } // namespace vc

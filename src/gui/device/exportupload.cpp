@@ -1,6 +1,7 @@
 #include "gui/device/exportupload.h"
 
 #include "core/app/appsettings.h"
+#include "core/app/fileerrors.h"
 #include "core/device/showfile.h"
 #include "core/device/trackshow.h"
 #include "core/model/show.h"
@@ -88,7 +89,12 @@ bool ExportUpload::buildShowImage()
 
 void ExportUpload::warnNothingToSend()
 {
-    vc::prompter().warning(m_dialogParent, tr("無可上傳圖樣"), tr("請選擇正確之時間軸"),
+    // Say which track is empty: the current one may not be the one the
+    // user thinks of.
+    const int number = m_show->trackIndex(m_show->currentTrack()) + 1;
+    vc::prompter().warning(m_dialogParent, tr("無可上傳圖樣"),
+                           vc::whitePlainText(tr("軌道 %1 是空的，沒有圖樣可輸出。").arg(number) +
+                                              QLatin1Char('\n') + tr("請選擇正確之時間軸")),
                            QMessageBox::Ok);
 }
 
@@ -119,10 +125,10 @@ void ExportUpload::reportRefusal(const StreamWriteResult &result)
     case BuildRefusal::None:
         break;
     }
-    vc::prompter().critical(
-        m_dialogParent, QString(),
-        vc::whiteText(tr("無法寫入秀的暫存檔 %1：%2")
-                          .arg(QDir::toNativeSeparators(result.failedPath), result.error)));
+    vc::prompter().critical(m_dialogParent, QString(),
+                            vc::whiteText(tr("無法寫入秀的暫存檔 %1：%2")
+                                              .arg(QDir::toNativeSeparators(result.failedPath),
+                                                   vc::fileErrorText(result.error))));
 }
 
 // ---------------------------------------------------------------- upload
@@ -261,7 +267,8 @@ void ExportUpload::exportClicked()
         emit previewAllowed(true);
         vc::prompter().critical(
             m_dialogParent, QString(),
-            vc::whiteText(tr("無法寫入檔案 %1：%2").arg(QDir::toNativeSeparators(path), error)));
+            vc::whiteText(tr("無法寫入檔案 %1：%2")
+                              .arg(QDir::toNativeSeparators(path), vc::fileErrorText(error))));
         return;
     }
     m_w.progress->setValue(100);

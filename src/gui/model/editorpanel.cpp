@@ -3,6 +3,7 @@
 #include "core/app/picturefolder.h"
 #include "core/model/modebuilder.h"
 #include "core/model/moderecord.h"
+#include "core/model/placement.h"
 #include "core/model/repeatsuggestion.h"
 #include "core/model/show.h"
 #include "gui/app/prompter.h"
@@ -60,7 +61,9 @@ EditorPanel::EditorPanel(const Widgets &widgets, Show *show, TracksController *t
     connect(m_tabs.text, &ColourTab::patternChanged, this, &EditorPanel::patternDrawn);
     connect(m_tabs.effect, &ColourTab::patternChanged, this, &EditorPanel::patternDrawn);
     // Several pictures opened at once: each becomes a new mode as it loads.
-    connect(m_tabs.picture, &PictureTab::insertRequested, this, &EditorPanel::insertNew);
+    connect(m_tabs.picture, &PictureTab::insertRunStarted, this, &EditorPanel::startInsertRun);
+    connect(m_tabs.picture, &PictureTab::insertRequested, this, &EditorPanel::insertInRun);
+    connect(m_tabs.picture, &PictureTab::insertRunFinished, this, &EditorPanel::finishInsertRun);
     connect(m_tabs.effect, &EffectTab::randomSpeed, this, &EditorPanel::followSpeed);
 }
 
@@ -344,7 +347,7 @@ void EditorPanel::showLegacyState(const LegacyPanelState &p)
     }
 }
 
-void EditorPanel::insertOrApply()
+bool EditorPanel::insertOrApply()
 {
     m_w.insert->setFocus();
     const ModeSettings settings = modeSettings();
@@ -355,14 +358,14 @@ void EditorPanel::insertOrApply()
         // widened its canvas, and the picture need not be read again.
         const PictureTab *pictures = m_tabs.picture;
         if (!pictures->hasPicture())
-            return;
+            return false;
         built =
             builder.build(settings, {pictures->pattern().toImage(), pictures->patternWidth(), {}});
     } else {
         built = builder.build(settings);
     }
     if (!built.ok)
-        return;
+        return false;
 
     const QSignalBlocker blockLoop(m_w.loops);
     const QByteArray bytes = built.record.encode();
@@ -374,7 +377,7 @@ void EditorPanel::insertOrApply()
     } else {
         Timeline *track = m_tracks->currentTrack();
         if (!track)
-            return;
+            return false;
         item = new TimelineItem(bytes, track);
         track->addTimelineItem(item);
 
@@ -391,26 +394,71 @@ void EditorPanel::insertOrApply()
     m_show->setModePatternWidth(item->modeId(), m_patternWidth);
     if (Timeline *holder = item->track())
         holder->on_itemDragEnd(QByteArray(), item);
-    m_tracks->refreshCounters();
+    if (!m_run.active)
+        m_tracks->refreshCounters();
+    return true;
 }
 
-void EditorPanel::insertNew()
+void EditorPanel::startInsertRun()
 {
+    m_run = InsertRun();
+    m_run.active = true;
+    m_run.from = msOf(m_w.start->time());
     if (TimelineItem *selected = m_tracks->selectedItem()) {
         // Applying would give the selected mode each picture in turn and
         // keep only the last: the new modes follow it instead, on its track,
-        // at the panel's length, and it stays as it was.
-        const int from = selected->endMs();
-        const qint64 length = msOf(m_w.end->time()) - msOf(m_w.start->time());
+        // at the panel's length.
+        m_run.from = selected->endMs();
         if (Timeline *holder = selected->track())
             m_tracks->makeCurrent(holder, false);
         cancelSelect();
+    }
+}
+
+void EditorPanel::insertInRun()
+{
+    const Timeline *track = m_tracks->currentTrack();
+    if (!m_run.active || !track)
+        return;
+    QVector<placement::Span> taken;
+    for (const TimelineItem *item : track->items())
+        taken.append({item->startMs(), item->endMs()});
+    const int length = std::max(msOf(m_w.end->time()) - msOf(m_w.start->time()), 0);
+    const int start = placement::firstFreeStart(taken, m_run.from, length);
+    {
         const QSignalBlocker blockStart(m_w.start);
         const QSignalBlocker blockEnd(m_w.end);
-        m_w.start->setTime(timeOf(from));
-        m_w.end->setTime(timeOf(from + std::max<qint64>(length, 0)));
+        m_w.start->setTime(timeOf(start));
+        m_w.end->setTime(timeOf(qint64(start) + length));
     }
-    insertOrApply();
+    if (!insertOrApply())
+        return;
+    m_run.from = start + length;
+    m_run.placed.append({start, start + length});
+}
+
+void EditorPanel::finishInsertRun()
+{
+    m_run.active = false;
+    m_tracks->refreshCounters();
+    QString text = tr("圖片讀取完成!!");
+    const QVector<QPair<int, int>> &placed = m_run.placed;
+    if (!placed.isEmpty()) {
+        // Modes placed end to end read as one span.
+        const auto shown = [](int ms) { return timeOf(ms).toString(QStringLiteral("mm:ss.zzz")); };
+        QStringList spans;
+        for (int i = 0; i < placed.size(); ++i) {
+            const int start = placed.at(i).first;
+            while (i + 1 < placed.size() && placed.at(i + 1).first == placed.at(i).second)
+                ++i;
+            spans << shown(start) + QStringLiteral("–") + shown(placed.at(i).second);
+        }
+        text += QLatin1Char(' ') + tr("%1 個新圖樣放在軌道 %2：%3")
+                                       .arg(placed.size())
+                                       .arg(m_tracks->trackNumber(m_tracks->currentTrack()))
+                                       .arg(spans.join(QStringLiteral("、")));
+    }
+    emit status(text);
 }
 
 // ---------------------------------------------------------------- open / cancel
@@ -442,7 +490,7 @@ void EditorPanel::openItem(TimelineItem *item)
                                       tr("圖片遺失，是否替換遺失圖片？"),
                                       QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
             const QString file =
-                prompter().openFileName(m_dialogParent, tr("取代圖片"), m_folder->path(),
+                prompter().openFileName(m_dialogParent, tr("取代圖片"), m_folder->folder(),
                                         QString::fromLatin1(PictureFilter));
             // A replacement that is no readable picture replaces nothing.
             if (!file.isEmpty() && m_tabs.picture->picload(file)) {

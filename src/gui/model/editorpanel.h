@@ -5,8 +5,10 @@
 
 #include <QColor>
 #include <QObject>
+#include <QPair>
 #include <QPixmap>
 #include <QTime>
+#include <QVector>
 
 class QAbstractButton;
 class QCheckBox;
@@ -92,12 +94,8 @@ public:
     void followSpeed(int speed);
 
     // Insert a new mode on the current track, or apply the panel to the
-    // selected mode.
-    void insertOrApply();
-    // Insert a new mode on the current track, never applying: with a mode
-    // selected, the new one starts where the selected one ends, and the
-    // panel leaves apply mode.
-    void insertNew();
+    // selected mode. False when there was nothing to write.
+    bool insertOrApply();
     // Reads a selected mode back into the panel.
     void openItem(TimelineItem *item);
     // Leaves apply mode.
@@ -132,8 +130,18 @@ signals:
     void previewColour(const QColor &colour);
     // A mode was inserted: the play indicator is to stand at its end.
     void indicatorMoveRequested(int ms);
+    // A message for the status bar.
+    void status(const QString &text);
 
 private:
+    // Several pictures opened at once become new modes one after another,
+    // each in the first free time of one track from where the run starts
+    // (the end of the selected mode, which stays as it was, or the panel's
+    // start), so that none takes an existing mode away. The run is one
+    // editing step, and the status bar says where the modes went.
+    void startInsertRun();
+    void insertInRun();
+    void finishInsertRun();
     // A tab drew a new pattern: the repeat count fits it first, then the
     // preview plays it with that count.
     void patternDrawn(const QPixmap &pattern, int width);
@@ -150,6 +158,13 @@ private:
     const PictureFolder *const m_folder;
     QWidget *const m_dialogParent;
     int m_patternWidth = 0;
+    struct InsertRun
+    {
+        bool active = false;
+        int from = 0;                    // no mode of the run starts earlier
+        QVector<QPair<int, int>> placed; // start and end of each new mode
+    };
+    InsertRun m_run;
 };
 
 } // namespace vc

@@ -68,6 +68,12 @@ void AutoSave::modifiedChanged(bool modified)
 
 void AutoSave::writeNow()
 {
+    // A save or load lets events through while it runs: the copy waits
+    // until the project is whole again (and named as it will be).
+    if (m_s.files->isBusy()) {
+        m_pause.start();
+        return;
+    }
     m_pause.stop();
     m_longest.stop();
     if (!m_s.tracks->isModified()) {

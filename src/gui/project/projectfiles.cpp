@@ -1,6 +1,7 @@
 #include "gui/project/projectfiles.h"
 
 #include "core/app/appsettings.h"
+#include "core/app/fileerrors.h"
 #include "core/app/picturefolder.h"
 #include "core/model/moderecord.h"
 #include "core/model/show.h"
@@ -12,6 +13,7 @@
 #include "core/project/recoverycopy.h"
 #include "core/project/showproject.h"
 #include "core/render/textpattern.h"
+#include "gui/app/backgroundwait.h"
 #include "gui/app/prompter.h"
 #include "gui/model/trackscontroller.h"
 
@@ -27,6 +29,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -96,6 +99,10 @@ private:
     std::unique_ptr<QProgressDialog> m_dialog;
 };
 
+// A save this large shows its progress at once, a smaller one only once it
+// has taken long enough to be noticed.
+constexpr qint64 ShowSaveAtOnceBytes = 16 * 1024 * 1024;
+
 // The name Save As suggests for a project read from the old format: the
 // same name in the current format.
 QString currentFormatName(const QString &oldName)
@@ -126,21 +133,19 @@ bool ProjectFiles::newProject()
                            tr("<font color='white'>未儲存部分將會流失，確定開啟新檔?</font>"),
                            QMessageBox::Yes | QMessageBox::Cancel,
                            QMessageBox::Cancel) == QMessageBox::Yes;
-    if (renew) {
-        ++m_loadGeneration;
-        m_s.tracks->clearProject();
-        emit projectReplaced();
-        emit titleChanged(untitledWindowTitle());
-        m_hasFileName = false;
-        m_untitled = true;
-        m_lock.reset();
-    }
-    // Also after Cancel: the history starts again from the project as it
-    // is, which keeps its unsaved changes (so closing still asks).
-    const bool unsaved = !renew && m_s.tracks->isModified();
+    // Cancel means nothing happened: the project, its unsaved changes and
+    // its undo history all stay.
+    if (!renew)
+        return false;
+    ++m_loadGeneration;
+    m_s.tracks->clearProject();
+    emit projectReplaced();
+    emit titleChanged(untitledWindowTitle());
+    m_hasFileName = false;
+    m_untitled = true;
+    m_lock.reset();
     startHistory();
-    m_s.tracks->setModified(unsaved);
-    return renew;
+    return true;
 }
 
 void ProjectFiles::load()
@@ -186,7 +191,7 @@ bool ProjectFiles::loadCurrentFormat(const QString &path)
         prompter().warning(
             m_s.dialogParent, QString(),
             whitePlainText(
-                tr("無法讀取專案 %1：%2\n目前的專案保持不變。").arg(path, read.status.detail)));
+                tr("無法讀取專案 %1：%2\n目前的專案保持不變。").arg(path, read.status.reason)));
         return false;
     }
 
@@ -215,7 +220,7 @@ bool ProjectFiles::loadCurrentFormat(const QString &path)
         prompter().warning(
             m_s.dialogParent, QString(),
             whitePlainText(tr("專案 %1 不完整或已損壞（%2），已載入損壞處之前的部分。")
-                               .arg(path, read.status.detail)));
+                               .arg(path, read.status.reason)));
     }
     finishLoad();
     return true;
@@ -235,7 +240,7 @@ bool ProjectFiles::restoreRecovery(const RecoveryCopy &copy)
     const ProjectReadResult read = decodeProject(copy.project);
     if (!read.status.headerRead) {
         prompter().warning(m_s.dialogParent, QString(),
-                           whitePlainText(tr("無法讀取復原副本：%1").arg(read.status.detail)));
+                           whitePlainText(tr("無法讀取復原副本：%1").arg(read.status.reason)));
         return false;
     }
     // Save writes where the project came from, unless another editor has
@@ -283,7 +288,7 @@ bool ProjectFiles::loadLegacyFormat(const QString &path)
 {
     LegacyProject project;
     QString error;
-    if (!loadLegacyProjectFile(path, &project, &error)) {
+    if (!loadLegacyProjectFile(path, &project, nullptr, &error)) {
         prompter().warning(
             m_s.dialogParent, QString(),
             whitePlainText(tr("無法讀取專案 %1：%2\n目前的專案保持不變。").arg(path, error)));
@@ -352,8 +357,8 @@ void ProjectFiles::beginLoad(const QString &path)
         emit titleChanged(untitledWindowTitle());
         return;
     }
-    if (m_s.pictures)
-        m_s.pictures->setPath(path);
+    // The picture dialogs keep opening where pictures were loaded last;
+    // only the picture library's folder dialogs start beside the project.
     m_currentFile = path;
     m_untitled = false;
     emit titleChanged(projectWindowTitle(path));
@@ -463,6 +468,14 @@ void ProjectFiles::addRecords(const ProjectData &project, const QVector<DecodedR
             show->orderTrack(track);
         }
     }
+    // Export and upload take the current track: the one to work on is the
+    // lowest that holds modes, not the (often empty) last one read.
+    for (const Show::Track &t : show->tracks()) {
+        if (!t.modes.isEmpty()) {
+            show->setCurrentTrack(t.id);
+            break;
+        }
+    }
     if (area)
         area->setUpdatesEnabled(updates);
 }
@@ -541,19 +554,36 @@ bool ProjectFiles::writeTo(const QString &path)
     if (m_busy)
         return false;
     const Busy busy(&m_busy);
-    QString error;
-    bool cancelled = false;
-    // A large show takes a moment to write: the progress shows then, and
-    // Cancel leaves the file as it was.
     const ProjectData data = projectData();
-    LongWork work(m_s.dialogParent, tr("儲存中..."), data.recordCount(), true);
-    const auto progress = [&work](int done, int) { return work.step(done); };
-    if (!saveProjectFile(path, data, &error, progress, &cancelled)) {
-        if (cancelled)
-            return false;
+    // The writing runs on another thread, so that the progress paints and
+    // Cancel answers while the disk works. The new file replaces the old
+    // one only here, once every Cancel pressed until then has been seen:
+    // a cancelled save leaves the old file as it was, and the title's mark.
+    ProjectSave save(path);
+    const qint64 total = encodedProjectSize(data);
+    std::atomic<qint64> done{0};
+    std::atomic<bool> cancel{false};
+    bool written = false;
+    WaitOptions wait;
+    wait.label = tr("儲存中...");
+    // The rename after the writing takes no time; the last percent waits
+    // for it all the same.
+    wait.percent = [&] { return int(done * 99 / std::max<qint64>(total, 1)); };
+    wait.showAtOnce = total >= ShowSaveAtOnceBytes;
+    waitForWork(QtConcurrent::run([&] {
+                    written = save.write(data, [&](qint64 d, qint64) {
+                        done = d;
+                        return !cancel;
+                    });
+                }),
+                m_s.dialogParent, wait, &cancel);
+    if (cancel)
+        return false;
+    if (!written || !save.commit()) {
         // The old file, if any, is still whole; the title keeps its mark.
-        prompter().warning(m_s.dialogParent, QString(),
-                           whitePlainText(tr("無法儲存專案 %1：%2").arg(path, error)));
+        prompter().warning(
+            m_s.dialogParent, QString(),
+            whitePlainText(tr("無法儲存專案 %1：%2").arg(path, fileErrorText(save.errorString()))));
         return false;
     }
     emit titleChanged(projectWindowTitle(path));
@@ -630,8 +660,7 @@ bool ProjectFiles::searchMissing(const std::function<int()> &countMissing,
 std::unique_ptr<PictureSearch> ProjectFiles::chooseAndSearch()
 {
     const QString folder = prompter().existingDirectory(
-        m_s.dialogParent, tr("圖片位置"), (m_s.pictures ? m_s.pictures->path() : QString()),
-        QFileDialog::DontUseNativeDialog);
+        m_s.dialogParent, tr("圖片位置"), pictureLibraryStart(), QFileDialog::DontUseNativeDialog);
     if (folder.isEmpty())
         return nullptr;
     // A large folder tree takes a while to walk: show it, and let the user
@@ -653,11 +682,18 @@ void ProjectFiles::relinkItems(const PictureSearch &search)
         m_s.show->setModeParams(ids.at(r.index), r.params);
 }
 
+QString ProjectFiles::pictureLibraryStart() const
+{
+    // A project carried to another place usually has its pictures beside it.
+    if (!projectPath().isEmpty())
+        return QFileInfo(projectPath()).absolutePath();
+    return m_s.pictures ? m_s.pictures->folder() : QString();
+}
+
 void ProjectFiles::exportPictureLibrary()
 {
     const QString folder = prompter().existingDirectory(
-        m_s.dialogParent, tr("圖片儲存位置"), (m_s.pictures ? m_s.pictures->path() : QString()),
-        QFileDialog::ShowDirsOnly);
+        m_s.dialogParent, tr("圖片儲存位置"), pictureLibraryStart(), QFileDialog::ShowDirsOnly);
     qDebug() << (folder.isEmpty() ? "false" : "true");
     if (folder.isEmpty())
         return;

@@ -52,9 +52,11 @@ public:
     // Whether Save writes to the project path directly (false: it asks for
     // a name first).
     bool hasFileName() const { return m_hasFileName; }
+    // A load or a save is running (it lets events through meanwhile).
+    bool isBusy() const { return m_busy; }
 
-    // New: asks, and on Yes replaces the project with one empty track. The
-    // undo history starts afresh whatever the answer. True on Yes.
+    // New: asks, and on Yes replaces the project with one empty track and
+    // starts the undo history afresh; Cancel changes nothing. True on Yes.
     bool newProject();
     // Load: asks, then lets the user choose a project file.
     void load();
@@ -155,6 +157,9 @@ private:
     // The folder dialog and the walk of the chosen folder; null when no
     // folder was chosen.
     std::unique_ptr<PictureSearch> chooseAndSearch();
+    // Where the picture library's folder dialogs open: beside the project,
+    // else beside the picture loaded last.
+    QString pictureLibraryStart() const;
     // Points the items whose picture is missing at the search's matches.
     void relinkItems(const PictureSearch &search);
 

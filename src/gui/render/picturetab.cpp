@@ -3,6 +3,7 @@
 #include "core/app/appsettings.h"
 #include "core/app/picturefolder.h"
 #include "core/model/show.h"
+#include "gui/app/backgroundwait.h"
 #include "gui/app/prompter.h"
 #include "gui/render/screencapture.h"
 
@@ -16,6 +17,10 @@
 #include <QScreen>
 #include <QSlider>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <atomic>
+#include <memory>
 
 namespace vc {
 
@@ -35,13 +40,14 @@ void PictureTab::openPictures()
     if (m_folder->path().isEmpty())
         m_folder->setPath(settings::defaultPicturesPath());
     const QStringList files = prompter().openFileNames(
-        m_dialogParent, tr("讀圖(可複選)"), m_folder->path(), QString::fromLatin1(PictureFilter));
+        m_dialogParent, tr("讀圖(可複選)"), m_folder->folder(), QString::fromLatin1(PictureFilter));
     if (files.isEmpty())
         return;
     if (files.size() == 1) {
         picload(files.first());
         return;
     }
+    emit insertRunStarted();
     for (int k = 1; k <= files.size(); ++k) {
         // A file that cannot be read makes no mode (it would repeat the
         // pattern before it).
@@ -50,34 +56,70 @@ void PictureTab::openPictures()
         emit status(tr("圖片讀取") + QString::number(k) + QLatin1Char('/') +
                     QString::number(files.size()));
     }
-    emit status(tr("圖片讀取完成!!"));
     m_widgets.insert->setEnabled(true);
+    emit insertRunFinished();
 }
 
 bool PictureTab::picload(const QString &path)
 {
     if (!QFileInfo::exists(path))
         return false;
-    const int leds = m_show->leds();
-    const PictureRead read = readPictureForLeds(path, leds);
-    if (read.image.isNull()) {
-        prompter().warning(m_dialogParent, QString(),
-                           read.error.isEmpty()
-                               ? tr("無法讀取圖片：%1").arg(QFileInfo(path).fileName())
-                               : read.error);
-        return false;
-    }
     const Widgets &w = m_widgets;
+    const int leds = m_show->leds();
+    const bool flipH = w.revH->isChecked();
+    const bool flipV = w.revV->isChecked();
+    // Selecting a picture mode loads its picture: a large file is decoded
+    // once, not at every selection.
+    const QString key = LedPictureCache::keyFor(path, leds, flipH, flipV);
+    QImage picture = m_pictures.find(key);
+    if (picture.isNull()) {
+        PictureRead read;
+        if (!readInBackground(path, leds, flipH, flipV, &read))
+            return false;
+        if (read.image.isNull()) {
+            prompter().warning(m_dialogParent, QString(),
+                               read.error.isEmpty()
+                                   ? tr("無法讀取圖片：%1").arg(QFileInfo(path).fileName())
+                                   : read.error);
+            return false;
+        }
+        picture = read.image;
+        m_pictures.insert(key, picture);
+    }
     w.path->setEnabled(true);
     w.view->setEnabled(true);
     w.insert->setEnabled(true);
     m_folder->remember(path);
     w.path->setText(path);
 
-    m_pattern = buildPicturePattern(read.image, w.revH->isChecked(), w.revV->isChecked(), leds,
-                                    w.gap->value());
+    m_pattern = patternFromLedPicture(picture, w.gap->value());
     emit patternChanged(pattern(), m_pattern.width);
     showPattern();
+    return true;
+}
+
+bool PictureTab::readInBackground(const QString &path, int leds, bool flipH, bool flipV,
+                                  PictureRead *read)
+{
+    if (isQuickToRead(path)) {
+        *read = readLedPicture(path, leds, flipH, flipV);
+        return true;
+    }
+    // A large photo takes seconds to decode: the window keeps painting
+    // meanwhile, and the wait can be cancelled (the decoding then finishes
+    // unseen).
+    auto result = std::make_shared<PictureRead>();
+    std::atomic<bool> cancel{false};
+    WaitOptions wait;
+    wait.label = tr("讀取圖片中...");
+    wait.leaveOnCancel = true;
+    waitForWork(QtConcurrent::run([result, path, leds, flipH, flipV] {
+                    *result = readLedPicture(path, leds, flipH, flipV);
+                }),
+                m_dialogParent, wait, &cancel);
+    if (cancel)
+        return false;
+    *read = *result;
     return true;
 }
 

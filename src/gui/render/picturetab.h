@@ -39,10 +39,10 @@ public:
     PictureTab(const Widgets &widgets, Show *show, PictureFolder *folder, QWidget *dialogParent,
                QObject *parent = nullptr);
 
-    // Loads one picture and rebuilds the pattern; a missing file is ignored.
-    // Loads a picture into the pattern. A file that is no readable picture
-    // (or one too large) is refused with a message and the pattern shown
-    // before stays; false then.
+    // Loads a picture into the pattern; a missing file is ignored. A file
+    // that is no readable picture (or one too large) is refused with a
+    // message and the pattern shown before stays; false then, and when the
+    // user cancelled the reading of a large picture.
     bool picload(const QString &path);
     // The open dialog; several files become one mode each.
     void openPictures();
@@ -64,21 +64,28 @@ signals:
     // A new pattern was built (null when the file is no readable picture);
     // width is its W, the divisor of the repeat-count suggestion.
     void patternChanged(const QPixmap &pattern, int width);
-    // Of several pictures opened at once, one is loaded and is to become a
-    // new mode now, before the next one loads (never applied to a selected
-    // mode).
+    // Several pictures were opened at once: between these two, each one
+    // loaded is to become a new mode when insertRequested() comes, before
+    // the next one loads (never applied to a selected mode).
+    void insertRunStarted();
     void insertRequested();
+    void insertRunFinished();
     // A message for the status bar.
     void status(const QString &text);
 
 private:
     void showPattern();
+    // Reads a picture file into its LED-height picture, a large one on
+    // another thread while the window waits. False when the wait was
+    // cancelled.
+    bool readInBackground(const QString &path, int leds, bool flipH, bool flipV, PictureRead *read);
 
     const Widgets m_widgets;
     Show *const m_show;
     PictureFolder *const m_folder;
     QWidget *const m_dialogParent;
     vc::PicturePattern m_pattern;
+    LedPictureCache m_pictures;
 };
 
 } // namespace vc

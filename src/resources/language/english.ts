@@ -114,6 +114,10 @@
         <source>道具秀檔案已寫入：%1</source>
         <translation>Show file written: %1</translation>
     </message>
+    <message>
+        <source>軌道 %1 是空的，沒有圖樣可輸出。</source>
+        <translation>Track %1 is empty: it has no modes to send.</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -375,19 +379,19 @@
     </message>
     <message>
         <source>靜態1</source>
-        <translation></translation>
+        <translation>static1</translation>
     </message>
     <message>
         <source>靜態2</source>
-        <translation></translation>
+        <translation>static2</translation>
     </message>
     <message>
         <source>靜態3</source>
-        <translation></translation>
+        <translation>static3</translation>
     </message>
     <message>
         <source>靜態4</source>
-        <translation></translation>
+        <translation>static4</translation>
     </message>
     <message>
         <source>隨機</source>
@@ -399,7 +403,7 @@
     </message>
     <message>
         <source>三色分離</source>
-        <translation>Seperate RGB</translation>
+        <translation>Separate RGB</translation>
     </message>
     <message>
         <source>前景色</source>
@@ -756,7 +760,7 @@ end time: </translation>
     <name>WorkerThread</name>
     <message>
         <source>偵測不到裝置！</source>
-        <translation>No device detect!</translation>
+        <translation>No device detected!</translation>
     </message>
     <message>
         <source>輸出錯誤！</source>
@@ -977,6 +981,14 @@ Restore this copy?</translation>
         <source>插入圖樣</source>
         <translation>insert mode</translation>
     </message>
+    <message>
+        <source>圖片讀取完成!!</source>
+        <translation>Finish loading pictures!!</translation>
+    </message>
+    <message>
+        <source>%1 個新圖樣放在軌道 %2：%3</source>
+        <translation>%1 new modes placed on track %2: %3</translation>
+    </message>
 </context>
 <context>
     <name>vc::Fetch</name>
@@ -1010,6 +1022,25 @@ Restore this copy?</translation>
     </message>
 </context>
 <context>
+    <name>vc::FileError</name>
+    <message>
+        <source>磁碟空間不足</source>
+        <translation>no space left on the disk</translation>
+    </message>
+    <message>
+        <source>沒有存取權限</source>
+        <translation>permission denied</translation>
+    </message>
+    <message>
+        <source>檔案系統為唯讀</source>
+        <translation>read-only file system</translation>
+    </message>
+    <message>
+        <source>檔案或資料夾不存在</source>
+        <translation>no such file or folder</translation>
+    </message>
+</context>
+<context>
     <name>vc::PictureRead</name>
     <message>
         <source>圖片過寬，無法讀取</source>
@@ -1031,12 +1062,12 @@ Restore this copy?</translation>
         <translation>Load pictures</translation>
     </message>
     <message>
-        <source>圖片讀取完成!!</source>
-        <translation>Finish loading pictures!!</translation>
-    </message>
-    <message>
         <source>無法讀取圖片：%1</source>
         <translation>The picture cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>讀取圖片中...</source>
+        <translation>Loading picture...</translation>
     </message>
 </context>
 <context>
@@ -1047,11 +1078,11 @@ Restore this copy?</translation>
     </message>
     <message>
         <source>&lt;font color=&apos;white&apos;&gt;未儲存部分將會流失，確定開啟新檔?&lt;/font&gt;</source>
-        <translation>&lt;font color=&apos;white&apos;&gt;Unsaved part will lost, still renew?&lt;/font&gt;</translation>
+        <translation>&lt;font color=&apos;white&apos;&gt;Unsaved changes will be lost. Start a new file anyway?&lt;/font&gt;</translation>
     </message>
     <message>
         <source>&lt;font color=&apos;white&apos;&gt;未儲存部分將會流失，確定讀取舊檔?&lt;/font&gt;</source>
-        <translation>&lt;font color=&apos;white&apos;&gt;Unsaved part will lost, still load?&lt;/font&gt;</translation>
+        <translation>&lt;font color=&apos;white&apos;&gt;Unsaved changes will be lost. Load a file anyway?&lt;/font&gt;</translation>
     </message>
     <message>
         <source>讀檔</source>
@@ -1155,6 +1186,61 @@ Open it anyway? Saving will then ask for another name, so that neither editor ov
     </message>
 </context>
 <context>
+    <name>vc::ProjectReader</name>
+    <message>
+        <source>檔案過大（%1 位元組），不是專案檔</source>
+        <translation>file too large for a project (%1 bytes)</translation>
+    </message>
+    <message>
+        <source>檔頭</source>
+        <translation>the header</translation>
+    </message>
+    <message>
+        <source>音樂路徑的長度</source>
+        <translation>the song path length</translation>
+    </message>
+    <message>
+        <source>音樂路徑</source>
+        <translation>the song path</translation>
+    </message>
+    <message>
+        <source>圖樣的長度</source>
+        <translation>a record length</translation>
+    </message>
+    <message>
+        <source>圖樣</source>
+        <translation>a record</translation>
+    </message>
+    <message>
+        <source>讀取%1時發生錯誤</source>
+        <translation>read error in %1</translation>
+    </message>
+    <message>
+        <source>%1的資料大於任何專案</source>
+        <translation>data too large for a project at %1</translation>
+    </message>
+    <message>
+        <source>檔案在%1中途結束</source>
+        <translation>file ends inside %1</translation>
+    </message>
+    <message>
+        <source>音樂路徑的長度 %1 是奇數</source>
+        <translation>song path length %1 is odd</translation>
+    </message>
+    <message>
+        <source>音樂路徑的長度 %1 過長</source>
+        <translation>song path length %1 is too long</translation>
+    </message>
+    <message>
+        <source>檔案在一個 %1 位元組的圖樣中途結束</source>
+        <translation>file ends inside a record of %1 bytes</translation>
+    </message>
+    <message>
+        <source>圖樣的縮圖解開後會超過 %1 MB</source>
+        <translation>the thumbs of its modes would take more than %1 MB once unpacked</translation>
+    </message>
+</context>
+<context>
     <name>vc::ScreenCapture</name>
     <message>
         <source>無法擷取螢幕畫面，無法截圖</source>
@@ -1193,6 +1279,13 @@ Open it anyway? Saving will then ask for another name, so that neither editor ov
     <message>
         <source>&lt;font color=&apos;white&apos;&gt;此動作無法復原&lt;/font&gt;</source>
         <translation>&lt;font color=&apos;white&apos;&gt;This cannot be undone&lt;/font&gt;</translation>
+    </message>
+</context>
+<context>
+    <name>vc::WaitForWork</name>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 <context>
