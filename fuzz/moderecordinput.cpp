@@ -15,7 +15,10 @@ void modeRecordInput(const QByteArray &bytes)
 {
     bool ok = false;
     const vc::ModeRecord r = vc::ModeRecord::decode(bytes, &ok);
-    check(r.thumb.isNull() || qint64(r.thumb.width()) * r.thumb.height() <= vc::MaxThumbPixels);
+    // Only a thumb of the editor's height and width is ever unpacked.
+    check(r.thumb.isNull() ||
+          (r.thumb.height() == vc::ThumbHeight && r.thumb.width() <= vc::MaxThumbWidth));
+    check(r.thumb.isNull() || vc::storedThumbSize(bytes) == r.thumb.size());
 
     const vc::ModeParams p = vc::parseParams(r.params);
     (void)p;

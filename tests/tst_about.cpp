@@ -1,3 +1,4 @@
+#include "core/about/downloadfile.h"
 #include "core/about/versionfile.h"
 #include "core/app/appsettings.h"
 #include "gui/about/about.h"
@@ -20,6 +21,7 @@
 #include <QtTest>
 
 using Behaviour = vc::test::StandInUpdateServer::Behaviour;
+Q_DECLARE_METATYPE(Behaviour)
 using vc::test::ScriptedPrompter;
 using vc::test::StandInUpdateServer;
 
@@ -53,6 +55,12 @@ vc::update::UpdateSource sourceFor(const QUrl &base)
 QByteArray signedNewVersion(const QString &notes = QStringLiteral("快<br>穩"))
 {
     return vc::test::signedVersionFile(QStringLiteral("3.2132"), notes, NewFirmware, NewInstaller);
+}
+
+QByteArray expiredVersion()
+{
+    return vc::test::signedVersionFile("3.2132", QString(), NewFirmware, NewInstaller, 30,
+                                       QDateTime::currentDateTimeUtc().addDays(-40));
 }
 
 QByteArray fileBytes(const QString &path)
@@ -94,6 +102,11 @@ enum Setup
     VersionUnsigned,
     InstallerWontStart,
     InstallerNotFound,
+    InstallerLinked,
+    VersionDeflated,
+    VersionDrip,
+    VersionExpired,
+    FirmwareDrip,
 };
 
 } // namespace
@@ -111,6 +124,8 @@ private slots:
 
     void versionCheck_data();
     void versionCheck();
+    void versionCheckProblems_data();
+    void versionCheckProblems();
     void acceptingStartsUpdater_data();
     void acceptingStartsUpdater();
     void noServerKeepsDialogUsable();
@@ -164,7 +179,39 @@ void TestAbout::versionCheck_data()
     QTest::newRow("newer, forged") << forged << check << QString() << notSigned;
     QTest::newRow("newer, first line alone (unsigned)")
         << QByteArray("3.2132") << check << QString() << notSigned;
-    QTest::newRow("empty answer") << QByteArray() << check << QString() << cannotConnect;
+    QTest::newRow("empty answer") << QByteArray() << check << QString()
+                                  << QStringLiteral(
+                                         "<font color='white'>更新伺服器的回答不是版本檔。</font>");
+}
+
+void TestAbout::versionCheckProblems_data()
+{
+    QTest::addColumn<Behaviour>("behaviour");
+    QTest::addColumn<QByteArray>("body"); // empty: a signed newer version
+    QTest::addColumn<QString>("message");
+    QTest::newRow("answers with an error") << Behaviour::Failing << QByteArray()
+                                           << "更新伺服器回應錯誤：HTTP 500 Internal Server Error";
+    // Packed, a few kilobytes can unpack to gigabytes: never unpacked.
+    QTest::newRow("packed answer")
+        << Behaviour::Deflated << QByteArray() << "更新伺服器的回答經過壓縮（deflate）";
+    // A signed file sent again once a newer one is out.
+    QTest::newRow("signed, expired") << Behaviour::Normal << expiredVersion() << "過期";
+}
+
+// What went wrong is said as it is.
+void TestAbout::versionCheckProblems()
+{
+    QFETCH(Behaviour, behaviour);
+    QFETCH(QByteArray, body);
+    QFETCH(QString, message);
+    StandInUpdateServer server;
+    server.serve(VersionPath, body.isEmpty() ? signedNewVersion() : body, behaviour);
+    ScriptedPrompter prompter;
+    about dialog(nullptr, sourceFor(server.baseUrl()));
+    QVERIFY(waitChecked(dialog));
+    QCOMPARE(prompter.calls.size(), 1);
+    QVERIFY2(prompter.calls.first().text.contains(message),
+             qPrintable(prompter.calls.first().text));
 }
 
 void TestAbout::versionCheck()
@@ -384,6 +431,7 @@ struct UpdaterRun
     QStringList launched;
     updater::State state;
     QList<int> barValues;
+    int messagesAtLaunch = -1; // shown before the installer was started
 };
 
 UpdaterRun runUpdater(const vc::update::UpdateSource &source, const QString &dir,
@@ -393,6 +441,8 @@ UpdaterRun runUpdater(const vc::update::UpdateSource &source, const QString &dir
     updater window(source, dir);
     window.setLauncher([&](const QString &program, QString *error) {
         run.launched << program;
+        run.messagesAtLaunch =
+            static_cast<vc::test::ScriptedPrompter &>(vc::prompter()).calls.size();
         *error = QStringLiteral("exec format error");
         return launcherWorks;
     });
@@ -423,13 +473,22 @@ void TestAbout::updaterLatest()
     QCOMPARE(prompter.calls.first().text, QStringLiteral("VantorCreator V3.21311"));
     QCOMPARE(server.requests(), QStringList{VersionPath});
 
-    // No server: the message of an unreachable server, nothing else.
+    // An older signed release is never installed over this one, whatever
+    // the settings say.
+    vc::settings::open().remove(vc::settings::Version);
+    server.serve(VersionPath, vc::test::signedVersionFile(QStringLiteral("3.2"), QString(),
+                                                          NewFirmware, NewInstaller));
+    ScriptedPrompter older;
+    QCOMPARE(runUpdater(sourceFor(server.baseUrl()), m_dir.path()).state, updater::State::Ended);
+    QCOMPARE(older.messageTexts(), QStringList{QStringLiteral("VantorCreator V3.21311")});
+
+    // No server: the message of an unreachable server, nothing else, in
+    // plain text (the updater's window is not dark).
     ScriptedPrompter down;
     const UpdaterRun none =
         runUpdater(sourceFor(QUrl(QStringLiteral("http://127.0.0.1:1"))), m_dir.path());
     QCOMPARE(none.state, updater::State::Ended);
-    QCOMPARE(down.messageTexts(),
-             QStringList{QStringLiteral("<font color='white'>無法連線至更新伺服器</font>")});
+    QCOMPARE(down.messageTexts(), QStringList{QStringLiteral("無法連線至更新伺服器")});
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
              QStringList());
 }
@@ -458,9 +517,15 @@ void TestAbout::updaterSuccess()
     QCOMPARE(fileBytes(dir.filePath(QStringLiteral("tool/firm/Vantor.RE.bin"))), NewFirmware);
     const QString installer = dir.filePath(QStringLiteral("VantorCreator_Patch.exe"));
     QCOMPARE(fileBytes(installer), NewInstaller);
-    QCOMPARE(run.launched, QStringList{installer});
-    QCOMPARE(QFileInfo(installer).permissions() & 0x7077,
-             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    QCOMPARE(QFileInfo(installer).permissions() & 0x7077, ownerOnly);
+    // What is started is the checked copy in a folder of this user's alone,
+    // at once; the box comes after.
+    QCOMPARE(run.launched.size(), 1);
+    QCOMPARE(QFileInfo(run.launched.first()).absolutePath(), vc::update::privateDownloadFolder());
+    QCOMPARE(fileBytes(run.launched.first()), NewInstaller);
+    QCOMPARE(QFileInfo(vc::update::privateDownloadFolder()).permissions() & 0x7077, ownerOnly);
+    QCOMPARE(run.messagesAtLaunch, 0);
     QCOMPARE(prompter.messageTexts(), QStringList{QStringLiteral("下載完成")});
     QCOMPARE(run.barValues.last(), 100);
     // Nothing but the two files was left behind.
@@ -508,7 +573,7 @@ void TestAbout::updaterFailures_data()
     QTest::newRow("firmware with wrong bytes") << FirmwareWrong << "不符" << false << 2;
     QTest::newRow("firmware connection dropped") << FirmwareDropped << "" << false << 2;
     QTest::newRow("installer stalls") << InstallerStalled << "沒有傳來資料" << true << 3;
-    QTest::newRow("version file never answered") << VersionNoAnswer << "沒有傳來資料" << false << 1;
+    QTest::newRow("version file never answered") << VersionNoAnswer << "無法連線" << false << 1;
     QTest::newRow("version file far too large") << VersionFlood << "65536" << false << 1;
     QTest::newRow("firmware longer than signed, size unannounced")
         << FirmwareFloodUnannounced << QString::number(NewFirmware.size()) << false << 2;
@@ -523,6 +588,12 @@ void TestAbout::updaterFailures_data()
     QTest::newRow("installer not on the server") << InstallerNotFound << "Not Found" << true << 3;
     QTest::newRow("installer cannot be started")
         << InstallerWontStart << "exec format error" << true << 3;
+    // Nothing is written through a link in the working folder.
+    QTest::newRow("installer's name is a link") << InstallerLinked << "連結" << true << 2;
+    QTest::newRow("version file packed") << VersionDeflated << "壓縮" << false << 1;
+    QTest::newRow("version file a byte now and then") << VersionDrip << "2 秒內" << false << 1;
+    QTest::newRow("firmware a byte now and then") << FirmwareDrip << "2 秒內" << false << 2;
+    QTest::newRow("version file expired") << VersionExpired << "過期" << false << 1;
 }
 
 void TestAbout::updaterFailures()
@@ -541,8 +612,15 @@ void TestAbout::updaterFailures()
         writeFile(firmware, OldFirmware);
     writeFile(installer, OldInstaller);
 
+    QTemporaryDir elsewhere;
+    const QString victim = elsewhere.filePath(QStringLiteral("program"));
+    writeFile(victim, OldInstaller);
+
     StandInUpdateServer server;
     vc::update::UpdateSource source = sourceFor(server.baseUrl());
+    // Deadlines short enough for a test: two seconds whatever the size.
+    source.deadlineMs = 2000;
+    source.slowestBytesPerSecond = 1LL << 40;
     server.serve(VersionPath, signedNewVersion());
     server.serve(FirmwarePath, NewFirmware);
     server.serve(InstallerPath, NewInstaller);
@@ -594,6 +672,20 @@ void TestAbout::updaterFailures()
     case InstallerNotFound:
         server.remove(InstallerPath);
         break;
+    case InstallerLinked:
+        QFile::remove(installer);
+        QVERIFY(QFile::link(victim, installer));
+        break;
+    case VersionDeflated:
+        server.misbehave(VersionPath, Behaviour::Deflated);
+        break;
+    case VersionDrip:
+    case FirmwareDrip:
+        server.misbehave(setup == VersionDrip ? VersionPath : FirmwarePath, Behaviour::Drip);
+        break;
+    case VersionExpired:
+        server.serve(VersionPath, expiredVersion());
+        break;
     }
 
     ScriptedPrompter prompter;
@@ -603,13 +695,16 @@ void TestAbout::updaterFailures()
     QCOMPARE(run.state, updater::State::Ended);
     QCOMPARE(server.requests().size(), requests);
     const auto &last = prompter.calls.last();
-    QCOMPARE(last.title, QStringLiteral("更新失敗"));
-    QCOMPARE(last.icon, int(QMessageBox::Warning));
+    // A server that cannot be reached is said in an about box.
+    const bool unreachable = setup == VersionNoAnswer;
+    QCOMPARE(last.title, unreachable ? QString() : QStringLiteral("更新失敗"));
+    QCOMPARE(last.kind, unreachable ? QStringLiteral("about") : QStringLiteral("message"));
+    QCOMPARE(last.icon, unreachable ? 0 : int(QMessageBox::Warning));
     QVERIFY2(last.text.contains(reason), qPrintable(last.text));
     QVERIFY(!last.text.isEmpty());
-    // One failure message; "下載完成" only before an installer that then
-    // would not start.
-    QCOMPARE(prompter.calls.size(), setup == InstallerWontStart ? 2 : 1);
+    // One failure message, and no "下載完成" before it.
+    QCOMPARE(prompter.calls.size(), 1);
+    QCOMPARE(fileBytes(victim), OldInstaller);
 
     if (setup == FolderBlocked) {
         QVERIFY(QFileInfo(dir.filePath(QStringLiteral("tool"))).isFile());
@@ -620,7 +715,7 @@ void TestAbout::updaterFailures()
     }
     if (setup == InstallerWontStart) {
         QCOMPARE(fileBytes(installer), NewInstaller);
-        QCOMPARE(run.launched, QStringList{installer});
+        QCOMPARE(run.launched.size(), 1);
     } else {
         // Never replaced, never started.
         QCOMPARE(fileBytes(installer), OldInstaller);

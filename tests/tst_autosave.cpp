@@ -8,6 +8,8 @@
 #include "testsupport/testdata.h"
 #include "testsupport/testenv.h"
 
+#include <KAutoSaveFile>
+
 #include <QDir>
 #include <QFile>
 #include <QLoggingCategory>
@@ -107,6 +109,7 @@ private slots:
     void killedEditorLeavesCopy();
     void copyGoesWithUnsavedChanges_data();
     void copyGoesWithUnsavedChanges();
+    void copyNamingNoProjectAsksForName();
     void secondEditorWarned();
 };
 
@@ -195,6 +198,11 @@ void TestAutoSave::killedEditorLeavesCopy()
     const QByteArray saved = fileBytes(namedProject());
 
     Editor e;
+    // The last project the editor had open, still there.
+    if (!named) {
+        QVERIFY(vc::saveProjectFile(namedProject(), vc::ProjectData()));
+        e.rig.files->setCurrentFile(namedProject());
+    }
     e.rig.prompter.choices << answer;
     e.autosave.offerRecovery();
     QCOMPARE(e.rig.prompter.count(QStringLiteral("choose")), 1);
@@ -227,7 +235,51 @@ void TestAutoSave::killedEditorLeavesCopy()
         QVERIFY(e.rig.files->save());
         QCOMPARE(e.rig.prompter.count(QStringLiteral("save")), 0);
         QCOMPARE(fileBytes(namedProject()), expected);
+    } else {
+        // Save asks, offering a new name beside the last project, not its name.
+        QVERIFY(!e.rig.files->save());
+        const QString offered = e.rig.prompter.calls.constLast().text;
+        QCOMPARE(QFileInfo(offered).absolutePath(), workDir());
+        QVERIFY2(offered.endsWith(".vtc3") && !QFileInfo::exists(offered), qPrintable(offered));
     }
+}
+
+// Anything could put a copy where copies are kept: one naming a file of the
+// user's that is no project is shown with that file's whole path, and Save
+// asks for a name instead of writing over that file.
+void TestAutoSave::copyNamingNoProjectAsksForName()
+{
+    const QString notes = workDir() + QStringLiteral("/notes.txt");
+    QFile file(notes);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("my notes");
+    file.close();
+    vc::RecoveryCopy copy;
+    copy.projectPath = notes;
+    copy.hasFileName = true;
+    copy.writtenAt = QDateTime::currentDateTimeUtc();
+    copy.session = "elsewhere";
+    vc::ProjectData project;
+    project.tracks = {{colourRecord(0, 1000)}};
+    copy.project = vc::encodeProject(project);
+    {
+        KAutoSaveFile left(QUrl::fromLocalFile(notes));
+        QVERIFY(left.open(QIODevice::WriteOnly));
+        left.write(vc::encodeRecoveryCopy(copy));
+        left.close();
+        left.setFileName(QString()); // left behind, as by an editor that crashed
+    }
+
+    Editor e;
+    e.rig.prompter.choices << 0;
+    e.autosave.offerRecovery();
+    QVERIFY2(e.rig.prompter.calls.constLast().text.contains(QDir::toNativeSeparators(notes)),
+             qPrintable(e.rig.prompter.calls.constLast().text));
+    QCOMPARE(e.rig.tracks->itemCount(), 1);
+    QVERIFY(!e.rig.files->hasFileName());
+    QVERIFY(!e.rig.files->save());
+    QCOMPARE(e.rig.prompter.count(QStringLiteral("save")), 1);
+    QCOMPARE(fileBytes(notes), QByteArray("my notes"));
 }
 
 void TestAutoSave::copyGoesWithUnsavedChanges_data()

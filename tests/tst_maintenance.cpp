@@ -1,3 +1,5 @@
+#include "core/about/versionfile.h"
+#include "core/app/appsettings.h"
 #include "core/device/serialprotocol.h"
 #include "gui/app/mainwindow.h"
 #include "gui/device/maintenance.h"
@@ -6,6 +8,7 @@
 #include "testsupport/propsimulator.h"
 #include "testsupport/scriptedprompter.h"
 #include "testsupport/testenv.h"
+#include "testsupport/updatekeys.h"
 
 #include <QAction>
 #include <QDialogButtonBox>
@@ -277,30 +280,45 @@ void TestMaintenance::firmwareRefusals_data()
 {
     QTest::addColumn<QString>("password");
     QTest::addColumn<bool>("script");
-    QTest::addColumn<bool>("firmware");
+    QTest::addColumn<QString>("firmware"); // "file", "" (none), "link", "changed"
     QTest::addColumn<bool>("prop");
     QTest::addColumn<QString>("message");
-    QTest::newRow("wrong password") << "x" << true << true << true << "密碼錯誤";
-    QTest::newRow("no prop") << "qk" << true << true << false << "找不到裝置！";
-    QTest::newRow("no firmware") << "qk" << true << false << true << "找不到韌體檔案";
-    QTest::newRow("no script") << "qk" << false << true << true << "找不到燒錄程式";
+    QTest::newRow("wrong password") << "x" << true << "file" << true << "密碼錯誤";
+    QTest::newRow("no prop") << "qk" << true << "file" << false << "找不到裝置！";
+    QTest::newRow("no firmware") << "qk" << true << "" << true << "找不到韌體檔案";
+    QTest::newRow("no script") << "qk" << false << "file" << true << "找不到燒錄程式";
+    // Read again to be flashed: never through a link, and still the one the
+    // updater checked.
+    QTest::newRow("firmware folder is a link") << "qk" << true << "link" << true << "是連結";
+    QTest::newRow("firmware changed since the update")
+        << "qk" << true << "changed" << true << "已不是更新程式下載並檢查過的檔案";
 }
 
 void TestMaintenance::firmwareRefusals()
 {
     QFETCH(QString, password);
     QFETCH(bool, script);
-    QFETCH(bool, firmware);
+    QFETCH(QString, firmware);
     QFETCH(bool, prop);
     QFETCH(QString, message);
     QTemporaryDir work;
+    QTemporaryDir elsewhere;
     QDir dir(work.path());
-    dir.mkpath("tool/firm");
-    if (firmware) {
+    dir.mkpath("tool");
+    QDir(elsewhere.path()).mkpath("firm");
+    if (firmware == "link")
+        QVERIFY(QFile::link(elsewhere.filePath("firm"), dir.filePath("tool/firm")));
+    else
+        dir.mkpath("tool/firm");
+    if (!firmware.isEmpty()) {
         QFile fw(dir.filePath("tool/firm/Vantor.RE.bin"));
         fw.open(QIODevice::WriteOnly);
         fw.write("fw");
     }
+    vc::settings::open().setValue(
+        vc::settings::UpdatedFirmware,
+        QString::fromLatin1(
+            vc::update::digestText(vc::test::digestOfBytes(firmware == "changed" ? "new" : "fw"))));
     if (script)
         QFile::copy(QStringLiteral(VC_SOURCE_DIR "/tool/maple_upload"),
                     dir.filePath("tool/maple_upload"));
@@ -328,8 +346,9 @@ void TestMaintenance::firmwareRefusals()
     // the parent.
     if (password == "qk")
         QCOMPARE(prompter.calls.last().parent, &rig.parent);
-    if (password != "qk" || !script || !firmware)
+    if (password != "qk" || !script || firmware != "file")
         QCOMPARE(sim.sessionCount(), 0);
+    vc::test::clearSettings();
 }
 
 void TestMaintenance::flashScriptChecksArguments_data()

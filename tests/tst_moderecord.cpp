@@ -361,6 +361,14 @@ void TestModeRecord::hugeThumbRefusedBeforeDecoding()
     const ModeRecord w = ModeRecord::decode(wide.encode(), &ok);
     QVERIFY(ok);
     QCOMPARE(w.thumb.size(), QSize(20000, 85));
+
+    // One of any other height is none the editor made: not unpacked.
+    ModeRecord tall = sampleRecord();
+    tall.thumb = makeThumb(170, 86, QImage::Format_RGB32);
+    const ModeRecord t = ModeRecord::decode(tall.encode(), &ok);
+    QVERIFY(!ok);
+    QVERIFY(t.thumb.isNull());
+    QCOMPARE(t.params, tall.params);
 }
 
 void TestModeRecord::decodesWithoutGuiApplication()

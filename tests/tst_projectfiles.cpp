@@ -188,6 +188,7 @@ private slots:
     void unreadableFileKeepsProject();
     void truncatedFileLoadsWholeRecords();
     void damagedThumbLoadsAndIsReported();
+    void thumbNoEditorMakesIsDamage();
     void loadIsNotReentered();
     void failedSaveReported();
     void closeQuestion_data();
@@ -756,6 +757,22 @@ void TestProjectFiles::damagedThumbLoadsAndIsReported()
     QCOMPARE(items.at(2)->thumb().size(), QSize(85, 85));
     QVERIFY(rig.files->save());
     QCOMPARE(fileBytes(file), bytes);
+}
+
+// A thumb no editor makes (here one pixel too high; such pictures can
+// unpack to gigabytes) is not unpacked: its mode loads without it, and the
+// load says so.
+void TestProjectFiles::thumbNoEditorMakesIsDamage()
+{
+    const QByteArray tall = vc::test::colourMode(1000, 2000, Qt::red, QSize(85, 86)).encode();
+    const QString file = writeProject(path(QStringLiteral("tall.vtc3")), 80, 2100.0f,
+                                      {{colourRecord(0, 1000), tall}});
+    ProjectRig rig;
+    QVERIFY(rig.files->loadFile(file));
+    QCOMPARE(rig.layoutText(), QStringLiteral("1:0,1000"));
+    QCOMPARE(rig.messages(), 1);
+    QVERIFY(rig.lastMessage().contains(QStringLiteral("1 個圖樣的紀錄已損壞")));
+    QVERIFY(rig.current()->items().at(1)->thumb().isNull());
 }
 
 // What a load sets off while it runs (the song's loading, a timer, a drop)

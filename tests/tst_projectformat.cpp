@@ -1,4 +1,5 @@
 #include "core/app/fileerrors.h"
+#include "core/model/moderecord.h"
 #include "core/project/legacyproject.h"
 #include "core/project/projectformat.h"
 #include "core/project/projectnames.h"
@@ -246,6 +247,15 @@ void TestProjectFormat::damagedInput_data()
     QTest::newRow("null song path, null and empty records")
         << head10 + be32(0xFFFFFFFF) + be32(0xFFFFFFFF) + be32(0) + rec
         << int(ProjectReadStatus::Ok) << true << 1 << QString();
+    // Records whose thumbs state the widest size a thumb may have: a few
+    // bytes each, a gigabyte once unpacked for sixteen of them.
+    const QByteArray png = QByteArray("\x89PNG\r\n\x1a\n", 8) + be32(13) + "IHDR" +
+                           be32(quint32(vc::MaxThumbWidth)) + be32(vc::ThumbHeight) +
+                           QByteArray(9, '\0') + be32(0) + "IEND" + be32(0);
+    const QByteArray wide = be32(4 + png.size()) + be32(1) + png;
+    QTest::newRow("thumbs stated beyond what one project may hold")
+        << header + wide.repeated(17) << int(ProjectReadStatus::Corrupt) << true << 16
+        << QStringLiteral("圖樣的縮圖解開後會超過 1024 MB");
 }
 
 void TestProjectFormat::damagedInput()

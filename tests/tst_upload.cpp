@@ -211,6 +211,9 @@ private slots:
     void cancelFreesThePort();
     void hangUpMidTransfer();
     void silentAfterImage();
+    void answersDuringTransfer_data();
+    void answersDuringTransfer();
+    void propStopsReading();
 
     // the export and upload: on its own, or through the main window where
     // a row says so
@@ -526,6 +529,67 @@ void TestUpload::silentAfterImage()
     QVERIFY(r.messages.first().contains(QStringLiteral("未確認")));
     QCOMPARE(prop.received().size(), 1 + 21 + 26);
     QCOMPARE(r.progress, (QList<QPair<int, int>>{{0, 0}}));
+}
+
+void TestUpload::answersDuringTransfer_data()
+{
+    QTest::addColumn<QByteArray>("slotAnswer");
+    QTest::addColumn<QByteArray>("later"); // sent after `after` bytes past the slot
+    QTest::addColumn<int>("after");
+    QTest::addColumn<QString>("message");
+    const QString refused = QStringLiteral("回報錯誤");
+    const QString unconfirmed = QStringLiteral("未確認");
+    QTest::newRow("ERR while taking the image, then silent")
+        << QByteArray("OK") << QByteArray("ERR memory full") << 10 << refused;
+    QTest::newRow("a refusal in two pieces")
+        << QByteArray("E") << QByteArray("RR refused") << 5 << refused;
+    QTest::newRow("talk while taking the image is no confirmation")
+        << QByteArray("OK") << QByteArray("busy") << 10 << unconfirmed;
+    QTest::newRow("ERR in answer to the whole image")
+        << QByteArray("OK") << QByteArray("ERR crc") << 21 + 20000 << refused;
+}
+
+// Only what the prop says after the whole image went out confirms it.
+void TestUpload::answersDuringTransfer()
+{
+    QFETCH(QByteArray, slotAnswer);
+    QFETCH(QByteArray, later);
+    QFETCH(int, after);
+    QFETCH(QString, message);
+    PropSimulator prop;
+    prop.setGreeting("hello");
+    prop.setSlotAnswer(slotAnswer);
+    prop.setFinalAnswer(later, after);
+    WorkerThread w({prop.portName()},
+                   filesWith(readData("showimage_red480.header"), QByteArray(20000, '\x11')));
+    w.setTimings(quickTimings());
+    Report r;
+    QVERIFY(runWorker(w, r));
+    QVERIFY(r.terminated);
+    QCOMPARE(r.messages.size(), 1);
+    QVERIFY2(r.messages.first().contains(message), qPrintable(r.messages.first()));
+}
+
+void TestUpload::propStopsReading()
+{
+    // A prop that stops reading part way: the upload ends on its own with a
+    // message, and the port is free again.
+    PropSimulator prop;
+    prop.setGreeting("hello");
+    prop.setSlotAnswer("OK");
+    prop.setStallAfter(6000);
+    WorkerThread w({prop.portName()},
+                   filesWith(readData("showimage_red480.header"), QByteArray(200000, '\x11')));
+    SerialTimings t = quickTimings();
+    t.writeStallMs = 300;
+    w.setTimings(t);
+    Report r;
+    QVERIFY(runWorker(w, r, 5000));
+    QVERIFY(r.terminated);
+    QCOMPARE(r.messages.size(), 1);
+    QVERIFY2(r.messages.first().contains(QStringLiteral("停止接收")),
+             qPrintable(r.messages.first()));
+    QVERIFY(PropSimulator::waitUntil([&] { return !prop.portOpen(); }, 1000));
 }
 
 // ---------------------------------------------------------------- export and upload

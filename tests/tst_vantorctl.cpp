@@ -920,6 +920,7 @@ void TestVantorctl::publishRefuses_data()
         << QStringList{"--installer", m_dir.filePath("p-none.exe")} << 1 << "p-none.exe";
     QTest::newRow("no secret key")
         << QStringList{"--secret-key", ""} << 2 << "missing --secret-key KEY";
+    QTest::newRow("valid for no day") << QStringList{"--valid-days", "0"} << 2 << "--valid-days";
 }
 
 void TestVantorctl::publishRefuses()
@@ -940,7 +941,9 @@ void TestVantorctl::publishRefuses()
                      "--secret-key",
                      vc::test::testSecretKeyPath(),
                      "-o",
-                     m_dir.filePath("p-site")};
+                     m_dir.filePath("p-site"),
+                     "--valid-days",
+                     "30"};
     args[args.indexOf(change.first()) + 1] = change.last();
     const Run r = runCtl(args);
     QCOMPARE(r.status, status);

@@ -55,6 +55,7 @@ private slots:
     void keys();
     void download_data();
     void download();
+    void downloadBlockedFolder_data();
     void downloadBlockedFolder();
     void serverAddress();
 };
@@ -132,7 +133,12 @@ void TestVersionFile::trust_data()
                     " " + QByteArray::number(Installer.size() + 1) + " ")
         << key << Trust::BadSignature;
     QTest::newRow("line endings changed on the way")
-        << QByteArray(body).replace("\n", "\r\n") << key << Trust::BadSignature;
+        << QByteArray(body).replace("\n", "\r\n") << key << Trust::Malformed;
+    // Only the signature line is not signed: it must be exactly as written.
+    QTest::newRow("signature line with a vertical tab")
+        << QByteArray(body).replace("signature ed25519:", "signature \x0b"
+                                                          "ed25519:")
+        << key << Trust::Malformed;
     QTest::newRow("signature removed") << body.left(sig) << key << Trust::Unsigned;
     QTest::newRow("old-style tail") << QByteArray("3.3\nnotes;;anything") << key << Trust::Unsigned;
     QTest::newRow("text after the signature")
@@ -147,13 +153,29 @@ void TestVersionFile::trust_data()
         << QByteArray(body).replace("ed25519:", "rsa:") << key << Trust::Malformed;
 
     // Correctly signed, but not saying what to download.
-    const QByteArray digests = body.mid(body.indexOf(";;\n") + 3, sig - body.indexOf(";;\n") - 3);
+    const int published = body.indexOf("published ");
+    const QByteArray digests =
+        body.mid(body.indexOf(";;\n") + 3, published - body.indexOf(";;\n") - 3);
     const QByteArray firmwareLine = digests.left(digests.indexOf('\n') + 1);
+    const QByteArray dates = body.mid(published, sig - published);
     auto signedTail = [](const QByteArray &tail) {
         return vc::update::appendSignature("3.5\nnotes;;\n" + tail, vc::test::testSecretKey());
     };
     QTest::newRow("signed, digests and other lines")
-        << signedTail(digests + "later-field 1 2\n") << key << Trust::Trusted;
+        << signedTail(digests + dates + "later-field 1 2\n") << key << Trust::Trusted;
+    QTest::newRow("signed before files carried dates")
+        << signedTail(digests) << key << Trust::Undated;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    auto signedAt = [](const QDateTime &published, int days) {
+        return vc::test::signedVersionFile(QStringLiteral("3.5"), QString(), Firmware, Installer,
+                                           days, published);
+    };
+    QTest::newRow("expired: an older file sent again")
+        << signedAt(now.addDays(-31), 30) << key << Trust::Expired;
+    QTest::newRow("dated more than a day ahead")
+        << signedAt(now.addSecs(25 * 3600), 30) << key << Trust::DatedAhead;
+    QTest::newRow("dated less than a day ahead (clocks differ)")
+        << signedAt(now.addSecs(23 * 3600), 30) << key << Trust::Trusted;
     QTest::newRow("signed, installer missing")
         << signedTail(firmwareLine) << key << Trust::Malformed;
     QTest::newRow("signed, firmware twice")
@@ -278,7 +300,8 @@ void TestVersionFile::download()
     QFETCH(DownloadFile::Failure, failure);
 
     QTemporaryDir dir;
-    const QString target = dir.filePath(QStringLiteral("tool/firm/Vantor.RE.bin"));
+    const QString relative = QStringLiteral("tool/firm/Vantor.RE.bin");
+    const QString target = dir.filePath(relative);
     QVERIFY(QDir().mkpath(QFileInfo(target).absolutePath()));
     QFile old(target);
     QVERIFY(old.open(QIODevice::WriteOnly));
@@ -286,7 +309,7 @@ void TestVersionFile::download()
     old.close();
 
     {
-        DownloadFile file(target, vc::test::digestOfBytes(signedBytes), limit);
+        DownloadFile file(dir.path(), relative, vc::test::digestOfBytes(signedBytes), limit);
         bool ok = file.open();
         for (const QByteArray &c : qAsConst(chunks))
             ok = ok && file.write(c);
@@ -298,26 +321,55 @@ void TestVersionFile::download()
     QCOMPARE(old.readAll(), failure == DownloadFile::Failure::None
                                 ? signedBytes
                                 : QByteArray("previous firmware"));
-    // Nothing half-written stays beside the target.
-    QCOMPARE(QDir(QFileInfo(target).absolutePath()).entryList(QDir::Files),
+    // Nothing half-written stays beside the target, nor in the private folder.
+    QCOMPARE(QDir(QFileInfo(target).absolutePath()).entryList(QDir::Files | QDir::Hidden),
              QStringList{QStringLiteral("Vantor.RE.bin")});
+    QCOMPARE(QDir(vc::update::privateDownloadFolder()).entryList(QDir::Files | QDir::Hidden),
+             QStringList());
+}
+
+void TestVersionFile::downloadBlockedFolder_data()
+{
+    QTest::addColumn<QString>("blocker"); // below the working folder: a plain file, else a link
+    QTest::newRow("a file where a folder should be") << "tool";
+    // Whoever can write the working folder must not make the download
+    // write anywhere else.
+    QTest::newRow("a folder on the way is a link") << "tool/firm";
+    QTest::newRow("the target is a link") << "tool/firm/Vantor.RE.bin";
 }
 
 void TestVersionFile::downloadBlockedFolder()
 {
-    // A plain file where the folder should be: nothing can be written, and
-    // the failure says so before a byte is fetched.
+    // Nothing can be written, and the failure says so before a byte is
+    // fetched; nothing outside the working folder changes.
+    QFETCH(QString, blocker);
     QTemporaryDir dir;
-    QFile blocker(dir.filePath(QStringLiteral("tool")));
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    DownloadFile file(dir.filePath(QStringLiteral("tool/firm/Vantor.RE.bin")),
+    QTemporaryDir elsewhere;
+    QDir(dir.path()).mkpath(QFileInfo(blocker).path());
+    const QString victim = elsewhere.filePath(QStringLiteral("Vantor.RE.bin"));
+    QFile outside(victim);
+    QVERIFY(outside.open(QIODevice::WriteOnly));
+    outside.write("someone else's file");
+    outside.close();
+    if (blocker == QLatin1String("tool")) {
+        QFile file(dir.filePath(blocker));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    } else {
+        const bool folder = !blocker.endsWith(QLatin1String(".bin"));
+        QVERIFY(QFile::link(folder ? elsewhere.path() : victim, dir.filePath(blocker)));
+    }
+    DownloadFile file(dir.path(), QStringLiteral("tool/firm/Vantor.RE.bin"),
                       vc::test::digestOfBytes(Firmware), vc::update::FirmwareLimit);
     QVERIFY(!file.open());
     QCOMPARE(file.failure(), DownloadFile::Failure::CannotWrite);
+    QVERIFY2(file.errorString().contains(QFileInfo(blocker).fileName()),
+             qPrintable(file.errorString()));
     QVERIFY(!file.write(Firmware));
     QVERIFY(!file.commit());
-    QCOMPARE(QFileInfo(dir.filePath(QStringLiteral("tool"))).size(), 0);
+    QCOMPARE(QDir(elsewhere.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("Vantor.RE.bin")});
+    QVERIFY(outside.open(QIODevice::ReadOnly));
+    QCOMPARE(outside.readAll(), QByteArray("someone else's file"));
 }
 
 void TestVersionFile::serverAddress()

@@ -676,7 +676,15 @@ int publishUpdateCommand(const QStringList &args, const Streams &s)
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The folder to publish into."),
                                     QStringLiteral("DIR"));
-    for (const QCommandLineOption &o : {version, notes, firmware, installer, secretKey, output})
+    const QCommandLineOption validDays(
+        QStringLiteral("valid-days"),
+        QStringLiteral("How many days the version file is valid (default %1); after that the "
+                       "programs refuse it, so that an old one sent again offers nothing. "
+                       "Publish again before then.")
+            .arg(update::DefaultValidDays),
+        QStringLiteral("N"), QString::number(update::DefaultValidDays));
+    for (const QCommandLineOption &o :
+         {version, notes, firmware, installer, secretKey, output, validDays})
         cl.add(o);
     const int parsed = cl.parse(args, s);
     if (parsed >= 0)
@@ -689,6 +697,15 @@ int publishUpdateCommand(const QStringList &args, const Streams &s)
         }
     }
     const QString dir = cl.parser().value(output);
+    bool daysOk = false;
+    const int days = cl.parser().value(validDays).toInt(&daysOk);
+    if (!daysOk || days < 1 || days > update::MaxValidDays) {
+        usageError(s, cl.command(),
+                   QStringLiteral("--valid-days needs a number of days from 1 to %1, not \"%2\"")
+                       .arg(update::MaxValidDays)
+                       .arg(cl.parser().value(validDays)));
+        return ExitUsage;
+    }
 
     QFile keyFile(cl.parser().value(secretKey));
     if (!keyFile.open(QIODevice::ReadOnly)) {
@@ -718,8 +735,8 @@ int publishUpdateCommand(const QStringList &args, const Streams &s)
         !publishedDigest(cl.parser().value(installer), update::InstallerLimit, &installerDigest, s))
         return ExitFailed;
     QString error;
-    const QByteArray body = update::writeVersionFile(cl.parser().value(version), notesText,
-                                                     firmwareDigest, installerDigest, key, &error);
+    const QByteArray body = update::writeVersionFile(
+        cl.parser().value(version), notesText, firmwareDigest, installerDigest, key, &error, days);
     if (body.isEmpty()) {
         failure(s, error);
         return ExitFailed;
@@ -739,8 +756,9 @@ int publishUpdateCommand(const QStringList &args, const Streams &s)
     }
     s.err << QDir::toNativeSeparators(versionTarget) << ": version "
           << cl.parser().value(version).trimmed() << ", firmware " << firmwareDigest.size
-          << " bytes, installer " << installerDigest.size << " bytes, signed for the public key "
-          << update::encodeKey(update::publicKeyOf(key)) << '\n';
+          << " bytes, installer " << installerDigest.size << " bytes, valid for " << days
+          << " days, signed for the public key " << update::encodeKey(update::publicKeyOf(key))
+          << '\n';
     return ExitOk;
 }
 

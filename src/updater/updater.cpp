@@ -48,16 +48,12 @@ QString updater::firmwarePath() const
     return QDir(m_workDir).filePath(QLatin1String(vc::update::FirmwareTarget));
 }
 
-QString updater::installerPath() const
-{
-    return QDir(m_workDir).filePath(QLatin1String(vc::update::InstallerTarget));
-}
-
 void updater::check_ver()
 {
     m_state = State::CheckingVersion;
     m_fetch = new Fetch(*m_network, m_source.url(vc::update::VersionPath), m_source.versionLimit,
                         m_source.stallTimeoutMs, this);
+    m_fetch->setDeadline(m_source.deadlineMs);
     connect(m_fetch, &Fetch::networkError, this, &updater::slotError);
     connect(m_fetch, &Fetch::finished, this, &updater::replyFinished_ver);
     m_fetch->start();
@@ -69,20 +65,23 @@ void updater::replyFinished_ver()
     if (!fetch)
         return;
     fetch->deleteLater();
-    // The editor wrote its own version at its last start; none makes every
-    // published version newer.
-    const double installed = vc::settings::open().value(vc::settings::Version, 0.0).toDouble();
+    // This program's own version: the settings may hold anything (or
+    // nothing), and an older signed release must never replace a newer one.
+    const double installed = vc::settings::ProgramVersion;
 
-    if (fetch->outcome() == Fetch::Outcome::TimedOut ||
-        fetch->outcome() == Fetch::Outcome::TooLarge) {
-        fail(failureReason());
+    if (fetch->outcome() != Fetch::Outcome::Done) {
+        if (fetch->answered()) {
+            fail(fetch->problem());
+            return;
+        }
+        // This window has no dark theme: the message is in plain text.
+        vc::prompter().about(this, QString(), fetch->problem());
+        end(State::Ended);
         return;
     }
-    const QByteArray body = fetch->outcome() == Fetch::Outcome::Done ? fetch->body() : QByteArray();
-    m_version = vc::update::VersionFile::read(body, m_source.publicKey);
+    m_version = vc::update::VersionFile::read(fetch->body(), m_source.publicKey);
     if (m_version.empty) {
-        vc::prompter().about(this, QString(), vc::whiteText(tr("無法連線至更新伺服器")));
-        end(State::Ended);
+        fail(vc::update::UpdateTexts::notVersionFile());
         return;
     }
     if (m_version.version <= installed) {
@@ -93,9 +92,10 @@ void updater::replyFinished_ver()
         return;
     }
     if (!m_version.trusted()) {
-        // Only the publisher can sign; anything else may come from anyone
-        // between here and the server, and nothing of it is fetched.
-        fail(tr("版本檔的簽章無效，這個更新不是發行者簽署的。"));
+        // Only the publisher can sign, and only a file in date is the
+        // newest; anything else may come from anyone between here and the
+        // server, and nothing of it is fetched.
+        fail(vc::update::UpdateTexts::untrusted(m_version));
         return;
     }
     check_update_firm();
@@ -105,14 +105,18 @@ void updater::check_update_firm()
 {
     setWindowTitle(QStringLiteral("Downloading new firmware..."));
     m_state = State::DownloadingFirmware;
-    startDownload(vc::update::FirmwarePath, firmwarePath(), m_version.firmware,
-                  m_source.firmwareLimit, &updater::replyFinished_firm);
+    startDownload(vc::update::FirmwarePath, QLatin1String(vc::update::FirmwareTarget),
+                  m_version.firmware, m_source.firmwareLimit, &updater::replyFinished_firm);
 }
 
 void updater::replyFinished_firm()
 {
-    if (!downloadKept())
+    if (!downloadKept(false))
         return;
+    // The editor checks the firmware against this before flashing it.
+    vc::settings::open().setValue(vc::settings::UpdatedFirmware,
+                                  QString::fromLatin1(vc::update::digestText(m_version.firmware)));
+    m_file.reset();
     // The new firmware stays in place whatever happens to the installer.
     check_update();
 }
@@ -121,29 +125,25 @@ void updater::check_update()
 {
     setWindowTitle(QStringLiteral("Downloading new software..."));
     m_state = State::DownloadingSoftware;
-    startDownload(vc::update::InstallerPath, installerPath(), m_version.installer,
-                  m_source.installerLimit, &updater::replyFinished);
+    startDownload(vc::update::InstallerPath, QLatin1String(vc::update::InstallerTarget),
+                  m_version.installer, m_source.installerLimit, &updater::replyFinished);
 }
 
 void updater::replyFinished()
 {
-    if (!downloadKept())
+    if (!downloadKept(true))
         return;
-    const QString installer = installerPath();
-#ifndef Q_OS_WIN
-    // Executable for its owner only, and only now that it is the signed one.
-    if (!QFile::setPermissions(installer, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                              QFileDevice::ExeOwner)) {
-        fail(tr("無法寫入 %1：%2").arg(QDir::toNativeSeparators(installer), tr("無法設定權限")));
-        return;
-    }
-#endif
-    vc::prompter().about(this, QString(), tr("下載完成"));
+    // The checked copy in this user's private folder is started, at once:
+    // the one in the working folder could be swapped by anyone who can
+    // write there while a message waits for the user.
+    const QString installer = m_file->checkedPath();
+    m_file.reset();
     QString error;
     if (!m_launch(installer, &error)) {
         fail(tr("無法啟動安裝程式：%1").arg(error));
         return;
     }
+    vc::prompter().about(this, QString(), tr("下載完成"));
     end(State::Finished);
 }
 
@@ -151,7 +151,7 @@ bool updater::startDownload(const char *path, const QString &target,
                             const vc::update::AssetDigest &digest, qint64 limit,
                             void (updater::*done)())
 {
-    m_file = std::make_unique<DownloadFile>(target, digest, limit);
+    m_file = std::make_unique<DownloadFile>(m_workDir, target, digest, limit);
     // A folder that cannot be written stops the update before a byte moves.
     if (!m_file->open()) {
         fail(failureReason());
@@ -159,6 +159,7 @@ bool updater::startDownload(const char *path, const QString &target,
     }
     m_fetch =
         new Fetch(*m_network, m_source.url(path), m_file->maximum(), m_source.stallTimeoutMs, this);
+    m_fetch->setDeadline(m_source.downloadDeadlineMs(m_file->maximum()));
     DownloadFile *file = m_file.get();
     m_fetch->setSink([file](const QByteArray &chunk) { return file->write(chunk); });
     connect(m_fetch, &Fetch::progress, this, &updater::getDownloadData);
@@ -168,17 +169,16 @@ bool updater::startDownload(const char *path, const QString &target,
     return true;
 }
 
-bool updater::downloadKept()
+bool updater::downloadKept(bool program)
 {
     Fetch *fetch = m_fetch;
     if (!fetch || !m_file)
         return false;
     fetch->deleteLater();
-    if (fetch->outcome() != Fetch::Outcome::Done || !m_file->commit()) {
+    if (fetch->outcome() != Fetch::Outcome::Done || !m_file->commit(program)) {
         fail(failureReason());
         return false;
     }
-    m_file.reset();
     return true;
 }
 
@@ -200,21 +200,11 @@ QString updater::failureReason() const
     }
     if (!m_fetch)
         return QString();
-    switch (m_fetch->outcome()) {
-    case Fetch::Outcome::TimedOut:
-        return tr("伺服器 %1 秒沒有傳來資料，已停止下載。").arg(m_fetch->stallTimeoutMs() / 1000.0);
-    case Fetch::Outcome::TooLarge:
-        return tr("下載的檔案大於允許的 %1 位元組，已停止下載。").arg(m_fetch->limit());
-    case Fetch::Outcome::NetworkError:
-        return m_fetch->errorText();
-    case Fetch::Outcome::Done:
+    if (m_fetch->outcome() == Fetch::Outcome::Done) {
         // Complete but short of the signed size (the server closed early).
         return tr("下載的檔案與簽署的版本檔不符，已捨棄。");
-    case Fetch::Outcome::Running:
-    case Fetch::Outcome::SinkFailed:
-        break;
     }
-    return QString();
+    return m_fetch->problem();
 }
 
 void updater::slotError(QNetworkReply::NetworkError code)

@@ -20,10 +20,11 @@ class Fetch;
 }
 
 // The updater's one window. It asks the server for the version file again,
-// checks its signature, then downloads the prop firmware and the editor's
-// patch installer one after the other, keeps each only when it is exactly
-// what the version file signed, and starts the installer. Any failure stops
-// the update with a message; nothing further is fetched, kept or started.
+// checks its signature and dates, then downloads the prop firmware and the
+// editor's patch installer one after the other, keeps each only when it is
+// exactly what the version file signed, and starts the checked installer.
+// Any failure stops the update with a message; nothing further is fetched,
+// kept or started.
 class updater : public QMainWindow
 {
     Q_OBJECT
@@ -50,7 +51,6 @@ public:
     State state() const { return m_state; }
     QProgressBar *progressBar() const { return m_progressBar; }
     QString firmwarePath() const;
-    QString installerPath() const;
 
 signals:
     // The update ended (the window closes and the program with it).
@@ -71,8 +71,9 @@ private:
     bool startDownload(const char *path, const QString &target,
                        const vc::update::AssetDigest &digest, qint64 limit,
                        void (updater::*done)());
-    // The download that just ended is in place; otherwise says why not.
-    bool downloadKept();
+    // The download that just ended is in place (a program: executable, its
+    // checked copy kept to be started); otherwise says why not.
+    bool downloadKept(bool program);
     QString failureReason() const;
     void fail(const QString &reason);
     void end(State state);

@@ -42,11 +42,13 @@ update::AssetDigest digestOfBytes(const QByteArray &bytes)
 }
 
 QByteArray signedVersionFile(const QString &version, const QString &notes,
-                             const QByteArray &firmware, const QByteArray &installer)
+                             const QByteArray &firmware, const QByteArray &installer, int validDays,
+                             const QDateTime &published)
 {
     QString error;
-    const QByteArray body = update::writeVersionFile(
-        version, notes, digestOfBytes(firmware), digestOfBytes(installer), testSecretKey(), &error);
+    const QByteArray body =
+        update::writeVersionFile(version, notes, digestOfBytes(firmware), digestOfBytes(installer),
+                                 testSecretKey(), &error, validDays, published);
     if (body.isEmpty())
         qFatal("cannot sign a test version file: %s", qPrintable(error));
     return body;

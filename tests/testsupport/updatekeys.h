@@ -16,8 +16,11 @@ QString testSecretKeyPath();
 
 update::AssetDigest digestOfBytes(const QByteArray &bytes);
 
-// A version file signed with the test key for these two downloads.
+// A version file signed with the test key for these two downloads,
+// published at `published` (null: now) and valid for `validDays` days.
 QByteArray signedVersionFile(const QString &version, const QString &notes,
-                             const QByteArray &firmware, const QByteArray &installer);
+                             const QByteArray &firmware, const QByteArray &installer,
+                             int validDays = update::DefaultValidDays,
+                             const QDateTime &published = QDateTime());
 
 } // namespace vc::test

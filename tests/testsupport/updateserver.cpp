@@ -9,9 +9,10 @@ namespace vc::test {
 
 namespace {
 
-QByteArray header(qint64 length)
+QByteArray header(qint64 length, const QByteArray &status = "200 OK",
+                  const QByteArray &more = QByteArray())
 {
-    QByteArray h = "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n";
+    QByteArray h = "HTTP/1.1 " + status + "\r\nContent-Type: application/octet-stream\r\n" + more;
     if (length >= 0)
         h += "Content-Length: " + QByteArray::number(length) + "\r\n";
     return h + "Connection: close\r\n\r\n";
@@ -116,6 +117,27 @@ void StandInUpdateServer::answer(QTcpSocket *socket, const QString &path)
     }
     case Behaviour::NoAnswer:
         break;
+    case Behaviour::Deflated: {
+        // A zlib stream, as "deflate" is sent: qCompress with its length cut off.
+        const QByteArray packed = qCompress(body).mid(4);
+        socket->write(header(packed.size(), "200 OK", "Content-Encoding: deflate\r\n") + packed);
+        socket->disconnectFromHost();
+        break;
+    }
+    case Behaviour::Failing:
+        socket->write(header(body.size(), "500 Internal Server Error") + body);
+        socket->disconnectFromHost();
+        break;
+    case Behaviour::Drip: {
+        socket->write(header(body.size()));
+        auto *timer = new QTimer(socket);
+        connect(timer, &QTimer::timeout, socket, [socket, body, sent = 0]() mutable {
+            if (sent < body.size())
+                socket->write(body.mid(sent++, 1));
+        });
+        timer->start(DripMs);
+        break;
+    }
     case Behaviour::Drop:
         socket->write(header(body.size()) + body.left(body.size() / 2));
         socket->flush();

@@ -29,7 +29,11 @@ public:
         Drop,     // announces the size, sends half, drops the connection
         Stall,    // announces the size, sends half, then sends nothing more
         Flood,    // sends floodBytes, announced only when announceFlood
+        Deflated, // the body packed, with "Content-Encoding: deflate"
+        Failing,  // answers "500 Internal Server Error"
+        Drip,     // announces the size, then sends one byte every DripMs
     };
+    static constexpr int DripMs = 300;
 
     StandInUpdateServer();
     ~StandInUpdateServer() override;

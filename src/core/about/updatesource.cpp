@@ -3,6 +3,8 @@
 #include "core/about/updateconfig.h"
 #include "core/about/versionfile.h"
 
+#include <limits>
+
 namespace vc::update {
 
 QUrl UpdateSource::url(const char *path) const
@@ -13,6 +15,13 @@ QUrl UpdateSource::url(const char *path) const
         base.chop(1);
     u.setPath(base + QLatin1String(path));
     return u;
+}
+
+int UpdateSource::downloadDeadlineMs(qint64 bytes) const
+{
+    const qint64 ms =
+        deadlineMs + qMax<qint64>(bytes, 0) * 1000 / qMax<qint64>(slowestBytesPerSecond, 1);
+    return int(qMin<qint64>(ms, std::numeric_limits<int>::max()));
 }
 
 UpdateSource UpdateSource::fromBuild()

@@ -18,6 +18,11 @@ struct UpdateSource
     QByteArray publicKey;
     // A request with no bytes moving for this long is given up.
     int stallTimeoutMs = 30000;
+    // A server that sends slowly enough never stalls: each request must also
+    // be done in time. The version file within this long; a download within
+    // this long plus its signed size at the slowest rate accepted.
+    int deadlineMs = 60000;
+    qint64 slowestBytesPerSecond = 16 * 1024;
     // Upper bounds of the three downloads.
     qint64 versionLimit = 0;
     qint64 firmwareLimit = 0;
@@ -25,6 +30,8 @@ struct UpdateSource
 
     // The server path on this server.
     QUrl url(const char *path) const;
+    // The deadline of a download of `bytes` bytes (within the int range).
+    int downloadDeadlineMs(qint64 bytes) const;
 
     // As built, with VANTOR_UPDATE_URL in the environment taking the place
     // of the built-in server.

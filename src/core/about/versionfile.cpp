@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QIODevice>
+#include <QLocale>
 
 #include <sodium.h>
 
@@ -17,6 +18,8 @@ const QByteArray SignaturePrefix = QByteArrayLiteral("ed25519:");
 const QByteArray DigestPrefix = QByteArrayLiteral("sha256:");
 const QByteArray FirmwareKey = QByteArrayLiteral("firmware");
 const QByteArray InstallerKey = QByteArrayLiteral("installer");
+const QByteArray PublishedKey = QByteArrayLiteral("published");
+const QByteArray ValidUntilKey = QByteArrayLiteral("valid-until");
 const QByteArray Separator = QByteArrayLiteral(";;");
 
 bool sodiumReady()
@@ -54,12 +57,30 @@ bool parseDigestLine(const QList<QByteArray> &fields, AssetDigest *digest)
 
 QByteArray digestLine(const QByteArray &key, const AssetDigest &d)
 {
-    return key + ' ' + QByteArray::number(d.size) + ' ' + DigestPrefix + d.sha256.toHex() + '\n';
+    return key + ' ' + digestText(d) + '\n';
+}
+
+// Dates are written in one form only, in UTC: 2025-01-31T12:00:00Z.
+QByteArray stamp(const QDateTime &t)
+{
+    return t.toUTC().toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'")).toLatin1();
+}
+
+QDateTime parseStamp(const QByteArray &text)
+{
+    if (text.size() != 20 || text.at(10) != 'T' || text.at(19) != 'Z')
+        return {};
+    const QDate date = QDate::fromString(QString::fromLatin1(text.left(10)), Qt::ISODate);
+    const QTime time =
+        QTime::fromString(QString::fromLatin1(text.mid(11, 8)), QStringLiteral("HH:mm:ss"));
+    const QDateTime t(date, time, Qt::UTC);
+    return t.isValid() && stamp(t) == text ? t : QDateTime();
 }
 
 } // namespace
 
-VersionFile VersionFile::read(const QByteArray &body, const QByteArray &publicKey)
+VersionFile VersionFile::read(const QByteArray &body, const QByteArray &publicKey,
+                              const QDateTime &now)
 {
     VersionFile f;
     f.empty = body.isEmpty();
@@ -81,46 +102,47 @@ VersionFile VersionFile::read(const QByteArray &body, const QByteArray &publicKe
     if (separator < 0)
         return f; // Unsigned
 
-    // The signed tail: lines after the first ";;". The signature line is
-    // the last non-blank line; it signs every byte before it.
+    // The signed tail: lines after the first ";;". A line starting with
+    // "signature" is the signature line; it signs every byte before it and
+    // must be the last line, exactly as it is written.
     const int tailStart = restStart + separator + Separator.size();
     int signatureLine = -1;
     QByteArray signatureText;
     QList<QList<QByteArray>> fieldLines;
-    for (int pos = tailStart; pos <= body.size();) {
+    for (int pos = tailStart; pos < body.size();) {
         int end = body.indexOf('\n', pos);
         if (end < 0)
             end = body.size();
-        const QByteArray line = body.mid(pos, end - pos).trimmed();
-        if (signatureLine >= 0) {
-            if (!line.isEmpty()) {
+        const QByteArray raw = body.mid(pos, end - pos);
+        if (raw.startsWith(SignatureKey)) {
+            signatureLine = pos;
+            signatureText = raw;
+            if (end + 1 < body.size()) {
                 f.trust = Trust::Malformed; // something unsigned after the signature
                 return f;
             }
-        } else if (!line.isEmpty()) {
-            const QList<QByteArray> fields = line.simplified().split(' ');
-            if (fields.first() == SignatureKey) {
-                signatureLine = pos;
-                signatureText = fields.size() == 2 ? fields.at(1) : QByteArray();
-            } else {
-                fieldLines.append(fields);
-            }
+            break;
         }
+        const QByteArray line = raw.trimmed();
+        if (!line.isEmpty())
+            fieldLines.append(line.simplified().split(' '));
         pos = end + 1;
     }
     if (signatureLine < 0)
         return f; // Unsigned: an old-style file with text after the notes
 
-    if (!signatureText.startsWith(SignaturePrefix)) {
+    // "signature ed25519:<base64>": one space, canonical base64, nothing else.
+    const QByteArray linePrefix = SignatureKey + ' ' + SignaturePrefix;
+    const QByteArray encoded = signatureText.mid(linePrefix.size());
+    const auto decoded =
+        QByteArray::fromBase64Encoding(encoded, QByteArray::AbortOnBase64DecodingErrors);
+    if (!signatureText.startsWith(linePrefix) ||
+        decoded.decodingStatus != QByteArray::Base64DecodingStatus::Ok ||
+        decoded.decoded.size() != SignatureBytes || encodeKey(decoded.decoded) != encoded) {
         f.trust = Trust::Malformed;
         return f;
     }
-    const QByteArray signature =
-        decodeKey(signatureText.mid(SignaturePrefix.size()), SignatureBytes);
-    if (signature.isEmpty()) {
-        f.trust = Trust::Malformed;
-        return f;
-    }
+    const QByteArray &signature = decoded.decoded;
     const QByteArray message = body.left(signatureLine);
     if (publicKey.size() != PublicKeyBytes || !sodiumReady() ||
         crypto_sign_verify_detached(bytes(signature), bytes(message),
@@ -130,13 +152,26 @@ VersionFile VersionFile::read(const QByteArray &body, const QByteArray &publicKe
         return f;
     }
 
-    // Signed by the publisher: now the fields must say exactly what to get.
-    // Lines of other kinds are signed too and left for later versions.
+    // Signed by the publisher: now the fields must say exactly what to get
+    // and when. Lines of other kinds are signed too and left for later
+    // versions.
     AssetDigest firmware, installer;
+    QDateTime published, validUntil;
     for (const QList<QByteArray> &fields : qAsConst(fieldLines)) {
-        AssetDigest *target = fields.first() == FirmwareKey    ? &firmware
-                              : fields.first() == InstallerKey ? &installer
-                                                               : nullptr;
+        const QByteArray &key = fields.first();
+        if (key == PublishedKey || key == ValidUntilKey) {
+            QDateTime &target = key == PublishedKey ? published : validUntil;
+            const QDateTime stamped = fields.size() == 2 ? parseStamp(fields.at(1)) : QDateTime();
+            if (target.isValid() || !stamped.isValid()) {
+                f.trust = Trust::Malformed; // repeated or unreadable
+                return f;
+            }
+            target = stamped;
+            continue;
+        }
+        AssetDigest *target = key == FirmwareKey    ? &firmware
+                              : key == InstallerKey ? &installer
+                                                    : nullptr;
         if (!target)
             continue;
         if (target->isValid() || !parseDigestLine(fields, target)) {
@@ -144,14 +179,56 @@ VersionFile VersionFile::read(const QByteArray &body, const QByteArray &publicKe
             return f;
         }
     }
-    if (!firmware.isValid() || !installer.isValid()) {
+    if (!firmware.isValid() || !installer.isValid() ||
+        published.isValid() != validUntil.isValid() ||
+        (published.isValid() && validUntil <= published)) {
         f.trust = Trust::Malformed;
         return f;
     }
-    f.firmware = firmware;
-    f.installer = installer;
-    f.trust = Trust::Trusted;
+    f.published = published;
+    f.validUntil = validUntil;
+    if (!published.isValid()) {
+        f.trust = Trust::Undated;
+    } else if (published.secsTo(now) < -AllowedClockAheadSecs) {
+        f.trust = Trust::DatedAhead;
+    } else if (now >= validUntil) {
+        f.trust = Trust::Expired;
+    } else {
+        f.firmware = firmware;
+        f.installer = installer;
+        f.trust = Trust::Trusted;
+    }
     return f;
+}
+
+QString UpdateTexts::untrusted(const VersionFile &file)
+{
+    const auto when = [](const QDateTime &t) {
+        return QLocale().toString(t.toLocalTime(), QLocale::ShortFormat);
+    };
+    switch (file.trust) {
+    case Trust::Trusted:
+        return QString();
+    case Trust::Undated:
+        return tr("更新資訊沒有有效期限，無法確認它是最新的，不提供這個更新。");
+    case Trust::Expired:
+        return tr("更新資訊已於 %1 過期，可能是舊的版本檔被再次送出，不提供這個更新。")
+            .arg(when(file.validUntil));
+    case Trust::DatedAhead:
+        return tr("更新資訊的發行時間 %1 晚於這台電腦的時間，請檢查電腦的日期與時間。不提供這"
+                  "個更新。")
+            .arg(when(file.published));
+    case Trust::Unsigned:
+    case Trust::Malformed:
+    case Trust::BadSignature:
+        break;
+    }
+    return tr("更新資訊的簽章無效，不提供這個更新。");
+}
+
+QString UpdateTexts::notVersionFile()
+{
+    return tr("更新伺服器的回答不是版本檔。");
 }
 
 KeyPair generateKeyPair()
@@ -182,7 +259,8 @@ QByteArray publicKeyOf(const QByteArray &secretKey)
 
 QByteArray writeVersionFile(const QString &version, const QString &notes,
                             const AssetDigest &firmware, const AssetDigest &installer,
-                            const QByteArray &secretKey, QString *error)
+                            const QByteArray &secretKey, QString *error, int validDays,
+                            const QDateTime &published)
 {
     const QString v = version.trimmed();
     bool ok = false;
@@ -199,13 +277,40 @@ QByteArray writeVersionFile(const QString &version, const QString &notes,
         *error = QStringLiteral("a download has no digest");
         return {};
     }
+    if (validDays < 1 || validDays > MaxValidDays) {
+        *error = QStringLiteral("the validity must be 1 to %1 days").arg(MaxValidDays);
+        return {};
+    }
+    // Whole seconds: the dates are written to the second.
+    const qint64 secs =
+        (published.isValid() ? published : QDateTime::currentDateTimeUtc()).toSecsSinceEpoch();
+    const QDateTime start = QDateTime::fromSecsSinceEpoch(secs, Qt::UTC);
     QByteArray body = v.toUtf8() + '\n' + notes.toUtf8() + Separator + '\n';
     body += digestLine(FirmwareKey, firmware);
     body += digestLine(InstallerKey, installer);
+    body += PublishedKey + ' ' + stamp(start) + '\n';
+    body += ValidUntilKey + ' ' + stamp(start.addDays(validDays)) + '\n';
     body = appendSignature(body, secretKey);
     if (body.isEmpty())
         *error = QStringLiteral("not a secret key");
     return body;
+}
+
+QByteArray digestText(const AssetDigest &digest)
+{
+    if (!digest.isValid())
+        return {};
+    return QByteArray::number(digest.size) + ' ' + DigestPrefix + digest.sha256.toHex();
+}
+
+AssetDigest digestFromText(const QByteArray &text)
+{
+    AssetDigest d;
+    QList<QByteArray> fields = text.split(' ');
+    fields.prepend(QByteArray());
+    if (!parseDigestLine(fields, &d))
+        return {};
+    return d;
 }
 
 QByteArray appendSignature(const QByteArray &body, const QByteArray &secretKey)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QString>
 
 class QIODevice;
@@ -17,12 +19,16 @@ class QIODevice;
 //   Faster upload<br>New effects;;
 //   firmware 123456 sha256:<64 hex digits>
 //   installer 7890123 sha256:<64 hex digits>
+//   published 2025-01-01T12:00:00Z
+//   valid-until 2025-01-31T12:00:00Z
 //   signature ed25519:<base64 of the 64-byte signature>
 //
 // The signature covers every byte of the file before the signature line, so
-// the version, the notes and both digests are all signed. An update is only
-// offered, and a download only kept, when the signature checks against the
-// public key built into the programs.
+// the version, the notes, both digests and both dates are all signed. An
+// update is only offered, and a download only kept, when the signature
+// checks against the public key built into the programs and the file is
+// within its dates: an older signed file sent again (to offer a release that
+// is no longer the newest) has expired.
 namespace vc::update {
 
 // Paths on the update server; older editors and the server rely on them.
@@ -39,6 +45,12 @@ inline constexpr const char *InstallerTarget = "VantorCreator_Patch.exe";
 inline constexpr qint64 VersionFileLimit = 64 * 1024;
 inline constexpr qint64 FirmwareLimit = 4 * 1024 * 1024;
 inline constexpr qint64 InstallerLimit = 512LL * 1024 * 1024;
+
+// How long a published version file is valid unless the publisher says
+// otherwise, and the most it may be dated ahead of this computer's clock.
+inline constexpr int DefaultValidDays = 30;
+inline constexpr int MaxValidDays = 3650;
+inline constexpr qint64 AllowedClockAheadSecs = 24 * 3600;
 
 // Ed25519 key and signature sizes (bytes).
 inline constexpr int PublicKeyBytes = 32;
@@ -61,7 +73,10 @@ enum class Trust
     Unsigned,     // nothing signed after the notes (an old-style file)
     Malformed,    // a signed part that cannot be read
     BadSignature, // the signature does not check against the key
-    Trusted,      // signed with the key; the digests are the publisher's
+    Undated,      // signed, but without dates (published before files had them)
+    Expired,      // signed, but past its "valid-until": an old file sent again
+    DatedAhead,   // signed, but dated more than a day after this computer's clock
+    Trusted,      // signed with the key and in date; the digests are the publisher's
 };
 
 struct VersionFile
@@ -79,12 +94,28 @@ struct VersionFile
     // Valid only when trusted.
     AssetDigest firmware;
     AssetDigest installer;
+    // The signed dates, when the signed part holds them (UTC).
+    QDateTime published;
+    QDateTime validUntil;
 
     bool trusted() const { return trust == Trust::Trusted; }
 
     // Reads a version file and checks its signature against publicKey
-    // (32 raw bytes; any other size trusts nothing).
-    static VersionFile read(const QByteArray &body, const QByteArray &publicKey);
+    // (32 raw bytes; any other size trusts nothing) and its dates against
+    // `now`.
+    static VersionFile read(const QByteArray &body, const QByteArray &publicKey,
+                            const QDateTime &now = QDateTime::currentDateTimeUtc());
+};
+
+// Why an update of a version file that is not trusted is not offered, in
+// the user's words (empty when it is trusted).
+struct UpdateTexts
+{
+    Q_DECLARE_TR_FUNCTIONS(vc::update::UpdateTexts)
+public:
+    static QString untrusted(const VersionFile &file);
+    // The server answered, but with nothing a version file could be.
+    static QString notVersionFile();
 };
 
 // A new Ed25519 key pair (raw bytes); empty on failure of the library.
@@ -98,12 +129,20 @@ KeyPair generateKeyPair();
 // The public key belonging to a secret key; empty when it is not one.
 QByteArray publicKeyOf(const QByteArray &secretKey);
 
-// Writes a signed version file. The version must be a number and the notes
+// Writes a signed version file, published at `published` (null: now) and
+// valid for `validDays` days. The version must be a number and the notes
 // must not hold ";;" (older editors would cut them there); both are refused
-// with a reason in *error.
+// with a reason in *error, as is a validity outside 1 to MaxValidDays days.
 QByteArray writeVersionFile(const QString &version, const QString &notes,
                             const AssetDigest &firmware, const AssetDigest &installer,
-                            const QByteArray &secretKey, QString *error);
+                            const QByteArray &secretKey, QString *error,
+                            int validDays = DefaultValidDays,
+                            const QDateTime &published = QDateTime());
+
+// A digest as one line of text ("<size> sha256:<hex>"), as the programs
+// note what they installed; an invalid digest for text that is none.
+QByteArray digestText(const AssetDigest &digest);
+AssetDigest digestFromText(const QByteArray &text);
 
 // Signs every byte of a version file's body and adds the signature line;
 // empty when the key is no secret key.

@@ -19,6 +19,9 @@ inline constexpr const char *WindowSize = "window/size";
 inline constexpr const char *WindowMaximize = "window/maximize";
 // Whether edits snap to the song's beats (bool, default off).
 inline constexpr const char *SnapToBeats = "edit/snapToBeats";
+// The size and digest of the firmware the updater last put in place, so
+// that flashing it later can check it is still that firmware.
+inline constexpr const char *UpdatedFirmware = "update/firmware";
 
 // The version written at every start.
 inline constexpr double ProgramVersion = 3.21311;

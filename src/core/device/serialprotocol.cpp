@@ -46,28 +46,38 @@ WaitResult waitForData(SerialLine &line, int ms, const CancelFlag *cancel)
     }
 }
 
-WaitResult waitWritten(SerialLine &line, const CancelFlag *cancel)
+WaitResult waitWritten(SerialLine &line, int stallMs, const CancelFlag *cancel)
 {
     QIODevice &io = line.io();
-    while (io.bytesToWrite() > 0) {
+    QElapsedTimer sinceProgress;
+    sinceProgress.start();
+    qint64 left = io.bytesToWrite();
+    while (left > 0) {
         if (cancelled(cancel))
             return WaitResult::Cancelled;
         if (line.broken() || !line.isOpen())
             return WaitResult::Broken;
+        if (sinceProgress.hasExpired(stallMs))
+            return WaitResult::TimedOut;
         io.waitForBytesWritten(WaitSliceMs);
+        const qint64 now = io.bytesToWrite();
+        if (now < left)
+            sinceProgress.restart();
+        left = now;
     }
     if (line.broken())
         return WaitResult::Broken;
     return cancelled(cancel) ? WaitResult::Cancelled : WaitResult::Done;
 }
 
-WaitResult sendBytes(SerialLine &line, const QByteArray &bytes, const CancelFlag *cancel)
+WaitResult sendBytes(SerialLine &line, const QByteArray &bytes, int stallMs,
+                     const CancelFlag *cancel)
 {
     if (cancelled(cancel))
         return WaitResult::Cancelled;
     if (line.io().write(bytes) != bytes.size())
         return WaitResult::Broken;
-    return waitWritten(line, cancel);
+    return waitWritten(line, stallMs, cancel);
 }
 
 bool pause(int ms, const CancelFlag *cancel)
@@ -82,6 +92,16 @@ bool pause(int ms, const CancelFlag *cancel)
             return true;
         QThread::msleep(ulong(std::min<qint64>(WaitSliceMs, left)));
     }
+}
+
+// What the prop has said and not been read, also what is still on its way
+// in from the system.
+QByteArray takeWaiting(SerialLine &line)
+{
+    QIODevice &io = line.io();
+    for (int i = 0; i < 16 && io.waitForReadyRead(0); ++i) {
+    }
+    return io.readAll();
 }
 
 QByteArray readAnswer(SerialLine &line, int quietMs, const CancelFlag *cancel)
@@ -193,7 +213,9 @@ UploadOutcome sendShowImage(SerialLine &line, const StreamFiles &files,
                             const std::function<void(int)> &progress)
 {
     auto outcomeOf = [](WaitResult w) {
-        return w == WaitResult::Cancelled ? UploadOutcome::Cancelled : UploadOutcome::LineLost;
+        return w == WaitResult::Cancelled  ? UploadOutcome::Cancelled
+               : w == WaitResult::TimedOut ? UploadOutcome::StoppedTaking
+                                           : UploadOutcome::LineLost;
     };
 
     if (!pause(timings.settleMs, cancel))
@@ -211,7 +233,7 @@ UploadOutcome sendShowImage(SerialLine &line, const StreamFiles &files,
         return UploadOutcome::FilesUnreadable;
     line.clearBuffers();
     qCDebug(lcSerial) << "write tenpl" << int(quint8(slot.at(0)));
-    WaitResult w = sendBytes(line, slot, cancel);
+    WaitResult w = sendBytes(line, slot, timings.writeStallMs, cancel);
     if (w != WaitResult::Done)
         return outcomeOf(w);
 
@@ -232,21 +254,44 @@ UploadOutcome sendShowImage(SerialLine &line, const StreamFiles &files,
         return UploadOutcome::SlotRefused;
     }
 
+    // What the prop says while it takes the image is no answer to it, but
+    // an "ERR" in it stops the upload. The last two bytes said are kept, so
+    // that an "ERR" split over two reads is found too.
+    QByteArray tail = answer.right(2);
+    const auto heard = [&tail](const QByteArray &more) {
+        if (more.isEmpty())
+            return true;
+        const QByteArray joined = tail + more;
+        tail = joined.right(2);
+        return !answerRefuses(joined);
+    };
+    const auto heardWhileSending = [&line, &heard] {
+        const QByteArray more = takeWaiting(line);
+        if (!more.isEmpty())
+            qCDebug(lcSerial) << "Port read while sending: " << more;
+        return heard(more);
+    };
+
     const QByteArray wire = headerWireBytes(header);
     qCDebug(lcSerial) << "SIZE" << header.size() << "BUFF" << wire.toHex(' ');
-    w = sendBytes(line, wire, cancel);
+    w = sendBytes(line, wire, timings.writeStallMs, cancel);
     if (w != WaitResult::Done)
         return outcomeOf(w);
 
+    // Before each chunk, what the prop said so far is taken; so only what it
+    // says once the last chunk is on its way can answer the whole image (a
+    // prop on USB may answer before the last write has been waited for).
     const qint64 total = frameFile.size();
     qint64 sent = 0;
     while (!frameFile.atEnd()) {
+        if (!heardWhileSending())
+            return UploadOutcome::Refused;
         if (progress)
             progress(total > 0 ? int(sent * 99 / total) : 0);
         const QByteArray chunk = frameFile.read(UploadChunkBytes);
         if (chunk.isEmpty())
             break;
-        w = sendBytes(line, chunk, cancel);
+        w = sendBytes(line, chunk, timings.writeStallMs, cancel);
         if (w != WaitResult::Done)
             return outcomeOf(w);
         sent += chunk.size();
@@ -265,6 +310,8 @@ UploadOutcome sendShowImage(SerialLine &line, const StreamFiles &files,
         return outcomeOf(w);
     const QByteArray end = readAnswer(line, timings.greetingQuietMs, cancel);
     qCDebug(lcSerial) << "END" << end;
+    if (!heard(end))
+        return UploadOutcome::Refused;
     if (progress)
         progress(100);
     return UploadOutcome::Done;
@@ -272,7 +319,7 @@ UploadOutcome sendShowImage(SerialLine &line, const StreamFiles &files,
 
 WipeOutcome wipeMemory(SerialLine &line, const SerialTimings &timings)
 {
-    if (sendBytes(line, QByteArrayLiteral("DD")) != WaitResult::Done)
+    if (sendBytes(line, QByteArrayLiteral("DD"), timings.writeStallMs) != WaitResult::Done)
         return WipeOutcome::LineLost;
     // Only the input: "DD" may still be on its way out of the driver.
     line.clearInput();

@@ -34,6 +34,7 @@ struct SerialTimings
     int slotAnswerMs = 5000;   // answer to the slot byte
     int finalPauseMs = 100;    // pause after the last frame chunk
     int finalAnswerMs = 60000; // the prop's answer after the whole image
+    int writeStallMs = 5000;   // a write that makes no progress for this long is given up
     int wipeSkipMs = 500;      // what the prop says at once after "DD" is not its answer
     int wipePollMs = 5000;     // how long the wipe waits for "Wait"
     int wipeStepMs = 100;      // poll step of the wipe
@@ -74,10 +75,12 @@ enum class WaitResult
 
 // Waits up to ms (no limit when negative) for bytes to read.
 WaitResult waitForData(SerialLine &line, int ms, const CancelFlag *cancel = nullptr);
-// Waits, without a limit, until everything written has left.
-WaitResult waitWritten(SerialLine &line, const CancelFlag *cancel = nullptr);
+// Waits until everything written has left; TimedOut when nothing of it
+// leaves for stallMs (a prop that stopped reading).
+WaitResult waitWritten(SerialLine &line, int stallMs, const CancelFlag *cancel = nullptr);
 // Writes bytes and waits until they have left.
-WaitResult sendBytes(SerialLine &line, const QByteArray &bytes, const CancelFlag *cancel = nullptr);
+WaitResult sendBytes(SerialLine &line, const QByteArray &bytes, int stallMs,
+                     const CancelFlag *cancel = nullptr);
 // Sleeps ms; false when cancelled meanwhile.
 bool pause(int ms, const CancelFlag *cancel = nullptr);
 // Reads what has arrived and what follows within quietMs of it.
@@ -132,14 +135,19 @@ enum class UploadOutcome
     NoSlotAnswer,  // "ERROR01"
     SlotRefused,   // "ERROR02"
     LineLost,      // the line broke while sending or waiting
+    StoppedTaking, // the prop stopped reading what was sent
+    Refused,       // the prop answered "ERR" while taking the image, or to it
     NoFinalAnswer, // the image went out but the prop never confirmed it
     Cancelled,
 };
 
 // Sends the show image over an open line that has greeted: the slot byte,
 // the header, the frames in chunks of 2048 bytes, then waits for the
-// prop's confirmation. progress gets 0..99 before each chunk and 100 at
-// the end. The line is left open; the caller closes it.
+// prop's confirmation: only what it says once the last chunk is on its way
+// (what it said before is no answer to the whole image). Everything the
+// prop says from its slot answer on is judged as one text, so an "ERR"
+// split over two reads still refuses. progress gets 0..99 before each chunk
+// and 100 at the end. The line is left open; the caller closes it.
 UploadOutcome sendShowImage(SerialLine &line, const StreamFiles &files,
                             const SerialTimings &timings, const CancelFlag *cancel,
                             const std::function<void(int)> &progress);

@@ -76,7 +76,26 @@ qint64 pngExtent(const char *data, qint64 size, quint32 *width, quint32 *height,
     return -1;
 }
 
+// Only the size the editor makes thumbs at is taken for one: a picture
+// claiming any other may unpack to gigabytes from a few kilobytes.
+bool thumbSized(quint32 width, quint32 height)
+{
+    return height == quint32(ThumbHeight) && width > 0 && width <= quint32(MaxThumbWidth);
+}
+
 } // namespace
+
+QSize storedThumbSize(const QByteArray &record)
+{
+    if (record.size() < 4 || qFromBigEndian<qint32>(record.constData()) == 0)
+        return {};
+    quint32 w = 0;
+    quint32 h = 0;
+    if (pngExtent(record.constData() + 4, record.size() - 4, &w, &h, false) < 0 ||
+        !thumbSized(w, h))
+        return {};
+    return QSize(int(w), int(h));
+}
 
 PackedThumb::PackedThumb(const QByteArray &source, int offset, int length, QSize size)
     : m_source(source), m_offset(offset), m_length(length), m_size(size)
@@ -188,9 +207,7 @@ ModeRecord ModeRecord::decode(const QByteArray &bytes, bool *ok, int *used, Thum
         const qint64 length = pngExtent(bytes.constData() + at, bytes.size() - at, &w, &h, !later);
         if (length < 0)
             return r; // the end of the picture is unknown, so is everything after it
-        const qint64 pixels = qint64(w) * qint64(h);
-        const bool sized =
-            w > 0 && h > 0 && w <= 0x7fffffffu && h <= 0x7fffffffu && pixels <= MaxThumbPixels;
+        const bool sized = thumbSized(w, h);
         if (sized && later) {
             r.packedThumb = std::make_shared<const PackedThumb>(bytes, int(at), int(length),
                                                                 QSize(int(w), int(h)));

@@ -100,9 +100,10 @@ struct ModeRecord
     };
     // Reads the eight fields. A truncated or corrupt record gives the fields
     // that could be read (the rest keep their defaults) and *ok = false; a
-    // thumb whose header claims a picture larger than MaxThumbPixels is
-    // skipped without being decoded. *used is the length of the eight
-    // fields (bytes after them are ignored).
+    // thumb whose header claims a size no thumb has (not ThumbHeight high,
+    // or wider than MaxThumbWidth) is skipped without being decoded, and
+    // the record is damaged. *used is the length of the eight fields (bytes
+    // after them are ignored).
     static ModeRecord decode(const QByteArray &bytes, bool *ok = nullptr, int *used = nullptr,
                              ThumbDecoding thumbs = ThumbNow);
 
@@ -114,9 +115,16 @@ struct ModeRecord
     void retimeWithWidth(int newStart, int newEnd, float frameRate, int patternWidth);
 };
 
-// Thumbs are 85 pixels high; anything near this size is not a thumb.
+// Thumbs are 85 pixels high, and never larger than this; anything else is
+// not a thumb.
 constexpr qint64 MaxThumbPixels = qint64(1) << 24;
 constexpr int ThumbHeight = 85;
+constexpr qint64 MaxThumbWidth = MaxThumbPixels / ThumbHeight;
+
+// The size a record's stored thumb states, read from its header without
+// decoding anything; invalid when the record has no thumb, or one no
+// thumb can be (see decode()).
+QSize storedThumbSize(const QByteArray &record);
 
 // The image a raster QPixmap would hold for `image`: the record's thumb has
 // always been a pixmap, and Qt streams a pixmap as that image. Opaque

@@ -1,6 +1,7 @@
 #include "core/project/projectformat.h"
 
 #include "core/app/fileerrors.h"
+#include "core/model/moderecord.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -326,6 +327,7 @@ ProjectReadResult readProject(QIODevice &device)
     status.headerRead = true;
 
     const QByteArray separator = trackSeparator();
+    qint64 thumbPixels = 0;
     while (!in.atEnd()) {
         quint32 length = 0;
         if (!in.readUInt32(length, why)) {
@@ -349,6 +351,16 @@ ProjectReadResult readProject(QIODevice &device)
         if (record == separator) {
             project.tracks.append(QVector<QByteArray>());
         } else {
+            const QSize thumb = storedThumbSize(record);
+            thumbPixels += qint64(thumb.width()) * thumb.height();
+            if (thumbPixels > MaxProjectThumbPixels) {
+                const qint64 megabytes = MaxProjectThumbPixels * 4 / (1024 * 1024);
+                fail(status, ProjectReadStatus::Corrupt,
+                     QStringLiteral("the thumbs of its modes would take more than %1 MB")
+                         .arg(megabytes),
+                     ProjectReader::tr("圖樣的縮圖解開後會超過 %1 MB").arg(megabytes));
+                break;
+            }
             project.tracks.last().append(record);
             ++status.records;
         }

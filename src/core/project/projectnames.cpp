@@ -1,5 +1,8 @@
 #include "core/project/projectnames.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <cmath>
 #include <limits>
 
@@ -17,6 +20,15 @@ bool isCurrentFormatName(const QString &path)
 QString withProjectSuffix(const QString &name)
 {
     return isCurrentFormatName(name) ? name : name + Suffix;
+}
+
+QString unusedProjectName(const QString &folder, const QString &base)
+{
+    const QDir dir(folder);
+    QString name = dir.filePath(base + Suffix);
+    for (int n = 2; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
+        name = dir.filePath(QStringLiteral("%1 %2").arg(base).arg(n) + Suffix);
+    return name;
 }
 
 QString projectDisplayName(const QString &path)

@@ -17,6 +17,10 @@ bool isCurrentFormatName(const QString &path);
 // contains it anywhere.
 QString withProjectSuffix(const QString &name);
 
+// A project file name in `folder` that no file has yet: base + ".vtc3",
+// else base + " 2.vtc3", " 3.vtc3" and so on.
+QString unusedProjectName(const QString &folder, const QString &base);
+
 // The file name shown in the title: the part of the path after its last
 // "/", or after its last "\" when it has no "/".
 QString projectDisplayName(const QString &path);

@@ -87,6 +87,7 @@ void about::on_pushButton_3_clicked()
     delete m_fetch; // a check still under way gives way to this one
     m_fetch = new vc::Fetch(*m_network, m_source.url(vc::update::VersionPath),
                             m_source.versionLimit, m_source.stallTimeoutMs, this);
+    m_fetch->setDeadline(m_source.deadlineMs);
     connect(m_fetch, &vc::Fetch::networkError, this, &about::slotError);
     connect(m_fetch, &vc::Fetch::finished, this, &about::replyFinished);
     m_fetch->start();
@@ -106,20 +107,25 @@ void about::replyFinished()
     m_fetch = nullptr;
     fetch->deleteLater();
 
-    // A refused, dropped, stalled or oversized answer is no answer.
-    const QByteArray body =
-        fetch->outcome() == vc::Fetch::Outcome::Done ? fetch->body() : QByteArray();
-    const vc::update::VersionFile file = vc::update::VersionFile::read(body, m_source.publicKey);
-    if (file.empty) {
-        vc::prompter().about(this, QString(), vc::whiteText(tr("無法連線至更新伺服器")));
+    // What went wrong is said as it is: no server, an error answer, or an
+    // answer too large or not a version file.
+    const vc::update::VersionFile file =
+        fetch->outcome() == vc::Fetch::Outcome::Done
+            ? vc::update::VersionFile::read(fetch->body(), m_source.publicKey)
+            : vc::update::VersionFile();
+    if (fetch->outcome() != vc::Fetch::Outcome::Done) {
+        vc::prompter().about(this, QString(), vc::whitePlainText(fetch->problem()));
+    } else if (file.empty) {
+        vc::prompter().about(this, QString(),
+                             vc::whitePlainText(vc::update::UpdateTexts::notVersionFile()));
     } else if (file.version <= vc::settings::ProgramVersion) {
         ui->pushButton_3->setText(tr("已是最新版本"));
     } else if (!file.trusted()) {
         // Anyone between here and the server can write a version file; only
-        // the publisher can sign one. A forged offer is not shown.
+        // the publisher can sign one, and only a file in date is the newest.
         qDebug() << "version file not trusted" << int(file.trust);
         vc::prompter().warning(this, QString(),
-                               vc::whiteText(tr("更新資訊的簽章無效，不提供這個更新。")));
+                               vc::whitePlainText(vc::update::UpdateTexts::untrusted(file)));
     } else {
         offerUpdate(file);
     }

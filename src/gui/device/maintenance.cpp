@@ -1,5 +1,7 @@
 #include "gui/device/maintenance.h"
 
+#include "core/about/downloadfile.h"
+#include "core/app/appsettings.h"
 #include "gui/app/prompter.h"
 #include "gui/device/pass.h"
 #include "gui/device/portline.h"
@@ -108,6 +110,26 @@ void DeviceMaintenance::updatesystem()
         vc::prompter().warning(
             m_dialogParent, QString(),
             vc::whiteText(tr("找不到韌體檔案 %1").arg(QDir::toNativeSeparators(firmware))));
+        return;
+    }
+    // The firmware is read once more to be flashed: it must be reached
+    // without a link, and still be the one the updater checked when it put
+    // it there.
+    QString why;
+    const vc::update::AssetDigest present = vc::update::digestOfFileBelow(
+        QDir::currentPath(), QLatin1String(vc::update::FirmwareTarget), vc::update::FirmwareLimit,
+        &why);
+    const vc::update::AssetDigest updated = vc::update::digestFromText(
+        vc::settings::open().value(vc::settings::UpdatedFirmware).toString().toLatin1());
+    if (!present.isValid() || (updated.isValid() && !(updated == present))) {
+        const QString name = QDir::toNativeSeparators(firmware);
+        vc::prompter().warning(
+            m_dialogParent, QString(),
+            vc::whitePlainText(present.isValid()
+                                   ? tr("韌體檔案 %1 已不是更新程式下載並檢查過的檔案，"
+                                        "不會燒錄。請重新執行更新。")
+                                         .arg(name)
+                                   : tr("無法使用韌體檔案 %1：%2").arg(name, why)));
         return;
     }
 

@@ -79,6 +79,14 @@ void WorkerThread::upload()
     case UploadOutcome::LineLost:
         emit expmess(tr("與道具的連線中斷，道具上的秀可能不完整。"));
         break;
+    case UploadOutcome::StoppedTaking:
+        emit expmess(tr("道具停止接收資料，上傳已停止，道具上的秀可能不完整。請重新啟動道具，再上傳"
+                        "一次。"));
+        break;
+    case UploadOutcome::Refused:
+        emit expmess(
+            tr("道具在接收秀時回報錯誤，道具上的秀可能不完整。請重新啟動道具，再上傳一次。"));
+        break;
     case UploadOutcome::NoFinalAnswer:
         emit expmess(tr("道具未確認收到秀，請重新上傳。"));
         break;

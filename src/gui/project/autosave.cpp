@@ -1,13 +1,13 @@
 #include "gui/project/autosave.h"
 
 #include "core/model/show.h"
-#include "core/project/projectnames.h"
 #include "gui/app/prompter.h"
 #include "gui/model/trackscontroller.h"
 #include "gui/project/projectfiles.h"
 
 #include <KAutoSaveFile>
 
+#include <QDir>
 #include <QLocale>
 
 namespace vc {
@@ -90,8 +90,11 @@ void AutoSave::offerRecovery()
     for (int i = 0; i < count; ++i) {
         FoundRecoveryCopy &f = found[std::size_t(i)];
         const RecoveryCopy &copy = f.copy();
-        const QString name =
-            copy.projectPath.isEmpty() ? tr("未命名專案") : projectDisplayName(copy.projectPath);
+        // The whole path: a copy may name any file, and the user is to see
+        // which one.
+        const QString name = copy.projectPath.isEmpty()
+                                 ? tr("未命名專案")
+                                 : QDir::toNativeSeparators(copy.projectPath);
         const QString when = QLocale().toString(copy.writtenAt.toLocalTime(), QLocale::ShortFormat);
         QString text = tr("編輯器上次未正常關閉，留下了專案的復原副本。\n"
                           "專案：%1\n副本時間：%2\n要恢復這份副本嗎？")

@@ -28,6 +28,7 @@
 #include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -243,9 +244,13 @@ bool ProjectFiles::restoreRecovery(const RecoveryCopy &copy)
         return false;
     }
     // Save writes where the project came from, unless another editor has
-    // that file open now.
+    // that file open now. The copy names that file, but anything could have
+    // put a copy where copies are kept: the file must be a project this
+    // editor reads, or the copy is taken as one without a file of its own.
     std::unique_ptr<ProjectLock> lock;
-    bool named = copy.hasFileName && !copy.projectPath.isEmpty();
+    const bool aProject = !copy.projectPath.isEmpty() && isCurrentFormatName(copy.projectPath) &&
+                          loadProjectFile(copy.projectPath).status.ok();
+    bool named = copy.hasFileName && aProject;
     if (named) {
         lock = lockFor(copy.projectPath);
         if (lock->state() == ProjectLock::HeldElsewhere) {
@@ -253,7 +258,7 @@ bool ProjectFiles::restoreRecovery(const RecoveryCopy &copy)
             named = false;
         }
     }
-    replaceProject(read, copy.projectPath);
+    replaceProject(read, aProject ? copy.projectPath : QString());
     m_lock = std::move(lock);
     m_hasFileName = named && read.status.ok();
     finishLoad();
@@ -269,6 +274,8 @@ void ProjectFiles::replaceProject(const ProjectReadResult &read, const QString &
     // from clearing it to the last item nothing else may run against the
     // half-built tracks, so no events are let through in between.
     const QVector<DecodedRecord> decoded = decodeRecords(project);
+    m_damagedRecords = int(std::count_if(decoded.begin(), decoded.end(),
+                                         [](const DecodedRecord &d) { return !d.complete; }));
     beginLoad(path);
     if (project.hasSong())
         emit songRequested(project.songPath);
@@ -360,6 +367,14 @@ void ProjectFiles::beginLoad(const QString &path)
 void ProjectFiles::finishLoad()
 {
     emit loaded();
+    if (m_damagedRecords > 0) {
+        // Such a mode is kept (with what of it could be read), but not hidden.
+        prompter().warning(
+            m_s.dialogParent, QString(),
+            whitePlainText(tr("專案中有 %1 個圖樣的紀錄已損壞，只載入了能讀取的部分。")
+                               .arg(m_damagedRecords)));
+        m_damagedRecords = 0;
+    }
     checkMissingPictures();
     startHistory();
     // What the load itself changed (the song, the prop) is no unsaved change.
@@ -497,8 +512,13 @@ bool ProjectFiles::save()
 
 bool ProjectFiles::saveAs()
 {
-    const QString start =
-        m_currentFile.isEmpty() ? settings::defaultDocumentsPath() : m_currentFile;
+    // A project without a file of its own is offered a name no file has: the
+    // path kept from the last project names another project.
+    QString start = m_currentFile;
+    if (start.isEmpty())
+        start = settings::defaultDocumentsPath();
+    else if (m_untitled)
+        start = unusedProjectName(QFileInfo(start).absolutePath(), tr("未命名"));
     const QString chosen =
         prompter().saveFileName(m_s.dialogParent, tr("存檔"), start, QStringLiteral("*.vtc3"));
     if (chosen.isEmpty())

@@ -175,6 +175,8 @@ private:
     bool m_untitled = true;
     // Set while a load or a save runs.
     bool m_busy = false;
+    // Records of the project just put in place that could not be read whole.
+    int m_damagedRecords = 0;
     // Counts the projects put in place, so that a late report about an
     // earlier one is dropped.
     int m_loadGeneration = 0;

@@ -35,6 +35,14 @@
         <source>無法啟動燒錄程式 %1</source>
         <translation>Cannot start the flashing script %1</translation>
     </message>
+    <message>
+        <source>韌體檔案 %1 已不是更新程式下載並檢查過的檔案，不會燒錄。請重新執行更新。</source>
+        <translation>The firmware file %1 is no longer the one the updater downloaded and checked; it is not flashed. Please run the update again.</translation>
+    </message>
+    <message>
+        <source>無法使用韌體檔案 %1：%2</source>
+        <translation>Cannot use the firmware file %1: %2</translation>
+    </message>
 </context>
 <context>
     <name>ExportUpload</name>
@@ -774,6 +782,14 @@ end time: </translation>
         <source>ERROR02：道具拒絕在這個秀槽接收秀，道具上原本的秀保持不變。請重新啟動道具，再上傳一次或換一個秀槽。</source>
         <translation>ERROR02: the prop refused to take a show into this slot; the show it holds is unchanged. Restart the prop, then upload again or choose another slot.</translation>
     </message>
+    <message>
+        <source>道具停止接收資料，上傳已停止，道具上的秀可能不完整。請重新啟動道具，再上傳一次。</source>
+        <translation>The prop stopped taking data and the upload was stopped; the show on the prop may be incomplete. Restart the prop, then upload again.</translation>
+    </message>
+    <message>
+        <source>道具在接收秀時回報錯誤，道具上的秀可能不完整。請重新啟動道具，再上傳一次。</source>
+        <translation>The prop reported an error while taking the show; the show on the prop may be incomplete. Restart the prop, then upload again.</translation>
+    </message>
 </context>
 <context>
     <name>about</name>
@@ -806,16 +822,8 @@ end time: </translation>
         <translation>The updater program was not found</translation>
     </message>
     <message>
-        <source>無法連線至更新伺服器</source>
-        <translation>Cannot connect to the updating server</translation>
-    </message>
-    <message>
         <source>已是最新版本</source>
         <translation>Already the latest version</translation>
-    </message>
-    <message>
-        <source>更新資訊的簽章無效，不提供這個更新。</source>
-        <translation>The update information is not correctly signed; this update is not offered.</translation>
     </message>
     <message>
         <source>有更新 </source>
@@ -864,24 +872,12 @@ end time: </translation>
 <context>
     <name>updater</name>
     <message>
-        <source>無法連線至更新伺服器</source>
-        <translation>Cannot connect to the updating server</translation>
-    </message>
-    <message>
         <source>已是最新版本</source>
         <translation>Already the latest version</translation>
     </message>
     <message>
-        <source>版本檔的簽章無效，這個更新不是發行者簽署的。</source>
-        <translation>The version file&apos;s signature is not valid: this update was not signed by the publisher.</translation>
-    </message>
-    <message>
         <source>無法寫入 %1：%2</source>
         <translation>Cannot write %1: %2</translation>
-    </message>
-    <message>
-        <source>無法設定權限</source>
-        <translation>cannot set its permissions</translation>
     </message>
     <message>
         <source>下載完成</source>
@@ -898,10 +894,6 @@ end time: </translation>
     <message>
         <source>下載的檔案與簽署的版本檔不符，已捨棄。</source>
         <translation>The download does not match the signed version file; it was discarded.</translation>
-    </message>
-    <message>
-        <source>伺服器 %1 秒沒有傳來資料，已停止下載。</source>
-        <translation>The server sent nothing for %1 seconds; the download was stopped.</translation>
     </message>
     <message>
         <source>更新失敗</source>
@@ -996,6 +988,37 @@ Restore this copy?</translation>
     <message>
         <source>%1 個新圖樣放在軌道 %2：%3</source>
         <translation>%1 new modes placed on track %2: %3</translation>
+    </message>
+</context>
+<context>
+    <name>vc::Fetch</name>
+    <message>
+        <source>無法連線至更新伺服器</source>
+        <translation>Cannot connect to the updating server</translation>
+    </message>
+    <message>
+        <source>與更新伺服器的連線中斷：%1</source>
+        <translation>The connection to the update server broke: %1</translation>
+    </message>
+    <message>
+        <source>更新伺服器沒有在 %1 秒內傳完資料，已停止下載。</source>
+        <translation>The update server did not send everything within %1 seconds; the download was stopped.</translation>
+    </message>
+    <message>
+        <source>伺服器 %1 秒沒有傳來資料，已停止下載。</source>
+        <translation>The server sent nothing for %1 seconds; the download was stopped.</translation>
+    </message>
+    <message>
+        <source>更新伺服器回應錯誤：%1</source>
+        <translation>The update server answered with an error: %1</translation>
+    </message>
+    <message>
+        <source>下載的檔案大於允許的 %1 位元組，已停止下載。</source>
+        <translation>The download is larger than the %1 bytes allowed; it was stopped.</translation>
+    </message>
+    <message>
+        <source>更新伺服器的回答經過壓縮（%1），不予接受。</source>
+        <translation>The update server&apos;s answer came packed (%1); it is not accepted.</translation>
     </message>
 </context>
 <context>
@@ -1153,6 +1176,14 @@ Open it anyway? Saving will then ask for another name, so that neither editor ov
         <source>儲存中...</source>
         <translation>Saving...</translation>
     </message>
+    <message>
+        <source>專案中有 %1 個圖樣的紀錄已損壞，只載入了能讀取的部分。</source>
+        <translation>%1 modes of the project are damaged; only what could be read was loaded.</translation>
+    </message>
+    <message>
+        <source>未命名</source>
+        <translation>Untitled</translation>
+    </message>
 </context>
 <context>
     <name>vc::ProjectReader</name>
@@ -1203,6 +1234,10 @@ Open it anyway? Saving will then ask for another name, so that neither editor ov
     <message>
         <source>檔案在一個 %1 位元組的圖樣中途結束</source>
         <translation>file ends inside a record of %1 bytes</translation>
+    </message>
+    <message>
+        <source>圖樣的縮圖解開後會超過 %1 MB</source>
+        <translation>the thumbs of its modes would take more than %1 MB once unpacked</translation>
     </message>
 </context>
 <context>
@@ -1258,6 +1293,56 @@ Open it anyway? Saving will then ask for another name, so that neither editor ov
     <message>
         <source>上傳完成</source>
         <translation>Upload finished</translation>
+    </message>
+</context>
+<context>
+    <name>vc::update::DownloadFile</name>
+    <message>
+        <source>%1 是連結，更新程式不經由連結讀寫</source>
+        <translation>%1 is a link; the updater neither reads nor writes through links</translation>
+    </message>
+    <message>
+        <source>%1 不是一般檔案</source>
+        <translation>%1 is not a plain file</translation>
+    </message>
+    <message>
+        <source>%1 不是資料夾</source>
+        <translation>%1 is not a folder</translation>
+    </message>
+    <message>
+        <source>%1 不是只屬於這個使用者的資料夾</source>
+        <translation>%1 is not a folder of this user&apos;s alone</translation>
+    </message>
+    <message>
+        <source>沒有檔名</source>
+        <translation>no file name</translation>
+    </message>
+    <message>
+        <source>%1 大於 %2 位元組</source>
+        <translation>%1 is larger than %2 bytes</translation>
+    </message>
+</context>
+<context>
+    <name>vc::update::UpdateTexts</name>
+    <message>
+        <source>更新資訊沒有有效期限，無法確認它是最新的，不提供這個更新。</source>
+        <translation>The update information has no expiry date, so it cannot be known to be the newest; this update is not offered.</translation>
+    </message>
+    <message>
+        <source>更新資訊已於 %1 過期，可能是舊的版本檔被再次送出，不提供這個更新。</source>
+        <translation>The update information expired on %1 (an old version file may have been sent again); this update is not offered.</translation>
+    </message>
+    <message>
+        <source>更新資訊的發行時間 %1 晚於這台電腦的時間，請檢查電腦的日期與時間。不提供這個更新。</source>
+        <translation>The update information is dated %1, later than this computer&apos;s clock; please check the computer&apos;s date and time. This update is not offered.</translation>
+    </message>
+    <message>
+        <source>更新資訊的簽章無效，不提供這個更新。</source>
+        <translation>The signature of the update information is not valid; this update is not offered.</translation>
+    </message>
+    <message>
+        <source>更新伺服器的回答不是版本檔。</source>
+        <translation>The update server&apos;s answer is not a version file.</translation>
     </message>
 </context>
 </TS>
