@@ -645,6 +645,19 @@ void TestProjectFiles::roundTripIsByteIdentical()
     QCOMPARE(loaded.layout(), QStringLiteral("1:0,1000 2:300"));
     QVERIFY(loaded.files()->save());
     QCOMPARE(fileBytes(path(QStringLiteral("one.vtc3"))), first);
+
+    // A project without a song takes the song away, in either format.
+    for (const QString &name : {QStringLiteral("none.vtc3"), QStringLiteral("none.vtc")}) {
+        loaded.show()->setSongPath(song);
+        if (name.endsWith(QLatin1String("3")))
+            writeProject(path(name), 80, 2100.0f, {{colourRecord(0, 1000)}});
+        else
+            writeFile(path(name), "80><2100\n");
+        QVERIFY(loaded.files()->loadFile(path(name)));
+        QCOMPARE(loaded.show()->songPath(), QString());
+        if (loaded.isWindow())
+            QCOMPARE(loaded.win->ui()->Song_dir->text(), QStringLiteral("..."));
+    }
 }
 
 void TestProjectFiles::formatChosenByName_data()

@@ -149,7 +149,8 @@ public slots:
 
     // --- song: loading and decoding (also used by project loading and drops)
     void ReadSong(const QString &path);
-    // The song of a loaded project, in place of the song there was.
+    // The song of a loaded project (none for an empty path), in place of the
+    // song there was.
     void readProjectSong(const QString &path);
     // A song decoded (durationMs > 0) becomes the show's song; a file that
     // is no song is reported.

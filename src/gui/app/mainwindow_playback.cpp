@@ -38,6 +38,11 @@ void MainWindow::readProjectSong(const QString &path)
     m_playback->stop();
     m_playback->setMedia(QString());
     m_song->unload();
+    ui->Song_dir->setText(QStringLiteral("..."));
+    if (path.isEmpty()) {
+        m_show->setSongPath(QString());
+        return;
+    }
     m_show->setSongPath(QFileInfo(path).absoluteFilePath());
     m_song->load(path);
 }

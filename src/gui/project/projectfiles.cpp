@@ -277,8 +277,9 @@ void ProjectFiles::replaceProject(const ProjectReadResult &read, const QString &
     m_damagedRecords = int(std::count_if(decoded.begin(), decoded.end(),
                                          [](const DecodedRecord &d) { return !d.complete; }));
     beginLoad(path);
-    if (project.hasSong())
-        emit songRequested(project.songPath);
+    // The project's own song, or none: the song of the project before it
+    // must not stay (nor be saved as this one's).
+    emit songRequested(project.hasSong() ? project.songPath : QString());
     emit propRequested(project.leds, project.frameRate, false);
     addRecords(project, decoded);
     qDebug() << "project loaded" << read.status.records << "records";
@@ -296,6 +297,8 @@ bool ProjectFiles::loadLegacyFormat(const QString &path)
     }
     qDebug() << "OPEN OLD FILE";
     beginLoad(path);
+    // The old format names no song.
+    emit songRequested(QString());
 
     // An old project keeps no picture of its own, only the paths: a mode
     // whose picture cannot be found cannot be made. Offer the search first.

@@ -105,7 +105,8 @@ signals:
     void projectReplaced();
     // The window's title for the project.
     void titleChanged(const QString &title);
-    // A loaded project's song.
+    // A loaded project's song; empty for a project without one (the song
+    // there was goes).
     void songRequested(const QString &path);
     // A loaded project's prop: its gadget is to be selected (the LED count
     // and frame rate compared as whole numbers for the old format).
