@@ -128,6 +128,7 @@ void TestEditor::initialState()
     QCOMPARE(e.ui()->Mode_last->value(), 5.0);
     QVERIFY(e.ui()->speedAutoCheckBox->isChecked());
     QCOMPARE(e.ui()->Speed_slide->value(), 10);
+    QCOMPARE(e.ui()->Mode_loop->value(), 1); // no pattern yet
     QVERIFY(!e.ui()->Add_Button->isEnabled());
     QCOMPARE(e.ui()->Add_Button->text(), QStringLiteral("插入圖樣"));
     QVERIFY(!e.ui()->cancelSelect->isEnabled());

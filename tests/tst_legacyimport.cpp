@@ -60,14 +60,14 @@ void TestLegacyImport::lines_data()
     QTest::newRow("colour line keeps the panel's repeat count")
         << QByteArray("36><1333\n00:02.000><00:05.000><1?#102030\n") << byHand
         << QStringList{"2000-5000 1 x9 s0 1?#102030"};
-    // With no pattern drawn yet the suggestion is the largest count.
+    // With no pattern drawn yet the suggestion is the lowest count.
     QTest::newRow("repeat count follows the speed until a line sets one")
         << QByteArray("36><1333\n"
                       "00:00.000><00:01.000><1?#ff0000\n"
                       "00:01.000><00:02.000><3?4?#ffffff|#000000|0|0|5?0|0|0\n"
                       "00:02.000><00:03.000><1?#00ff00\n")
         << fresh
-        << QStringList{"0-1000 1 x9999 s10 1?#ff0000",
+        << QStringList{"0-1000 1 x1 s10 1?#ff0000",
                        "1000-2000 3 x4 s0 3?4?#ffffff|#000000|0|0|5?0|0|0",
                        "2000-3000 1 x4 s0 1?#00ff00"};
     // An effect 300 columns wide is 72 at 36 LEDs: 2 s at speed 10 gives

@@ -38,8 +38,8 @@ void TestRepeatSuggestion::suggestion_data()
     // 0.72 x 10 x 1000 / 1600 + 0.5 is 4.999999999999999; single makes it 5.
     QTest::newRow("narrowing") << 0.72 << 10 << 1333.0f << 160 << 5;
     QTest::newRow("narrowing 72") << 1.188 << 10 << 1333.0f << 72 << 17;
-    // No pattern: held to the spin box's range.
-    QTest::newRow("no pattern") << 5.0 << 10 << 1333.0f << 0 << 9999;
+    // No pattern: the lowest count, never a division by 0.
+    QTest::newRow("no pattern") << 5.0 << 10 << 1333.0f << 0 << 1;
     QTest::newRow("no pattern no time") << 0.0 << 10 << 1333.0f << 0 << 1;
     QTest::newRow("huge") << 1000.0 << 18 << 2100.0f << 1 << 9999;
 }
