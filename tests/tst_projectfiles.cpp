@@ -3,6 +3,7 @@
 #include "core/model/show.h"
 #include "core/project/legacyproject.h"
 #include "core/project/projectformat.h"
+#include "core/project/projectlock.h"
 #include "core/timeline/timeaxis.h"
 #include "gui/app/mainwindow.h"
 #include "gui/app/startup.h"
@@ -23,8 +24,10 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QMimeData>
+#include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
@@ -137,6 +140,27 @@ struct Door
         const QStringList texts = prompter().messageTexts();
         return texts.isEmpty() ? QString() : texts.last();
     }
+};
+
+// Another running editor's mark on a project: a lock file naming a live
+// process of another program.
+struct OtherEditor
+{
+    explicit OtherEditor(const QString &project) : lock(vc::ProjectLock::lockFileFor(project))
+    {
+        process.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+        process.waitForStarted();
+        writeFile(lock, QByteArray::number(process.processId()) + "\nsleep\n" +
+                            QSysInfo::machineHostName().toUtf8() + '\n');
+    }
+    ~OtherEditor()
+    {
+        QFile::remove(lock);
+        process.kill();
+        process.waitForFinished();
+    }
+    QString lock;
+    QProcess process;
 };
 
 // A project file of the current format with the given tracks.
@@ -692,6 +716,8 @@ void TestProjectFiles::unreadableFileKeepsProject_data()
     QTest::newRow("folder current") << "dir.vtc3" << true;
     QTest::newRow("folder old") << "dir.vtc" << true;
     QTest::newRow("empty current") << "empty.vtc3" << false;
+    // Another editor's project is asked about before it is read.
+    QTest::newRow("empty current, open elsewhere") << "empty busy.vtc3" << false;
 }
 
 void TestProjectFiles::unreadableFileKeepsProject()
@@ -709,10 +735,14 @@ void TestProjectFiles::unreadableFileKeepsProject()
     rig.add(colourRecord(2000, 3000));
     rig.titles->clear();
     const int history = rig.tracks->history().size();
+    std::optional<OtherEditor> elsewhere;
+    if (name.contains(QLatin1String("busy")))
+        elsewhere.emplace(path(name));
 
     QVERIFY(!rig.files->loadFile(path(name)));
     QCOMPARE(rig.messages(), 1);
     QVERIFY(rig.lastMessage().contains(path(name).toHtmlEscaped()));
+    QCOMPARE(rig.lastMessage().contains(QStringLiteral("另一個編輯器")), bool(elsewhere));
     QCOMPARE(rig.layoutText(), QStringLiteral("1:0,2000"));
     // Nothing is announced: the window keeps its title, prop and panel.
     QVERIFY(rig.titles->isEmpty());

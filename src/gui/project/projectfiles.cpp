@@ -185,18 +185,9 @@ std::unique_ptr<ProjectLock> ProjectFiles::lockFor(const QString &path)
 
 bool ProjectFiles::loadCurrentFormat(const QString &path)
 {
-    const ProjectReadResult read = loadProjectFile(path);
-    if (!read.status.headerRead) {
-        // Nothing of the file is usable: the project being edited stays.
-        prompter().warning(
-            m_s.dialogParent, QString(),
-            whitePlainText(
-                tr("無法讀取專案 %1：%2\n目前的專案保持不變。").arg(path, read.status.reason)));
-        return false;
-    }
-
     // One editor per project: two saving the same file would each undo
-    // the other's work.
+    // the other's work. Asked before the file is read, which may take a
+    // while for a large project.
     std::unique_ptr<ProjectLock> lock = lockFor(path);
     bool named = true;
     if (lock->state() == ProjectLock::HeldElsewhere) {
@@ -209,6 +200,20 @@ bool ProjectFiles::loadCurrentFormat(const QString &path)
             return false;
         lock.reset();
         named = false;
+    }
+
+    const ProjectReadResult read = loadProjectFile(path);
+    if (!read.status.headerRead) {
+        // Nothing of the file is usable: the project being edited stays,
+        // and keeps its own mark.
+        if (!m_lock && lock && lock->isHeld() && !m_untitled &&
+            ProjectLock::lockFileFor(m_currentFile) == ProjectLock::lockFileFor(path))
+            m_lock = std::move(lock);
+        prompter().warning(
+            m_s.dialogParent, QString(),
+            whitePlainText(
+                tr("無法讀取專案 %1：%2\n目前的專案保持不變。").arg(path, read.status.reason)));
+        return false;
     }
     replaceProject(read, path);
     m_lock = std::move(lock);
