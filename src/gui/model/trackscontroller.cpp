@@ -183,6 +183,9 @@ void TracksController::removeCurrentTrack()
         return;
 
     m_show->removeTrack(m_current->trackId());
+    // The first track of the list becomes current, wherever it was moved.
+    if (!m_tracks.isEmpty())
+        m_show->setCurrentTrack(m_tracks.first()->trackId());
     // Leaving apply mode stays possible while an item on another track is
     // still selected.
     if (m_w.cancelSelect)
