@@ -87,6 +87,9 @@ Timeline *TracksController::addTimeline(short p)
 void TracksController::syncTracks()
 {
     const QVector<Show::Track> &tracks = m_show->tracks();
+    // A hidden track hands its focus on, and the scroll area would scroll
+    // to the widget that takes it: the view stays where it was.
+    const int scroll = horizontalScroll();
     // Views of tracks that are gone.
     for (auto it = m_views.begin(); it != m_views.end();) {
         if (m_show->trackIndex(it.key()) >= 0) {
@@ -143,6 +146,7 @@ void TracksController::syncTracks()
     }
     syncCurrent();
     renumber();
+    setHorizontalScroll(scroll);
 }
 
 void TracksController::syncCurrent()
