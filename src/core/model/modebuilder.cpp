@@ -42,6 +42,53 @@ TextSettings cleanedText(const ModeSettings &s)
 
 } // namespace
 
+ModeSettings settingsOf(const ModeRecord &mode)
+{
+    ModeSettings s;
+    s.kind = mode.kind;
+    s.startMs = mode.startMs();
+    s.endMs = mode.endMs();
+    s.loops = mode.loops;
+    s.speed = mode.speed;
+    const ModeParams p = parseParams(mode.params);
+    switch (mode.kind) {
+    case Picture:
+        s.picturePath = p.picturePath;
+        s.gap = p.gap;
+        s.pictureFlipH = p.flipH;
+        s.pictureFlipV = p.flipV;
+        break;
+    case Colour:
+        s.colour = p.colour1.isValid() ? p.colour1 : mode.colour;
+        break;
+    case Text:
+        PatternParams::readText(mode.params, s.text);
+        break;
+    case Effect:
+        PatternParams::readEffect(mode.params, s.effect);
+        break;
+    default:
+        break;
+    }
+    return s;
+}
+
+QString paramsOf(const ModeSettings &s, int loops)
+{
+    switch (s.kind) {
+    case Picture:
+        return pictureParams(loops, s.picturePath, s.gap, s.pictureFlipH, s.pictureFlipV);
+    case Colour:
+        return colourParams(s.colour);
+    case Text:
+        return PatternParams::textText(cleanedText(s), loops);
+    case Effect:
+        return PatternParams::effectText(s.effect, loops);
+    default:
+        return {};
+    }
+}
+
 ModePattern ModeBuilder::drawPattern(const ModeSettings &s) const
 {
     ModePattern out;
@@ -96,26 +143,21 @@ BuiltMode ModeBuilder::build(const ModeSettings &s, const ModePattern &pattern) 
         if (pattern.image.isNull())
             return out;
         thumb = smoothToHeight(pattern.image, PictureStep);
-        r.params = pictureParams(s.loops, s.picturePath, s.gap, s.pictureFlipH, s.pictureFlipV);
         break;
     case Colour:
         thumb = colourSquare(s.colour);
         // The record's colour is always opaque; the parameter text names
         // the colour without its alpha.
         r.colour = QColor(s.colour.red(), s.colour.green(), s.colour.blue());
-        r.params = colourParams(s.colour);
         break;
     case Text:
-        thumb = pattern.image;
-        r.params = PatternParams::textText(cleanedText(s), s.loops);
-        break;
     case Effect:
         thumb = pattern.image;
-        r.params = PatternParams::effectText(s.effect, s.loops);
         break;
     default:
         return out;
     }
+    r.params = paramsOf(s, s.loops);
     // An empty text has no thumb: the record keeps a null one.
     if (!thumb.isNull())
         r.thumb = smoothToHeight(thumb, ThumbHeight);
@@ -125,6 +167,28 @@ BuiltMode ModeBuilder::build(const ModeSettings &s, const ModePattern &pattern) 
     r.kind = s.kind;
     r.speed = s.speed;
     out.ok = true;
+    return out;
+}
+
+BuiltMode ModeBuilder::apply(const ModeRecord &mode, const ModeSettings &s,
+                             const ModePattern &drawn) const
+{
+    if (s.kind != mode.kind || paramsOf(s, 0) != paramsOf(settingsOf(mode), 0))
+        return drawn.image.isNull() ? build(s) : build(s, drawn);
+    BuiltMode out;
+    out.ok = true;
+    ModeRecord &r = out.record;
+    r = mode;
+    // A null time reads as 0; written back unchanged it stays null.
+    if (s.startMs != mode.startMs())
+        r.start = s.startMs;
+    if (s.endMs != mode.endMs())
+        r.end = s.endMs;
+    if (s.loops != mode.loops) {
+        r.loops = s.loops;
+        r.params = paramsWithLoops(mode.params, s.loops);
+    }
+    r.speed = s.speed;
     return out;
 }
 

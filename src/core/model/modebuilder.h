@@ -66,6 +66,13 @@ struct BuiltMode
     ModePattern pattern;
 };
 
+// The settings a mode was made from, as the editor shows them when the mode
+// is opened: its times, its repeat count and speed as stored (never a new
+// suggestion), and its kind's fields as its parameter text holds them.
+ModeSettings settingsOf(const ModeRecord &mode);
+// The parameter text settings make, with the given repeat count.
+QString paramsOf(const ModeSettings &s, int loops);
+
 // Makes modes the way the editor's Insert does: the pattern of the kind,
 // the thumb scaled from it, the parameter text and the record's fields.
 // Drawing text needs a QGuiApplication; nothing here needs widgets.
@@ -86,6 +93,15 @@ public:
     // tab keeps the pattern it shows: a gap changed after loading widens
     // that pattern's canvas, rather than drawing it anew).
     BuiltMode build(const ModeSettings &s, const ModePattern &pattern) const;
+
+    // Applies settings to a mode, as the editor's Apply does. What they
+    // leave as the mode holds it stays byte for byte: while the kind's own
+    // fields are those of the mode, its stored pattern (the thumb) is kept
+    // and only the times, the repeat count and the speed change; settings
+    // that change the pattern make the mode anew, from `drawn` when given.
+    // Not ok when that pattern cannot be had (a picture that is missing).
+    BuiltMode apply(const ModeRecord &mode, const ModeSettings &s,
+                    const ModePattern &drawn = {}) const;
 
     // The repeat count that fits a pattern W columns wide into `seconds`
     // at `speed` on this prop (see repeatSuggestion).
