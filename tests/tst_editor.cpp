@@ -116,6 +116,7 @@ private slots:
     void threePicturesGiveThreeModes();
     void pictureInsertWithoutPictureDoesNothing();
     void oldFormatItemRefused();
+    void missingPictureReplaced_data();
     void missingPictureReplaced();
     void droppedPictureLoads();
 };
@@ -308,12 +309,15 @@ void TestEditor::openedSpeedRules_data()
     QTest::addColumn<int>("speed"); // 0: a count set by hand (7)
     QTest::addColumn<int>("sliderBefore");
     QTest::addColumn<bool>("automaticBefore");
+    QTest::addColumn<int>("stored"); // the count the mode holds; 0: as suggested
 
-    QTest::newRow("slider already there") << 14 << 14 << true;
-    QTest::newRow("slider already there, count by hand") << 14 << 14 << false;
-    QTest::newRow("slider elsewhere") << 6 << 14 << true;
-    QTest::newRow("at the default speed, count by hand") << 10 << 10 << false;
-    QTest::newRow("no speed") << 0 << 12 << true;
+    QTest::newRow("slider already there") << 14 << 14 << true << 0;
+    QTest::newRow("slider already there, count by hand") << 14 << 14 << false << 0;
+    QTest::newRow("slider elsewhere") << 6 << 14 << true << 0;
+    QTest::newRow("at the default speed, count by hand") << 10 << 10 << false << 0;
+    QTest::newRow("no speed") << 0 << 12 << true << 0;
+    // A mode trimmed by another keeps the count it was cut to.
+    QTest::newRow("stored count, not the suggestion") << 14 << 6 << true << 526;
 }
 
 void TestEditor::openedSpeedRules()
@@ -321,6 +325,7 @@ void TestEditor::openedSpeedRules()
     QFETCH(int, speed);
     QFETCH(int, sliderBefore);
     QFETCH(bool, automaticBefore);
+    QFETCH(int, stored);
     Panel e;
     e.kinds()->setCurrentIndex(3);
     if (speed) {
@@ -332,6 +337,13 @@ void TestEditor::openedSpeedRules()
     e.insert()->click();
     TimelineItem *item = e.current()->items().first();
     QCOMPARE(item->speed(), speed);
+    if (stored) {
+        vc::ModeRecord r = item->record();
+        r.loops = stored;
+        r.params = vc::paramsWithLoops(r.params, stored);
+        item->setData(r.encode());
+    }
+    const QByteArray bytes = item->data();
 
     e.automatic()->setChecked(true);
     e.speed()->setValue(sliderBefore);
@@ -345,11 +357,15 @@ void TestEditor::openedSpeedRules()
     if (speed) {
         QVERIFY(e.automatic()->isChecked());
         QCOMPARE(e.speed()->value(), speed);
-        QCOMPARE(e.loops()->value(), vc::repeatSuggestion(5.0, speed, 2100.0f, 160));
+        QCOMPARE(e.loops()->value(),
+                 stored ? stored : vc::repeatSuggestion(5.0, speed, 2100.0f, 160));
     } else {
         QVERIFY(!e.automatic()->isChecked());
         QCOMPARE(e.loops()->value(), 7);
     }
+    // Applied unchanged, the mode stays byte for byte what it was.
+    e.insert()->click();
+    QCOMPARE(item->data(), bytes);
 }
 
 void TestEditor::insertMovesIndicatorToModeEnd()
@@ -567,15 +583,29 @@ void TestEditor::oldFormatItemRefused()
     QCOMPARE(e.prompter.calls.last().title, QStringLiteral("無法讀取"));
     QCOMPARE(e.prompter.calls.last().parent, &e.rig.host);
     QCOMPARE(e.current()->items().size(), 1); // stays on its track
+    // Refused, it is not being edited: the panel still inserts.
+    QVERIFY(!e.rig.tracks->selectedItem());
+    QVERIFY(!e.cancel()->isEnabled());
+    QCOMPARE(e.insert()->text(), QStringLiteral("插入圖樣"));
+}
+
+void TestEditor::missingPictureReplaced_data()
+{
+    QTest::addColumn<bool>("replace");
+    QTest::newRow("replaced") << true;
+    QTest::newRow("declined") << false;
 }
 
 void TestEditor::missingPictureReplaced()
 {
+    QFETCH(bool, replace);
     Panel e;
     QTemporaryDir dir;
     const QString replacement =
         writePicture(dir, QStringLiteral("new.png"), QSize(50, 50), Qt::blue);
     e.rig.pictures->folder.setPath(dir.path());
+    // Another picture in the tab beforehand.
+    e.rig.pictures->tab->picload(writePicture(dir, QStringLiteral("o.png"), QSize(9, 9), Qt::red));
     vc::ModeRecord r;
     r.thumb = QImage(10, 85, QImage::Format_RGB32);
     r.thumb.fill(Qt::white);
@@ -588,10 +618,22 @@ void TestEditor::missingPictureReplaced()
     e.current()->addTimelineItem(item);
     const QImage thumbBefore = item->thumb();
 
-    e.prompter.buttons.enqueue(QMessageBox::Yes);
+    e.prompter.buttons.enqueue(replace ? QMessageBox::Yes : QMessageBox::No);
     e.prompter.fileNames.enqueue(replacement);
     e.rig.tracks->selectItem(item);
     QCOMPARE(e.prompter.messageTexts().last(), QStringLiteral("圖片遺失，是否替換遺失圖片？"));
+    QCOMPARE(e.rig.widget<QSlider>("Pic_Slide")->value(), 20);
+    QVERIFY(e.rig.widget<QCheckBox>("Pic_revH")->isChecked());
+    if (!replace) {
+        // Asked once; Apply keeps the mode's own picture and pattern.
+        e.rig.tracks->selectItem(item);
+        QCOMPARE(e.prompter.count(QStringLiteral("message")), 1);
+        QCOMPARE(e.rig.widget<QLabel>("PicDir")->text(), QStringLiteral("/gone/old.png"));
+        e.insert()->click();
+        QCOMPARE(item->data(), r.encode());
+        QCOMPARE(e.rig.tracks->selectedItem(), item);
+        return;
+    }
     // The replacement is looked for where the pictures were last loaded from.
     const auto open = e.prompter.calls.last();
     QCOMPARE(open.title, QStringLiteral("取代圖片"));
@@ -599,8 +641,6 @@ void TestEditor::missingPictureReplaced()
     QCOMPARE(open.parent, &e.rig.host);
     QCOMPARE(item->params(), vc::pictureParams(4, replacement, 20, true, false));
     QCOMPARE(item->thumb(), thumbBefore);
-    QCOMPARE(e.rig.widget<QSlider>("Pic_Slide")->value(), 20);
-    QVERIFY(e.rig.widget<QCheckBox>("Pic_revH")->isChecked());
     QCOMPARE(e.rig.widget<QLabel>("PicDir")->text(), replacement);
 }
 

@@ -25,6 +25,7 @@ void MainWindow::setupProjectFiles()
     m_projectFiles->panelState = [this] { return m_editor->legacyState(); };
     connect(m_projectFiles, &vc::ProjectFiles::projectReplaced, this, [this] {
         on_cancelSelect_clicked();
+        m_editor->startProject();
         ui->Mode_t1->setTime(QTime(0, 0));
         ui->Mode_t2->setTime(QTime(0, 0, 5));
     });

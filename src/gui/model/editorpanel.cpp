@@ -352,8 +352,23 @@ bool EditorPanel::insertOrApply()
     m_w.insert->setFocus();
     const ModeSettings settings = modeSettings();
     const ModeBuilder builder({m_show->leds(), m_show->frameRate()});
+    TimelineItem *item = m_tracks->selectedItem();
     BuiltMode built;
-    if (settings.kind == Picture) {
+    if (item) {
+        // Only a picture the tab drew from the mode's own file may replace
+        // its pattern.
+        const PictureTab *pictures = m_tabs.picture;
+        ModePattern drawn;
+        if (settings.kind == Picture && pictures->hasPicture() &&
+            pictures->patternPath() == settings.picturePath)
+            drawn = {pictures->pattern().toImage(), pictures->patternWidth(), {}};
+        built = builder.apply(item->record(), settings, drawn);
+        if (!built.ok && settings.kind == Picture) {
+            prompter().warning(m_dialogParent, tr("圖片遺失"),
+                               tr("圖片遺失，無法以新的設定重畫此圖樣。"));
+            return false;
+        }
+    } else if (settings.kind == Picture) {
         // The tab's pattern as it shows it: a gap changed after loading
         // widened its canvas, and the picture need not be read again.
         const PictureTab *pictures = m_tabs.picture;
@@ -370,7 +385,6 @@ bool EditorPanel::insertOrApply()
     const QSignalBlocker blockLoop(m_w.loops);
     const QByteArray bytes = built.record.encode();
 
-    TimelineItem *item = m_tracks->selectedItem();
     if (item) {
         m_tracks->showInsertPreview(false);
         item->setData(bytes);
@@ -465,6 +479,14 @@ void EditorPanel::finishInsertRun()
 
 void EditorPanel::openItem(TimelineItem *item)
 {
+    const QString params = item->params();
+    if (isOldFormat(params)) {
+        // Refused: the panel stays as it was and edits nothing.
+        cancelSelect();
+        prompter().warning(m_dialogParent, tr("無法讀取"),
+                           tr("儲存格式過舊，請使用舊版軟體(v2.9↓)進行轉檔"));
+        return;
+    }
     item->setSelected(true);
     m_w.cancelSelect->setEnabled(true);
     m_w.insert->setEnabled(true);
@@ -472,39 +494,24 @@ void EditorPanel::openItem(TimelineItem *item)
     m_w.start->setTime(timeOf(item->startMs()));
     m_w.end->setTime(timeOf(item->endMs()));
 
-    const QString params = item->params();
-    if (isOldFormat(params)) {
-        prompter().warning(m_dialogParent, tr("無法讀取"),
-                           tr("儲存格式過舊，請使用舊版軟體(v2.9↓)進行轉檔"));
-        return;
-    }
-    const ModeParams p = parseParams(params);
-    switch (p.kind) {
+    const ModeSettings stored = settingsOf(item->record());
+    bool pictureMissing = false;
+    switch (stored.kind) {
     case Picture:
-        m_w.pictureGap->setValue(p.gap);
-        m_w.pictureRevH->setChecked(p.flipH);
-        m_w.pictureRevV->setChecked(p.flipV);
-        if (QFileInfo::exists(p.picturePath)) {
-            m_w.picturePath->setText(p.picturePath);
-        } else if (prompter().warning(m_dialogParent, tr("圖片遺失"),
-                                      tr("圖片遺失，是否替換遺失圖片？"),
-                                      QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
-            const QString file =
-                prompter().openFileName(m_dialogParent, tr("取代圖片"), m_folder->folder(),
-                                        QString::fromLatin1(PictureFilter));
-            // A replacement that is no readable picture replaces nothing.
-            if (!file.isEmpty() && m_tabs.picture->picload(file)) {
-                QStringList parts = params.split(QLatin1Char('?'));
-                if (parts.size() > 2)
-                    parts[2] = file;
-                item->setParams(parts.join(QLatin1Char('?')));
-                m_tracks->refreshCounters();
-            }
+        m_w.pictureGap->setValue(stored.gap);
+        m_w.pictureRevH->setChecked(stored.pictureFlipH);
+        m_w.pictureRevV->setChecked(stored.pictureFlipV);
+        if (QFileInfo::exists(stored.picturePath)) {
+            m_w.picturePath->setText(stored.picturePath);
+        } else {
+            pictureMissing = !replaceMissingPicture(item);
+            if (pictureMissing)
+                m_tabs.picture->showMissing(stored.picturePath);
         }
         break;
     case Colour:
-        if (p.colour1.isValid())
-            m_show->setColour1(p.colour1);
+        if (stored.colour.isValid())
+            m_show->setColour1(stored.colour);
         break;
     case Text:
         m_tabs.text->restore(params);
@@ -516,19 +523,61 @@ void EditorPanel::openItem(TimelineItem *item)
         break;
     }
 
-    if (p.kind >= 0 && p.kind <= Effect) {
-        if (m_w.kinds->currentIndex() == p.kind)
-            tabChanged(p.kind);
+    if (stored.kind >= 0 && stored.kind <= Effect) {
+        if (m_w.kinds->currentIndex() == stored.kind)
+            tabChanged(stored.kind);
         else
-            m_w.kinds->setCurrentIndex(p.kind);
+            m_w.kinds->setCurrentIndex(stored.kind);
     }
 
-    if (params.split(QLatin1Char('?')).size() < 3 || item->speed() < 1) {
-        m_w.automatic->setChecked(false);
+    // The panel shows the repeat count the mode holds, not a new suggestion:
+    // the speed, if any, only comes into play when the length changes.
+    const bool automatic = params.split(QLatin1Char('?')).size() >= 3 && item->speed() >= 1;
+    {
+        const QSignalBlocker blockAuto(m_w.automatic);
+        const QSignalBlocker blockSpeed(m_w.speed);
+        const QSignalBlocker blockLoops(m_w.loops);
+        m_w.automatic->setChecked(automatic);
+        if (automatic)
+            m_w.speed->setValue(item->speed());
         m_w.loops->setValue(item->loops());
-    } else {
-        followSpeed(item->speed());
     }
+    m_w.speedBox->setVisible(automatic);
+    if (pictureMissing) {
+        // Apply keeps the mode's own pattern, which the preview shows.
+        m_w.insert->setEnabled(true);
+        setPatternWidth(scaledWidthForHeight(item->record().thumbSize(), m_show->leds()));
+        emit previewPattern(item->thumbPixmap(), m_w.duration->value(), m_w.loops->value());
+    } else {
+        previewCurrentTab();
+    }
+}
+
+bool EditorPanel::replaceMissingPicture(TimelineItem *item)
+{
+    // Asked once per mode: a "no" holds until another project comes.
+    if (m_askedMissing.contains(item->modeId()))
+        return false;
+    m_askedMissing.insert(item->modeId());
+    if (prompter().warning(m_dialogParent, tr("圖片遺失"), tr("圖片遺失，是否替換遺失圖片？"),
+                           QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return false;
+    const QString file = prompter().openFileName(m_dialogParent, tr("取代圖片"), m_folder->folder(),
+                                                 QString::fromLatin1(PictureFilter));
+    // A replacement that is no readable picture replaces nothing.
+    if (file.isEmpty() || !m_tabs.picture->picload(file))
+        return false;
+    QStringList parts = item->params().split(QLatin1Char('?'));
+    if (parts.size() > 2)
+        parts[2] = file;
+    item->setParams(parts.join(QLatin1Char('?')));
+    m_tracks->refreshCounters();
+    return true;
+}
+
+void EditorPanel::startProject()
+{
+    m_askedMissing.clear();
 }
 
 void EditorPanel::cancelSelect()

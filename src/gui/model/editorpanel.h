@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPair>
 #include <QPixmap>
+#include <QSet>
 #include <QTime>
 #include <QVector>
 
@@ -100,6 +101,8 @@ public:
     void openItem(TimelineItem *item);
     // Leaves apply mode.
     void cancelSelect();
+    // Another project came: its modes are asked about afresh.
+    void startProject();
 
     // Form slots.
     void startChanged(const QTime &t);
@@ -145,6 +148,9 @@ private:
     // A tab drew a new pattern: the repeat count fits it first, then the
     // preview plays it with that count.
     void patternDrawn(const QPixmap &pattern, int width);
+    // Offers to replace a mode's missing picture, once per mode. True when
+    // the mode now names a picture that the tab has loaded.
+    bool replaceMissingPicture(TimelineItem *item);
     // What the panel and the tabs hold, as the mode builder takes it.
     ModeSettings modeSettings() const;
     void refreshColourTab();
@@ -165,6 +171,8 @@ private:
         QVector<QPair<int, int>> placed; // start and end of each new mode
     };
     InsertRun m_run;
+    // Modes whose missing picture was asked about.
+    QSet<quintptr> m_askedMissing;
 };
 
 } // namespace vc

@@ -93,6 +93,7 @@ bool PictureTab::picload(const QString &path)
     w.path->setText(path);
 
     m_pattern = patternFromLedPicture(picture, w.gap->value());
+    m_patternPath = path;
     emit patternChanged(pattern(), m_pattern.width);
     showPattern();
     return true;
@@ -121,6 +122,14 @@ bool PictureTab::readInBackground(const QString &path, int leds, bool flipH, boo
         return false;
     *read = *result;
     return true;
+}
+
+void PictureTab::showMissing(const QString &path)
+{
+    m_pattern = PicturePattern();
+    m_patternPath.clear();
+    m_widgets.path->setText(path);
+    showPattern();
 }
 
 void PictureTab::setGap(int value)

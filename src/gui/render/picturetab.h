@@ -56,7 +56,13 @@ public:
     // picture; the window then comes back where it was.
     void capture();
 
+    // A mode's picture that is missing: the tab names it and holds no
+    // pattern, so that no other picture is taken for it.
+    void showMissing(const QString &path);
+
     bool hasPicture() const { return !m_pattern.pattern.isNull(); }
+    // The file the pattern was drawn from.
+    QString patternPath() const { return m_patternPath; }
     QPixmap pattern() const { return QPixmap::fromImage(m_pattern.pattern); }
     int patternWidth() const { return m_pattern.width; }
 
@@ -85,6 +91,7 @@ private:
     PictureFolder *const m_folder;
     QWidget *const m_dialogParent;
     vc::PicturePattern m_pattern;
+    QString m_patternPath;
     LedPictureCache m_pictures;
 };
 

@@ -989,6 +989,10 @@ Restore this copy?</translation>
         <source>%1 個新圖樣放在軌道 %2：%3</source>
         <translation>%1 new modes placed on track %2: %3</translation>
     </message>
+    <message>
+        <source>圖片遺失，無法以新的設定重畫此圖樣。</source>
+        <translation>The picture is missing; the mode cannot be redrawn with the new settings.</translation>
+    </message>
 </context>
 <context>
     <name>vc::Fetch</name>
