@@ -10,6 +10,7 @@
 #include "gui/render/picturetab.h"
 #include "gui/timeline/timeline.h"
 #include "gui/timeline/timelineitem.h"
+#include "testsupport/dragplayer.h"
 #include "testsupport/editorrig.h"
 #include "testsupport/scriptedprompter.h"
 #include "testsupport/tabrigs.h"
@@ -620,13 +621,14 @@ void TestEditor::missingPictureReplaced()
 
     e.prompter.buttons.enqueue(replace ? QMessageBox::Yes : QMessageBox::No);
     e.prompter.fileNames.enqueue(replacement);
-    e.rig.tracks->selectItem(item);
+    vc::test::DragPlayer clicks;
+    QTest::mouseClick(item, Qt::LeftButton);
     QCOMPARE(e.prompter.messageTexts().last(), QStringLiteral("圖片遺失，是否替換遺失圖片？"));
     QCOMPARE(e.rig.widget<QSlider>("Pic_Slide")->value(), 20);
     QVERIFY(e.rig.widget<QCheckBox>("Pic_revH")->isChecked());
     if (!replace) {
         // Asked once; Apply keeps the mode's own picture and pattern.
-        e.rig.tracks->selectItem(item);
+        QTest::mouseClick(item, Qt::LeftButton);
         QCOMPARE(e.prompter.count(QStringLiteral("message")), 1);
         QCOMPARE(e.rig.widget<QLabel>("PicDir")->text(), QStringLiteral("/gone/old.png"));
         e.insert()->click();

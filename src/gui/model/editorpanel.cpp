@@ -504,7 +504,10 @@ void EditorPanel::openItem(TimelineItem *item)
         if (QFileInfo::exists(stored.picturePath)) {
             m_w.picturePath->setText(stored.picturePath);
         } else {
-            pictureMissing = !replaceMissingPicture(item);
+            // Not while the item is pressed: the drag of the press would
+            // outlive the question and keep the keys (Delete) from the
+            // window. The end of the press opens the item again and asks.
+            pictureMissing = item->isPressed() || !replaceMissingPicture(item);
             if (pictureMissing)
                 m_tabs.picture->showMissing(stored.picturePath);
         }

@@ -282,6 +282,7 @@ void TimelineItem::mousePressEvent(QMouseEvent *event)
     QPointer<TimelineItem> self(this);
     const QPoint pressPos = event->pos();
     QMimeData *mime = dragData(pressPos);
+    m_pressed = true;
     const DragStart start = beginDrag(pressPos);
     if (!self) {
         delete mime;
@@ -346,6 +347,7 @@ TimelineItem::DragStart TimelineItem::beginDrag(const QPoint &pressPos)
 
 void TimelineItem::finishDrag(const DragStart &start)
 {
+    m_pressed = false;
     setCursor(Qt::OpenHandCursor);
     // A resize has set the times from the pointer as it went; taking them
     // from the pixels again would shift the end that was not touched by up

@@ -90,6 +90,8 @@ public:
     void setSnappedStart(int ms) { m_snappedStartMs = ms; }
     bool selected() const { return m_selected; }
     void setSelected(bool on);
+    // A left press on the item whose drag has not ended yet.
+    bool isPressed() const { return m_pressed; }
 
     // The track holding the item, or null when it is off every track.
     Timeline *track() const;
@@ -183,5 +185,6 @@ private:
     QPoint m_dragOrigin;
     int m_snappedStartMs = -1;
     bool m_selected = false;
+    bool m_pressed = false;
     quintptr m_modeId = 0;
 };
