@@ -481,10 +481,12 @@ void EditorPanel::openItem(TimelineItem *item)
 {
     const QString params = item->params();
     if (isOldFormat(params)) {
-        // Refused: the panel stays as it was and edits nothing.
+        // Refused: the panel stays as it was and edits nothing. Said once
+        // the press on the mode has ended (see the missing picture below).
         cancelSelect();
-        prompter().warning(m_dialogParent, tr("無法讀取"),
-                           tr("儲存格式過舊，請使用舊版軟體(v2.9↓)進行轉檔"));
+        if (!item->isPressed())
+            prompter().warning(m_dialogParent, tr("無法讀取"),
+                               tr("儲存格式過舊，請使用舊版軟體(v2.9↓)進行轉檔"));
         return;
     }
     item->setSelected(true);
