@@ -350,6 +350,16 @@ void TestMainWindow::previewPacing()
     frames.count = 0;
     QTest::qWait(300);
     QCOMPARE(frames.count, 0);
+    // The frame-rate text: none while still, the measured rate while moving.
+    const auto rateShown = [gl] {
+        const QImage corner = gl->grabFramebuffer().copy(0, 0, 60, 16);
+        for (int y = 0; y < corner.height(); ++y)
+            for (int x = 0; x < corner.width(); ++x)
+                if (qGray(corner.pixel(x, y)) > 200)
+                    return true;
+        return false;
+    };
+    QVERIFY(!rateShown());
 
     QImage picture(40, 64, QImage::Format_RGB32);
     picture.fill(Qt::red);
@@ -365,6 +375,8 @@ void TestMainWindow::previewPacing()
     QVERIFY2(frames.count > 0 && frames.count <= most,
              qPrintable(QStringLiteral("%1 frames, at most %2").arg(frames.count).arg(most)));
 
+    QTRY_VERIFY(rateShown());
+
     gl->hide();
     QVERIFY(!gl->isAnimating());
     gl->show();
@@ -376,6 +388,7 @@ void TestMainWindow::previewPacing()
     gl->setPattern(QPixmap::fromImage(picture), 64, 2100, 2.0, 1);
     QTRY_VERIFY(!gl->isAnimating());
     QCOMPARE(gl->preview().patternImage().pixelColor(0, 0), QColor(Qt::green));
+    QVERIFY(!rateShown());
 }
 
 VC_TEST_MAIN(TestMainWindow)

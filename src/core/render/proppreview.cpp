@@ -259,7 +259,7 @@ void PropPreview::step(qint64 elapsedMs)
     }
 }
 
-void PropPreview::compose(QPainter &p, int width, int height, int fpsShown) const
+void PropPreview::compose(QPainter &p, int width, int height, int frameMs) const
 {
     const int h = static_cast<int>(0.9 * height);
     const QImage circle = m_circle.scaledToHeight(std::max(h, 1), Qt::FastTransformation);
@@ -290,15 +290,17 @@ void PropPreview::compose(QPainter &p, int width, int height, int fpsShown) cons
     }
     p.drawImage(width / 2, (height - staff.height()) / 2, staff);
 
+    // No measured frame time: the preview stands still or has only just
+    // started, and any figure would be a stale one.
+    if (frameMs <= 0)
+        return;
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     QFont font = p.font();
     font.setPixelSize(12);
     p.setFont(font);
     p.setPen(Qt::white);
-    // A frame time of 0 ms would divide by zero; show the ceiling instead.
-    const int fps = 1000 / std::max(fpsShown, 1);
     p.drawText(QRect(0, 0, 100, 50), Qt::AlignTop | Qt::AlignLeft,
-               QStringLiteral("FPS: ") + QString::number(fps));
+               QStringLiteral("FPS: ") + QString::number(1000 / frameMs));
 }
 
 } // namespace vc

@@ -30,9 +30,10 @@ public:
 
     // One animation step for `elapsedMs` milliseconds since the last one.
     void step(qint64 elapsedMs);
-    // Draws the two views (and the frame-rate text) onto a W x H surface,
-    // which the caller has cleared to transparent.
-    void compose(QPainter &painter, int width, int height, int fpsShown) const;
+    // Draws the two views onto a W x H surface, which the caller has cleared
+    // to transparent, and the frame-rate text for an average frame time of
+    // frameMs milliseconds; no text when frameMs is 0 (nothing measured).
+    void compose(QPainter &painter, int width, int height, int frameMs) const;
 
     // Whether further steps can change nothing that is shown: the staff
     // keeps showing the same column (no pattern, or every column alike) and

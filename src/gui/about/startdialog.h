@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 
 namespace vc {
@@ -16,7 +18,9 @@ struct StartChoice
 };
 
 // Shows the start dialog (version, update check, how to begin) modally.
-StartChoice runStartDialog();
+// whileShown, when given, runs once the dialog is on the screen, while the
+// user reads it: work that would otherwise come after the user's choice.
+StartChoice runStartDialog(const std::function<void()> &whileShown = {});
 
 // The about box of the menu: the same dialog without the start buttons.
 // Its result is ignored; the editor goes on even when the updater started.

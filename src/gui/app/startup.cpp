@@ -8,9 +8,12 @@
 #include <QApplication>
 #include <QDebug>
 #include <QIcon>
+#include <QLayout>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+
+#include <memory>
 
 namespace vc {
 
@@ -51,14 +54,25 @@ bool installToolkitTranslation(QApplication &app, QTranslator &translator, int l
     return app.installTranslator(&translator);
 }
 
-MainWindow *createMainWindow(const QStringList &arguments, const QString &startProject)
+MainWindow *buildMainWindow()
 {
-    // The first argument after the program's own path is a project to open.
-    auto *w = new MainWindow(nullptr, arguments.value(1));
+    auto *w = new MainWindow(nullptr);
     w->setWindowIcon(QIcon(QStringLiteral(":/VLOGO.ico")));
-    // The project chosen on the start dialog comes after the command line's.
-    if (!startProject.isEmpty())
-        w->LoadFile(startProject);
+    // Style sheets and layouts are otherwise worked out when it first shows.
+    w->ensurePolished();
+    w->resize(settings::open().value(settings::WindowSize, w->minimumSize()).toSize());
+    w->layout()->activate();
+    return w;
+}
+
+MainWindow *showMainWindow(MainWindow *w, const QStringList &arguments, const QString &startProject)
+{
+    // The first argument after the program's own path is a project to open;
+    // the project chosen on the start dialog comes after it.
+    for (const QString &project : {arguments.value(1), startProject}) {
+        if (!project.isEmpty())
+            w->LoadFile(project);
+    }
 
     QSettings s = settings::open();
     if (s.value(settings::WindowMaximize, false).toBool()) {
@@ -68,6 +82,11 @@ MainWindow *createMainWindow(const QStringList &arguments, const QString &startP
         w->show();
     }
     return w;
+}
+
+MainWindow *createMainWindow(const QStringList &arguments, const QString &startProject)
+{
+    return showMainWindow(buildMainWindow(), arguments, startProject);
 }
 
 int runEditor(int argc, char **argv)
@@ -80,10 +99,14 @@ int runEditor(int argc, char **argv)
     QTranslator toolkit;
     installToolkitTranslation(app, toolkit, applyStartupSettings(app, translator));
 
-    const StartChoice start = runStartDialog();
+    // The main window is built while the start dialog is read, so that
+    // pressing a button there only has to show it.
+    std::unique_ptr<MainWindow> built;
+    const StartChoice start = runStartDialog([&built] { built.reset(buildMainWindow()); });
     if (start.quit)
         return 0; // the updater took over
-    MainWindow *w = createMainWindow(app.arguments(), start.projectPath);
+    MainWindow *w = showMainWindow(built ? built.release() : buildMainWindow(), app.arguments(),
+                                   start.projectPath);
     // What an editor that crashed or was killed left behind.
     w->autoSave()->offerRecovery();
     const int rc = app.exec();

@@ -17,8 +17,15 @@ int applyStartupSettings(QApplication &app, QTranslator &translator);
 // Returns whether a translation was installed.
 bool installToolkitTranslation(QApplication &app, QTranslator &translator, int language);
 
-// Builds and shows the main window the way the last session left it, with
-// the command line's project and then the one chosen at start, if any.
+// Builds the main window, hidden and with a new project: the slow part of
+// starting, done while the start dialog waits for the user.
+MainWindow *buildMainWindow();
+// Loads the command line's project and then the one chosen at start, if
+// any, into a built main window and shows it the way the last session left
+// it.
+MainWindow *showMainWindow(MainWindow *w, const QStringList &arguments,
+                           const QString &startProject = QString());
+// Both of the above.
 MainWindow *createMainWindow(const QStringList &arguments, const QString &startProject = QString());
 
 // The whole program: settings, language, start dialog, main window, event

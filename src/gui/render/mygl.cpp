@@ -85,6 +85,10 @@ void MyGL::wake()
     if (!isVisible())
         return; // showEvent wakes it
     m_preview.frameClock().restart();
+    // A still or hidden spell says nothing of the rate to come.
+    m_framesSinceWake = 0;
+    m_averageFrame = 0;
+    m_shownFrame = 0;
     m_unseen = false;
     m_frameTimer->start(frameInterval());
     m_fpsTimer->start();
@@ -149,12 +153,21 @@ void MyGL::paintGL()
     // above all with software OpenGL.
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT);
+    // The first frame after a wake measures the wait for it, not a frame.
+    if (m_framesSinceWake++ > 0) {
+        const int ms = static_cast<int>(std::min<qint64>(elapsed, 1000));
+        m_averageFrame =
+            m_averageFrame == 0 ? std::max(ms, 1) : std::max((ms + m_averageFrame) / 2, 1);
+    }
+    // Once the still picture is on the screen, further frames would show
+    // the same; the next change wakes the preview again. A still picture
+    // carries no rate.
+    const bool still = m_preview.isStill() && !m_unseen;
+    if (still)
+        m_shownFrame = 0;
     QPainter p(this);
     m_preview.compose(p, width(), height(), m_shownFrame);
-    m_averageFrame = static_cast<int>((elapsed + m_averageFrame) / 2);
-    // Once the still picture is on the screen, further frames would show
-    // the same; the next change wakes the preview again.
-    if (m_preview.isStill() && !m_unseen) {
+    if (still) {
         m_frameTimer->stop();
         m_fpsTimer->stop();
     }

@@ -51,8 +51,12 @@ private:
 
     vc::PropPreview m_preview;
     QPixmap m_lastPattern;
-    int m_averageFrame = 60;
-    int m_shownFrame = 60;
+    // Frame times in ms for the rate text: the running average of the frames
+    // drawn since the last wake, and the copy shown (0: no figure, while the
+    // preview stands still or has not yet drawn two frames in a row).
+    int m_averageFrame = 0;
+    int m_shownFrame = 0;
+    int m_framesSinceWake = 0;
     bool m_unseen = false; // the frame timer only watches for the widget to come back
     QTimer *m_frameTimer = nullptr;
     QTimer *m_fpsTimer = nullptr;
