@@ -10,6 +10,7 @@
 #include "core/project/projectnames.h"
 #include "core/project/showproject.h"
 #include "core/render/textpattern.h"
+#include "core/render/videoencoder.h"
 #include "ctl/multiupload.h"
 #include "ctl/projectshow.h"
 #include "gui/audio/beatsearch.h"
@@ -83,6 +84,7 @@ QString overallHelp()
         "  publish-update  write a signed update (version file and downloads) into a folder\n"
         "  update-keygen   make a new key pair for signing updates\n"
         "  beats    find the tempo and the beats of a song\n"
+        "  render-video  render one track as the preview shows it to a video with the song\n"
         "\n"
         "Run \"vantorctl COMMAND --help\" for the options of a command.\n"
         "Exit status: 0 success, 1 the operation failed, 2 a usage error.\n");
@@ -862,6 +864,91 @@ int beatsCommand(const QStringList &args, const Streams &s)
     return ExitOk;
 }
 
+
+int renderVideoCommand(const QStringList &args, const Streams &s)
+{
+    CommandLine cl = projectCommand(
+        QStringLiteral("render-video"),
+        QStringLiteral("Renders the track as the editor's preview shows it to a video (.mp4 or "
+                       ".webm)\nwith the project's song, from the start mark (--start-ms) to "
+                       "the end of the last mode."));
+    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("The video to write (required)."),
+                                    QStringLiteral("OUT.mp4|OUT.webm"));
+    const QCommandLineOption size(QStringLiteral("size"),
+                                  QStringLiteral("Frame height: 480, 720 or 1080 (720)."),
+                                  QStringLiteral("H"), QStringLiteral("720"));
+    const QCommandLineOption fps(QStringLiteral("fps"), QStringLiteral("30 or 60 (30)."),
+                                 QStringLiteral("N"), QStringLiteral("30"));
+    const QCommandLineOption look(QStringLiteral("look"),
+                                  QStringLiteral("disc, staff or both (both)."),
+                                  QStringLiteral("LOOK"), QStringLiteral("both"));
+    cl.add(output);
+    cl.add(size);
+    cl.add(fps);
+    cl.add(look);
+    addShowOptions(cl);
+    ShowOptions options;
+    const int parsed = parseShowCommand(cl, args, s, &options);
+    if (parsed >= 0)
+        return parsed;
+    const QCommandLineParser &p = cl.parser();
+    VideoOptions video;
+    video.output = p.value(output);
+    video.height = p.value(size).toInt();
+    video.fps = p.value(fps).toInt();
+    video.startMs = options.startMarkMs;
+    const QString lookName = p.value(look);
+    if (video.output.isEmpty()) {
+        usageError(s, cl.command(), QStringLiteral("missing -o OUT.mp4|OUT.webm"));
+        return ExitUsage;
+    }
+    if (video.height != 480 && video.height != 720 && video.height != 1080) {
+        usageError(s, cl.command(), QStringLiteral("--size must be 480, 720 or 1080"));
+        return ExitUsage;
+    }
+    if (video.fps != 30 && video.fps != 60) {
+        usageError(s, cl.command(), QStringLiteral("--fps must be 30 or 60"));
+        return ExitUsage;
+    }
+    if (lookName == QLatin1String("disc"))
+        video.look = VideoLook::Disc;
+    else if (lookName == QLatin1String("staff"))
+        video.look = VideoLook::Staff;
+    else if (lookName != QLatin1String("both")) {
+        usageError(s, cl.command(), QStringLiteral("--look must be disc, staff or both"));
+        return ExitUsage;
+    }
+
+    Project project;
+    QString error;
+    QVector<device::ShowItem> items;
+    device::ShowSettings settings;
+    if (!openProject(cl.positional(), &project, &error) ||
+        !prepareShow(project, options, &items, &settings, &error)) {
+        failure(s, error);
+        return ExitFailed;
+    }
+    if (project.data.hasSong())
+        video.songPath = QFileInfo(project.path).absoluteDir().absoluteFilePath(project.data.songPath);
+    int lastPercent = -1;
+    error = renderVideo(items, settings.leds, video, [&](int done, int total) {
+        const int percent = done * 100 / total;
+        if (percent != lastPercent) {
+            lastPercent = percent;
+            s.err << "\rframe " << done << '/' << total << " (" << percent << "%)";
+            s.err.flush();
+        }
+    });
+    s.err << '\n';
+    if (!error.isEmpty()) {
+        failure(s, QDir::toNativeSeparators(video.output) + QLatin1String(": ") + error);
+        return ExitFailed;
+    }
+    s.err << QDir::toNativeSeparators(video.output) << ": written\n";
+    return ExitOk;
+}
+
 } // namespace
 
 int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
@@ -892,6 +979,8 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         status = updateKeygenCommand(rest, s);
     } else if (command == QLatin1String("beats")) {
         status = beatsCommand(rest, s);
+    } else if (command == QLatin1String("render-video")) {
+        status = renderVideoCommand(rest, s);
     } else {
         usageError(s, QString(), QStringLiteral("unknown command \"%1\"").arg(command));
     }
