@@ -89,7 +89,8 @@ const QImage &ShowFrames::next()
         p.drawImage(0, 0, m_scratch);
         break;
     case VideoLook::Disc:
-        p.drawImage(x, 0, m_scratch, 0, 0, h, h);
+        // The preview draws the disc 0.1 h from the left, 0.9 h wide.
+        p.drawImage(x, 0, m_scratch, h / 20, 0, h, h);
         break;
     case VideoLook::Staff:
         p.drawImage(x, 0, m_scratch, h - (h - static_cast<int>(0.9 * h)) / 2, 0, h, h);

@@ -216,7 +216,7 @@ QString renderVideo(const QVector<device::ShowItem> &items, short leds, const Vi
     // memory stays flat however long the show is.
     const QByteArray videoEncoding = webm ? "vp9enc deadline=1 cpu-used=8 row-mt=true "
                                             "end-usage=cq cq-level=32 threads=2"
-                                          : "x264enc speed-preset=veryfast ! h264parse";
+                                          : "x264enc speed-preset=veryfast";
     QByteArray launch = QByteArray("appsrc name=video format=time block=true max-bytes=") +
                         QByteArray::number(width * height * 4 * 4) +
                         " caps=video/x-raw,format=BGRx,width=" + QByteArray::number(width) +
@@ -260,12 +260,12 @@ QString renderVideo(const QVector<device::ShowItem> &items, short leds, const Vi
                 gst_app_src_end_of_stream(GST_APP_SRC(audioSrc));
                 return;
             }
+            b = gst_buffer_make_writable(b);
             qint64 n = static_cast<qint64>(gst_buffer_get_size(b)) / BytesPerAudioFrame;
             if (samples + n >= endSamples) {
                 n = endSamples - samples;
                 gst_buffer_resize(b, 0, n * BytesPerAudioFrame);
             }
-            b = gst_buffer_make_writable(b);
             GST_BUFFER_PTS(b) = gst_util_uint64_scale(samples, GST_SECOND, AudioRate);
             GST_BUFFER_DURATION(b) = gst_util_uint64_scale(n, GST_SECOND, AudioRate);
             samples += n;
