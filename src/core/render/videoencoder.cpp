@@ -314,6 +314,8 @@ QString renderVideo(const QVector<device::ShowItem> &items, short leds, const Vi
     }
     pipeline.reset();
 
+    // A temporary file is private to its owner; the video is not.
+    temp.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     QFile::remove(options.output);
     if (!temp.rename(options.output))
         return text("無法寫入 %1").arg(QDir::toNativeSeparators(options.output));
