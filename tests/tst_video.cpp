@@ -122,8 +122,8 @@ private slots:
         int red = 0;
         for (int a = 0; a < 360; a += 5) {
             const double r = 0.37 * 480, rad = a * M_PI / 180;
-            const QColor c = frame.pixelColor(427 + int(r * std::cos(rad)),
-                                              240 + int(r * std::sin(rad)));
+            const QColor c =
+                frame.pixelColor(427 + int(r * std::cos(rad)), 240 + int(r * std::sin(rad)));
             red += c.red() > 100 && c.green() < 60 && c.blue() < 60;
         }
         QVERIFY2(red >= 24, qPrintable(QString::number(red)));
@@ -139,8 +139,8 @@ private slots:
         QTemporaryDir dir;
         o.output = dir.filePath("cancelled.webm");
         std::atomic<bool> cancel{false};
-        QCOMPARE(vc::renderVideo(threeModes(), 32, o, [&](int done, int) { cancel = done >= 5; },
-                                 &cancel),
+        QCOMPARE(vc::renderVideo(
+                     threeModes(), 32, o, [&](int done, int) { cancel = done >= 5; }, &cancel),
                  vc::cancelledText());
         QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
                  QStringList());

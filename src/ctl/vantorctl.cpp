@@ -864,7 +864,6 @@ int beatsCommand(const QStringList &args, const Streams &s)
     return ExitOk;
 }
 
-
 int renderVideoCommand(const QStringList &args, const Streams &s)
 {
     CommandLine cl = projectCommand(
@@ -930,7 +929,8 @@ int renderVideoCommand(const QStringList &args, const Streams &s)
         return ExitFailed;
     }
     if (project.data.hasSong())
-        video.songPath = QFileInfo(project.path).absoluteDir().absoluteFilePath(project.data.songPath);
+        video.songPath =
+            QFileInfo(project.path).absoluteDir().absoluteFilePath(project.data.songPath);
     int lastPercent = -1;
     error = renderVideo(items, settings.leds, video, [&](int done, int total) {
         const int percent = done * 100 / total;

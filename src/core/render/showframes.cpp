@@ -10,12 +10,8 @@ namespace vc {
 
 ShowFrames::ShowFrames(const QVector<device::ShowItem> &items, short leds, VideoLook look,
                        QSize size, int fps, int startMs)
-    : m_items(items)
-    , m_leds(leds)
-    , m_look(look)
-    , m_fps(std::max(fps, 1))
-    , m_startMs(std::max(startMs, 0))
-    , m_out(size, QImage::Format_RGB32)
+    : m_items(items), m_leds(leds), m_look(look), m_fps(std::max(fps, 1)),
+      m_startMs(std::max(startMs, 0)), m_out(size, QImage::Format_RGB32)
 {
     for (const device::ShowItem &item : m_items)
         m_endMs = std::max(m_endMs, std::max(item.end, 0));

@@ -105,8 +105,8 @@ public:
     {
         GError *err = nullptr;
         GstElement *p = gst_parse_launch(
-            (QByteArray("filesrc name=src ! decodebin ! audioconvert ! audioresample ! ") + AudioCaps +
-             " ! appsink name=sink sync=false")
+            (QByteArray("filesrc name=src ! decodebin ! audioconvert ! audioresample ! ") +
+             AudioCaps + " ! appsink name=sink sync=false")
                 .constData(),
             &err);
         if (err) {
@@ -125,7 +125,8 @@ public:
         if (gst_element_get_state(p, nullptr, nullptr, 10 * GST_SECOND) != GST_STATE_CHANGE_SUCCESS)
             return busError(p, 0).isEmpty() ? QStringLiteral("no audio") : busError(p, 0);
         if (startMs > 0) {
-            const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+            const auto flags =
+                static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
             gst_element_seek_simple(p, GST_FORMAT_TIME, flags, startMs * GST_MSECOND);
             gst_element_get_state(p, nullptr, nullptr, 10 * GST_SECOND);
         }

@@ -23,6 +23,7 @@ class TracksController;
 namespace vc {
 class Show;
 class TimeAxis;
+class VideoExport;
 class Playback;
 class SongLoader;
 class TimelineView;
@@ -267,6 +268,7 @@ private slots:
     void on_actionLoad_triggered();
     void on_actionSave_triggered();
     void on_actionSaveas_triggered();
+    void on_actionExportVideo_triggered();
     void on_actionDIR_triggered();
     void on_actionSQL_triggered();
 
@@ -317,6 +319,7 @@ private:
     vc::PictureFolder m_pictureFolder;
 
     ExportUpload *m_exportUpload = nullptr;
+    vc::VideoExport *m_videoExport = nullptr;
     DeviceMaintenance *m_maintenance = nullptr;
 
     vc::TracksController *m_tracks = nullptr;

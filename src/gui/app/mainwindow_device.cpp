@@ -8,6 +8,12 @@
 #include "gui/device/exportupload.h"
 #include "gui/device/maintenance.h"
 #include "gui/render/mygl.h"
+#include "gui/render/videoexport.h"
+
+void MainWindow::on_actionExportVideo_triggered()
+{
+    m_videoExport->start();
+}
 
 void MainWindow::setupDevice()
 {
@@ -28,6 +34,7 @@ void MainWindow::setupDevice()
         return m_show->records(m_show->currentTrack());
     };
     m_exportUpload = new ExportUpload(w, m_show, currentRecords, this, this);
+    m_videoExport = new vc::VideoExport(m_show, currentRecords, this, this);
     connect(m_exportUpload, &ExportUpload::previewAllowed, ui->GLWidget, &QWidget::setEnabled);
     connect(m_exportUpload, &ExportUpload::exportStarting, this, &MainWindow::checkMissingPictures);
     connect(this, &MainWindow::Upload_Cancel_Clicked, m_exportUpload, &ExportUpload::cancelUpload);
