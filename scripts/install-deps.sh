@@ -15,6 +15,10 @@ PACKAGES=(
   # runtime plug-ins: SVG icons, audio playback/decoding through GStreamer
   libqt5svg5 qt5-image-formats-plugins libqt5multimedia5-plugins
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-tools
+  # video export: H.264 (x264enc) and AAC (avenc_aac) for MP4, and the
+  # GStreamer headers the encoder is built against
+  gstreamer1.0-plugins-ugly gstreamer1.0-libav
+  libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   # Ed25519 signatures of updates
   libsodium-dev
   # beat tracking of songs

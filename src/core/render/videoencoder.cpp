@@ -22,11 +22,6 @@ constexpr int AudioChannels = 2;
 constexpr int BytesPerAudioFrame = 2 * AudioChannels;
 const char AudioCaps[] = "audio/x-raw,format=S16LE,layout=interleaved,rate=48000,channels=2";
 
-QString text(const char *source)
-{
-    return QCoreApplication::translate("vc::VideoEncoder", source);
-}
-
 bool initGst(QString *error)
 {
     static std::once_flag once;
@@ -41,7 +36,7 @@ bool initGst(QString *error)
             g_error_free(err);
     });
     if (!ok)
-        *error = text("無法啟動 GStreamer：") + message;
+        *error = QCoreApplication::translate("vc::VideoEncoder", "無法啟動 GStreamer：") + message;
     return ok;
 }
 
@@ -176,7 +171,7 @@ QString renderVideo(const QVector<device::ShowItem> &items, short leds, const Vi
     const bool webm = options.output.endsWith(QLatin1String(".webm"), Qt::CaseInsensitive);
     const bool mp4 = options.output.endsWith(QLatin1String(".mp4"), Qt::CaseInsensitive);
     if (!webm && !mp4)
-        return text("影片的副檔名必須是 .mp4 或 .webm");
+        return QCoreApplication::translate("vc::VideoEncoder", "影片的副檔名必須是 .mp4 或 .webm");
     const bool withSong = !options.songPath.isEmpty();
     const char *videoEncoder = webm ? "vp9enc" : "x264enc";
     const char *audioEncoder = webm ? "opusenc" : "avenc_aac";
@@ -184,7 +179,8 @@ QString renderVideo(const QVector<device::ShowItem> &items, short leds, const Vi
     for (const char *element : {videoEncoder, muxer, withSong ? audioEncoder : "appsrc"}) {
         GstElementFactory *f = gst_element_factory_find(element);
         if (!f)
-            return text("缺少 GStreamer 元件 %1，請安裝套件 %2")
+            return QCoreApplication::translate("vc::VideoEncoder",
+                                               "缺少 GStreamer 元件 %1，請安裝套件 %2")
                 .arg(QLatin1String(element), QLatin1String(packageOf(element)));
         gst_object_unref(f);
     }
@@ -192,10 +188,12 @@ QString renderVideo(const QVector<device::ShowItem> &items, short leds, const Vi
     const QFileInfo out(options.output);
     const QDir folder = out.absoluteDir();
     if (!folder.exists())
-        return text("資料夾不存在：%1").arg(QDir::toNativeSeparators(folder.path()));
+        return QCoreApplication::translate("vc::VideoEncoder", "資料夾不存在：%1")
+            .arg(QDir::toNativeSeparators(folder.path()));
     QTemporaryFile temp(folder.filePath(QStringLiteral(".%1.XXXXXX.part").arg(out.fileName())));
     if (!temp.open())
-        return text("無法在資料夾中寫入：%1").arg(QDir::toNativeSeparators(folder.path()));
+        return QCoreApplication::translate("vc::VideoEncoder", "無法在資料夾中寫入：%1")
+            .arg(QDir::toNativeSeparators(folder.path()));
     temp.close();
 
     const int height = options.height;
@@ -204,13 +202,14 @@ QString renderVideo(const QVector<device::ShowItem> &items, short leds, const Vi
     ShowFrames frames(items, leds, options.look, QSize(width, height), fps, options.startMs);
     const int total = frames.frameCount();
     if (total <= 0)
-        return text("沒有可匯出的模式");
+        return QCoreApplication::translate("vc::VideoEncoder", "沒有可匯出的模式");
 
     SongReader song;
     if (withSong) {
         const QString m = song.open(options.songPath, options.startMs);
         if (!m.isEmpty())
-            return text("無法讀取歌曲 %1：%2").arg(QDir::toNativeSeparators(options.songPath), m);
+            return QCoreApplication::translate("vc::VideoEncoder", "無法讀取歌曲 %1：%2")
+                .arg(QDir::toNativeSeparators(options.songPath), m);
     }
 
     // A few frames may wait for the encoder; pushing blocks beyond that, so
@@ -311,7 +310,7 @@ QString renderVideo(const QVector<device::ShowItem> &items, short leds, const Vi
         if (!m.isEmpty())
             return m;
         if (!eos)
-            return text("影片編碼沒有完成");
+            return QCoreApplication::translate("vc::VideoEncoder", "影片編碼沒有完成");
     }
     pipeline.reset();
 
@@ -319,7 +318,8 @@ QString renderVideo(const QVector<device::ShowItem> &items, short leds, const Vi
     temp.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     QFile::remove(options.output);
     if (!temp.rename(options.output))
-        return text("無法寫入 %1").arg(QDir::toNativeSeparators(options.output));
+        return QCoreApplication::translate("vc::VideoEncoder", "無法寫入 %1")
+            .arg(QDir::toNativeSeparators(options.output));
     temp.setAutoRemove(false);
     return QString();
 }

@@ -655,6 +655,10 @@ The song &quot;%1&quot; that was loaded stays.</translation>
         <source>對齊節拍</source>
         <translation>Snap to beats</translation>
     </message>
+    <message>
+        <source>匯出影片...</source>
+        <translation>Export video...</translation>
+    </message>
 </context>
 <context>
     <name>Pass</name>
@@ -1283,6 +1287,112 @@ Open it anyway? Saving will then ask for another name, so that neither editor ov
     <message>
         <source>&lt;font color=&apos;white&apos;&gt;此動作無法復原&lt;/font&gt;</source>
         <translation>&lt;font color=&apos;white&apos;&gt;This cannot be undone&lt;/font&gt;</translation>
+    </message>
+</context>
+<context>
+    <name>vc::VideoEncoder</name>
+    <message>
+        <source>無法啟動 GStreamer：</source>
+        <translation>GStreamer could not be started: </translation>
+    </message>
+    <message>
+        <source>影片的副檔名必須是 .mp4 或 .webm</source>
+        <translation>The video&apos;s name must end in .mp4 or .webm</translation>
+    </message>
+    <message>
+        <source>缺少 GStreamer 元件 %1，請安裝套件 %2</source>
+        <translation>The GStreamer element %1 is missing; install the package %2</translation>
+    </message>
+    <message>
+        <source>資料夾不存在：%1</source>
+        <translation>The folder does not exist: %1</translation>
+    </message>
+    <message>
+        <source>無法在資料夾中寫入：%1</source>
+        <translation>Cannot write in the folder: %1</translation>
+    </message>
+    <message>
+        <source>沒有可匯出的模式</source>
+        <translation>There is no mode to render</translation>
+    </message>
+    <message>
+        <source>無法讀取歌曲 %1：%2</source>
+        <translation>Cannot read the song %1: %2</translation>
+    </message>
+    <message>
+        <source>影片編碼沒有完成</source>
+        <translation>The video encoding did not finish</translation>
+    </message>
+    <message>
+        <source>無法寫入 %1</source>
+        <translation>Cannot write %1</translation>
+    </message>
+</context>
+<context>
+    <name>vc::VideoExport</name>
+    <message>
+        <source>匯出影片</source>
+        <translation>Export video</translation>
+    </message>
+    <message>
+        <source>圓盤</source>
+        <translation>Disc</translation>
+    </message>
+    <message>
+        <source>光棒</source>
+        <translation>Staff</translation>
+    </message>
+    <message>
+        <source>兩者並排</source>
+        <translation>Both side by side</translation>
+    </message>
+    <message>
+        <source>整個表演</source>
+        <translation>The whole show</translation>
+    </message>
+    <message>
+        <source>從起點標記到最後一個模式結束</source>
+        <translation>From the start mark to the end of the last mode</translation>
+    </message>
+    <message>
+        <source>大小</source>
+        <translation>Size</translation>
+    </message>
+    <message>
+        <source>每秒畫格</source>
+        <translation>Frames per second</translation>
+    </message>
+    <message>
+        <source>外觀</source>
+        <translation>Look</translation>
+    </message>
+    <message>
+        <source>範圍</source>
+        <translation>Range</translation>
+    </message>
+    <message>
+        <source>影片 (*.mp4 *.webm)</source>
+        <translation>Videos (*.mp4 *.webm)</translation>
+    </message>
+    <message>
+        <source>正在匯出影片...</source>
+        <translation>Exporting the video...</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>影片已儲存：%1</source>
+        <translation>The video is saved: %1</translation>
+    </message>
+    <message>
+        <source>開啟資料夾</source>
+        <translation>Open folder</translation>
+    </message>
+    <message>
+        <source>關閉</source>
+        <translation>Close</translation>
     </message>
 </context>
 <context>
