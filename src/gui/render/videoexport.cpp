@@ -94,19 +94,20 @@ void VideoExport::start()
     m_cancel = std::make_shared<std::atomic<bool>>(false);
     m_result = std::make_shared<QString>();
     connect(m_progress, &QProgressDialog::canceled, this, [cancel = m_cancel] { *cancel = true; });
-    QPointer<QProgressDialog> progress = m_progress;
     auto cancel = m_cancel;
     auto result = m_result;
+    // This object outlives the thread (its destructor waits for it), so the
+    // progress reports can be queued to it.
     m_thread = QThread::create([=] {
         *result = renderVideo(
             items, leds, options,
-            [progress](int done, int total) {
+            [this](int done, int total) {
                 const int percent = done * 100 / total;
                 QMetaObject::invokeMethod(
-                    progress,
-                    [progress, percent] {
-                        if (progress)
-                            progress->setValue(percent);
+                    this,
+                    [this, percent] {
+                        if (m_progress)
+                            m_progress->setValue(percent);
                     },
                     Qt::QueuedConnection);
             },
