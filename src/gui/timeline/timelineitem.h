@@ -82,6 +82,8 @@ public:
     // The mode of the show this item shows; 0 before its track adds it.
     quintptr modeId() const { return m_modeId; }
     void setModeId(quintptr id) { m_modeId = id; }
+    // The layout generation of its track the item was last laid out at.
+    int laidOutAt() const { return m_laidOutAt; }
     qint16 edge() const { return Edge; }
     QPoint dragOrigin() const { return m_dragOrigin; }
     void setDragOrigin(const QPoint &p) { m_dragOrigin = p; }
@@ -151,12 +153,14 @@ signals:
 public slots:
     // Re-applies the geometry and minimum width at the current scale.
     void update_timeline_multi();
+
     void on_itemDelete_clicked();
     void on_itemCopy_clicked();
     void on_itemCut_clicked();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -184,4 +188,11 @@ private:
     int m_snappedStartMs = -1;
     bool m_selected = false;
     quintptr m_modeId = 0;
+    int m_laidOutAt = -1;
+    // The thumb as the last paint tiled it, with what it was made for: a
+    // repaint does not unpack and scale the picture again.
+    QImage m_tile;
+    QSize m_tileFor;
+    qint64 m_tileThumb = 0;
+    std::shared_ptr<const vc::PackedThumb> m_tilePacked;
 };
