@@ -100,12 +100,13 @@ QSize storedThumbSize(const QByteArray &record)
 
 namespace {
 
-// The pictures of packed thumbs unpacked lately, by thumb; the cost of one
-// is its pixels in units of 1024.
+// The pictures of packed thumbs unpacked lately, by their stored bytes:
+// modes made from the same picture (a show reuses a few pictures many
+// times) unpack it once. The cost of one is its pixels in units of 1024.
 struct Unpacked
 {
     QMutex mutex;
-    QCache<const PackedThumb *, QImage> images{int(UnpackedThumbPixels / 1024)};
+    QCache<QByteArray, QImage> images{int(UnpackedThumbPixels / 1024)};
 };
 
 Unpacked &unpacked()
@@ -120,13 +121,6 @@ Unpacked &unpacked()
 PackedThumb::PackedThumb(const QByteArray &source, int offset, int length, QSize size)
     : m_source(source), m_offset(offset), m_length(length), m_size(size)
 {
-}
-
-PackedThumb::~PackedThumb()
-{
-    Unpacked &cache = unpacked();
-    const QMutexLocker lock(&cache.mutex);
-    cache.images.remove(this);
 }
 
 QImage PackedThumb::decode() const
@@ -144,9 +138,11 @@ QImage PackedThumb::decode() const
 QImage PackedThumb::image() const
 {
     Unpacked &cache = unpacked();
+    // Only looked up with: the cache keeps a copy of its own.
+    const QByteArray stored = QByteArray::fromRawData(m_source.constData() + m_offset, m_length);
     {
         const QMutexLocker lock(&cache.mutex);
-        if (const QImage *kept = cache.images.object(this))
+        if (const QImage *kept = cache.images.object(stored))
             return *kept;
     }
     {
@@ -163,7 +159,8 @@ QImage PackedThumb::image() const
     if (!image.isNull()) {
         const qint64 pixels = qint64(image.width()) * image.height();
         const QMutexLocker lock(&cache.mutex);
-        cache.images.insert(this, new QImage(image), int(std::max<qint64>(1, pixels / 1024)));
+        cache.images.insert(QByteArray(stored.constData(), stored.size()), new QImage(image),
+                            int(std::max<qint64>(1, pixels / 1024)));
     }
     return image;
 }

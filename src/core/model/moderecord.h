@@ -23,17 +23,15 @@ enum ModeKind
 // A thumb kept as the PNG it was stored as, unpacked on use: a large
 // project opens without unpacking thousands of pictures, and each is
 // unpacked when its item is painted, exported or copied. Shared by every
-// copy of a record. The pictures unpacked are kept, the most recently used
-// first, up to UnpackedThumbPixels in all (those of every show): however
-// many thumbs a project states, the editor never holds more unpacked at
-// once. Any thread may ask.
+// copy of a record. The pictures unpacked are kept by their stored bytes
+// (thumbs of the same picture unpack once), the most recently used first,
+// up to UnpackedThumbPixels in all (those of every show): however many
+// thumbs a project states, the editor never holds more unpacked at once.
+// Any thread may ask.
 class PackedThumb
 {
 public:
     PackedThumb(const QByteArray &source, int offset, int length, QSize size);
-    ~PackedThumb();
-    PackedThumb(const PackedThumb &) = delete;
-    PackedThumb &operator=(const PackedThumb &) = delete;
     // The size its header states.
     QSize size() const { return m_size; }
     // The picture; null when the stored bytes are damaged.
