@@ -8,13 +8,19 @@
 // tracks and five minutes per thousand items a track. Before the figures it
 // prints how long filling the show took (one placed item at a time, as a
 // person adds them, with one history step at the end).
+#include "core/model/moderecord.h"
 #include "core/model/show.h"
 #include "gui/app/mainwindow.h"
 #include "gui/app/prompter.h"
+#include "gui/model/trackscontroller.h"
+#include "gui/timeline/timeline.h"
+#include "gui/timeline/timelineitem.h"
 #include "ui_mainwindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLinearGradient>
+#include <QPainter>
 #include <QRandomGenerator>
 #include <QScrollBar>
 
@@ -22,8 +28,6 @@
 #include <cstdio>
 #include <functional>
 #include <vector>
-
-#include "bench_timeline_items.h"
 
 namespace {
 
@@ -61,6 +65,62 @@ std::vector<double> timed(int reps, const std::function<void(int)> &step)
     return v;
 }
 
+// Puts `count` items on `tracks` tracks one at a time, as a person places
+// them, spread over spanMs with small gaps: a picture (half of them with a
+// speed) and a plain colour. Each kind is packed once; an item takes its
+// record with its own times, the picture written again as it was stored.
+int fill(MainWindow &w, int count, int tracks, int spanMs)
+{
+    vc::TracksController *ctl = w.tracks();
+    while (ctl->tracks().size() < tracks) {
+        w.form()->timeline_add->click();
+        QCoreApplication::processEvents();
+    }
+    QImage picture(240, vc::ThumbHeight, QImage::Format_RGB32);
+    {
+        QPainter p(&picture);
+        QLinearGradient g(0, 0, picture.width(), picture.height());
+        g.setColorAt(0, Qt::red);
+        g.setColorAt(0.5, Qt::green);
+        g.setColorAt(1, Qt::blue);
+        p.fillRect(picture.rect(), g);
+    }
+    vc::ModeRecord kinds[3];
+    for (int k = 0; k < 3; ++k) {
+        vc::ModeRecord r;
+        r.kind = k == 2 ? vc::Colour : vc::Picture;
+        r.thumb = picture;
+        r.speed = k == 1 ? 10 : 0;
+        r.colour = QColor(255, 160, 0);
+        r.params = k == 2 ? vc::colourParams(r.colour)
+                          : vc::pictureParams(1, QStringLiteral("bench.png"), 0, false, false);
+        if (k == 2) {
+            r.thumb = QImage(vc::ThumbHeight, vc::ThumbHeight, QImage::Format_RGB32);
+            r.thumb.fill(r.colour);
+        }
+        kinds[k] =
+            vc::ModeRecord::decode(r.encode(), nullptr, nullptr, vc::ModeRecord::ThumbChecked);
+    }
+    const int perTrack = (count + tracks - 1) / tracks;
+    const int slot = std::max(2, spanMs / perTrack);
+    int placed = 0;
+    const QList<Timeline *> all = ctl->tracks();
+    for (int t = 0; t < tracks && placed < count; ++t) {
+        Timeline *track = all.at(t);
+        for (int i = 0; i < perTrack && placed < count; ++i, ++placed) {
+            vc::ModeRecord r = kinds[(i + t) % 3];
+            r.start = i * slot;
+            r.end = i * slot + slot * 4 / 5;
+            r.loops = 1 + i % 4;
+            auto *item = new TimelineItem(r.encode(), track);
+            track->addTimelineItem(item);
+            track->on_itemDragEnd(QByteArray(), item);
+        }
+    }
+    ctl->refreshCounters();
+    return placed;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -85,7 +145,7 @@ int main(int argc, char **argv)
     const int spanMs = std::max(300000, perTrack * 300);
     QElapsedTimer fillTimer;
     fillTimer.start();
-    const int placed = addBenchItems(w, items, trackCount, spanMs);
+    const int placed = fill(w, items, trackCount, spanMs);
     QCoreApplication::processEvents();
     std::printf("show: %d items over %d tracks, filled in %.0f ms\n", placed, trackCount,
                 fillTimer.nsecsElapsed() / 1e6);

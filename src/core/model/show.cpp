@@ -554,22 +554,58 @@ void Show::restore(const History::Snapshot &state)
 {
     const Batch batch(this);
     restoreTracks(state);
+    // A track holding exactly the snapshot's modes, with their bytes, in
+    // the order restoring gives them (by start, then identity) is left as
+    // it is: undoing one edit touches one or two tracks of many.
+    auto unchanged = [](const Track &t, const History::Track *entry) {
+        if (!entry)
+            return t.modes.isEmpty();
+        if (entry->items.size() != t.modes.size())
+            return false;
+        QVector<const Mode *> byId;
+        byId.reserve(t.modes.size());
+        for (int i = 0; i < t.modes.size(); ++i) {
+            const Mode &m = t.modes.at(i);
+            if (i > 0 && (t.modes.at(i - 1).record.startMs() > m.record.startMs() ||
+                          (t.modes.at(i - 1).record.startMs() == m.record.startMs() &&
+                           t.modes.at(i - 1).id > m.id)))
+                return false;
+            byId.append(&m);
+        }
+        std::sort(byId.begin(), byId.end(),
+                  [](const Mode *a, const Mode *b) { return a->id < b->id; });
+        for (int i = 0; i < byId.size(); ++i) {
+            const History::Item &item = entry->items.at(i);
+            if (byId.at(i)->id != item.id || !History::sameBytes(byId.at(i)->bytes, item.bytes))
+                return false;
+        }
+        return true;
+    };
+    QVector<int> changedTracks;
+    for (int k = 0; k < m_tracks.size(); ++k) {
+        if (!unchanged(m_tracks.at(k), History::find(state, m_tracks.at(k).id)))
+            changedTracks.append(k);
+    }
+    if (changedTracks.isEmpty())
+        return;
     // Modes that keep their bytes keep their decoded fields, wherever they
-    // are now; only changed or returning ones are read again.
-    QHash<Id, Mode> present;
+    // are now; only changed or returning ones are read again. The new lists
+    // are made before any is set, as modes may go from one track to another.
+    QHash<Id, const Mode *> present;
     for (const Track &t : qAsConst(m_tracks)) {
         for (const Mode &m : t.modes)
-            present.insert(m.id, m);
+            present.insert(m.id, &m);
     }
-    for (Track &t : m_tracks) {
-        const History::Track *entry = History::find(state, t.id);
+    QVector<QVector<Mode>> lists;
+    for (int k : qAsConst(changedTracks)) {
+        const History::Track *entry = History::find(state, m_tracks.at(k).id);
         QVector<Mode> modes;
         if (entry) {
             modes.reserve(entry->items.size());
             for (const History::Item &i : entry->items) {
-                const auto it = present.constFind(i.id);
-                if (it != present.constEnd() && History::sameBytes(it->bytes, i.bytes)) {
-                    modes.append(*it);
+                const Mode *kept = present.value(i.id);
+                if (kept && History::sameBytes(kept->bytes, i.bytes)) {
+                    modes.append(*kept);
                     continue;
                 }
                 bool complete = false;
@@ -582,6 +618,11 @@ void Show::restore(const History::Snapshot &state)
             // Snapshots list modes by identity; the track lists them by start.
             orderByStart(modes, [](const Mode &m) { return m.record.startMs(); });
         }
+        lists.append(modes);
+    }
+    for (int n = 0; n < changedTracks.size(); ++n) {
+        Track &t = m_tracks[changedTracks.at(n)];
+        const QVector<Mode> &modes = lists.at(n);
         // Announced as the difference: modes that come, go or change.
         QHash<Id, int> now;
         now.reserve(modes.size());
@@ -598,8 +639,6 @@ void Show::restore(const History::Snapshot &state)
                 altered.append(old.id);
             now.remove(old.id);
         }
-        if (gone.isEmpty() && altered.isEmpty() && now.isEmpty() && modes.size() == t.modes.size())
-            continue;
         t.modes = modes;
         t.placed = isPlaced(t.modes);
         for (Id id : qAsConst(gone))

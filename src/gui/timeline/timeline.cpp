@@ -198,7 +198,7 @@ void Timeline::applyChange(const vc::Show::ModeChange &change)
         }
         item->showMode(*m);
         if (!many)
-            reveal(item);
+            settle(item);
     }
     // Many new items: only those in view stay shown.
     if (many)
@@ -243,6 +243,14 @@ void Timeline::layOutSeen()
             shown.insert(item);
         }
     }
+    m_laidPixels = {fromX, toX};
+    // Items that scrolled out of view stay shown where they are (hiding
+    // them costs as much as showing them again), unless a new zoom left
+    // them at the old one or they are many more than those in view.
+    const bool stale = m_shownGeneration != m_generation;
+    m_shownGeneration = m_generation;
+    if (!stale && m_shown.size() <= 4 * shown.size() + 64)
+        return;
     // The dragged item stays where the pointer has it.
     if (m_dragged && m_shown.contains(m_dragged))
         shown.insert(m_dragged);
@@ -251,7 +259,19 @@ void Timeline::layOutSeen()
             item->hide();
     }
     m_shown = shown;
-    m_laidPixels = {fromX, toX};
+}
+
+void Timeline::settle(TimelineItem *item)
+{
+    namespace ts = vc::timescale;
+    const float scale = msPerPixel();
+    const int left = ts::itemX(item->startMs(), scale);
+    const int right = std::max(ts::itemX(item->endMs(), scale), left + int(20.0f / scale));
+    if (item == m_dragged || (right >= m_laidPixels.first && left <= m_laidPixels.second)) {
+        reveal(item);
+    } else if (m_shown.remove(item) || !item->isHidden()) {
+        item->hide();
+    }
 }
 
 void Timeline::reveal(TimelineItem *item)
@@ -286,7 +306,7 @@ void Timeline::adopt(TimelineItem *item)
             qOverload<QByteArray, TimelineItem *, QWidget *>(&Timeline::on_itemDragEnd));
     item->setFixedHeight(height() - 10);
     item->update_timeline_multi();
-    reveal(item);
+    settle(item);
 }
 
 void Timeline::detach(TimelineItem *item)

@@ -9,6 +9,8 @@
 #include <QPair>
 #include <QSet>
 
+#include <limits>
+
 class MyLabel;
 class QDragEnterEvent;
 class QDragMoveEvent;
@@ -149,6 +151,8 @@ private:
     void adopt(TimelineItem *item);
     // Shows an item laid out at the present zoom.
     void reveal(TimelineItem *item);
+    // Shows an item in or near view, hides one far from it.
+    void settle(TimelineItem *item);
     // The pixels [left, right) of the track in view; all of it while the
     // track is not shown.
     QPair<int, int> seenPixels() const;
@@ -163,8 +167,9 @@ private:
     // Items shown (laid out at m_generation); every other item is hidden.
     QSet<TimelineItem *> m_shown;
     int m_generation = 0;
+    int m_shownGeneration = 0;
     // The pixels the shown items cover, as the last layOutSeen set them.
-    QPair<int, int> m_laidPixels{0, 0};
+    QPair<int, int> m_laidPixels{0, std::numeric_limits<int>::max()};
     TimelineItem *m_dragged = nullptr;
     MyLabel *m_rowLabel = nullptr;
     TimelineHeaders *m_ruler = nullptr;
