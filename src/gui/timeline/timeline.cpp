@@ -198,7 +198,7 @@ void Timeline::applyChange(const vc::Show::ModeChange &change)
         }
         item->showMode(*m);
         if (!many)
-            settle(item);
+            reveal(item);
     }
     // Many new items: only those in view stay shown.
     if (many)
@@ -244,9 +244,9 @@ void Timeline::layOutSeen()
         }
     }
     m_laidPixels = {fromX, toX};
-    // Items that scrolled out of view stay shown where they are (hiding
-    // them costs as much as showing them again), unless a new zoom left
-    // them at the old one or they are many more than those in view.
+    // Items that scrolled out of view stay where they are, unless a new
+    // zoom left them at the old one or they are many more than those in
+    // view: then they are parked out of sight.
     const bool stale = m_shownGeneration != m_generation;
     m_shownGeneration = m_generation;
     if (!stale && m_shown.size() <= 4 * shown.size() + 64)
@@ -256,27 +256,14 @@ void Timeline::layOutSeen()
         shown.insert(m_dragged);
     for (TimelineItem *item : qAsConst(m_shown)) {
         if (!shown.contains(item))
-            item->hide();
+            item->park();
     }
     m_shown = shown;
 }
 
-void Timeline::settle(TimelineItem *item)
-{
-    namespace ts = vc::timescale;
-    const float scale = msPerPixel();
-    const int left = ts::itemX(item->startMs(), scale);
-    const int right = std::max(ts::itemX(item->endMs(), scale), left + int(20.0f / scale));
-    if (item == m_dragged || (right >= m_laidPixels.first && left <= m_laidPixels.second)) {
-        reveal(item);
-    } else if (m_shown.remove(item) || !item->isHidden()) {
-        item->hide();
-    }
-}
-
 void Timeline::reveal(TimelineItem *item)
 {
-    if (item->laidOutAt() != m_generation)
+    if (item->laidOutAt() != m_generation || item->isParked())
         item->update_timeline_multi();
     if (item->isHidden())
         item->show();
@@ -306,7 +293,7 @@ void Timeline::adopt(TimelineItem *item)
             qOverload<QByteArray, TimelineItem *, QWidget *>(&Timeline::on_itemDragEnd));
     item->setFixedHeight(height() - 10);
     item->update_timeline_multi();
-    settle(item);
+    reveal(item);
 }
 
 void Timeline::detach(TimelineItem *item)

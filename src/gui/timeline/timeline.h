@@ -110,9 +110,9 @@ signals:
 
 public slots:
     // Lays out the items a person can see (with a screen's width either
-    // side) at the present zoom and hides the others that were shown: the
-    // cost of a zoom or scroll step follows what is in view, not the
-    // length of the track.
+    // side) at the present zoom, and parks items left at an older zoom out
+    // of sight: the cost of a zoom or scroll step follows what is in view,
+    // not the length of the track.
     void layOutSeen();
     void on_label_pressed(QMouseEvent *event);
     void on_tlDuplicated_clicked();
@@ -151,8 +151,6 @@ private:
     void adopt(TimelineItem *item);
     // Shows an item laid out at the present zoom.
     void reveal(TimelineItem *item);
-    // Shows an item in or near view, hides one far from it.
-    void settle(TimelineItem *item);
     // The pixels [left, right) of the track in view; all of it while the
     // track is not shown.
     QPair<int, int> seenPixels() const;
@@ -164,7 +162,8 @@ private:
 
     mutable QList<TimelineItem *> m_items;
     mutable bool m_itemsStale = false;
-    // Items shown (laid out at m_generation); every other item is hidden.
+    // Items laid out at m_generation; every other item is parked out of
+    // sight (showing and hiding widgets costs more than moving them).
     QSet<TimelineItem *> m_shown;
     int m_generation = 0;
     int m_shownGeneration = 0;

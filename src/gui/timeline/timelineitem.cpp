@@ -23,6 +23,9 @@ const QString TimelineItem::ResizeEndMimeType = QStringLiteral("timeline/itemrig
 
 namespace {
 
+// Left of every track by far: where items out of view wait.
+constexpr int ParkedX = 1 << 20;
+
 TimelineItem::DragRunner &dragRunner()
 {
     static TimelineItem::DragRunner runner;
@@ -214,6 +217,7 @@ void TimelineItem::layOut()
     setGeometry(vc::timescale::itemX(startMs(), scale), 5,
                 vc::timescale::itemX(std::max(durationMs(), 0), scale), height());
     m_laidOutAt = t->layoutGeneration();
+    m_parked = false;
 }
 
 void TimelineItem::update_timeline_multi()
@@ -271,13 +275,13 @@ void TimelineItem::paintEvent(QPaintEvent *)
     p.drawRect(-1, -1, w, h + 2);
 }
 
-void TimelineItem::hideEvent(QHideEvent *event)
+void TimelineItem::park()
 {
-    // Out of view: the tile is made again when it comes back.
     m_tile = QImage();
     m_tileFor = QSize();
     m_tilePacked.reset();
-    QPushButton::hideEvent(event);
+    m_parked = true;
+    move(-ParkedX - width(), y());
 }
 
 void TimelineItem::mousePressEvent(QMouseEvent *event)

@@ -84,6 +84,10 @@ public:
     void setModeId(quintptr id) { m_modeId = id; }
     // The layout generation of its track the item was last laid out at.
     int laidOutAt() const { return m_laidOutAt; }
+    // Moves the item out of sight (its track lays it out again when it
+    // comes into view) and lets go of its painted tile.
+    void park();
+    bool isParked() const { return m_parked; }
     qint16 edge() const { return Edge; }
     QPoint dragOrigin() const { return m_dragOrigin; }
     void setDragOrigin(const QPoint &p) { m_dragOrigin = p; }
@@ -160,7 +164,6 @@ public slots:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -189,6 +192,7 @@ private:
     bool m_selected = false;
     quintptr m_modeId = 0;
     int m_laidOutAt = -1;
+    bool m_parked = false;
     // The thumb as the last paint tiled it, with what it was made for: a
     // repaint does not unpack and scale the picture again.
     QImage m_tile;
