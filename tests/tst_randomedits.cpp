@@ -115,8 +115,11 @@ public:
         m_history.record(m_show.snapshot());
         QObject::connect(&m_show, &Show::modesEdited,
                          [this](Show::Id t, const Show::ModeChange &c) {
-                             if (c.reset)
+                             if (c.reset) {
                                  m_seen.remove(t);
+                                 follow();
+                                 return;
+                             }
                              for (Show::Id id : c.inserted + c.removed + c.changed) {
                                  if (const Show::Mode *m = modeOn(t, id))
                                      m_seen[t].insert(id, m->bytes);

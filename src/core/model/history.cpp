@@ -8,8 +8,6 @@ void History::reset()
 {
     m_snapshots.clear();
     m_index = -1;
-    m_itemRefs.clear();
-    m_trackRefs.clear();
 }
 
 const History::Snapshot *History::current() const
@@ -59,18 +57,13 @@ bool History::record(Snapshot state)
     if (!differs(state))
         return false;
     // A new step drops the redo branch.
-    while (m_snapshots.size() > m_index + 1) {
-        count(m_snapshots.last(), -1);
+    while (m_snapshots.size() > m_index + 1)
         m_snapshots.removeLast();
-    }
-    count(state, +1);
     m_snapshots.append(std::move(state));
-    if (m_index < MaxSteps) {
+    if (m_index < MaxSteps)
         ++m_index;
-    } else {
-        count(m_snapshots.first(), -1);
+    else
         m_snapshots.removeFirst();
-    }
     return true;
 }
 
@@ -90,24 +83,26 @@ const History::Snapshot *History::redo()
     return &m_snapshots.at(m_index);
 }
 
-void History::count(const Snapshot &s, int delta)
+bool History::namesItem(Id id) const
 {
-    auto bump = [delta](QHash<Id, int> &refs, Id id) {
-        auto it = refs.find(id);
-        if (it == refs.end()) {
-            if (delta > 0)
-                refs.insert(id, delta);
-            return;
+    for (const Snapshot &s : m_snapshots) {
+        for (const Track &t : s) {
+            for (const Item &i : t.items) {
+                if (i.id == id)
+                    return true;
+            }
         }
-        *it += delta;
-        if (*it <= 0)
-            refs.erase(it);
-    };
-    for (const Track &t : s) {
-        bump(m_trackRefs, t.id);
-        for (const Item &i : t.items)
-            bump(m_itemRefs, i.id);
     }
+    return false;
+}
+
+bool History::namesTrack(Id id) const
+{
+    for (const Snapshot &s : m_snapshots) {
+        if (find(s, id))
+            return true;
+    }
+    return false;
 }
 
 } // namespace vc

@@ -630,12 +630,16 @@ void Show::restore(const History::Snapshot &state)
             now.insert(modes.at(i).id, i);
         QVector<Id> gone;
         QVector<Id> altered;
+        // (A mode whose bytes stay stays as it was; where it stands in the
+        // list is the list's, which views read from it.)
         for (int i = 0; i < t.modes.size(); ++i) {
             const Mode &old = t.modes.at(i);
             const auto it = now.constFind(old.id);
-            if (it == now.constEnd())
+            if (it == now.constEnd()) {
                 gone.append(old.id);
-            else if (*it != i || !History::sameBytes(modes.at(*it).bytes, old.bytes))
+                continue;
+            }
+            if (!History::sameBytes(modes.at(*it).bytes, old.bytes))
                 altered.append(old.id);
             now.remove(old.id);
         }
