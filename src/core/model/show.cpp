@@ -589,11 +589,12 @@ void Show::restore(const History::Snapshot &state)
     if (changedTracks.isEmpty())
         return;
     // Modes that keep their bytes keep their decoded fields, wherever they
-    // are now; only changed or returning ones are read again. The new lists
-    // are made before any is set, as modes may go from one track to another.
+    // are now; only changed or returning ones are read again. A mode going
+    // from one track to another changes both, so the changed tracks hold
+    // every mode that can be kept. The new lists are made before any is set.
     QHash<Id, const Mode *> present;
-    for (const Track &t : qAsConst(m_tracks)) {
-        for (const Mode &m : t.modes)
+    for (int k : qAsConst(changedTracks)) {
+        for (const Mode &m : m_tracks.at(k).modes)
             present.insert(m.id, &m);
     }
     QVector<QVector<Mode>> lists;
