@@ -98,8 +98,7 @@ int fill(MainWindow &w, int count, int tracks, int spanMs)
             r.thumb = QImage(vc::ThumbHeight, vc::ThumbHeight, QImage::Format_RGB32);
             r.thumb.fill(r.colour);
         }
-        kinds[k] =
-            vc::ModeRecord::decode(r.encode(), nullptr, nullptr, vc::ModeRecord::ThumbLater);
+        kinds[k] = vc::ModeRecord::decode(r.encode(), nullptr, nullptr, vc::ModeRecord::ThumbLater);
     }
     const int perTrack = (count + tracks - 1) / tracks;
     const int slot = std::max(2, spanMs / perTrack);
