@@ -2,12 +2,13 @@
 // line per operation, "<operation>: median <ms> ms, worst <ms> ms". Needs a
 // display (run it under xvfb-run).
 //
-//   bench_scale [items] [tracks] [repetitions]   (default 2000 10 30)
+//   bench_scale [items] [tracks] [repetitions] [load]   (default 2000 10 30)
 //
 // The show holds `items` picture and colour modes spread over `tracks`
-// tracks and five minutes per thousand items a track. Before the figures it
-// prints how long filling the show took (one placed item at a time, as a
-// person adds them, with one history step at the end).
+// tracks, at least five minutes long. Before the figures it prints how long
+// filling the show took: one placed item at a time, as a person adds them,
+// with one history step at the end; with `load`, all at once as opening a
+// project puts them on their tracks.
 #include "core/model/moderecord.h"
 #include "core/model/show.h"
 #include "gui/app/mainwindow.h"
@@ -27,6 +28,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -69,7 +71,7 @@ std::vector<double> timed(int reps, const std::function<void(int)> &step)
 // them, spread over spanMs with small gaps: a picture (half of them with a
 // speed) and a plain colour. Each kind is packed once; an item takes its
 // record with its own times, the picture written again as it was stored.
-int fill(MainWindow &w, int count, int tracks, int spanMs)
+int fill(MainWindow &w, int count, int tracks, int spanMs, bool load)
 {
     vc::TracksController *ctl = w.tracks();
     while (ctl->tracks().size() < tracks) {
@@ -104,6 +106,8 @@ int fill(MainWindow &w, int count, int tracks, int spanMs)
     const int slot = std::max(2, spanMs / perTrack);
     int placed = 0;
     const QList<Timeline *> all = ctl->tracks();
+    vc::Show *show = w.document();
+    std::unique_ptr<vc::Show::Batch> batch(load ? new vc::Show::Batch(show) : nullptr);
     for (int t = 0; t < tracks && placed < count; ++t) {
         Timeline *track = all.at(t);
         for (int i = 0; i < perTrack && placed < count; ++i, ++placed) {
@@ -111,10 +115,19 @@ int fill(MainWindow &w, int count, int tracks, int spanMs)
             r.start = i * slot;
             r.end = i * slot + slot * 4 / 5;
             r.loops = 1 + i % 4;
+            if (load) {
+                show->appendMode(all.at(t)->trackId(), r.encode());
+                continue;
+            }
             auto *item = new TimelineItem(r.encode(), track);
             track->addTimelineItem(item);
             track->on_itemDragEnd(QByteArray(), item);
         }
+    }
+    if (load) {
+        for (const Timeline *t : all)
+            show->orderTrack(t->trackId());
+        batch.reset();
     }
     ctl->refreshCounters();
     return placed;
@@ -144,7 +157,8 @@ int main(int argc, char **argv)
     const int spanMs = std::max(300000, perTrack * 300);
     QElapsedTimer fillTimer;
     fillTimer.start();
-    const int placed = fill(w, items, trackCount, spanMs);
+    const bool load = argc > 4 && QByteArray(argv[4]) == "load";
+    const int placed = fill(w, items, trackCount, spanMs, load);
     QCoreApplication::processEvents();
     std::printf("show: %d items over %d tracks, filled in %.0f ms\n", placed, trackCount,
                 fillTimer.nsecsElapsed() / 1e6);
