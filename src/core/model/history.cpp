@@ -20,9 +20,13 @@ const History::Snapshot *History::current() const
 void History::normalize(Snapshot &state)
 {
     auto byId = [](const auto &a, const auto &b) { return a.id < b.id; };
-    for (Track &t : state)
-        std::sort(t.items.begin(), t.items.end(), byId);
-    std::sort(state.begin(), state.end(), byId);
+    // Sorted lists are not touched, so that shared ones stay shared.
+    for (Track &t : state) {
+        if (!std::is_sorted(t.items.cbegin(), t.items.cend(), byId))
+            std::sort(t.items.begin(), t.items.end(), byId);
+    }
+    if (!std::is_sorted(state.cbegin(), state.cend(), byId))
+        std::sort(state.begin(), state.end(), byId);
 }
 
 const History::Track *History::find(const Snapshot &state, Id track)
@@ -41,6 +45,8 @@ bool History::differs(const Snapshot &state) const
         const Track *old = find(ref, t.id);
         if (!old || old->items.size() != t.items.size())
             return true;
+        if (old->items.constData() == t.items.constData())
+            continue; // the same shared list
         for (int i = 0; i < t.items.size(); ++i) {
             const Item &a = t.items.at(i);
             const Item &b = old->items.at(i);

@@ -182,6 +182,7 @@ bool Show::removeTrack(Id id)
         return false;
     m_tracks.removeAt(i);
     m_pending.remove(id);
+    m_snapshotTracks.remove(id);
     emit tracksChanged();
     if (m_current == id) {
         m_current = m_tracks.first().id;
@@ -221,6 +222,7 @@ void Show::clear()
     m_tracks.clear();
     m_pending.clear();
     m_stashed.clear();
+    m_snapshotTracks.clear();
     m_tracks.append(Track{m_nextId++, {}});
     m_current = m_tracks.first().id;
     emit tracksChanged();
@@ -540,12 +542,20 @@ History::Snapshot Show::snapshot() const
     History::Snapshot s;
     s.reserve(m_tracks.size());
     for (const Track &t : m_tracks) {
-        History::Track track;
-        track.id = t.id;
-        track.items.reserve(t.modes.size());
-        for (const Mode &m : t.modes)
-            track.items.append(History::Item{m.id, m.bytes});
-        s.append(std::move(track));
+        // A track no change touched since the last snapshot gives the same
+        // entry again, shared, not copied.
+        auto it = m_snapshotTracks.find(t.id);
+        if (it == m_snapshotTracks.end()) {
+            History::Track track;
+            track.id = t.id;
+            track.items.reserve(t.modes.size());
+            for (const Mode &m : t.modes)
+                track.items.append(History::Item{m.id, m.bytes});
+            std::sort(track.items.begin(), track.items.end(),
+                      [](const History::Item &a, const History::Item &b) { return a.id < b.id; });
+            it = m_snapshotTracks.insert(t.id, track);
+        }
+        s.append(*it);
     }
     return s;
 }
@@ -712,6 +722,7 @@ bool Show::isPlaced(const QVector<Mode> &modes)
 
 void Show::changed(Track &t, Touch touch, Id mode)
 {
+    m_snapshotTracks.remove(t.id);
     ModeChange single;
     ModeChange &c = m_batch > 0 ? m_pending[t.id] : single;
     switch (touch) {

@@ -257,6 +257,8 @@ private:
     int m_modeCount = 0;
     int m_batch = 0;
     QHash<Id, ModeChange> m_pending;
+    // Each track's entry of the last snapshot, until a change touches it.
+    mutable QHash<Id, History::Track> m_snapshotTracks;
     // Tracks that restoring a snapshot took away, with where they stood,
     // for restoring a later one that names them.
     struct Stashed

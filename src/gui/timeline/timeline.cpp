@@ -191,14 +191,16 @@ void Timeline::applyChange(const vc::Show::ModeChange &change)
             continue;
         }
         if (!item) {
+            // Shown when it comes into view: showing a widget looks for the
+            // one under the pointer among all the track's items.
             item = new TimelineItem(m->bytes, m->record, m->complete,
-                                    m->complete ? int(m->bytes.size()) : 0, this);
+                                    m->complete ? int(m->bytes.size()) : 0, this, false);
             m_views.insert(id, item);
             adopt(item);
         }
         item->showMode(*m);
         if (!many)
-            reveal(item);
+            settle(item);
     }
     // Many new items: only those in view stay shown.
     if (many)
@@ -293,7 +295,18 @@ void Timeline::adopt(TimelineItem *item)
             qOverload<QByteArray, TimelineItem *, QWidget *>(&Timeline::on_itemDragEnd));
     item->setFixedHeight(height() - 10);
     item->update_timeline_multi();
-    reveal(item);
+    settle(item);
+}
+
+void Timeline::settle(TimelineItem *item)
+{
+    namespace ts = vc::timescale;
+    const float scale = msPerPixel();
+    const int left = ts::itemX(item->startMs(), scale);
+    const int right = std::max(ts::itemX(item->endMs(), scale), left + int(20.0f / scale));
+    const bool inView = right >= m_laidPixels.first && left <= m_laidPixels.second;
+    if (inView || !item->isHidden())
+        reveal(item);
 }
 
 void Timeline::detach(TimelineItem *item)

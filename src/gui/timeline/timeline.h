@@ -151,6 +151,9 @@ private:
     void adopt(TimelineItem *item);
     // Shows an item laid out at the present zoom.
     void reveal(TimelineItem *item);
+    // Reveals an item shown already or in view; one not shown yet stays
+    // hidden until it comes into view.
+    void settle(TimelineItem *item);
     // The pixels [left, right) of the track in view; all of it while the
     // track is not shown.
     QPair<int, int> seenPixels() const;

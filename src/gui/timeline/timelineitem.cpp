@@ -64,12 +64,13 @@ TimelineItem::TimelineItem(const QByteArray &record, QWidget *parent) : QPushBut
 }
 
 TimelineItem::TimelineItem(const QByteArray &record, const vc::ModeRecord &decoded, bool complete,
-                           int used, QWidget *parent)
+                           int used, QWidget *parent, bool shown)
     : QPushButton(parent)
 {
     setUp();
     setDecoded(record, decoded, complete, used);
-    show();
+    if (shown)
+        show();
 }
 
 void TimelineItem::setUp()

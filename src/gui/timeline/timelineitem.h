@@ -53,9 +53,10 @@ public:
     TimelineItem(const QByteArray &record, QWidget *parent);
     // For loaders that decoded the record already (on other threads, say):
     // `decoded`, `complete` and `used` are what ModeRecord::decode gave for
-    // `record`.
+    // `record`. Without `shown` the item starts hidden (its track shows it
+    // when it comes into view).
     TimelineItem(const QByteArray &record, const vc::ModeRecord &decoded, bool complete, int used,
-                 QWidget *parent);
+                 QWidget *parent, bool shown = true);
 
     // The record, always the encoding of the fields below.
     const QByteArray &data() const { return m_data; }
