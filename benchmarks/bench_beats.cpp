@@ -9,8 +9,8 @@
 //   bench_beats [SONG]   (default: a generated 5-minute drum song at
 //                         120 BPM, encoded to MP3 with GStreamer)
 
+#include "core/audio/beatsearch.h"
 #include "core/audio/beattracker.h"
-#include "gui/audio/beatsearch.h"
 #include "gui/audio/songloader.h"
 #include "testsupport/audiofiles.h"
 

@@ -1,7 +1,7 @@
+#include "core/audio/beatsearch.h"
 #include "core/model/show.h"
 #include "gui/app/mainwindow.h"
 #include "gui/audio/beatmarks.h"
-#include "gui/audio/beatsearch.h"
 #include "gui/audio/chartview.h"
 #include "gui/audio/playback.h"
 #include "gui/audio/songloader.h"

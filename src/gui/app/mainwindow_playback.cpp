@@ -4,9 +4,9 @@
 
 #include "core/app/appsettings.h"
 #include "core/model/show.h"
-#include "gui/app/prompter.h"
 #include "gui/audio/playback.h"
 #include "gui/audio/songloader.h"
+#include "gui/common/prompter.h"
 
 #include <QDir>
 #include <QFileInfo>

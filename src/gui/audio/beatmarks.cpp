@@ -1,7 +1,7 @@
 #include "gui/audio/beatmarks.h"
 
 #include "core/app/appsettings.h"
-#include "gui/audio/beatsearch.h"
+#include "core/audio/beatsearch.h"
 #include "gui/audio/chartview.h"
 #include "gui/audio/songloader.h"
 #include "gui/audio/timelineheaders.h"

@@ -1,9 +1,9 @@
 #include "gui/audio/songloader.h"
 
+#include "core/audio/decodeworker.h"
 #include "core/timeline/timeaxis.h"
 #include "core/timeline/timescale.h"
 #include "gui/audio/chartview.h"
-#include "gui/audio/decodeworker.h"
 
 #include <QDebug>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/audio/backgroundjob.h"
+#include "core/app/backgroundjob.h"
 
 #include <QList>
 #include <QObject>

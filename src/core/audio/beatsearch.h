@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/app/backgroundjob.h"
 #include "core/audio/beattracker.h"
-#include "gui/audio/backgroundjob.h"
 
 #include <QList>
 #include <QObject>

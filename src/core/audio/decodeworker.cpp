@@ -1,4 +1,4 @@
-#include "gui/audio/decodeworker.h"
+#include "core/audio/decodeworker.h"
 
 #include "core/timeline/timescale.h"
 

@@ -1,6 +1,6 @@
-#include "gui/audio/beatsearch.h"
-#include "gui/audio/beatsearch_p.h"
-#include "gui/audio/decodeworker.h"
+#include "core/audio/beatsearch.h"
+#include "core/audio/beatsearch_p.h"
+#include "core/audio/decodeworker.h"
 
 #include <QDebug>
 #include <QEventLoop>
