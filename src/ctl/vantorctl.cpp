@@ -1,7 +1,7 @@
 #include "ctl/vantorctl.h"
 
 #include "core/about/versionfile.h"
-#include "core/audio/beatsearch.h"
+#include "core/audio/songdecoder.h"
 #include "core/device/portline.h"
 #include "core/device/showfile.h"
 #include "core/device/streamfiles.h"
@@ -852,7 +852,7 @@ int beatsCommand(const QStringList &args, const Streams &s)
         return ExitFailed;
     }
     SongBeats beats;
-    if (!BeatSearch::search(song, &beats)) {
+    if (!SongDecoder::searchBeats(song, &beats)) {
         failure(s, songName + QLatin1String(": cannot be decoded"));
         return ExitFailed;
     }
