@@ -14,10 +14,10 @@
 #include "bench_timeline_items.h"
 #include "core/model/show.h"
 #include "gui/app/mainwindow.h"
-#include "gui/app/prompter.h"
 #include "gui/app/startup.h"
 #include "gui/audio/playback.h"
 #include "gui/audio/songloader.h"
+#include "gui/common/prompter.h"
 #include "ui_mainwindow.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "gui/model/trackscontroller.h"
 
 #include "core/model/show.h"
-#include "gui/app/prompter.h"
 #include "gui/audio/timelineheaders.h"
+#include "gui/common/prompter.h"
 #include "gui/timeline/smallwidgets.h"
 #include "gui/timeline/timeline.h"
 #include "gui/timeline/timelineitem.h"
