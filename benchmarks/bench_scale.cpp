@@ -9,6 +9,7 @@
 // filling the show took: one placed item at a time, as a person adds them,
 // with one history step at the end; with `load`, all at once as opening a
 // project puts them on their tracks.
+#include "bench_timeline_items.h"
 #include "core/model/moderecord.h"
 #include "core/model/show.h"
 #include "gui/app/mainwindow.h"
@@ -74,19 +75,8 @@ std::vector<double> timed(int reps, const std::function<void(int)> &step)
 int fill(MainWindow &w, int count, int tracks, int spanMs, bool load)
 {
     vc::TracksController *ctl = w.tracks();
-    while (ctl->tracks().size() < tracks) {
-        w.form()->timeline_add->click();
-        QCoreApplication::processEvents();
-    }
-    QImage picture(240, vc::ThumbHeight, QImage::Format_RGB32);
-    {
-        QPainter p(&picture);
-        QLinearGradient g(0, 0, picture.width(), picture.height());
-        g.setColorAt(0, Qt::red);
-        g.setColorAt(0.5, Qt::green);
-        g.setColorAt(1, Qt::blue);
-        p.fillRect(picture.rect(), g);
-    }
+    addBenchTracks(w, tracks);
+    const QImage picture = benchGradient(240, vc::ThumbHeight);
     vc::ModeRecord kinds[3];
     for (int k = 0; k < 3; ++k) {
         vc::ModeRecord r;
