@@ -14,10 +14,10 @@
 #include "bench_timeline_items.h"
 #include "core/model/show.h"
 #include "gui/app/mainwindow.h"
-#include "gui/app/prompter.h"
 #include "gui/app/startup.h"
 #include "gui/audio/playback.h"
 #include "gui/audio/songloader.h"
+#include "gui/common/prompter.h"
 #include "ui_mainwindow.h"
 
 #include <QApplication>
@@ -147,15 +147,7 @@ int main(int argc, char **argv)
     runFor(2000); // start-up settles
     measure("idle", seconds, counter);
 
-    QImage picture(400, 200, QImage::Format_RGB32);
-    {
-        QPainter p(&picture);
-        QLinearGradient g(0, 0, picture.width(), picture.height());
-        g.setColorAt(0, Qt::red);
-        g.setColorAt(0.5, Qt::green);
-        g.setColorAt(1, Qt::blue);
-        p.fillRect(picture.rect(), g);
-    }
+    const QImage picture = benchGradient(400, 200);
     const QString picturePath = dir.filePath(QStringLiteral("picture.png"));
     picture.save(picturePath);
     ui->Mode_Pic->setCurrentIndex(vc::Picture);

@@ -13,7 +13,7 @@
 
 #include "core/device/showimage.h"
 #include "core/device/streamfiles.h"
-#include "gui/device/workerthread.h"
+#include "core/device/workerthread.h"
 #include "testsupport/propsimulator.h"
 
 #include <QCoreApplication>

@@ -7,7 +7,7 @@
 #include "core/model/show.h"
 #include "core/render/picturepattern.h"
 #include "gui/app/mainwindow.h"
-#include "gui/app/prompter.h"
+#include "gui/common/prompter.h"
 #include "gui/model/trackscontroller.h"
 #include "gui/render/picturetab.h"
 #include "gui/timeline/timeline.h"

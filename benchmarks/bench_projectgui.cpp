@@ -19,7 +19,7 @@
 #include "core/model/moderecord.h"
 #include "core/project/projectformat.h"
 #include "gui/app/mainwindow.h"
-#include "gui/app/prompter.h"
+#include "gui/common/prompter.h"
 #include "gui/model/trackscontroller.h"
 #include "gui/project/autosave.h"
 #include "gui/project/projectfiles.h"

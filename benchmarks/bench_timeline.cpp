@@ -6,9 +6,9 @@
 //
 // Without a song it makes a five-minute MP3 with gst-launch-1.0.
 #include "gui/app/mainwindow.h"
-#include "gui/app/prompter.h"
 #include "gui/audio/chartview.h"
 #include "gui/audio/songloader.h"
+#include "gui/common/prompter.h"
 #include "ui_mainwindow.h"
 
 #include <QApplication>

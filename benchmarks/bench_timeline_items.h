@@ -1,10 +1,10 @@
 #pragma once
 
-#include "gui/app/mainwindow.h"
 #include "core/model/moderecord.h"
+#include "gui/app/mainwindow.h"
+#include "gui/model/trackscontroller.h"
 #include "gui/timeline/timeline.h"
 #include "gui/timeline/timelineitem.h"
-#include "gui/model/trackscontroller.h"
 #include "ui_mainwindow.h"
 
 #include <QCoreApplication>
@@ -13,6 +13,28 @@
 #include <QPainter>
 
 #include <algorithm>
+
+// A red-green-blue gradient, a picture with detail in every column.
+inline QImage benchGradient(int width, int height)
+{
+    QImage picture(width, height, QImage::Format_RGB32);
+    QPainter p(&picture);
+    QLinearGradient g(0, 0, width, height);
+    g.setColorAt(0, Qt::red);
+    g.setColorAt(0.5, Qt::green);
+    g.setColorAt(1, Qt::blue);
+    p.fillRect(picture.rect(), g);
+    return picture;
+}
+
+// Adds tracks with the window's own button until there are `tracks`.
+inline void addBenchTracks(MainWindow &w, int tracks)
+{
+    while (w.tracks()->tracks().size() < tracks) {
+        w.form()->timeline_add->click();
+        QCoreApplication::processEvents();
+    }
+}
 
 // Puts `count` items on `tracks` tracks of the window, spread evenly over
 // spanMs (five minutes unless given) with small gaps between them, as a busy show would have
@@ -23,22 +45,9 @@ inline int addBenchItems(MainWindow &w, int count, int tracks, int spanMs = 3000
 {
     if (count <= 0 || tracks <= 0)
         return 0;
-    Ui::MainWindow *ui = w.form();
     vc::TracksController *ctl = w.tracks();
-    while (ctl->tracks().size() < tracks) {
-        ui->timeline_add->click();
-        QCoreApplication::processEvents();
-    }
-
-    QImage picture(240, vc::ThumbHeight, QImage::Format_RGB32);
-    {
-        QPainter p(&picture);
-        QLinearGradient g(0, 0, picture.width(), picture.height());
-        g.setColorAt(0, Qt::red);
-        g.setColorAt(0.5, Qt::green);
-        g.setColorAt(1, Qt::blue);
-        p.fillRect(picture.rect(), g);
-    }
+    addBenchTracks(w, tracks);
+    const QImage picture = benchGradient(240, vc::ThumbHeight);
     QImage plain(vc::ThumbHeight, vc::ThumbHeight, QImage::Format_RGB32);
     plain.fill(QColor(255, 160, 0));
 

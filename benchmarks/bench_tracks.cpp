@@ -14,7 +14,7 @@
 #include "core/model/placement.h"
 #include "core/model/show.h"
 #include "gui/app/mainwindow.h"
-#include "gui/app/prompter.h"
+#include "gui/common/prompter.h"
 #include "gui/model/trackscontroller.h"
 #include "gui/timeline/timeline.h"
 #include "gui/timeline/timelineitem.h"

@@ -23,6 +23,8 @@ PACKAGES=(
   libsodium-dev
   # beat tracking of songs
   libaubio-dev
+  # decoding songs (waveform and beats in one pass) with GStreamer directly
+  libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   # a font that covers Traditional Chinese, and the toolkit's own dialogs
   # and buttons in Traditional Chinese
   fonts-noto-cjk qttranslations5-l10n

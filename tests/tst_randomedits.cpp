@@ -2,9 +2,11 @@
 // every step the document must hold no overlaps, a move or a paste must not
 // have changed what the mode plays, undo and redo must give back the
 // byte-identical document, a saved and loaded document must export the same
-// show image, and a mode applied unchanged must stay byte-identical. A failing
-// seed is cut down to the shortest sequence that still fails, which the
-// failure message lists.
+// show image, and a mode applied unchanged must stay byte-identical. A view
+// that follows only the document's announcements must show what the document
+// holds, and looking a time up must find what walking the track finds. A
+// failing seed is cut down to the shortest sequence that still fails, which
+// the failure message lists.
 
 #include "core/device/showimage.h"
 #include "core/device/trackshow.h"
@@ -114,6 +116,22 @@ public:
         m_show.setLeds(Leds);
         m_show.setFrameRate(FrameRate);
         m_history.record(m_show.snapshot());
+        QObject::connect(&m_show, &Show::modesEdited,
+                         [this](Show::Id t, const Show::ModeChange &c) {
+                             if (c.reset) {
+                                 m_seen.remove(t);
+                                 follow();
+                                 return;
+                             }
+                             for (Show::Id id : c.inserted + c.removed + c.changed) {
+                                 if (const Show::Mode *m = modeOn(t, id))
+                                     m_seen[t].insert(id, m->bytes);
+                                 else
+                                     m_seen[t].remove(id);
+                             }
+                             follow();
+                         });
+        QObject::connect(&m_show, &Show::tracksChanged, [this] { follow(); });
     }
 
     // Empty when every check held; else what failed.
@@ -135,6 +153,25 @@ public:
     }
 
 private:
+    const Show::Mode *modeOn(Show::Id track, Show::Id id) const
+    {
+        for (const Show::Mode &m : m_show.track(track)->modes) {
+            if (m.id == id)
+                return &m;
+        }
+        return nullptr;
+    }
+
+    // Tracks new to the view are read whole, as a view of one is made.
+    void follow()
+    {
+        for (const Show::Track &t : m_show.tracks()) {
+            if (!m_seen.contains(t.id))
+                for (const Show::Mode &m : t.modes)
+                    m_seen[t.id].insert(m.id, m.bytes);
+        }
+    }
+
     const Show::Mode *pickMode(quint32 n, Show::Id *track = nullptr) const
     {
         const Show::Track *t = m_show.track(m_show.currentTrack());
@@ -276,8 +313,30 @@ private:
         int count = 0;
         for (const Show::Track &t : m_show.tracks()) {
             count += t.modes.size();
+            const QHash<Show::Id, QByteArray> seen = m_seen.value(t.id);
+            if (seen.size() != t.modes.size())
+                return QStringLiteral("a view shows %1 modes of %2")
+                    .arg(seen.size())
+                    .arg(t.modes.size());
             for (int i = 0; i < t.modes.size(); ++i) {
                 const vc::ModeRecord &r = t.modes.at(i).record;
+                if (seen.value(t.modes.at(i).id) != t.modes.at(i).bytes)
+                    return QStringLiteral("a view shows a mode as it was");
+                for (int ms : {r.startMs() - 1, r.startMs(), r.endMs() - 1, r.endMs()}) {
+                    int first = -1;
+                    for (int k = 0; k < t.modes.size() && first < 0; ++k)
+                        if (t.modes.at(k).record.startMs() <= ms &&
+                            ms < t.modes.at(k).record.endMs())
+                            first = k;
+                    if (m_show.modeIndexAt(t.id, ms) != first)
+                        return QStringLiteral("looking up %1 ms finds mode %2, not %3")
+                            .arg(ms)
+                            .arg(m_show.modeIndexAt(t.id, ms))
+                            .arg(first);
+                }
+                const QPair<int, int> range = m_show.modeRange(t.id, r.startMs(), r.endMs() + 1);
+                if (i < range.first || i >= range.second)
+                    return QStringLiteral("a mode is missing from the range of its own times");
                 if (t.modes.at(i).bytes != r.encode())
                     return QStringLiteral("a mode's bytes are not its record");
                 if (r.end < r.start)
@@ -321,6 +380,7 @@ private:
     }
 
     Show m_show;
+    QHash<Show::Id, QHash<Show::Id, QByteArray>> m_seen;
     vc::History m_history;
     QByteArray m_clipboard;
 };

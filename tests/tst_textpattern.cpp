@@ -1,4 +1,4 @@
-#include "core/render/patternparams.h"
+#include "core/model/patternparams.h"
 #include "core/render/textpattern.h"
 #include "core/render/textrender.h"
 #include "testsupport/pixels.h"

@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPointer>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTimer>
 
@@ -129,6 +130,7 @@ private slots:
     void removedModesComeBackWhileNamed();
     void clearProject();
     void pressesAndMenus();
+    void viewsFollowRandomEdits();
 };
 
 void TestTracks::firstTrack()
@@ -729,6 +731,62 @@ void TestTracks::pressesAndMenus()
     QCOMPARE(x.current(), bottom);
     x.prompter.buttons.enqueue(QMessageBox::No);
     x.w.close();
+}
+
+// Random edits, undo, redo and zoom steps in a shown window: after each,
+// every track shows exactly its modes, in order, and finds each by time.
+void TestTracks::viewsFollowRandomEdits()
+{
+    Window x;
+    x.w.resize(900, 600);
+    x.w.show();
+    x.ui()->timeline_add->click();
+    QRandomGenerator rng(11);
+    for (int step = 0; step < 300; ++step) {
+        Timeline *t = x.tracks()->tracks().at(int(rng.bounded(2)));
+        x.tracks()->makeCurrent(t, false);
+        const QList<TimelineItem *> items = t->items();
+        TimelineItem *some = items.isEmpty() ? nullptr : items.at(int(rng.bounded(items.size())));
+        const int at = int(rng.bounded(120000));
+        switch (rng.bounded(6)) {
+        case 0:
+            x.insert(at, at + 200 + int(rng.bounded(3000)));
+            break;
+        case 1:
+            if (some) {
+                Timeline *to = x.tracks()->tracks().at(int(rng.bounded(2)));
+                to->addTimelineItem(some);
+                some->moveTo(at);
+                to->on_itemDragEnd(QByteArray(), some);
+                x.tracks()->refreshCounters();
+            }
+            break;
+        case 2:
+            t->deleteTimelineItem(some);
+            x.tracks()->refreshCounters();
+            break;
+        case 3:
+            x.ui()->actionUndo->trigger();
+            break;
+        case 4:
+            x.ui()->actionRedo->trigger();
+            break;
+        case 5:
+            x.ui()->timeline_scaler->setValue(40 + int(rng.bounded(121)));
+            break;
+        }
+        for (Timeline *v : x.tracks()->tracks()) {
+            const QVector<vc::Show::Mode> modes = x.w.document()->track(v->trackId())->modes;
+            QCOMPARE(v->items().size(), modes.size());
+            for (int i = 0; i < modes.size(); ++i) {
+                TimelineItem *item = v->items().at(i);
+                QCOMPARE(item->modeId(), modes.at(i).id);
+                QCOMPARE(item->data(), modes.at(i).bytes);
+                QCOMPARE(v->itemAt(modes.at(i).record.startMs()), item);
+            }
+            QVERIFY(visibleItemsAreListed(v));
+        }
+    }
 }
 
 VC_TEST_MAIN(TestTracks)

@@ -1,6 +1,6 @@
 #include "ctl/multiupload.h"
 
-#include "gui/device/workerthread.h"
+#include "core/device/workerthread.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -85,8 +85,7 @@ QVector<MultiUpload::Outcome> MultiUpload::run(const QVector<QStringList> &targe
     }
     // The summary: one line per target, then the count.
     for (const Outcome &o : qAsConst(outcomes)) {
-        const QString text =
-            o.success ? tr("上傳完成") : o.message;
+        const QString text = o.success ? tr("上傳完成") : o.message;
         m_log << o.port << ": " << text << '\n';
     }
     if (outcomes.size() > 1)

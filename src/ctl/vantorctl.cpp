@@ -1,6 +1,8 @@
 #include "ctl/vantorctl.h"
 
 #include "core/about/versionfile.h"
+#include "core/audio/songdecoder.h"
+#include "core/device/portline.h"
 #include "core/device/showfile.h"
 #include "core/device/streamfiles.h"
 #include "core/model/show.h"
@@ -13,8 +15,6 @@
 #include "core/render/videoencoder.h"
 #include "ctl/multiupload.h"
 #include "ctl/projectshow.h"
-#include "gui/audio/beatsearch.h"
-#include "gui/device/portline.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -854,7 +854,7 @@ int beatsCommand(const QStringList &args, const Streams &s)
         return ExitFailed;
     }
     SongBeats beats;
-    if (!BeatSearch::search(song, &beats)) {
+    if (!SongDecoder::searchBeats(song, &beats)) {
         failure(s, songName + QLatin1String(": cannot be decoded"));
         return ExitFailed;
     }

@@ -1,9 +1,9 @@
 #include "updater/updater.h"
 
+#include "core/about/fetch.h"
 #include "core/app/appsettings.h"
 #include "gui/about/about.h"
-#include "gui/about/fetch.h"
-#include "gui/app/prompter.h"
+#include "gui/common/prompter.h"
 
 #include <QApplication>
 #include <QDebug>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/app/prompter.h"
+#include "gui/common/prompter.h"
 
 #include <QList>
 #include <QQueue>

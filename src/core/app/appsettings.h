@@ -23,8 +23,8 @@ inline constexpr const char *SnapToBeats = "edit/snapToBeats";
 // that flashing it later can check it is still that firmware.
 inline constexpr const char *UpdatedFirmware = "update/firmware";
 
-// The version written at every start.
-inline constexpr double ProgramVersion = 3.21311;
+// The version written at every start (the project's version in CMake).
+inline constexpr double ProgramVersion = VC_PROGRAM_VERSION;
 
 // "main/language": 1 = Traditional Chinese (source texts), 2 = English,
 // 99 when read at start-up means "never set" (first run).

@@ -8,8 +8,6 @@ void History::reset()
 {
     m_snapshots.clear();
     m_index = -1;
-    m_itemRefs.clear();
-    m_trackRefs.clear();
 }
 
 const History::Snapshot *History::current() const
@@ -22,9 +20,13 @@ const History::Snapshot *History::current() const
 void History::normalize(Snapshot &state)
 {
     auto byId = [](const auto &a, const auto &b) { return a.id < b.id; };
-    for (Track &t : state)
-        std::sort(t.items.begin(), t.items.end(), byId);
-    std::sort(state.begin(), state.end(), byId);
+    // Sorted lists are not touched, so that shared ones stay shared.
+    for (Track &t : state) {
+        if (!std::is_sorted(t.items.cbegin(), t.items.cend(), byId))
+            std::sort(t.items.begin(), t.items.end(), byId);
+    }
+    if (!std::is_sorted(state.cbegin(), state.cend(), byId))
+        std::sort(state.begin(), state.end(), byId);
 }
 
 const History::Track *History::find(const Snapshot &state, Id track)
@@ -43,6 +45,8 @@ bool History::differs(const Snapshot &state) const
         const Track *old = find(ref, t.id);
         if (!old || old->items.size() != t.items.size())
             return true;
+        if (old->items.constData() == t.items.constData())
+            continue; // the same shared list
         for (int i = 0; i < t.items.size(); ++i) {
             const Item &a = t.items.at(i);
             const Item &b = old->items.at(i);
@@ -59,18 +63,13 @@ bool History::record(Snapshot state)
     if (!differs(state))
         return false;
     // A new step drops the redo branch.
-    while (m_snapshots.size() > m_index + 1) {
-        count(m_snapshots.last(), -1);
+    while (m_snapshots.size() > m_index + 1)
         m_snapshots.removeLast();
-    }
-    count(state, +1);
     m_snapshots.append(std::move(state));
-    if (m_index < MaxSteps) {
+    if (m_index < MaxSteps)
         ++m_index;
-    } else {
-        count(m_snapshots.first(), -1);
+    else
         m_snapshots.removeFirst();
-    }
     return true;
 }
 
@@ -90,24 +89,26 @@ const History::Snapshot *History::redo()
     return &m_snapshots.at(m_index);
 }
 
-void History::count(const Snapshot &s, int delta)
+bool History::namesItem(Id id) const
 {
-    auto bump = [delta](QHash<Id, int> &refs, Id id) {
-        auto it = refs.find(id);
-        if (it == refs.end()) {
-            if (delta > 0)
-                refs.insert(id, delta);
-            return;
+    for (const Snapshot &s : m_snapshots) {
+        for (const Track &t : s) {
+            for (const Item &i : t.items) {
+                if (i.id == id)
+                    return true;
+            }
         }
-        *it += delta;
-        if (*it <= 0)
-            refs.erase(it);
-    };
-    for (const Track &t : s) {
-        bump(m_trackRefs, t.id);
-        for (const Item &i : t.items)
-            bump(m_itemRefs, i.id);
     }
+    return false;
+}
+
+bool History::namesTrack(Id id) const
+{
+    for (const Snapshot &s : m_snapshots) {
+        if (find(s, id))
+            return true;
+    }
+    return false;
 }
 
 } // namespace vc

@@ -53,8 +53,10 @@ public:
 
     // Whether any kept snapshot names this item or track: while it does, the
     // object must stay alive and its identity must not be reused.
-    bool namesItem(Id id) const { return m_itemRefs.contains(id); }
-    bool namesTrack(Id id) const { return m_trackRefs.contains(id); }
+    // (Looked up in every kept snapshot: recording a step does no work in
+    // proportion to the show for them.)
+    bool namesItem(Id id) const;
+    bool namesTrack(Id id) const;
 
     // Sorts a snapshot's tracks and items by id, as record() expects.
     static void normalize(Snapshot &state);
@@ -66,12 +68,8 @@ public:
     }
 
 private:
-    void count(const Snapshot &s, int delta);
-
     QVector<Snapshot> m_snapshots;
     int m_index = -1;
-    QHash<Id, int> m_itemRefs;
-    QHash<Id, int> m_trackRefs;
 };
 
 } // namespace vc

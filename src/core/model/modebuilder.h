@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/model/moderecord.h"
+#include "core/model/patternparams.h"
 #include "core/render/effectgenerator.h"
-#include "core/render/patternparams.h"
 
 #include <QColor>
 #include <QImage>

@@ -3,6 +3,7 @@
 #include "core/model/repeatsuggestion.h"
 
 #include <QBuffer>
+#include <QCache>
 #include <QDataStream>
 #include <QTime>
 #include <QtEndian>
@@ -97,6 +98,26 @@ QSize storedThumbSize(const QByteArray &record)
     return QSize(int(w), int(h));
 }
 
+namespace {
+
+// The pictures of packed thumbs unpacked lately, by their stored bytes:
+// modes made from the same picture (a show reuses a few pictures many
+// times) unpack it once. The cost of one is its pixels in units of 1024.
+struct Unpacked
+{
+    QMutex mutex;
+    QCache<QByteArray, QImage> images{int(UnpackedThumbPixels / 1024)};
+};
+
+Unpacked &unpacked()
+{
+    // Never destroyed: thumbs may outlive the end of main.
+    static Unpacked *cache = new Unpacked;
+    return *cache;
+}
+
+} // namespace
+
 PackedThumb::PackedThumb(const QByteArray &source, int offset, int length, QSize size)
     : m_source(source), m_offset(offset), m_length(length), m_size(size)
 {
@@ -116,13 +137,32 @@ QImage PackedThumb::decode() const
 
 QImage PackedThumb::image() const
 {
-    const QMutexLocker lock(&m_mutex);
-    if (!m_unpacked) {
-        m_image = decode();
-        m_unpacked = m_checked = true;
-        m_damaged = m_image.isNull();
+    Unpacked &cache = unpacked();
+    // Only looked up with: the cache keeps a copy of its own.
+    const QByteArray stored = QByteArray::fromRawData(m_source.constData() + m_offset, m_length);
+    {
+        const QMutexLocker lock(&cache.mutex);
+        if (const QImage *kept = cache.images.object(stored))
+            return *kept;
     }
-    return m_image;
+    {
+        const QMutexLocker lock(&m_mutex);
+        if (m_checked && m_damaged)
+            return QImage();
+    }
+    const QImage image = decode();
+    {
+        const QMutexLocker lock(&m_mutex);
+        m_checked = true;
+        m_damaged = image.isNull();
+    }
+    if (!image.isNull()) {
+        const qint64 pixels = qint64(image.width()) * image.height();
+        const QMutexLocker lock(&cache.mutex);
+        cache.images.insert(QByteArray(stored.constData(), stored.size()), new QImage(image),
+                            int(std::max<qint64>(1, pixels / 1024)));
+    }
+    return image;
 }
 
 bool PackedThumb::isDamaged() const
@@ -203,8 +243,9 @@ ModeRecord ModeRecord::decode(const QByteArray &bytes, bool *ok, int *used, Thum
         quint32 w = 0;
         quint32 h = 0;
         const qint64 at = buffer.pos();
-        const bool later = thumbs == ThumbLater;
-        const qint64 length = pngExtent(bytes.constData() + at, bytes.size() - at, &w, &h, !later);
+        const bool later = thumbs != ThumbNow;
+        const qint64 length =
+            pngExtent(bytes.constData() + at, bytes.size() - at, &w, &h, thumbs != ThumbLater);
         if (length < 0)
             return r; // the end of the picture is unknown, so is everything after it
         const bool sized = thumbSized(w, h);

@@ -20,10 +20,14 @@ enum ModeKind
     Effect = 3
 };
 
-// A thumb kept as the PNG it was stored as, unpacked on first use: a large
+// A thumb kept as the PNG it was stored as, unpacked on use: a large
 // project opens without unpacking thousands of pictures, and each is
-// unpacked when its item is first painted, exported or copied. Shared by
-// every copy of a record, so it is unpacked once; any thread may ask.
+// unpacked when its item is painted, exported or copied. Shared by every
+// copy of a record. The pictures unpacked are kept by their stored bytes
+// (thumbs of the same picture unpack once), the most recently used first,
+// up to UnpackedThumbPixels in all (those of every show): however many
+// thumbs a project states, the editor never holds more unpacked at once.
+// Any thread may ask.
 class PackedThumb
 {
 public:
@@ -44,10 +48,8 @@ private:
     int m_length;
     QSize m_size;
     mutable QMutex m_mutex;
-    mutable bool m_unpacked = false;
     mutable bool m_checked = false;
     mutable bool m_damaged = false;
-    mutable QImage m_image;
 };
 
 // One mode as a value. Tracks, project files, the clipboard and drags carry
@@ -97,6 +99,9 @@ struct ModeRecord
         // The thumb stays packed (packedThumb) until it is first needed; its
         // checksums are checked then, and a damaged one reads as no thumb.
         ThumbLater,
+        // Packed as ThumbLater, but its checksums are checked now: damaged
+        // stored bytes make the record damaged, as ThumbNow finds them.
+        ThumbChecked,
     };
     // Reads the eight fields. A truncated or corrupt record gives the fields
     // that could be read (the rest keep their defaults) and *ok = false; a
@@ -118,6 +123,9 @@ struct ModeRecord
 // Thumbs are 85 pixels high, and never larger than this; anything else is
 // not a thumb.
 constexpr qint64 MaxThumbPixels = qint64(1) << 24;
+// The unpacked packed thumbs kept at most, in pixels (256 MB at four bytes
+// a pixel; some three thousand thumbs of the usual size).
+constexpr qint64 UnpackedThumbPixels = qint64(1) << 26;
 constexpr int ThumbHeight = 85;
 constexpr qint64 MaxThumbWidth = MaxThumbPixels / ThumbHeight;
 

@@ -24,10 +24,13 @@ void Show::endBatch()
 {
     if (--m_batch > 0)
         return;
-    const QSet<Id> pending = std::exchange(m_pending, {});
+    const QHash<Id, ModeChange> pending = std::exchange(m_pending, {});
     for (const Track &t : qAsConst(m_tracks)) {
-        if (pending.contains(t.id))
-            emit modesChanged(t.id);
+        const auto it = pending.constFind(t.id);
+        if (it == pending.constEnd())
+            continue;
+        emit modesEdited(t.id, *it);
+        emit modesChanged(t.id);
     }
     countModes();
 }
@@ -112,6 +115,49 @@ int Show::trackIndex(Id id) const
     return -1;
 }
 
+int Show::modeIndexAt(Id track, int ms) const
+{
+    const Track *t = this->track(track);
+    if (!t)
+        return -1;
+    const auto covers = [ms](const Mode &m) {
+        return m.record.startMs() <= ms && ms < m.record.endMs();
+    };
+    if (!t->placed) {
+        const auto it = std::find_if(t->modes.cbegin(), t->modes.cend(), covers);
+        return it == t->modes.cend() ? -1 : int(it - t->modes.cbegin());
+    }
+    // Sorted and free of overlaps: only the last mode starting at or before
+    // `ms` can cover it.
+    const auto after =
+        std::upper_bound(t->modes.cbegin(), t->modes.cend(), ms,
+                         [](int at, const Mode &m) { return at < m.record.startMs(); });
+    if (after == t->modes.cbegin())
+        return -1;
+    const int i = int(after - t->modes.cbegin()) - 1;
+    return covers(t->modes.at(i)) ? i : -1;
+}
+
+QPair<int, int> Show::modeRange(Id track, int fromMs, int toMs) const
+{
+    const Track *t = this->track(track);
+    if (!t)
+        return {0, 0};
+    const int n = int(t->modes.size());
+    if (!t->placed)
+        return {0, n};
+    const auto startsBefore = [](const Mode &m, int at) { return m.record.startMs() < at; };
+    int first = int(std::lower_bound(t->modes.cbegin(), t->modes.cend(), fromMs, startsBefore) -
+                    t->modes.cbegin());
+    // The mode before may reach into the span.
+    if (first > 0 && t->modes.at(first - 1).record.endMs() > fromMs)
+        --first;
+    const int last =
+        int(std::lower_bound(t->modes.cbegin() + first, t->modes.cend(), toMs, startsBefore) -
+            t->modes.cbegin());
+    return {first, last};
+}
+
 void Show::setCurrentTrack(Id id)
 {
     if (id == m_current || trackIndex(id) < 0)
@@ -136,6 +182,7 @@ bool Show::removeTrack(Id id)
         return false;
     m_tracks.removeAt(i);
     m_pending.remove(id);
+    m_snapshotTracks.remove(id);
     emit tracksChanged();
     if (m_current == id) {
         m_current = m_tracks.first().id;
@@ -175,6 +222,7 @@ void Show::clear()
     m_tracks.clear();
     m_pending.clear();
     m_stashed.clear();
+    m_snapshotTracks.clear();
     m_tracks.append(Track{m_nextId++, {}});
     m_current = m_tracks.first().id;
     emit tracksChanged();
@@ -249,7 +297,8 @@ Show::Id Show::appendMode(Id track, const QByteArray &bytes)
 {
     bool complete = false;
     int used = 0;
-    const ModeRecord decoded = ModeRecord::decode(bytes, &complete, &used);
+    const ModeRecord decoded =
+        ModeRecord::decode(bytes, &complete, &used, ModeRecord::ThumbChecked);
     return appendMode(track, bytes, decoded, complete, used);
 }
 
@@ -261,7 +310,11 @@ Show::Id Show::appendMode(Id track, const QByteArray &bytes, const ModeRecord &d
         return 0;
     t->modes.append(makeMode(m_nextId++, bytes, decoded, complete, used));
     const Id id = t->modes.last().id;
-    changed(track);
+    const int n = int(t->modes.size());
+    const ModeRecord &r = t->modes.last().record;
+    t->placed = t->placed && r.endMs() >= r.startMs() &&
+                (n == 1 || t->modes.at(n - 2).record.endMs() <= r.startMs());
+    changed(*t, Touch::Inserted, id);
     return id;
 }
 
@@ -278,7 +331,7 @@ Show::Id Show::pasteMode(Id track, const QByteArray &bytes, int startMs)
 {
     bool whole = false;
     int used = 0;
-    const ModeRecord decoded = ModeRecord::decode(bytes, &whole, &used);
+    const ModeRecord decoded = ModeRecord::decode(bytes, &whole, &used, ModeRecord::ThumbChecked);
     if (!whole)
         return 0; // not a mode this program wrote
     const Batch batch(this);
@@ -300,9 +353,12 @@ bool Show::setModeBytes(Id id, const QByteArray &bytes)
         return true;
     bool complete = false;
     int used = 0;
-    const ModeRecord decoded = ModeRecord::decode(bytes, &complete, &used);
+    const ModeRecord decoded =
+        ModeRecord::decode(bytes, &complete, &used, ModeRecord::ThumbChecked);
+    if (decoded.start != m->record.start || decoded.end != m->record.end)
+        t->placed = false;
     *m = makeMode(id, bytes, decoded, complete, used);
-    changed(t->id);
+    changed(*t, Touch::Changed, id);
     return true;
 }
 
@@ -327,7 +383,8 @@ bool Show::retimeMode(Id id, int start, int end)
     if (!m)
         return false;
     retime(*m, start, end);
-    changed(t->id);
+    t->placed = false;
+    changed(*t, Touch::Changed, id);
     return true;
 }
 
@@ -344,7 +401,8 @@ bool Show::shiftMode(Id id, int start)
     m->record.start = start;
     m->record.end = start + length;
     m->bytes = m->record.encode();
-    changed(t->id);
+    t->placed = false;
+    changed(*t, Touch::Changed, id);
     return true;
 }
 
@@ -356,7 +414,7 @@ bool Show::setModeParams(Id id, const QString &params)
         return false;
     m->record.params = params;
     m->bytes = m->record.encode();
-    changed(t->id);
+    changed(*t, Touch::Changed, id);
     return true;
 }
 
@@ -372,8 +430,13 @@ bool Show::moveMode(Id id, Id toTrack)
                                      [id](const Mode &x) { return x.id == id; }),
                       from->modes.end());
     to->modes.append(moved);
-    changed(from->id);
-    changed(to->id);
+    to->placed = false;
+    if (from == to) {
+        changed(*to, Touch::Changed, id);
+    } else {
+        changed(*from, Touch::Removed, id);
+        changed(*to, Touch::Inserted, id);
+    }
     return true;
 }
 
@@ -385,17 +448,32 @@ bool Show::removeMode(Id id)
     t->modes.erase(std::remove_if(t->modes.begin(), t->modes.end(),
                                   [id](const Mode &x) { return x.id == id; }),
                    t->modes.end());
-    changed(t->id);
+    changed(*t, Touch::Removed, id);
     return true;
 }
 
 void Show::applyPlacement(Track &t, int placed)
 {
+    const Batch batch(this); // one announcement
     QVector<placement::Span> spans;
     spans.reserve(t.modes.size());
     for (const Mode &m : qAsConst(t.modes))
         spans.append(placement::Span{m.record.start, m.record.end});
     const placement::Result result = placement::place(spans, placed);
+    // What the placement touches: the placed mode (its place in the list),
+    // modes retimed, split or removed, and the second halves of splits.
+    QVector<Id> touched;
+    QVector<Id> removed;
+    if (placed >= 0 && placed < t.modes.size())
+        touched.append(t.modes.at(placed).id);
+    for (int i = 0; i < result.outcomes.size(); ++i) {
+        const placement::Fate fate = result.outcomes.at(i).fate;
+        if (fate == placement::Fate::Removed)
+            removed.append(t.modes.at(i).id);
+        else if (fate != placement::Fate::Kept)
+            touched.append(t.modes.at(i).id);
+    }
+    const Id firstPiece = m_nextId;
     t.modes = vc::applyPlacement(
         t.modes, result,
         [](const Mode &m) {
@@ -408,7 +486,18 @@ void Show::applyPlacement(Track &t, int placed)
             piece.id = m_nextId++;
             return piece;
         });
-    changed(t.id);
+    t.placed = isPlaced(t.modes);
+    if (placed < 0) {
+        // A sort may reorder anything.
+        changed(t, Touch::Reset, 0);
+        return;
+    }
+    for (Id id : qAsConst(removed))
+        changed(t, Touch::Removed, id);
+    for (Id id : qAsConst(touched))
+        changed(t, Touch::Changed, id);
+    for (Id id = firstPiece; id < m_nextId; ++id)
+        changed(t, Touch::Inserted, id);
 }
 
 void Show::placeMode(Id id)
@@ -437,9 +526,10 @@ void Show::orderTrack(Id track)
         return;
     const QVector<Mode> before = t->modes;
     orderByStart(t->modes, [](const Mode &m) { return m.record.startMs(); });
+    t->placed = isPlaced(t->modes);
     for (int i = 0; i < before.size(); ++i) {
         if (before.at(i).id != t->modes.at(i).id) {
-            changed(t->id);
+            changed(*t, Touch::Reset, 0);
             return;
         }
     }
@@ -452,12 +542,20 @@ History::Snapshot Show::snapshot() const
     History::Snapshot s;
     s.reserve(m_tracks.size());
     for (const Track &t : m_tracks) {
-        History::Track track;
-        track.id = t.id;
-        track.items.reserve(t.modes.size());
-        for (const Mode &m : t.modes)
-            track.items.append(History::Item{m.id, m.bytes});
-        s.append(std::move(track));
+        // A track no change touched since the last snapshot gives the same
+        // entry again, shared, not copied.
+        auto it = m_snapshotTracks.find(t.id);
+        if (it == m_snapshotTracks.end()) {
+            History::Track track;
+            track.id = t.id;
+            track.items.reserve(t.modes.size());
+            for (const Mode &m : t.modes)
+                track.items.append(History::Item{m.id, m.bytes});
+            std::sort(track.items.begin(), track.items.end(),
+                      [](const History::Item &a, const History::Item &b) { return a.id < b.id; });
+            it = m_snapshotTracks.insert(t.id, track);
+        }
+        s.append(*it);
     }
     return s;
 }
@@ -466,41 +564,104 @@ void Show::restore(const History::Snapshot &state)
 {
     const Batch batch(this);
     restoreTracks(state);
-    // Modes that keep their bytes keep their decoded fields, wherever they
-    // are now; only changed or returning ones are read again.
-    QHash<Id, Mode> present;
-    for (const Track &t : qAsConst(m_tracks)) {
-        for (const Mode &m : t.modes)
-            present.insert(m.id, m);
+    // A track holding exactly the snapshot's modes, with their bytes, in
+    // the order restoring gives them (by start, then identity) is left as
+    // it is: undoing one edit touches one or two tracks of many.
+    auto unchanged = [](const Track &t, const History::Track *entry) {
+        if (!entry)
+            return t.modes.isEmpty();
+        if (entry->items.size() != t.modes.size())
+            return false;
+        QVector<const Mode *> byId;
+        byId.reserve(t.modes.size());
+        for (int i = 0; i < t.modes.size(); ++i) {
+            const Mode &m = t.modes.at(i);
+            if (i > 0 && (t.modes.at(i - 1).record.startMs() > m.record.startMs() ||
+                          (t.modes.at(i - 1).record.startMs() == m.record.startMs() &&
+                           t.modes.at(i - 1).id > m.id)))
+                return false;
+            byId.append(&m);
+        }
+        std::sort(byId.begin(), byId.end(),
+                  [](const Mode *a, const Mode *b) { return a->id < b->id; });
+        for (int i = 0; i < byId.size(); ++i) {
+            const History::Item &item = entry->items.at(i);
+            if (byId.at(i)->id != item.id || !History::sameBytes(byId.at(i)->bytes, item.bytes))
+                return false;
+        }
+        return true;
+    };
+    QVector<int> changedTracks;
+    for (int k = 0; k < m_tracks.size(); ++k) {
+        if (!unchanged(m_tracks.at(k), History::find(state, m_tracks.at(k).id)))
+            changedTracks.append(k);
     }
-    for (Track &t : m_tracks) {
-        const History::Track *entry = History::find(state, t.id);
+    if (changedTracks.isEmpty())
+        return;
+    // Modes that keep their bytes keep their decoded fields, wherever they
+    // are now; only changed or returning ones are read again. A mode going
+    // from one track to another changes both, so the changed tracks hold
+    // every mode that can be kept. The new lists are made before any is set.
+    QHash<Id, const Mode *> present;
+    for (int k : qAsConst(changedTracks)) {
+        for (const Mode &m : m_tracks.at(k).modes)
+            present.insert(m.id, &m);
+    }
+    QVector<QVector<Mode>> lists;
+    for (int k : qAsConst(changedTracks)) {
+        const History::Track *entry = History::find(state, m_tracks.at(k).id);
         QVector<Mode> modes;
         if (entry) {
             modes.reserve(entry->items.size());
             for (const History::Item &i : entry->items) {
-                const auto it = present.constFind(i.id);
-                if (it != present.constEnd() && History::sameBytes(it->bytes, i.bytes)) {
-                    modes.append(*it);
+                const Mode *kept = present.value(i.id);
+                if (kept && History::sameBytes(kept->bytes, i.bytes)) {
+                    modes.append(*kept);
                     continue;
                 }
                 bool complete = false;
                 int used = 0;
-                const ModeRecord decoded = ModeRecord::decode(i.bytes, &complete, &used);
+                const ModeRecord decoded =
+                    ModeRecord::decode(i.bytes, &complete, &used, ModeRecord::ThumbChecked);
                 Mode m{i.id, i.bytes, decoded, complete};
                 modes.append(m);
             }
             // Snapshots list modes by identity; the track lists them by start.
             orderByStart(modes, [](const Mode &m) { return m.record.startMs(); });
         }
-        bool same = modes.size() == t.modes.size();
-        for (int i = 0; same && i < modes.size(); ++i)
-            same = modes.at(i).id == t.modes.at(i).id &&
-                   History::sameBytes(modes.at(i).bytes, t.modes.at(i).bytes);
-        if (same)
-            continue;
+        lists.append(modes);
+    }
+    for (int n = 0; n < changedTracks.size(); ++n) {
+        Track &t = m_tracks[changedTracks.at(n)];
+        const QVector<Mode> &modes = lists.at(n);
+        // Announced as the difference: modes that come, go or change.
+        QHash<Id, int> now;
+        now.reserve(modes.size());
+        for (int i = 0; i < modes.size(); ++i)
+            now.insert(modes.at(i).id, i);
+        QVector<Id> gone;
+        QVector<Id> altered;
+        // (A mode whose bytes stay stays as it was; where it stands in the
+        // list is the list's, which views read from it.)
+        for (int i = 0; i < t.modes.size(); ++i) {
+            const Mode &old = t.modes.at(i);
+            const auto it = now.constFind(old.id);
+            if (it == now.constEnd()) {
+                gone.append(old.id);
+                continue;
+            }
+            if (!History::sameBytes(modes.at(*it).bytes, old.bytes))
+                altered.append(old.id);
+            now.remove(old.id);
+        }
         t.modes = modes;
-        changed(t.id);
+        t.placed = isPlaced(t.modes);
+        for (Id id : qAsConst(gone))
+            changed(t, Touch::Removed, id);
+        for (Id id : qAsConst(altered))
+            changed(t, Touch::Changed, id);
+        for (auto it = now.cbegin(); it != now.cend(); ++it)
+            changed(t, Touch::Inserted, it.key());
     }
 }
 
@@ -546,13 +707,43 @@ void Show::restoreTracks(const History::Snapshot &state)
 
 // ---------------------------------------------------------------- signals
 
-void Show::changed(Id track)
+bool Show::isPlaced(const QVector<Mode> &modes)
 {
-    if (m_batch > 0) {
-        m_pending.insert(track);
-        return;
+    for (int i = 1; i < modes.size(); ++i) {
+        if (modes.at(i).record.startMs() < modes.at(i - 1).record.endMs())
+            return false;
     }
-    emit modesChanged(track);
+    for (const Mode &m : modes) {
+        if (m.record.endMs() < m.record.startMs())
+            return false;
+    }
+    return true;
+}
+
+void Show::changed(Track &t, Touch touch, Id mode)
+{
+    m_snapshotTracks.remove(t.id);
+    ModeChange single;
+    ModeChange &c = m_batch > 0 ? m_pending[t.id] : single;
+    switch (touch) {
+    case Touch::Inserted:
+        c.inserted.append(mode);
+        break;
+    case Touch::Removed:
+        c.removed.append(mode);
+        break;
+    case Touch::Changed:
+        c.changed.append(mode);
+        break;
+    case Touch::Reset:
+        c.reset = true;
+        break;
+    }
+    if (m_batch > 0)
+        return;
+    const Id id = t.id; // the signals may change the tracks
+    emit modesEdited(id, single);
+    emit modesChanged(id);
     countModes();
 }
 

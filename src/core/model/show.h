@@ -4,8 +4,9 @@
 #include "core/model/moderecord.h"
 
 #include <QColor>
+#include <QHash>
 #include <QObject>
-#include <QSet>
+#include <QPair>
 #include <QString>
 #include <QVector>
 
@@ -21,6 +22,12 @@ namespace vc {
 // its change signals, so nothing holds a stale copy. A call that changes
 // nothing announces nothing. The placement rules live here: after every
 // placement a track is sorted by start and free of overlaps.
+//
+// Changes to modes are announced by what they touched (modesEdited: the
+// modes added, removed or changed, by identity), so that a view of a large
+// show does work in proportion to the change, not to the show. Only what
+// replaces a track's list as a whole (ordering a loaded track) asks for a
+// full re-read; tracks that come and go are announced by tracksChanged.
 class Show : public QObject
 {
     Q_OBJECT
@@ -48,6 +55,29 @@ public:
     {
         Id id = 0;
         QVector<Mode> modes;
+        // Whether the modes are known to be sorted by start and free of
+        // overlaps (as every placement leaves them), so that a time can be
+        // looked up by binary search. False does not mean they are not.
+        bool placed = true;
+    };
+    // What one announcement of a track's modes covers. Every mode listed
+    // was added to the track (inserted), left it (removed: deleted, covered
+    // or moved to another track) or changed on it (changed: record, times or
+    // place in the list), in the course of one call or batch; one mode may
+    // be in more than one list (added and placed, say), and a listed mode
+    // may be gone again by the time it is announced: a view looks each up.
+    // The track's order is always its list's. `reset`: the list was
+    // replaced as a whole; a view reads the whole track again.
+    struct ModeChange
+    {
+        QVector<Id> inserted;
+        QVector<Id> removed;
+        QVector<Id> changed;
+        bool reset = false;
+        bool isEmpty() const
+        {
+            return !reset && inserted.isEmpty() && removed.isEmpty() && changed.isEmpty();
+        }
     };
 
     explicit Show(QObject *parent = nullptr);
@@ -84,6 +114,12 @@ public:
     const Track *track(Id id) const;
     // 0 for track 1; -1 for no live track.
     int trackIndex(Id id) const;
+    // Index into a track's modes of the first mode covering `ms` (startMs <=
+    // ms < endMs) in list order, or -1; by binary search on a placed track.
+    int modeIndexAt(Id track, int ms) const;
+    // The indices [first, last) of a track's modes that may overlap the span
+    // [fromMs, toMs): exactly those on a placed track, all of them otherwise.
+    QPair<int, int> modeRange(Id track, int fromMs, int toMs) const;
     Id currentTrack() const { return m_current; }
     // Makes a live track current.
     void setCurrentTrack(Id id);
@@ -180,7 +216,9 @@ signals:
     // Tracks were added, removed or reordered, or the show was cleared.
     void tracksChanged();
     void currentTrackChanged(Id track);
-    // A track's list of modes or a mode on it changed.
+    // A track's list of modes or a mode on it changed: modesEdited says
+    // what changed, then modesChanged that something did.
+    void modesEdited(vc::Show::Id track, const vc::Show::ModeChange &change);
     void modesChanged(Id track);
     void modeCountChanged(int count);
 
@@ -193,7 +231,15 @@ private:
     void applyPlacement(Track &t, int placed);
     // The tracks of a snapshot: later ones leave, taken-away ones return.
     void restoreTracks(const History::Snapshot &state);
-    void changed(Id track);
+    enum class Touch
+    {
+        Inserted,
+        Removed,
+        Changed,
+        Reset
+    };
+    void changed(Track &t, Touch touch, Id mode);
+    static bool isPlaced(const QVector<Mode> &modes);
     void countModes();
     // The end of the outermost batch announces what changed in it.
     void endBatch();
@@ -210,7 +256,9 @@ private:
     Id m_nextId = 1;
     int m_modeCount = 0;
     int m_batch = 0;
-    QSet<Id> m_pending;
+    QHash<Id, ModeChange> m_pending;
+    // Each track's entry of the last snapshot, until a change touches it.
+    mutable QHash<Id, History::Track> m_snapshotTracks;
     // Tracks that restoring a snapshot took away, with where they stood,
     // for restoring a later one that names them.
     struct Stashed

@@ -3,6 +3,7 @@
 #include "core/model/moderecord.h"
 #include "core/model/placement.h"
 
+#include <QHash>
 #include <QVector>
 
 #include <algorithm>
@@ -37,8 +38,10 @@ QVector<Entry> applyPlacement(const QVector<Entry> &entries, const placement::Re
                               Times times, Retime retime, Copy copy)
 {
     using placement::Fate;
-    QVector<Entry> moved = entries;
-    QVector<Entry> pieces(entries.size());
+    // Only retimed entries and split halves are copies of their own; the
+    // others are taken over as they are.
+    QHash<int, Entry> moved;
+    QHash<int, Entry> pieces;
     auto move = [&](Entry &e, int start, int end) {
         const placement::Span raw = times(e);
         const placement::Span t = movedTimes(raw.start, raw.end, start, end);
@@ -52,19 +55,25 @@ QVector<Entry> applyPlacement(const QVector<Entry> &entries, const placement::Re
         case Fate::Removed:
             break;
         case Fate::Retimed:
-            move(moved[i], o.start, o.end);
+            move(moved.insert(i, entries.at(i)).value(), o.start, o.end);
             break;
-        case Fate::Split:
-            pieces[i] = copy(entries.at(i));
-            move(moved[i], o.start, o.end);
-            retime(pieces[i], o.pieceStart, o.pieceEnd);
+        case Fate::Split: {
+            Entry &piece = pieces.insert(i, copy(entries.at(i))).value();
+            move(moved.insert(i, entries.at(i)).value(), o.start, o.end);
+            retime(piece, o.pieceStart, o.pieceEnd);
             break;
+        }
         }
     }
     QVector<Entry> out;
     out.reserve(result.order.size());
-    for (const placement::Slot &slot : result.order)
-        out.append(slot.piece ? pieces.at(slot.index) : moved.at(slot.index));
+    for (const placement::Slot &slot : result.order) {
+        if (slot.piece)
+            out.append(pieces.value(slot.index));
+        else
+            out.append(moved.contains(slot.index) ? moved.value(slot.index)
+                                                  : entries.at(slot.index));
+    }
     return out;
 }
 

@@ -10,6 +10,7 @@
 #include <QSaveFile>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -352,7 +353,7 @@ ProjectReadResult readProject(QIODevice &device)
             project.tracks.append(QVector<QByteArray>());
         } else {
             const QSize thumb = storedThumbSize(record);
-            thumbPixels += qint64(thumb.width()) * thumb.height();
+            thumbPixels += std::max<qint64>(thumb.width() - NormalThumbWidth, 0) * thumb.height();
             if (thumbPixels > MaxProjectThumbPixels) {
                 const qint64 megabytes = MaxProjectThumbPixels * 4 / (1024 * 1024);
                 fail(status, ProjectReadStatus::Corrupt,

@@ -103,11 +103,14 @@ struct ProjectReadResult
 // Files larger than this are refused as not being projects: a project of
 // twenty tracks of a hundred picture modes is a few megabytes.
 constexpr qint64 MaxProjectFileSize = qint64(512) * 1024 * 1024;
-// The most thumb pixels one project may hold, as their headers state them
-// (1 GiB once unpacked at four bytes a pixel; a project of ten thousand
-// modes holds about a seventh of it). Thumbs pack small, so without a bound
-// a file of a few megabytes could ask for many gigabytes; reading stops at
-// the record that would pass it, as at a damaged one.
+// Thumbs pack small, so a file of a few megabytes could state pictures of
+// many gigabytes. Thumbs of the usual size (up to NormalThumbWidth wide)
+// are unpacked only when used and never kept unpacked beyond
+// UnpackedThumbPixels, so a project may hold any number of them; the wider
+// part of wider thumbs may add up to MaxProjectThumbPixels in one project
+// (1 GiB once unpacked at four bytes a pixel), as their headers state them.
+// Reading stops at the record that would pass it, as at a damaged one.
+constexpr qint64 NormalThumbWidth = 1024;
 constexpr qint64 MaxProjectThumbPixels = qint64(1) << 28;
 // A song path longer than this (in UTF-16 units) is no file name on any
 // platform; such a header is treated as damaged.

@@ -1,10 +1,10 @@
 #include "gui/about/about.h"
 #include "ui_about.h"
 
+#include "core/about/fetch.h"
 #include "core/app/appsettings.h"
 #include "core/app/companionprogram.h"
-#include "gui/about/fetch.h"
-#include "gui/app/prompter.h"
+#include "gui/common/prompter.h"
 
 #include <QCoreApplication>
 #include <QDebug>

@@ -1,7 +1,7 @@
 #include "gui/about/startdialog.h"
 
 #include "gui/about/about.h"
-#include "gui/app/prompter.h"
+#include "gui/common/prompter.h"
 
 #include <QEvent>
 #include <QIcon>

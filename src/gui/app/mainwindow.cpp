@@ -5,7 +5,7 @@
 #include "core/model/show.h"
 #include "core/timeline/timeaxis.h"
 #include "gui/about/startdialog.h"
-#include "gui/app/prompter.h"
+#include "gui/common/prompter.h"
 #include "gui/model/editorpanel.h"
 #include "gui/model/trackscontroller.h"
 #include "gui/project/projectfiles.h"

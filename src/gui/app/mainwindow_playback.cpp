@@ -4,9 +4,9 @@
 
 #include "core/app/appsettings.h"
 #include "core/model/show.h"
-#include "gui/app/prompter.h"
 #include "gui/audio/playback.h"
 #include "gui/audio/songloader.h"
+#include "gui/common/prompter.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -53,6 +53,8 @@ void MainWindow::songDecoded(qint64 durationMs)
     if (durationMs == 0) {
         QString text = tr("「%1」不是本程式能讀取的音樂檔（MP3 或 WAV）。")
                            .arg(QFileInfo(m_song->requestedFile()).fileName());
+        if (!m_song->missingDecoder().isEmpty())
+            text += QLatin1Char('\n') + m_song->missingDecoder();
         if (m_song->songPresent())
             text += tr("\n原本的音樂「%1」保持不變。").arg(QFileInfo(path).fileName());
         vc::prompter().warning(this, tr("錯誤"), text);

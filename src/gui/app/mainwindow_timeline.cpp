@@ -5,10 +5,10 @@
 
 #include "core/model/show.h"
 #include "core/timeline/timeaxis.h"
-#include "gui/app/prompter.h"
 #include "gui/audio/chartview.h"
 #include "gui/audio/playback.h"
 #include "gui/audio/songloader.h"
+#include "gui/common/prompter.h"
 #include "gui/model/trackscontroller.h"
 #include "gui/render/mygl.h"
 #include "gui/timeline/playline.h"

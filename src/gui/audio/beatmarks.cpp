@@ -1,7 +1,6 @@
 #include "gui/audio/beatmarks.h"
 
 #include "core/app/appsettings.h"
-#include "gui/audio/beatsearch.h"
 #include "gui/audio/chartview.h"
 #include "gui/audio/songloader.h"
 #include "gui/audio/timelineheaders.h"
@@ -12,20 +11,12 @@
 namespace vc {
 
 BeatMarks::BeatMarks(const Widgets &widgets, SongLoader *song, QObject *parent)
-    : QObject(parent), m_w(widgets), m_song(song), m_search(new BeatSearch(this))
+    : QObject(parent), m_w(widgets), m_song(song)
 {
-    connect(m_song, &SongLoader::loading, this, &BeatMarks::songLoading);
     connect(m_song, &SongLoader::decoded, this, &BeatMarks::songDecoded);
     // A cancelled load leaves the song there was, and its marks with it.
-    connect(m_song, &SongLoader::cancelled, this, [this] {
-        m_search->cancel();
-        keepOnlyPresentSong();
-    });
-    connect(m_song, &SongLoader::unloaded, this, [this] {
-        m_search->cancel();
-        show({}, {});
-    });
-    connect(m_search, &BeatSearch::found, this, &BeatMarks::searchEnded);
+    connect(m_song, &SongLoader::cancelled, this, &BeatMarks::keepOnlyPresentSong);
+    connect(m_song, &SongLoader::unloaded, this, [this] { show({}, {}); });
 
     if (m_w.snapToBeats) {
         m_w.snapToBeats->setCheckable(true);
@@ -46,43 +37,21 @@ void BeatMarks::setSnapping(bool on)
         m_w.ruler->setSnapToBeats(on);
 }
 
-// A new song's beats are searched at once, side by side with its waveform;
-// the old song's marks stay until the new waveform replaces it.
-void BeatMarks::songLoading(const QString &path)
-{
-    m_searchGeneration = m_song->generation();
-    m_searchSource = path;
-    m_search->start(path);
-}
-
 void BeatMarks::songDecoded(qint64 durationMs)
 {
     if (durationMs <= 0) {
         // Not a song: the one there was stays, and so do its marks.
-        m_search->cancel();
         keepOnlyPresentSong();
         return;
     }
-    if (m_searchGeneration != m_song->generation() || m_song->sourceFile() != m_searchSource) {
-        show({}, {});
-        return;
-    }
-    // The waveform comes first; the beats when the search has them.
-    show(m_search->isSearching() ? SongBeats() : m_search->beats(), m_searchSource);
+    // The beats come from the pass that drew the waveform.
+    show(m_song->beats(), m_song->sourceFile());
 }
 
 void BeatMarks::keepOnlyPresentSong()
 {
     if (!m_song->songPresent() || m_song->sourceFile() != m_shownSource)
         show({}, {});
-}
-
-void BeatMarks::searchEnded()
-{
-    if (m_searchGeneration != m_song->generation() || m_song->isDecoding() ||
-        !m_song->songPresent() || m_song->sourceFile() != m_searchSource)
-        return; // shown when the waveform is
-    show(m_search->beats(), m_searchSource);
 }
 
 void BeatMarks::show(const SongBeats &beats, const QString &source)

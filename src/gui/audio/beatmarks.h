@@ -12,11 +12,10 @@ class TimelineHeaders;
 
 namespace vc {
 
-class BeatSearch;
 class SongLoader;
 
-// The song's beats on the time axis: searched in the background for every
-// song loaded, marked along the ruler and across the waveform once the
+// The song's beats on the time axis: found while every song loaded decodes,
+// marked along the ruler and across the waveform once the
 // waveform is there, with the tempo beside the song's time; and the
 // setting that makes edits snap to them. Nothing of it is stored with the
 // project: every load finds the beats again.
@@ -33,18 +32,15 @@ public:
     };
     BeatMarks(const Widgets &widgets, SongLoader *song, QObject *parent = nullptr);
 
-    // The beats shown now (none while a song's search runs).
+    // The beats shown now.
     const SongBeats &beats() const { return m_shown; }
-    BeatSearch *search() const { return m_search; }
 
 signals:
     // The marks changed: a song's beats appeared, or they went.
     void beatsShown(const vc::SongBeats &beats);
 
 private:
-    void songLoading(const QString &path);
     void songDecoded(qint64 durationMs);
-    void searchEnded();
     // Takes the marks away unless the song they belong to is still there.
     void keepOnlyPresentSong();
     void show(const SongBeats &beats, const QString &source);
@@ -52,9 +48,6 @@ private:
 
     Widgets m_w;
     SongLoader *m_song = nullptr;
-    BeatSearch *m_search = nullptr;
-    int m_searchGeneration = -1; // the load the running or last search belongs to
-    QString m_searchSource;
     SongBeats m_shown;
     QString m_shownSource;
 };

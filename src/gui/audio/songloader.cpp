@@ -1,9 +1,9 @@
 #include "gui/audio/songloader.h"
 
+#include "core/audio/songdecoder.h"
 #include "core/timeline/timeaxis.h"
 #include "core/timeline/timescale.h"
 #include "gui/audio/chartview.h"
-#include "gui/audio/decodeworker.h"
 
 #include <QDebug>
 #include <QFileInfo>
@@ -48,6 +48,7 @@ void SongLoader::load(const QString &path)
 {
     retireDecoder();
     ++m_generation;
+    m_missing.clear();
 
     // The GStreamer back end cannot open relative paths. The song there is
     // stays until this one has decoded: a file that is no song replaces
@@ -65,21 +66,26 @@ void SongLoader::load(const QString &path)
         });
         return;
     }
-    DecodeWorker *worker =
-        m_job.prepare(new DecodeWorker(m_requested), QStringLiteral("song decoder"));
+    SongDecoder *worker =
+        m_job.prepare(new SongDecoder(m_requested), QStringLiteral("song decoder"));
     // Reports still queued when the next load starts carry an old
     // generation and are dropped.
     const int gen = m_generation;
-    connect(worker, &DecodeWorker::finished, this,
-            [this, gen](const QVector<QPointF> &points, double peak, qint64 d, bool ok) {
-                if (gen == m_generation && m_job.isRunning())
-                    audioPlotting(points, peak, d, ok);
+    connect(worker, &SongDecoder::finished, this,
+            [this, gen](const QVector<QPointF> &points, double peak, qint64 d, bool ok,
+                        const SongBeats &beats, const QString &missing) {
+                if (gen != m_generation || !m_job.isRunning())
+                    return;
+                m_missing = missing;
+                if (ok && points.size() >= 2)
+                    m_beats = beats;
+                audioPlotting(points, peak, d, ok);
             });
-    connect(worker, &DecodeWorker::positionChanged, this, [this, gen](qint64 ms) {
+    connect(worker, &SongDecoder::positionChanged, this, [this, gen](qint64 ms) {
         if (gen == m_generation && m_job.isRunning())
             decoder_PositionChanged(ms);
     });
-    connect(worker, &DecodeWorker::durationChanged, this, [this, gen](qint64 ms) {
+    connect(worker, &SongDecoder::durationChanged, this, [this, gen](qint64 ms) {
         if (gen == m_generation && m_job.isRunning())
             durationChanged(ms);
     });
@@ -173,6 +179,7 @@ void SongLoader::unload()
     ++m_generation;
     m_points.clear();
     m_peak = 0;
+    m_beats = SongBeats();
     m_source.clear();
     if (m_view)
         m_view->hide();

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "gui/audio/backgroundjob.h"
+#include "core/app/backgroundjob.h"
+#include "core/audio/beattracker.h"
 
 #include <QList>
 #include <QObject>
@@ -17,11 +18,11 @@ class QWidget;
 
 namespace vc {
 
-class DecodeWorker;
 class TimeAxis;
 
 // Decodes a song once, in the background, into a 480-samples-per-second
-// mono stream and turns it into the waveform drawn under the tracks.
+// mono stream and turns it into the waveform drawn under the tracks; the
+// song's beats come from the same pass.
 // Every load gets its own decoder on its own thread; a decoder of an
 // earlier load is stopped and cut off, so nothing of it reaches the new
 // song's waveform, progress dialog or time range.
@@ -46,6 +47,10 @@ public:
     int generation() const { return m_generation; }
     const QVector<QPointF> &points() const { return m_points; }
     double peak() const { return m_peak; }
+    // The beats of the song decoded last, found in the same pass.
+    const SongBeats &beats() const { return m_beats; }
+    // Why the last load failed when a decoder is missing (names the package).
+    QString missingDecoder() const { return m_missing; }
     // The song decoded last (absolute path); empty without one.
     QString sourceFile() const { return m_source; }
     // The file the last load asked for (absolute path).
@@ -86,6 +91,8 @@ private:
     QPointer<QtCharts::QLineSeries> m_series; // owned by the view's chart once plotted
     QVector<QPointF> m_points;
     double m_peak = 0;
+    SongBeats m_beats;
+    QString m_missing;
     QString m_source;
     QString m_requested;
     int m_generation = 0;

@@ -2,12 +2,12 @@
 
 #include "core/app/appsettings.h"
 #include "core/app/fileerrors.h"
+#include "core/device/portline.h"
 #include "core/device/showfile.h"
 #include "core/device/trackshow.h"
+#include "core/device/workerthread.h"
 #include "core/model/show.h"
-#include "gui/app/prompter.h"
-#include "gui/device/portline.h"
-#include "gui/device/workerthread.h"
+#include "gui/common/prompter.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

@@ -3,8 +3,8 @@
 #include "core/device/serialprotocol.h"
 #include "core/device/showimage.h"
 #include "core/device/streamfiles.h"
+#include "core/device/workerthread.h"
 #include "core/model/moderecord.h"
-#include "gui/device/workerthread.h"
 
 #include <QList>
 #include <QObject>

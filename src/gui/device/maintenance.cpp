@@ -2,9 +2,9 @@
 
 #include "core/about/downloadfile.h"
 #include "core/app/appsettings.h"
-#include "gui/app/prompter.h"
+#include "core/device/portline.h"
+#include "gui/common/prompter.h"
 #include "gui/device/pass.h"
-#include "gui/device/portline.h"
 #include "gui/device/setup.h"
 
 #include <QApplication>

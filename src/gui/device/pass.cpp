@@ -1,7 +1,7 @@
 #include "gui/device/pass.h"
 #include "ui_pass.h"
 
-#include "gui/app/prompter.h"
+#include "gui/common/prompter.h"
 
 Pass::Pass(QWidget *parent) : QDialog(parent), ui(new Ui::Pass)
 {

@@ -1,7 +1,7 @@
 #include "gui/device/setup.h"
 #include "ui_setup.h"
 
-#include "gui/device/portline.h"
+#include "core/device/portline.h"
 
 #include <QDebug>
 #include <QSerialPort>

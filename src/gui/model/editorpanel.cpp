@@ -6,7 +6,7 @@
 #include "core/model/placement.h"
 #include "core/model/repeatsuggestion.h"
 #include "core/model/show.h"
-#include "gui/app/prompter.h"
+#include "gui/common/prompter.h"
 #include "gui/model/trackscontroller.h"
 #include "gui/render/effecttab.h"
 #include "gui/render/picturetab.h"

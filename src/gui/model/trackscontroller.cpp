@@ -1,8 +1,8 @@
 #include "gui/model/trackscontroller.h"
 
 #include "core/model/show.h"
-#include "gui/app/prompter.h"
 #include "gui/audio/timelineheaders.h"
+#include "gui/common/prompter.h"
 #include "gui/timeline/smallwidgets.h"
 #include "gui/timeline/timeline.h"
 #include "gui/timeline/timelineitem.h"
@@ -27,6 +27,12 @@ TracksController::TracksController(const Widgets &widgets, Show *show, const Tim
 {
     connect(m_show, &Show::tracksChanged, this, &TracksController::syncTracks);
     connect(m_show, &Show::currentTrackChanged, this, &TracksController::syncCurrent);
+    // A scroll brings other items into view.
+    if (m_w.scroll)
+        connect(m_w.scroll->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+            for (Timeline *t : qAsConst(m_tracks))
+                t->layOutSeen();
+        });
     syncTracks();
 }
 
@@ -282,7 +288,7 @@ int TracksController::itemCount() const
 bool TracksController::isLive(const TimelineItem *item) const
 {
     Timeline *t = item ? item->track() : nullptr;
-    return t && m_tracks.contains(t) && t->items().contains(const_cast<TimelineItem *>(item));
+    return t && m_tracks.contains(t) && t->holds(item);
 }
 
 void TracksController::selectItem(TimelineItem *item)

@@ -1,7 +1,7 @@
 #include "gui/project/autosave.h"
 
 #include "core/model/show.h"
-#include "gui/app/prompter.h"
+#include "gui/common/prompter.h"
 #include "gui/model/trackscontroller.h"
 #include "gui/project/projectfiles.h"
 

@@ -13,8 +13,8 @@
 #include "core/project/recoverycopy.h"
 #include "core/project/showproject.h"
 #include "core/render/textpattern.h"
-#include "gui/app/backgroundwait.h"
-#include "gui/app/prompter.h"
+#include "gui/common/backgroundwait.h"
+#include "gui/common/prompter.h"
 #include "gui/model/trackscontroller.h"
 
 #include <QActionGroup>

@@ -2,7 +2,7 @@
 
 #include "core/model/repeatsuggestion.h"
 #include "core/model/show.h"
-#include "gui/app/prompter.h"
+#include "gui/common/prompter.h"
 
 #include <QGraphicsScene>
 #include <QGraphicsView>

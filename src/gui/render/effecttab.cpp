@@ -1,7 +1,7 @@
 #include "gui/render/effecttab.h"
 
+#include "core/model/patternparams.h"
 #include "core/model/show.h"
-#include "core/render/patternparams.h"
 
 #include <QCheckBox>
 #include <QComboBox>

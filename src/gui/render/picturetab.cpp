@@ -3,8 +3,8 @@
 #include "core/app/appsettings.h"
 #include "core/app/picturefolder.h"
 #include "core/model/show.h"
-#include "gui/app/backgroundwait.h"
-#include "gui/app/prompter.h"
+#include "gui/common/backgroundwait.h"
+#include "gui/common/prompter.h"
 #include "gui/render/screencapture.h"
 
 #include <QAbstractButton>

@@ -1,7 +1,7 @@
 #include "gui/render/screencapture.h"
 
 #include "core/render/capturepicture.h"
-#include "gui/app/prompter.h"
+#include "gui/common/prompter.h"
 
 #include <QButtonGroup>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/render/patternparams.h"
+#include "core/model/patternparams.h"
 #include "gui/render/colourtab.h"
 
 class QCheckBox;

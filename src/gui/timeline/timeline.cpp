@@ -21,6 +21,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -36,13 +37,18 @@ Timeline::Timeline(QWidget *parent, TimelineHeaders *ruler, const vc::TimeAxis *
     : QFrame(parent), m_ruler(ruler), m_axis(axis), m_show(show ? show : new vc::Show(this)),
       m_trackId(track ? track : m_show->currentTrack())
 {
-    connect(m_show, &vc::Show::modesChanged, this, [this](vc::Show::Id id) {
-        if (id == m_trackId)
-            sync();
-    });
-    // A new zoom lays the items out again.
+    connect(m_show, &vc::Show::modesEdited, this,
+            [this](vc::Show::Id id, const vc::Show::ModeChange &change) {
+                if (id == m_trackId)
+                    applyChange(change);
+            });
+    // A new zoom lays the items out again, those in view at once.
     if (m_axis)
         connect(m_axis, &vc::TimeAxis::scaleChanged, this, &Timeline::timelineMultiUpdated);
+    connect(this, &Timeline::timelineMultiUpdated, this, [this] {
+        ++m_generation;
+        layOutSeen();
+    });
     setFixedHeight(TrackHeight);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setAcceptDrops(true);
@@ -58,11 +64,35 @@ Timeline::Timeline(QWidget *parent, TimelineHeaders *ruler, const vc::TimeAxis *
 
 TimelineItem *Timeline::itemAt(int ms) const
 {
-    for (TimelineItem *item : m_items) {
-        if (item->startMs() <= ms && ms < item->endMs())
-            return item;
+    const int i = m_show->modeIndexAt(m_trackId, ms);
+    const vc::Show::Track *track = i < 0 ? nullptr : m_show->track(m_trackId);
+    return track ? m_views.value(track->modes.at(i).id) : nullptr;
+}
+
+TimelineItem *Timeline::itemAtX(int x) const
+{
+    return itemAt(vc::timescale::xToMsTrunc(x, msPerPixel()));
+}
+
+const QList<TimelineItem *> &Timeline::items() const
+{
+    if (!m_itemsStale)
+        return m_items;
+    m_itemsStale = false;
+    m_items.clear();
+    if (const vc::Show::Track *track = m_show->track(m_trackId)) {
+        m_items.reserve(track->modes.size());
+        for (const vc::Show::Mode &m : track->modes) {
+            if (TimelineItem *item = m_views.value(m.id))
+                m_items.append(item);
+        }
     }
-    return nullptr;
+    return m_items;
+}
+
+bool Timeline::holds(const TimelineItem *item) const
+{
+    return item && item->modeId() && m_views.value(item->modeId()) == item;
 }
 
 void Timeline::setRowLabel(MyLabel *label)
@@ -103,42 +133,155 @@ void Timeline::hideGhost()
 
 void Timeline::sync()
 {
+    vc::Show::ModeChange all;
+    all.reset = true;
+    applyChange(all);
+}
+
+void Timeline::applyChange(const vc::Show::ModeChange &change)
+{
     const vc::Show::Track *track = m_show->track(m_trackId);
-    QList<TimelineItem *> items;
-    const int before = m_views.size();
-    int kept = 0;
-    if (track) {
-        items.reserve(track->modes.size());
-        for (const vc::Show::Mode &m : track->modes) {
-            TimelineItem *item = m_views.value(m.id);
-            if (item) {
-                ++kept;
-            } else {
-                item = new TimelineItem(m.bytes, m.record, m.complete,
-                                        m.complete ? int(m.bytes.size()) : 0, this);
-                m_views.insert(m.id, item);
-                adopt(item);
-            }
-            item->showMode(m);
-            items.append(item);
+    m_itemsStale = true;
+    QVector<vc::Show::Id> ids;
+    if (change.reset) {
+        // Every mode of the track and every item there is now.
+        ids.reserve(m_views.size() + (track ? track->modes.size() : 0));
+        for (auto it = m_views.cbegin(); it != m_views.cend(); ++it)
+            ids.append(it.key());
+        if (track) {
+            for (const vc::Show::Mode &m : track->modes)
+                ids.append(m.id);
         }
+    } else {
+        ids = change.removed + change.changed + change.inserted;
     }
-    m_items = items;
-    if (kept == before)
-        return; // every item there before still shows a mode of the track
-    QSet<TimelineItem *> shown(items.cbegin(), items.cend());
-    for (auto it = m_views.begin(); it != m_views.end();) {
-        if (shown.contains(it.value())) {
-            ++it;
+    // Where each named mode is on the track: scanned for a few, indexed for
+    // many.
+    QHash<vc::Show::Id, int> index;
+    const bool many = ids.size() > 8;
+    if (track && many) {
+        index.reserve(track->modes.size());
+        for (int i = 0; i < track->modes.size(); ++i)
+            index.insert(track->modes.at(i).id, i);
+    }
+    auto find = [&](vc::Show::Id id) -> const vc::Show::Mode * {
+        if (!track)
+            return nullptr;
+        if (many) {
+            const int i = index.value(id, -1);
+            return i < 0 ? nullptr : &track->modes.at(i);
+        }
+        for (const vc::Show::Mode &m : track->modes) {
+            if (m.id == id)
+                return &m;
+        }
+        return nullptr;
+    };
+    for (vc::Show::Id id : qAsConst(ids)) {
+        const vc::Show::Mode *m = find(id);
+        TimelineItem *item = m_views.value(id);
+        if (!m) {
+            // The mode left the track: its item goes (later, as it may be
+            // the one whose menu or drag removed it).
+            if (item) {
+                m_views.remove(id);
+                detach(item);
+                item->deleteLater();
+            }
             continue;
         }
-        // The mode left the track: its item goes (later, as it may be the
-        // one whose menu or drag removed it).
-        TimelineItem *gone = it.value();
-        it = m_views.erase(it);
-        detach(gone);
-        gone->deleteLater();
+        if (!item) {
+            // Shown when it comes into view: showing a widget looks for the
+            // one under the pointer among all the track's items.
+            item = new TimelineItem(m->bytes, m->record, m->complete,
+                                    m->complete ? int(m->bytes.size()) : 0, this, false);
+            m_views.insert(id, item);
+            adopt(item);
+        }
+        item->showMode(*m);
+        if (!many)
+            settle(item);
     }
+    // Many new items: only those in view stay shown.
+    if (many)
+        layOutSeen();
+}
+
+QPair<int, int> Timeline::seenPixels() const
+{
+    if (!isVisible())
+        return {0, std::numeric_limits<int>::max()};
+    // Clipped by every widget it stands in (the scroll area's viewport).
+    int left = 0;
+    int right = width();
+    QPoint offset;
+    for (const QWidget *w = this; !w->isWindow() && w->parentWidget(); w = w->parentWidget()) {
+        offset += w->pos();
+        left = std::max(left, -offset.x());
+        right = std::min(right, w->parentWidget()->width() - offset.x());
+    }
+    return {left, std::max(left, right)};
+}
+
+void Timeline::layOutSeen()
+{
+    const QPair<int, int> seen = seenPixels();
+    const float scale = msPerPixel();
+    const bool all = seen.second == std::numeric_limits<int>::max();
+    const int margin = seen.second - seen.first;
+    const int fromX = all ? 0 : seen.first - margin;
+    const int toX = all ? seen.second : seen.second + margin;
+    QPair<int, int> range{0, 0};
+    const vc::Show::Track *track = m_show->track(m_trackId);
+    if (track) {
+        range = all ? QPair<int, int>{0, int(track->modes.size())}
+                    : m_show->modeRange(m_trackId, int(float(std::max(fromX, 0)) * scale),
+                                        int(float(toX) * scale) + 1);
+    }
+    QSet<TimelineItem *> shown;
+    for (int i = range.first; i < range.second; ++i) {
+        if (TimelineItem *item = m_views.value(track->modes.at(i).id)) {
+            reveal(item);
+            shown.insert(item);
+        }
+    }
+    m_laidPixels = {fromX, toX};
+    // Items that scrolled out of view stay where they are, unless a new
+    // zoom left them at the old one or they are many more than those in
+    // view: then they are parked out of sight.
+    const bool stale = m_shownGeneration != m_generation;
+    m_shownGeneration = m_generation;
+    if (!stale && m_shown.size() <= 4 * shown.size() + 64)
+        return;
+    // The dragged item stays where the pointer has it.
+    if (m_dragged && m_shown.contains(m_dragged))
+        shown.insert(m_dragged);
+    for (TimelineItem *item : qAsConst(m_shown)) {
+        if (!shown.contains(item))
+            item->park();
+    }
+    m_shown = shown;
+}
+
+void Timeline::reveal(TimelineItem *item)
+{
+    if (item->laidOutAt() != m_generation || item->isParked())
+        item->update_timeline_multi();
+    if (item->isHidden())
+        item->show();
+    m_shown.insert(item);
+}
+
+void Timeline::showEvent(QShowEvent *event)
+{
+    QFrame::showEvent(event);
+    layOutSeen();
+}
+
+void Timeline::resizeEvent(QResizeEvent *event)
+{
+    QFrame::resizeEvent(event);
+    layOutSeen();
 }
 
 void Timeline::adopt(TimelineItem *item)
@@ -150,16 +293,28 @@ void Timeline::adopt(TimelineItem *item)
     connect(item, &TimelineItem::itemDoubleClicked, this, &Timeline::on_itemDoubleClicked);
     connect(item, &TimelineItem::dragEnd, this,
             qOverload<QByteArray, TimelineItem *, QWidget *>(&Timeline::on_itemDragEnd));
-    connect(this, &Timeline::timelineMultiUpdated, item, &TimelineItem::update_timeline_multi);
     item->setFixedHeight(height() - 10);
     item->update_timeline_multi();
-    item->show();
+    settle(item);
+}
+
+void Timeline::settle(TimelineItem *item)
+{
+    namespace ts = vc::timescale;
+    const float scale = msPerPixel();
+    const int left = ts::itemX(item->startMs(), scale);
+    const int right = std::max(ts::itemX(item->endMs(), scale), left + int(20.0f / scale));
+    const bool inView = right >= m_laidPixels.first && left <= m_laidPixels.second;
+    if (inView || !item->isHidden())
+        reveal(item);
 }
 
 void Timeline::detach(TimelineItem *item)
 {
     if (m_dragged == item)
         m_dragged = nullptr;
+    m_shown.remove(item);
+    m_itemsStale = true;
     disconnect(item, nullptr, this, nullptr);
     disconnect(this, nullptr, item, nullptr);
     item->hide();
@@ -171,7 +326,8 @@ TimelineItem *Timeline::releaseView(quintptr modeId)
 {
     TimelineItem *item = m_views.take(modeId);
     if (item) {
-        m_items.removeOne(item);
+        m_itemsStale = true;
+        m_shown.remove(item);
         if (m_dragged == item)
             m_dragged = nullptr;
         disconnect(item, nullptr, this, nullptr);
@@ -188,7 +344,6 @@ void Timeline::deleteTimelineItem(TimelineItem *item)
         m_show->removeMode(item->modeId());
         return;
     }
-    m_items.removeOne(item);
     detach(item);
 }
 
@@ -237,7 +392,7 @@ void Timeline::on_itemDragEnd(QByteArray orig, TimelineItem *item, QWidget *orig
 {
     // An item that is not on this track is not placed here; the track is
     // only sorted.
-    if (item && m_items.contains(item))
+    if (holds(item))
         m_show->placeMode(item->modeId());
     else
         m_show->sortTrack(m_trackId);
@@ -363,7 +518,7 @@ void Timeline::dragEnterEvent(QDragEnterEvent *event)
     m_drag.rightLimit = width();
 
     TimelineItem *own = nullptr;
-    for (TimelineItem *item : qAsConst(m_items)) {
+    for (TimelineItem *item : qAsConst(m_views)) {
         if (item->id() == payload.id) {
             own = item;
             break;
@@ -467,8 +622,12 @@ void Timeline::dropEvent(QDropEvent *event)
     event->ignore();
 }
 
-void Timeline::paintEvent(QPaintEvent *)
+void Timeline::paintEvent(QPaintEvent *event)
 {
+    // Brought into view by a way nothing announced (a scroll bar other than
+    // the tracks' own, say): laid out right after this paint.
+    if (event->rect().left() < m_laidPixels.first || event->rect().right() >= m_laidPixels.second)
+        QMetaObject::invokeMethod(this, &Timeline::layOutSeen, Qt::QueuedConnection);
     QPainter p(this);
     const QRect r(-2, 0, width() + 4, height());
     if (m_active)

@@ -6,6 +6,10 @@
 #include <QFrame>
 #include <QHash>
 #include <QList>
+#include <QPair>
+#include <QSet>
+
+#include <limits>
 
 class MyLabel;
 class QDragEnterEvent;
@@ -43,15 +47,27 @@ public:
     // Makes the items match the show's track: new modes get an item,
     // changed ones are shown anew, an item whose mode left goes.
     void sync();
+    // The same for what one announcement of the show says changed: only
+    // the modes it names are looked at.
+    void applyChange(const vc::Show::ModeChange &change);
     // Hands the item of a mode over (to the track the mode moves to); the
     // caller adopts it.
     TimelineItem *releaseView(quintptr modeId);
     float msPerPixel() const;
 
-    // The track's items, ascending by start after every placement.
-    const QList<TimelineItem *> &items() const { return m_items; }
+    // The track's items, ascending by start after every placement (the
+    // list is made when asked for after a change).
+    const QList<TimelineItem *> &items() const;
+    // Whether the item shows a mode of this track.
+    bool holds(const TimelineItem *item) const;
     // The first item covering `ms` (start <= ms < end), or null.
     TimelineItem *itemAt(int ms) const;
+    // The item at pixel x (the one whose mode covers the time there), or
+    // null.
+    TimelineItem *itemAtX(int x) const;
+    // Bumped by every new zoom: an item laid out at an older one is laid
+    // out again before it is shown.
+    int layoutGeneration() const { return m_generation; }
 
     TimelineHeaders *ruler() const { return m_ruler; }
     MyLabel *rowLabel() const { return m_rowLabel; }
@@ -93,6 +109,11 @@ signals:
     void itemRemoved(TimelineItem *item);
 
 public slots:
+    // Lays out the items a person can see (with a screen's width either
+    // side) at the present zoom, and parks items left at an older zoom out
+    // of sight: the cost of a zoom or scroll step follows what is in view,
+    // not the length of the track.
+    void layOutSeen();
     void on_label_pressed(QMouseEvent *event);
     void on_tlDuplicated_clicked();
     void on_itemDoubleClicked(TimelineItem *item);
@@ -113,6 +134,8 @@ public slots:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -126,13 +149,29 @@ private slots:
 private:
     void press(Qt::MouseButton button, const QPoint &globalPos);
     void adopt(TimelineItem *item);
+    // Shows an item laid out at the present zoom.
+    void reveal(TimelineItem *item);
+    // Reveals an item shown already or in view; one not shown yet stays
+    // hidden until it comes into view.
+    void settle(TimelineItem *item);
+    // The pixels [left, right) of the track in view; all of it while the
+    // track is not shown.
+    QPair<int, int> seenPixels() const;
     void detach(TimelineItem *item);
     // Where the dragged item may go: the end of its left neighbour and the
     // start of its right one, looked up beside its present place.
     void updateLimits(TimelineItem *item);
     int indicatorMs() const;
 
-    QList<TimelineItem *> m_items;
+    mutable QList<TimelineItem *> m_items;
+    mutable bool m_itemsStale = false;
+    // Items laid out at m_generation; every other item is parked out of
+    // sight (showing and hiding widgets costs more than moving them).
+    QSet<TimelineItem *> m_shown;
+    int m_generation = 0;
+    int m_shownGeneration = 0;
+    // The pixels the shown items cover, as the last layOutSeen set them.
+    QPair<int, int> m_laidPixels{0, std::numeric_limits<int>::max()};
     TimelineItem *m_dragged = nullptr;
     MyLabel *m_rowLabel = nullptr;
     TimelineHeaders *m_ruler = nullptr;

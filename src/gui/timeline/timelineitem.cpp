@@ -23,6 +23,9 @@ const QString TimelineItem::ResizeEndMimeType = QStringLiteral("timeline/itemrig
 
 namespace {
 
+// Left of every track by far: where items out of view wait.
+constexpr int ParkedX = 1 << 20;
+
 TimelineItem::DragRunner &dragRunner()
 {
     static TimelineItem::DragRunner runner;
@@ -61,12 +64,13 @@ TimelineItem::TimelineItem(const QByteArray &record, QWidget *parent) : QPushBut
 }
 
 TimelineItem::TimelineItem(const QByteArray &record, const vc::ModeRecord &decoded, bool complete,
-                           int used, QWidget *parent)
+                           int used, QWidget *parent, bool shown)
     : QPushButton(parent)
 {
     setUp();
     setDecoded(record, decoded, complete, used);
-    show();
+    if (shown)
+        show();
 }
 
 void TimelineItem::setUp()
@@ -114,7 +118,8 @@ void TimelineItem::setData(const QByteArray &record)
     }
     bool complete = false;
     int used = 0;
-    const vc::ModeRecord decoded = vc::ModeRecord::decode(record, &complete, &used);
+    const vc::ModeRecord decoded =
+        vc::ModeRecord::decode(record, &complete, &used, vc::ModeRecord::ThumbChecked);
     setDecoded(record, decoded, complete, used);
 }
 
@@ -212,6 +217,8 @@ void TimelineItem::layOut()
     setMinimumWidth(int(20.0f / scale));
     setGeometry(vc::timescale::itemX(startMs(), scale), 5,
                 vc::timescale::itemX(std::max(durationMs(), 0), scale), height());
+    m_laidOutAt = t->layoutGeneration();
+    m_parked = false;
 }
 
 void TimelineItem::update_timeline_multi()
@@ -244,22 +251,38 @@ void TimelineItem::paintEvent(QPaintEvent *)
     const int h = height();
     QPen pen = m_selected ? QPen(QColor(240, 240, 250), 6) : QPen(Qt::black, 2);
     p.setPen(pen);
-    // A loaded thumb is unpacked here, when its item is first seen.
-    const QImage thumb = m_record.thumbImage();
-    if (!thumb.isNull()) {
-        // The thumb as a repeated texture: at its own aspect for a mode with
-        // a speed, otherwise stretched so that it shows exactly `loops` times.
-        QImage tile;
-        if (m_record.speed != 0) {
-            tile = thumb.scaledToHeight(h + 2, Qt::FastTransformation);
-        } else {
-            const int tileWidth = std::max(1, w / std::max(1, m_record.loops));
-            tile = thumb.scaled(tileWidth, h + 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-        }
-        if (!tile.isNull())
-            p.setBrush(QBrush(tile));
+    // The thumb as a repeated texture: at its own aspect for a mode with a
+    // speed, otherwise stretched so that it shows exactly `loops` times.
+    const QSize tileFor = m_record.speed != 0
+                              ? QSize(0, h + 2)
+                              : QSize(std::max(1, w / std::max(1, m_record.loops)), h + 2);
+    // A loaded thumb is unpacked here, when its item is first seen; the
+    // tile is made again only when the item's size or record changed.
+    const qint64 key = m_record.thumb.isNull() ? 0 : m_record.thumb.cacheKey();
+    const auto packed =
+        m_record.thumb.isNull() ? m_record.packedThumb : std::shared_ptr<const vc::PackedThumb>();
+    if (m_tileFor != tileFor || m_tileThumb != key || m_tilePacked != packed) {
+        const QImage thumb = m_record.thumbImage();
+        m_tile = thumb.isNull() ? QImage()
+                 : m_record.speed != 0
+                     ? thumb.scaledToHeight(h + 2, Qt::FastTransformation)
+                     : thumb.scaled(tileFor, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        m_tileFor = tileFor;
+        m_tileThumb = key;
+        m_tilePacked = packed;
     }
+    if (!m_tile.isNull())
+        p.setBrush(QBrush(m_tile));
     p.drawRect(-1, -1, w, h + 2);
+}
+
+void TimelineItem::park()
+{
+    m_tile = QImage();
+    m_tileFor = QSize();
+    m_tilePacked.reset();
+    m_parked = true;
+    move(-ParkedX - width(), y());
 }
 
 void TimelineItem::mousePressEvent(QMouseEvent *event)

@@ -53,9 +53,10 @@ public:
     TimelineItem(const QByteArray &record, QWidget *parent);
     // For loaders that decoded the record already (on other threads, say):
     // `decoded`, `complete` and `used` are what ModeRecord::decode gave for
-    // `record`.
+    // `record`. Without `shown` the item starts hidden (its track shows it
+    // when it comes into view).
     TimelineItem(const QByteArray &record, const vc::ModeRecord &decoded, bool complete, int used,
-                 QWidget *parent);
+                 QWidget *parent, bool shown = true);
 
     // The record, always the encoding of the fields below.
     const QByteArray &data() const { return m_data; }
@@ -82,6 +83,12 @@ public:
     // The mode of the show this item shows; 0 before its track adds it.
     quintptr modeId() const { return m_modeId; }
     void setModeId(quintptr id) { m_modeId = id; }
+    // The layout generation of its track the item was last laid out at.
+    int laidOutAt() const { return m_laidOutAt; }
+    // Moves the item out of sight (its track lays it out again when it
+    // comes into view) and lets go of its painted tile.
+    void park();
+    bool isParked() const { return m_parked; }
     qint16 edge() const { return Edge; }
     QPoint dragOrigin() const { return m_dragOrigin; }
     void setDragOrigin(const QPoint &p) { m_dragOrigin = p; }
@@ -153,6 +160,7 @@ signals:
 public slots:
     // Re-applies the geometry and minimum width at the current scale.
     void update_timeline_multi();
+
     void on_itemDelete_clicked();
     void on_itemCopy_clicked();
     void on_itemCut_clicked();
@@ -187,4 +195,12 @@ private:
     bool m_selected = false;
     bool m_pressed = false;
     quintptr m_modeId = 0;
+    int m_laidOutAt = -1;
+    bool m_parked = false;
+    // The thumb as the last paint tiled it, with what it was made for: a
+    // repaint does not unpack and scale the picture again.
+    QImage m_tile;
+    QSize m_tileFor;
+    qint64 m_tileThumb = 0;
+    std::shared_ptr<const vc::PackedThumb> m_tilePacked;
 };

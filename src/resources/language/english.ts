@@ -1410,6 +1410,13 @@ Open it anyway? Saving will then ask for another name, so that neither editor ov
     </message>
 </context>
 <context>
+    <name>vc::gst</name>
+    <message>
+        <source>沒有安裝「%1」的解碼器，請安裝 Debian 套件 %2。</source>
+        <translation>No decoder for &quot;%1&quot; is installed: install the Debian package %2.</translation>
+    </message>
+</context>
+<context>
     <name>vc::update::DownloadFile</name>
     <message>
         <source>%1 是連結，更新程式不經由連結讀寫</source>

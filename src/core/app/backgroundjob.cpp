@@ -1,4 +1,4 @@
-#include "gui/audio/backgroundjob.h"
+#include "core/app/backgroundjob.h"
 
 namespace vc {
 

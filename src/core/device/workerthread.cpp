@@ -1,6 +1,6 @@
-#include "gui/device/workerthread.h"
+#include "core/device/workerthread.h"
 
-#include "gui/device/portline.h"
+#include "core/device/portline.h"
 
 #include <QSerialPort>
 

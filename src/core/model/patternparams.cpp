@@ -1,4 +1,4 @@
-#include "core/render/patternparams.h"
+#include "core/model/patternparams.h"
 
 #include "core/model/moderecord.h"
 

@@ -1,4 +1,4 @@
-#include "gui/app/prompter.h"
+#include "gui/common/prompter.h"
 
 #include <QColorDialog>
 #include <QDialog>

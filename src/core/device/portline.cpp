@@ -1,4 +1,4 @@
-#include "gui/device/portline.h"
+#include "core/device/portline.h"
 
 #include <QSerialPort>
 #include <QSerialPortInfo>

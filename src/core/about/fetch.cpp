@@ -1,4 +1,4 @@
-#include "gui/about/fetch.h"
+#include "core/about/fetch.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>

@@ -1,4 +1,4 @@
-#include "gui/app/backgroundwait.h"
+#include "gui/common/backgroundwait.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
