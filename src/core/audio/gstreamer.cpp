@@ -33,6 +33,13 @@ QString elementPackage(const QString &element)
     for (const char *name : base)
         if (element == QLatin1String(name))
             return QStringLiteral("gstreamer1.0-plugins-base");
+    // The video export's encoders.
+    if (element == QLatin1String("opusenc"))
+        return QStringLiteral("gstreamer1.0-plugins-base");
+    if (element == QLatin1String("x264enc"))
+        return QStringLiteral("gstreamer1.0-plugins-ugly");
+    if (element.startsWith(QLatin1String("avenc_")))
+        return QStringLiteral("gstreamer1.0-libav");
     return QStringLiteral("gstreamer1.0-plugins-good");
 }
 

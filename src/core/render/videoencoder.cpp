@@ -1,5 +1,7 @@
 #include "core/render/videoencoder.h"
 
+#include "core/audio/gstreamer.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -11,7 +13,6 @@
 #include <gst/gst.h>
 
 #include <memory>
-#include <mutex>
 
 namespace vc {
 
@@ -21,42 +22,6 @@ constexpr int AudioRate = 48000;
 constexpr int AudioChannels = 2;
 constexpr int BytesPerAudioFrame = 2 * AudioChannels;
 const char AudioCaps[] = "audio/x-raw,format=S16LE,layout=interleaved,rate=48000,channels=2";
-
-bool initGst(QString *error)
-{
-    static std::once_flag once;
-    static bool ok = false;
-    static QString message;
-    std::call_once(once, [] {
-        GError *err = nullptr;
-        ok = gst_init_check(nullptr, nullptr, &err);
-        if (!ok && err)
-            message = QString::fromUtf8(err->message);
-        if (err)
-            g_error_free(err);
-    });
-    if (!ok)
-        *error = QCoreApplication::translate("vc::VideoEncoder", "無法啟動 GStreamer：") + message;
-    return ok;
-}
-
-// The Debian package that holds each element the render uses.
-const char *packageOf(const char *element)
-{
-    static const struct
-    {
-        const char *element;
-        const char *package;
-    } table[] = {
-        {"x264enc", "gstreamer1.0-plugins-ugly"}, {"avenc_aac", "gstreamer1.0-libav"},
-        {"vp9enc", "gstreamer1.0-plugins-good"},  {"webmmux", "gstreamer1.0-plugins-good"},
-        {"mp4mux", "gstreamer1.0-plugins-good"},  {"opusenc", "gstreamer1.0-plugins-base"},
-    };
-    for (const auto &row : table)
-        if (qstrcmp(row.element, element) == 0)
-            return row.package;
-    return "gstreamer1.0-plugins-base";
-}
 
 struct GstDeleter
 {
@@ -164,9 +129,8 @@ QString cancelledText()
 QString renderVideo(const QVector<device::ShowItem> &items, short leds, const VideoOptions &options,
                     const std::function<void(int, int)> &progress, const std::atomic<bool> *cancel)
 {
-    QString error;
-    if (!initGst(&error))
-        return error;
+    if (!gst::init())
+        return QCoreApplication::translate("vc::VideoEncoder", "無法啟動 GStreamer");
 
     const bool webm = options.output.endsWith(QLatin1String(".webm"), Qt::CaseInsensitive);
     const bool mp4 = options.output.endsWith(QLatin1String(".mp4"), Qt::CaseInsensitive);
@@ -181,7 +145,7 @@ QString renderVideo(const QVector<device::ShowItem> &items, short leds, const Vi
         if (!f)
             return QCoreApplication::translate("vc::VideoEncoder",
                                                "缺少 GStreamer 元件 %1，請安裝套件 %2")
-                .arg(QLatin1String(element), QLatin1String(packageOf(element)));
+                .arg(QLatin1String(element), gst::elementPackage(QLatin1String(element)));
         gst_object_unref(f);
     }
 

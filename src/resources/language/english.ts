@@ -1292,10 +1292,6 @@ Open it anyway? Saving will then ask for another name, so that neither editor ov
 <context>
     <name>vc::VideoEncoder</name>
     <message>
-        <source>無法啟動 GStreamer：</source>
-        <translation>GStreamer could not be started: </translation>
-    </message>
-    <message>
         <source>影片的副檔名必須是 .mp4 或 .webm</source>
         <translation>The video&apos;s name must end in .mp4 or .webm</translation>
     </message>
@@ -1326,6 +1322,10 @@ Open it anyway? Saving will then ask for another name, so that neither editor ov
     <message>
         <source>無法寫入 %1</source>
         <translation>Cannot write %1</translation>
+    </message>
+    <message>
+        <source>無法啟動 GStreamer</source>
+        <translation>GStreamer could not be started</translation>
     </message>
 </context>
 <context>
