@@ -2,7 +2,7 @@
 // watches the peak memory: a 30 s show, then a 3-minute one, each with a
 // generated song of its length, at 720p and 30 frames a second.
 //
-//   bench_video [webm|mp4]   (default webm)
+//   bench_video [webm|mp4] [SECONDS...]   (default webm 30 180)
 
 #include "core/model/moderecord.h"
 #include "core/render/videoencoder.h"
@@ -51,7 +51,12 @@ int main(int argc, char **argv)
     QGuiApplication app(argc, argv);
     const QString format = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("webm");
     QTemporaryDir dir;
-    for (int seconds : {30, 180}) {
+    QList<int> lengths;
+    for (int i = 2; i < argc; ++i)
+        lengths.append(QString::fromLocal8Bit(argv[i]).toInt());
+    if (lengths.isEmpty())
+        lengths = {30, 180};
+    for (int seconds : lengths) {
         const QString song = dir.filePath(QStringLiteral("song%1.wav").arg(seconds));
         vc::test::writeWav(song, seconds);
         vc::VideoOptions o;

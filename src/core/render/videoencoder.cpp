@@ -66,7 +66,7 @@ public:
         GError *err = nullptr;
         GstElement *p = gst_parse_launch(
             (QByteArray("filesrc name=src ! decodebin ! audioconvert ! audioresample ! ") +
-             AudioCaps + " ! appsink name=sink sync=false")
+             AudioCaps + " ! appsink name=sink sync=false max-buffers=8")
                 .constData(),
             &err);
         if (err) {
@@ -177,7 +177,10 @@ QString renderVideo(const QVector<device::ShowItem> &items, short leds, const Vi
     }
 
     // A few frames may wait for the encoder; pushing blocks beyond that, so
-    // memory stays flat however long the show is.
+    // memory stays flat however long the show is. The song may run a few
+    // seconds ahead (more than the video encoder's lag, or the two would
+    // wait on each other in the muxer) and is read only as fast as it is
+    // pushed.
     const QByteArray videoEncoding = webm ? "vp9enc deadline=1 cpu-used=8 row-mt=true "
                                             "end-usage=cq cq-level=32 threads=2"
                                           : "x264enc speed-preset=veryfast";
@@ -189,7 +192,8 @@ QString renderVideo(const QVector<device::ShowItem> &items, short leds, const Vi
                         "/1 ! videoconvert ! video/x-raw,format=I420 ! " + videoEncoding +
                         " ! queue ! " + muxer + " name=mux ! filesink name=out";
     if (withSong)
-        launch += QByteArray(" appsrc name=audio format=time caps=") + AudioCaps +
+        launch += QByteArray(" appsrc name=audio format=time block=true max-bytes=") +
+                  QByteArray::number(4 * AudioRate * BytesPerAudioFrame) + " caps=" + AudioCaps +
                   " ! audioconvert ! " + audioEncoder + " ! queue ! mux.";
     GError *err = nullptr;
     GstElement *p = gst_parse_launch(launch.constData(), &err);
