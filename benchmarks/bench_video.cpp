@@ -5,7 +5,7 @@
 //   bench_video [webm|mp4] [SECONDS...]   (default webm 30 180)
 
 #include "core/model/moderecord.h"
-#include "core/render/videoencoder.h"
+#include "core/video/videoencoder.h"
 #include "testsupport/audiofiles.h"
 
 #include <QElapsedTimer>

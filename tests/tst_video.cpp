@@ -1,5 +1,5 @@
 #include "core/model/moderecord.h"
-#include "core/render/videoencoder.h"
+#include "core/video/videoencoder.h"
 #include "testsupport/audiofiles.h"
 #include "testsupport/testenv.h"
 

@@ -12,7 +12,7 @@
 #include "core/project/projectnames.h"
 #include "core/project/showproject.h"
 #include "core/render/textpattern.h"
-#include "core/render/videoencoder.h"
+#include "core/video/videoencoder.h"
 #include "ctl/multiupload.h"
 #include "ctl/projectshow.h"
 

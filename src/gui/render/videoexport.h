@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/model/moderecord.h"
-#include "core/render/videoencoder.h"
+#include "core/video/videoencoder.h"
 
 #include <QObject>
 #include <QPointer>

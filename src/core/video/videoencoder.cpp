@@ -1,4 +1,4 @@
-#include "core/render/videoencoder.h"
+#include "core/video/videoencoder.h"
 
 #include "core/audio/gstreamer.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/render/showframes.h"
+#include "core/video/showframes.h"
 
 #include <QString>
 

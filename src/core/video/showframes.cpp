@@ -1,4 +1,4 @@
-#include "core/render/showframes.h"
+#include "core/video/showframes.h"
 
 #include "core/model/moderecord.h"
 
