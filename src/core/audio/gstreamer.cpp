@@ -88,4 +88,20 @@ QString missingPluginText(GstMessage *message)
     return text;
 }
 
+GstElement *parse(const char *description, QString *error)
+{
+    GError *err = nullptr;
+    GstElement *pipeline = gst_parse_launch(description, &err);
+    if (err) {
+        // A description with an element missing may still give a pipeline.
+        if (error)
+            *error = QString::fromUtf8(err->message);
+        g_error_free(err);
+        if (pipeline)
+            gst_object_unref(pipeline);
+        return nullptr;
+    }
+    return pipeline;
+}
+
 } // namespace vc::gst

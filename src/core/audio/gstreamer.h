@@ -3,6 +3,7 @@
 #include <QString>
 
 typedef struct _GstMessage GstMessage;
+typedef struct _GstElement GstElement;
 
 namespace vc::gst {
 
@@ -15,6 +16,10 @@ bool init();
 // message is not about a missing plug-in.
 QString missingPluginPackage(GstMessage *message);
 QString elementPackage(const QString &element);
+
+// Builds a pipeline from its description; null with the reason in `error`
+// when it cannot be built.
+GstElement *parse(const char *description, QString *error);
 
 // "No decoder for <what> is installed: install the Debian package <pkg>."
 QString missingPluginText(GstMessage *message);

@@ -67,14 +67,13 @@ void SongDecoder::start()
 {
     if (!gst::init())
         return end(false);
-    GError *error = nullptr;
     const char *description = m_output == Both       ? BothPipeline
                               : m_output == Waveform ? WavePipeline
                                                      : BeatsPipeline;
-    m_pipeline = gst_parse_launch(description, &error);
-    if (error) {
-        qDebug() << "song decoder:" << error->message;
-        g_error_free(error);
+    QString why;
+    m_pipeline = gst::parse(description, &why);
+    if (!m_pipeline) {
+        qDebug() << "song decoder:" << why;
         return end(false);
     }
     GstElement *src = gst_bin_get_by_name(GST_BIN(m_pipeline), "src");

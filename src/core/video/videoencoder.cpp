@@ -63,19 +63,14 @@ class SongReader
 public:
     QString open(const QString &path, int startMs)
     {
-        GError *err = nullptr;
-        GstElement *p = gst_parse_launch(
+        QString m;
+        GstElement *p = gst::parse(
             (QByteArray("filesrc name=src ! decodebin ! audioconvert ! audioresample ! ") +
              AudioCaps + " ! appsink name=sink sync=false max-buffers=8")
                 .constData(),
-            &err);
-        if (err) {
-            const QString m = QString::fromUtf8(err->message);
-            g_error_free(err);
-            if (p)
-                gst_object_unref(p);
+            &m);
+        if (!p)
             return m;
-        }
         m_pipeline.reset(p);
         GstElement *src = gst_bin_get_by_name(GST_BIN(p), "src");
         g_object_set(src, "location", QFile::encodeName(path).constData(), nullptr);
@@ -195,15 +190,10 @@ QString renderVideo(const QVector<device::ShowItem> &items, short leds, const Vi
         launch += QByteArray(" appsrc name=audio format=time block=true max-bytes=") +
                   QByteArray::number(4 * AudioRate * BytesPerAudioFrame) + " caps=" + AudioCaps +
                   " ! audioconvert ! " + audioEncoder + " ! queue ! mux.";
-    GError *err = nullptr;
-    GstElement *p = gst_parse_launch(launch.constData(), &err);
-    if (err) {
-        const QString m = QString::fromUtf8(err->message);
-        g_error_free(err);
-        if (p)
-            gst_object_unref(p);
+    QString m;
+    GstElement *p = gst::parse(launch.constData(), &m);
+    if (!p)
         return m;
-    }
     Pipeline pipeline(p);
     GstElement *sink = gst_bin_get_by_name(GST_BIN(p), "out");
     g_object_set(sink, "location", QFile::encodeName(temp.fileName()).constData(), nullptr);
