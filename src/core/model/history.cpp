@@ -7,6 +7,7 @@ namespace vc {
 void History::reset()
 {
     m_snapshots.clear();
+    m_extras.clear();
     m_index = -1;
 }
 
@@ -15,6 +16,11 @@ const History::Snapshot *History::current() const
     if (m_index < 0 || m_index >= m_snapshots.size())
         return nullptr;
     return &m_snapshots.at(m_index);
+}
+
+QByteArray History::currentExtra() const
+{
+    return m_index >= 0 && m_index < m_extras.size() ? m_extras.at(m_index) : QByteArray();
 }
 
 void History::normalize(Snapshot &state)
@@ -36,10 +42,12 @@ const History::Track *History::find(const Snapshot &state, Id track)
     return it != state.end() && it->id == track ? &*it : nullptr;
 }
 
-bool History::differs(const Snapshot &state) const
+bool History::differs(const Snapshot &state, const QByteArray &extra) const
 {
     static const Snapshot empty;
     const Snapshot *cur = current();
+    if (cur && !sameBytes(extra, currentExtra()))
+        return true;
     const Snapshot &ref = cur ? *cur : empty;
     for (const Track &t : state) {
         const Track *old = find(ref, t.id);
@@ -57,19 +65,24 @@ bool History::differs(const Snapshot &state) const
     return false;
 }
 
-bool History::record(Snapshot state)
+bool History::record(Snapshot state, const QByteArray &extra)
 {
     normalize(state);
-    if (!differs(state))
+    if (!differs(state, extra))
         return false;
     // A new step drops the redo branch.
-    while (m_snapshots.size() > m_index + 1)
+    while (m_snapshots.size() > m_index + 1) {
         m_snapshots.removeLast();
+        m_extras.removeLast();
+    }
     m_snapshots.append(std::move(state));
-    if (m_index < MaxSteps)
+    m_extras.append(extra);
+    if (m_index < MaxSteps) {
         ++m_index;
-    else
+    } else {
         m_snapshots.removeFirst();
+        m_extras.removeFirst();
+    }
     return true;
 }
 

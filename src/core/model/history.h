@@ -36,9 +36,11 @@ public:
     // it did. A change is a track new to the current snapshot, an item new to
     // its track, different bytes, or an item gone from a track that is still
     // there (so a removal alone can be undone). A track that is gone is not
-    // a change: removing a track is final.
-    bool record(Snapshot state);
-    bool differs(const Snapshot &state) const;
+    // a change: removing a track is final. `extra` is what else a step
+    // restores besides the tracks (opaque here); different bytes are a
+    // change too.
+    bool record(Snapshot state, const QByteArray &extra = QByteArray());
+    bool differs(const Snapshot &state, const QByteArray &extra = QByteArray()) const;
 
     // Step back / forward; return the snapshot to apply, or null at either
     // end of the history.
@@ -50,6 +52,8 @@ public:
     int index() const { return m_index; }
     int size() const { return m_snapshots.size(); }
     const Snapshot *current() const;
+    // The extra bytes recorded with the current snapshot.
+    QByteArray currentExtra() const;
 
     // Whether any kept snapshot names this item or track: while it does, the
     // object must stay alive and its identity must not be reused.
@@ -69,6 +73,7 @@ public:
 
 private:
     QVector<Snapshot> m_snapshots;
+    QVector<QByteArray> m_extras; // one per snapshot
     int m_index = -1;
 };
 
