@@ -1,3 +1,4 @@
+#include "core/audio/beatgrid.h"
 #include "core/audio/beattracker.h"
 
 #include "testsupport/audiofiles.h"
@@ -24,6 +25,14 @@ private slots:
     void foldTempo();
     void nearestBeat_data();
     void nearestBeat();
+    void bars_data();
+    void bars();
+    void corrections_data();
+    void corrections();
+    void tempoAt_data();
+    void tempoAt();
+    void badGrid_data();
+    void badGrid();
 };
 
 namespace {
@@ -234,6 +243,158 @@ void TestBeats::nearestBeat()
     QFETCH(qint64, after);
     QFETCH(int, index);
     QCOMPARE(vc::beats::nearestBeat({1000, 1500, 2000, 2500}, ms, before, after), index);
+}
+
+// Bars heard by their bass: the meter, and the first bar on an accent.
+void TestBeats::bars_data()
+{
+    QTest::addColumn<double>("bpm");
+    QTest::addColumn<int>("meter");
+    QTest::addColumn<int>("accentFrom");
+    QTest::newRow("waltz 120") << 120.0 << 3 << 0;
+    QTest::newRow("waltz 90, lead-in of one") << 90.0 << 3 << 1;
+    QTest::newRow("four 100, lead-in of two") << 100.0 << 4 << 2;
+    QTest::newRow("four 128") << 128.0 << 4 << 0;
+}
+
+void TestBeats::bars()
+{
+    QFETCH(double, bpm);
+    QFETCH(int, meter);
+    QFETCH(int, accentFrom);
+    const double seconds = 30;
+    const vc::SongBeats beats = track(vc::test::barSong(bpm, meter, accentFrom, seconds));
+    QCOMPARE(beats.meter, meter);
+    QVERIFY(qAbs(beats.bpm - bpm) < 0.5);
+    // Every beat that starts a bar is an accented one.
+    const QVector<double> expected = vc::test::beatSongBeats(bpm, seconds);
+    const vc::BeatGrid grid = vc::BeatGrid::fromSong(beats);
+    const QVector<double> times = grid.times();
+    for (int i = 0; i < times.size(); ++i) {
+        if (grid.barOf(i) == 0)
+            continue;
+        const int b = qRound((times[i] - expected[0]) * bpm / 60000);
+        QVERIFY2(b >= accentFrom && (b - accentFrom) % meter == 0, qPrintable(QString::number(b)));
+    }
+}
+
+// Corrections of a grid of 16 beats at 120 BPM from 1 s in bars of four
+// starting on its second beat; each survives storing.
+void TestBeats::corrections_data()
+{
+    QTest::addColumn<QString>("op");
+    QTest::addColumn<double>("first");  // first beat, ms
+    QTest::addColumn<double>("period"); // of the stretch holding beat 3 s
+    QTest::addColumn<int>("count");     // beats
+    QTest::addColumn<int>("meter");
+    QTest::addColumn<double>("firstBar"); // the first bar's beat, ms
+    QTest::newRow("as found") << "" << 1000.0 << 500.0 << 16 << 4 << 1500.0;
+    QTest::newRow("halve") << "halve" << 1500.0 << 1000.0 << 8 << 4 << 1500.0;
+    QTest::newRow("double") << "double" << 1000.0 << 250.0 << 31 << 4 << 1500.0;
+    QTest::newRow("halve, double") << "halve double" << 1500.0 << 500.0 << 15 << 4 << 1500.0;
+    QTest::newRow("shift all") << "shift" << 1020.0 << 500.0 << 16 << 4 << 1520.0;
+    // The beats from 3 s on move 400 ms earlier: the one at 2.5 s is too
+    // close to stay.
+    QTest::newRow("shift after 3 s") << "shift3000" << 1000.0 << 500.0 << 15 << 4 << 1500.0;
+    QTest::newRow("bar starts at 2.4 s") << "down2400" << 1000.0 << 500.0 << 16 << 4 << 2500.0;
+    QTest::newRow("bars of three") << "meter3" << 1000.0 << 500.0 << 16 << 3 << 1500.0;
+    QTest::newRow("tapped 100 BPM") << "tap" << 205.0 << 600.0 << 14 << 4 << 1405.0;
+    QTest::newRow("three taps: nothing") << "tap3" << 0.0 << 0.0 << 0 << 4 << 0.0;
+}
+
+void TestBeats::corrections()
+{
+    QFETCH(QString, op);
+    QFETCH(double, first);
+    QFETCH(double, period);
+    QFETCH(int, count);
+    QFETCH(int, meter);
+    QFETCH(double, firstBar);
+    QVector<double> found;
+    for (int i = 0; i < 16; ++i)
+        found.append(1000 + 500 * i);
+    vc::BeatGrid g = vc::BeatGrid::fromTimes(found, 4, 1);
+    for (const QString &step : op.split(' ', Qt::SkipEmptyParts)) {
+        if (step == "halve")
+            g = g.halved();
+        else if (step == "double")
+            g = g.doubled();
+        else if (step == "shift")
+            g = g.shifted(20);
+        else if (step == "shift3000")
+            g = g.shifted(-400, 3000);
+        else if (step == "down2400")
+            g = g.withDownbeatAt(2400);
+        else if (step == "meter3")
+            g = g.withMeter(3);
+        else if (step == "tap")
+            g = vc::BeatGrid::tapped({1405, 2012, 2598, 3207, 3805}, 0, 8500, 4);
+        else if (step == "tap3")
+            g = vc::BeatGrid::tapped({1400, 2000, 2600}, 0, 8500, 4);
+    }
+    QCOMPARE(g.beatCount(), count);
+    vc::BeatGrid stored;
+    QCOMPARE(vc::BeatGrid::fromJson(g.toJson(), &stored), count > 0);
+    if (count == 0)
+        return;
+    QCOMPARE(stored, g);
+    const QVector<double> t = g.times();
+    QVERIFY(qAbs(t.first() - first) < 1);
+    QVERIFY(qAbs(60000 / g.tempoAt(3000) - period) < 1);
+    QCOMPARE(g.meter(), meter);
+    QVERIFY2(qAbs(t[g.downbeat()] - firstBar) < 1, qPrintable(QString::number(t[g.downbeat()])));
+    QVERIFY(std::is_sorted(t.cbegin(), t.cend()));
+}
+
+// A song at 100 BPM for 10 beats, then 140 BPM.
+void TestBeats::tempoAt_data()
+{
+    QTest::addColumn<double>("ms");
+    QTest::addColumn<double>("bpm");
+    QTest::newRow("before the first beat") << 0.0 << 100.0;
+    QTest::newRow("in the first stretch") << 3000.0 << 100.0;
+    QTest::newRow("the last beat before the change") << 6000.0 << 100.0;
+    QTest::newRow("at the change") << 6400.0 << 140.0;
+    QTest::newRow("after the last beat") << 60000.0 << 140.0;
+}
+
+void TestBeats::tempoAt()
+{
+    QFETCH(double, ms);
+    QFETCH(double, bpm);
+    QVector<int> ms100;
+    for (int i = 0; i < 10; ++i)
+        ms100.append(qRound(500 + i * 600.0));
+    for (int i = 0; i < 20; ++i)
+        ms100.append(qRound(6400 + i * 60000.0 / 140));
+    const vc::BeatGrid g = vc::BeatGrid::fromSong({100, ms100});
+    QCOMPARE(g.stretches().size(), 2);
+    QVERIFY2(qAbs(g.tempoAt(ms) - bpm) < 0.2, qPrintable(QString::number(g.tempoAt(ms))));
+}
+
+void TestBeats::badGrid_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::newRow("meter 5") << QByteArray(R"({"meter":5,"downbeat":0,"stretches":[[0,500,4]]})");
+    QTest::newRow("bar past the meter")
+        << QByteArray(R"({"meter":3,"downbeat":3,"stretches":[[0,500,4]]})");
+    QTest::newRow("no beats") << QByteArray(R"({"meter":4,"downbeat":0,"stretches":[]})");
+    QTest::newRow("overlap") << QByteArray(
+        R"({"meter":4,"downbeat":0,"stretches":[[0,500,4],[1000,500,2]]})");
+    QTest::newRow("period 0") << QByteArray(R"({"meter":4,"downbeat":0,"stretches":[[0,0,4]]})");
+    QTest::newRow("too many") << QByteArray(
+        R"({"meter":4,"downbeat":0,"stretches":[[0,500,2000000]]})");
+}
+
+void TestBeats::badGrid()
+{
+    QFETCH(QByteArray, json);
+    vc::BeatGrid g = vc::BeatGrid::fromTimes({100, 600, 1100});
+    const vc::BeatGrid before = g;
+    QString error;
+    QVERIFY(!vc::BeatGrid::fromJson(QJsonDocument::fromJson(json).object(), &g, &error));
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(g, before);
 }
 
 VC_TEST_MAIN(TestBeats)

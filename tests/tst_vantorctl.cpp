@@ -1,9 +1,11 @@
 #include "core/about/versionfile.h"
 #include "core/app/appsettings.h"
+#include "core/audio/beatgrid.h"
 #include "core/device/showimage.h"
 #include "core/model/moderecord.h"
 #include "core/model/show.h"
 #include "core/model/trackorder.h"
+#include "core/project/projectextras.h"
 #include "core/project/projectformat.h"
 #include "gui/app/mainwindow.h"
 #include "gui/device/exportupload.h"
@@ -498,7 +500,13 @@ void TestVantorctl::badInput_data()
 
     row("beats of a missing song", {"beats", m_dir.filePath("gone.mp3")}, 1,
         "gone.mp3: no such file");
-    row("beats of a file that is no song", {"beats", show}, 1, ": cannot be decoded");
+    row("beats of a file that is no song", {"beats", m_dir.filePath("old.vtc")}, 1,
+        ": cannot be decoded");
+    row("beats of a project without a grid", {"beats", show}, 1, "no beat grid is stored");
+    vc::ProjectExtras damaged;
+    damaged.beatGrid = QJsonObject{{"meter", 5}};
+    QVERIFY(vc::writeExtras(still, damaged, nullptr));
+    row("beats of a damaged grid", {"beats", still}, 1, "the stored beat grid is damaged");
     row("beats without a song", {"beats"}, 2, "missing SONG");
 
     row("no command", {}, 2, "missing COMMAND");
@@ -551,6 +559,23 @@ void TestVantorctl::beats()
     QCOMPARE(lines.size() - 1, clicks.size());
     for (int i = 1; i < lines.size(); ++i)
         QVERIFY2(qAbs(lines[i].toInt() - clicks[i - 1]) <= 30, lines[i].constData());
+
+    // With bars: clicks all alike make bars of four from the first beat.
+    const Run withBars = runCtl({"beats", "--bars", song});
+    const QList<QByteArray> barLines = withBars.out.trimmed().split('\n');
+    QCOMPARE(barLines.size(), lines.size());
+    QCOMPARE(barLines[1], lines[1] + "\t1");
+    QCOMPARE(barLines[2], lines[2]);
+    QCOMPARE(barLines[5], lines[5] + "\t2");
+
+    // A project prints the grid stored with it.
+    const QString project = save("beats.vtc3", makeProject(36, 1333.0f, showTracks()));
+    vc::ProjectExtras extras;
+    extras.beatGrid = vc::BeatGrid::fromTimes({1000, 1500, 2000, 2500}, 3, 1).toJson();
+    QVERIFY(vc::writeExtras(project, extras, nullptr));
+    const Run stored = runCtl({"beats", project, "--bars"});
+    QCOMPARE(stored.status, 0);
+    QCOMPARE(stored.out, QByteArray("120.00\n1000\n1500\t1\n2000\n2500\n"));
 }
 
 // ---------------------------------------------------------------- convert

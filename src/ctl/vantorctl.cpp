@@ -1,6 +1,7 @@
 #include "ctl/vantorctl.h"
 
 #include "core/about/versionfile.h"
+#include "core/audio/beatgrid.h"
 #include "core/audio/songdecoder.h"
 #include "core/device/portline.h"
 #include "core/device/showfile.h"
@@ -9,6 +10,7 @@
 #include "core/project/legacyimport.h"
 #include "core/project/legacyproject.h"
 #include "core/project/picturelibrary.h"
+#include "core/project/projectextras.h"
 #include "core/project/projectnames.h"
 #include "core/project/showproject.h"
 #include "core/render/textpattern.h"
@@ -835,6 +837,20 @@ int updateKeygenCommand(const QStringList &args, const Streams &s)
     return ExitOk;
 }
 
+// The tempo line, then a line per beat; with bars, the bar number after
+// each beat that starts one.
+void printBeats(double bpm, const BeatGrid &grid, bool bars, const Streams &s)
+{
+    s.out << QString::number(bpm, 'f', 2) << '\n';
+    const QVector<int> ms = grid.beats();
+    for (int i = 0; i < ms.size(); ++i) {
+        s.out << ms[i];
+        if (bars && grid.barOf(i) > 0)
+            s.out << '\t' << grid.barOf(i);
+        s.out << '\n';
+    }
+}
+
 int beatsCommand(const QStringList &args, const Streams &s)
 {
     CommandLine cl(
@@ -842,25 +858,51 @@ int beatsCommand(const QStringList &args, const Streams &s)
         QStringLiteral(
             "Finds the beats of a song as the editor does after loading it. Prints the tempo\n"
             "in beats per minute on the first line (0 when the song has no beat to find),\n"
-            "then the time of every beat in milliseconds from the song's start, one a line."),
-        QStringLiteral("SONG"), QStringLiteral("The song (*.mp3, *.wav)."));
+            "then the time of every beat in milliseconds from the song's start, one a line.\n"
+            "Given a project, prints the beat grid stored with it (as corrected in the editor)."),
+        QStringLiteral("SONG|PROJECT"),
+        QStringLiteral("The song (*.mp3, *.wav) or a project (*.vtc3)."));
+    const QCommandLineOption barsOption(
+        QStringLiteral("bars"),
+        QStringLiteral("After each beat that starts a bar, a tab and the bar's number."));
+    cl.add(barsOption);
     const int parsed = cl.parse(args, s);
     if (parsed >= 0)
         return parsed;
+    const bool bars = cl.parser().isSet(barsOption);
     const QString song = cl.positional();
     const QString songName = QDir::toNativeSeparators(song);
     if (!QFileInfo(song).isFile()) {
         failure(s, songName + QLatin1String(": no such file"));
         return ExitFailed;
     }
+    if (isCurrentFormatName(song)) {
+        ProjectExtras extras;
+        QString error;
+        BeatGrid grid;
+        if (!readExtras(song, &extras, &error)) {
+            failure(s, songName + QLatin1String(": ") + error);
+            return ExitFailed;
+        }
+        if (extras.beatGrid.isEmpty()) {
+            failure(s,
+                    songName + QLatin1String(": no beat grid is stored with it (the editor finds "
+                                             "the beats from its song)"));
+            return ExitFailed;
+        }
+        if (!BeatGrid::fromJson(extras.beatGrid, &grid, &error)) {
+            failure(s, songName + QLatin1String(": the stored beat grid is damaged: ") + error);
+            return ExitFailed;
+        }
+        printBeats(grid.tempoAt(0), grid, bars, s);
+        return ExitOk;
+    }
     SongBeats beats;
     if (!SongDecoder::searchBeats(song, &beats)) {
         failure(s, songName + QLatin1String(": cannot be decoded"));
         return ExitFailed;
     }
-    s.out << QString::number(beats.bpm, 'f', 2) << '\n';
-    for (int ms : qAsConst(beats.ms))
-        s.out << ms << '\n';
+    printBeats(beats.bpm, BeatGrid::fromSong(beats), bars, s);
     return ExitOk;
 }
 

@@ -118,6 +118,20 @@ QVector<float> beatSong(BeatSong kind, double bpm, double seconds, double firstB
     return out;
 }
 
+QVector<float> barSong(double bpm, int meter, int accentFrom, double seconds, double firstBeat)
+{
+    QVector<float> out = beatSong(BeatSong::Clicks, bpm, seconds, firstBeat);
+    const QVector<double> beats = beatSongBeats(bpm, seconds, firstBeat);
+    for (int b = accentFrom; b < beats.size(); b += meter) {
+        const int from = static_cast<int>(beats[b] / 1000 * 44100);
+        for (int i = 0; i < 44100 / 5 && from + i < out.size(); ++i) {
+            const double s = i / 44100.0;
+            out[from + i] += float(0.5 * qSin(2 * M_PI * 80 * s) * qExp(-s / 0.06));
+        }
+    }
+    return out;
+}
+
 std::function<qint16(qint64, int)> playing(const QVector<float> &song)
 {
     return [song](qint64 i, int) {

@@ -26,6 +26,10 @@ enum class BeatSong
 };
 QVector<float> beatSong(BeatSong kind, double bpm, double seconds, double firstBeat = 0.5,
                         int rate = 44100);
+// Clicks on every beat with a low tone on every `meter`-th beat from beat
+// `accentFrom` on: bars a listener hears by their bass.
+QVector<float> barSong(double bpm, int meter, int accentFrom, double seconds,
+                       double firstBeat = 0.5);
 // The beat times of such a song, in ms.
 QVector<double> beatSongBeats(double bpm, double seconds, double firstBeat = 0.5);
 // A sample function for writeWav playing `song` (at 44.1 kHz) on every channel.

@@ -1,5 +1,7 @@
 #include "core/audio/beattracker.h"
 
+#include "core/audio/meter.h"
+
 #include <aubio/aubio.h>
 
 #include <algorithm>
@@ -99,6 +101,12 @@ void BeatTracker::runHop()
     aubio_pvoc_do(a.pvoc, a.in, a.spectrum);
     aubio_specdesc_do(a.flux, a.spectrum, a.strength);
     m_onset.append(a.strength->data[0]);
+    // The first bins of the onset spectrum: up to about 200 Hz.
+    const int lowBins = std::min<int>(a.spectrum->length, 200 * OnsetWindowSize / SampleRate + 1);
+    float low = 0;
+    for (int b = 0; b < lowBins; ++b)
+        low += a.spectrum->norm[b] * a.spectrum->norm[b];
+    m_low.append(low);
     m_level.append(static_cast<float>(energy / HopSize));
 }
 
@@ -112,8 +120,12 @@ SongBeats BeatTracker::finish()
         runHop();
         m_filled = 0;
     }
-    return beats::fromTracker(m_trackerBeats, m_trackerBpm, m_onset, m_level,
-                              double(HopSize) / SampleRate);
+    const double hop = double(HopSize) / SampleRate;
+    SongBeats result = beats::fromTracker(m_trackerBeats, m_trackerBpm, m_onset, m_level, hop);
+    const beats::Meter meter = beats::findMeter(result.ms, m_low, hop);
+    result.meter = meter.meter;
+    result.downbeat = meter.downbeat;
+    return result;
 }
 
 namespace beats {

@@ -11,8 +11,10 @@ namespace vc {
 // song has no beat to find (silence, or too short to tell).
 struct SongBeats
 {
-    double bpm = 0;  // the tempo a listener taps
-    QVector<int> ms; // beat times in ms from the song's start, ascending
+    double bpm = 0;   // the tempo a listener taps
+    QVector<int> ms;  // beat times in ms from the song's start, ascending
+    int meter = 4;    // beats per bar
+    int downbeat = 0; // index in ms of the first beat that starts a bar
     bool isEmpty() const { return ms.isEmpty(); }
 };
 
@@ -42,6 +44,8 @@ public:
 
     // What the tracker itself found so far, in seconds (for inspection).
     const QVector<double> &trackerBeats() const { return m_trackerBeats; }
+    // The energy below about 200 Hz of every hop, which tells the bars.
+    const QVector<float> &lowBand() const { return m_low; }
 
 private:
     void runHop();
@@ -55,6 +59,7 @@ private:
     QVector<double> m_trackerBpm;   // the tracker's tempo at each beat
     QVector<float> m_onset;         // onset strength, one value per hop
     QVector<float> m_level;         // mean square level, one value per hop
+    QVector<float> m_low;           // low-band energy, one value per hop
 };
 
 namespace beats {

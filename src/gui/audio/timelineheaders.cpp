@@ -1,5 +1,6 @@
 #include "gui/audio/timelineheaders.h"
 
+#include "core/audio/beatgrid.h"
 #include "core/model/show.h"
 #include "core/timeline/timeaxis.h"
 #include "core/timeline/timescale.h"
@@ -214,37 +215,66 @@ void TimelineHeaders::paintEvent(QPaintEvent *event)
 void TimelineHeaders::setBeats(const QVector<int> &beats)
 {
     m_beats = beats;
+    m_bars.clear();
+    update();
+}
+
+void TimelineHeaders::setBeatGrid(const vc::BeatGrid &grid)
+{
+    m_beats = grid.beats();
+    m_bars.clear();
+    for (int i = 0; i < m_beats.size(); ++i)
+        m_bars.append(grid.barOf(i));
     update();
 }
 
 // An amber head under the labels and a line down through the ticks at each
-// beat.
+// beat; a bar's first beat has a bigger head, a stronger line and its bar
+// number beside the head (every so many bars when they crowd).
 void TimelineHeaders::drawBeatMarks(QPainter &p, const QRect &area) const
 {
     if (m_beats.isEmpty())
         return;
     const float scale = msPerPixel();
-    const qint64 from = static_cast<qint64>((area.left() - 4) * scale);
-    const qint64 to = static_cast<qint64>((area.right() + 4) * scale);
-    const QColor amber(255, 170, 40);
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, true);
-    p.setPen(Qt::NoPen);
-    p.setBrush(amber);
-    for (auto it = std::lower_bound(m_beats.cbegin(), m_beats.cend(), from);
-         it != m_beats.cend() && *it <= to; ++it) {
-        const qreal x = ts::msToX(*it, scale) + 0.5;
-        const QPointF head[3] = {{x - 3, qreal(ts::RulerTop)},
-                                 {x + 3, qreal(ts::RulerTop)},
-                                 {x, qreal(ts::RulerTop + 5)}};
-        p.drawPolygon(head, 3);
+    QFont font = p.font();
+    font.setPixelSize(9);
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    // Bars numbered often enough that the numbers stay apart.
+    int numberEvery = 1;
+    const int bar1 = m_bars.indexOf(1), bar2 = m_bars.indexOf(2);
+    if (bar1 >= 0 && bar2 > bar1) {
+        const qreal barWidth = (m_beats[bar2] - m_beats[bar1]) / scale;
+        const int wanted = metrics.horizontalAdvance(QString::number(m_beats.size())) + 8;
+        while (numberEvery * barWidth < wanted && numberEvery < 4096)
+            numberEvery *= 2;
     }
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.setPen(QPen(amber, 1));
-    for (auto it = std::lower_bound(m_beats.cbegin(), m_beats.cend(), from);
-         it != m_beats.cend() && *it <= to; ++it) {
-        const int x = ts::msToX(*it, scale);
-        p.drawLine(x, ts::RulerTop + 5, x, height());
+    const qint64 from = static_cast<qint64>((area.left() - 40) * scale);
+    const qint64 to = static_cast<qint64>((area.right() + 6) * scale);
+    const QColor amber(255, 170, 40);
+    const QColor bar(255, 90, 30);
+    p.save();
+    p.setFont(font);
+    const auto first = std::lower_bound(m_beats.cbegin(), m_beats.cend(), from);
+    for (auto it = first; it != m_beats.cend() && *it <= to; ++it) {
+        const int number = m_bars.value(int(it - m_beats.cbegin()));
+        const qreal x = ts::msToX(*it, scale) + 0.5;
+        const qreal w = number > 0 ? 4.5 : 3;
+        const QPointF head[3] = {{x - w, qreal(ts::RulerTop)},
+                                 {x + w, qreal(ts::RulerTop)},
+                                 {x, qreal(ts::RulerTop + (number > 0 ? 7 : 5))}};
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.setPen(Qt::NoPen);
+        p.setBrush(number > 0 ? bar : amber);
+        p.drawPolygon(head, 3);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setPen(QPen(number > 0 ? bar : amber, number > 0 ? 2 : 1));
+        const int ix = ts::msToX(*it, scale);
+        p.drawLine(ix, ts::RulerTop + 5, ix, height());
+        if (number > 0 && (number - 1) % numberEvery == 0) {
+            p.setPen(QColor(255, 220, 190));
+            p.drawText(ix + 5, ts::RulerBottom - 1, QString::number(number));
+        }
     }
     p.restore();
 }

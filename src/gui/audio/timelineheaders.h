@@ -8,6 +8,7 @@
 class QPainter;
 
 namespace vc {
+class BeatGrid;
 class Show;
 class TimeAxis;
 } // namespace vc
@@ -77,6 +78,12 @@ public:
     // The song's beats (ms, ascending), marked along the ruler.
     void setBeats(const QVector<int> &beats);
     const QVector<int> &beats() const { return m_beats; }
+    // The beats of a grid, with the first beat of every bar drawn stronger
+    // under its bar number.
+    void setBeatGrid(const vc::BeatGrid &grid);
+    // The bar number of each beat when it starts a bar, else 0; empty
+    // without bars.
+    const QVector<int> &bars() const { return m_bars; }
     // When on, the indicator and dragged items snap to the beats.
     void setSnapToBeats(bool on) { m_snapToBeats = on; }
     bool snapToBeats() const { return m_snapToBeats; }
@@ -115,5 +122,6 @@ private:
     QPoint m_mousePos{-1, -1};
     qint16 m_rulerTop = 17;
     QVector<int> m_beats;
+    QVector<int> m_bars;
     bool m_snapToBeats = false;
 };

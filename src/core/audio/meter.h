@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QVector>
+
+namespace vc::beats {
+
+// How the beats group into bars.
+struct Meter
+{
+    int meter = 4;    // beats per bar: 2, 3, 4 or 6
+    int downbeat = 0; // index of the first beat that starts a bar
+};
+
+// The meter a song's bars have, from where the low band's energy falls:
+// the bass and the kick drum mark the first beat of a bar more than the
+// others. `low` holds that energy for every hop of `hopSeconds`, the first
+// hop ending at hopSeconds; `beats` are ms, ascending. Without accents to
+// tell (too few beats, or all alike) the bars are of four, from the first
+// beat.
+Meter findMeter(const QVector<int> &beats, const QVector<float> &low, double hopSeconds);
+
+} // namespace vc::beats
