@@ -82,6 +82,10 @@ void TestBeats::steadySongs_data()
     QTest::newRow("clicks 160") << int(BeatSong::Clicks) << 160.0 << 0.5;
     QTest::newRow("clicks 75") << int(BeatSong::Clicks) << 75.0 << 0.5;
     QTest::newRow("drums 80") << int(BeatSong::Drums) << 80.0 << 0.5;
+    // A listener taps the bass, not the louder clicks between.
+    QTest::newRow("accented off-beats 80") << int(BeatSong::OffBeats) << 80.0 << 0.5;
+    QTest::newRow("accented off-beats 75") << int(BeatSong::OffBeats) << 75.0 << 0.5;
+    QTest::newRow("accented off-beats 90") << int(BeatSong::OffBeats) << 90.0 << 0.5;
     // Silence before the first beat gets no marks.
     QTest::newRow("drums 120 after 5 s") << int(BeatSong::Drums) << 120.0 << 5.0;
 }

@@ -93,6 +93,13 @@ QVector<float> beatSong(BeatSong kind, double bpm, double seconds, double firstB
                 [](double s) { return float(0.8 * qSin(2 * M_PI * 1000 * s) * qExp(-s / 0.006)); });
             continue;
         }
+        if (kind == BeatSong::OffBeats) {
+            add(t, 0.3,
+                [](double s) { return float(0.6 * qSin(2 * M_PI * 70 * s) * qExp(-s / 0.1)); });
+            add(t + period / 2, 0.03,
+                [](double s) { return float(0.9 * qSin(2 * M_PI * 2500 * s) * qExp(-s / 0.008)); });
+            continue;
+        }
         if (b % 2 == 0) {
             // Kick: a falling sine.
             add(t, 0.25, [](double s) {

@@ -17,12 +17,14 @@ QString encodeMp3(const QString &wavPath, const QString &mp3Path);
 
 // Generated songs with a steady beat, mono floats in -1..1: a click on every
 // beat, or a drum pattern (kick on beats 1 and 3, snare on 2 and 4, a
-// hi-hat on every half beat). The first beat falls at `firstBeat` seconds;
+// hi-hat on every half beat), or a bass note on every beat under a louder
+// click on every off-beat. The first beat falls at `firstBeat` seconds;
 // the last one a beat before the end.
 enum class BeatSong
 {
     Clicks,
-    Drums
+    Drums,
+    OffBeats
 };
 QVector<float> beatSong(BeatSong kind, double bpm, double seconds, double firstBeat = 0.5,
                         int rate = 44100);

@@ -121,7 +121,8 @@ SongBeats BeatTracker::finish()
         m_filled = 0;
     }
     const double hop = double(HopSize) / SampleRate;
-    SongBeats result = beats::fromTracker(m_trackerBeats, m_trackerBpm, m_onset, m_level, hop);
+    SongBeats result = beats::followBass(
+        beats::fromTracker(m_trackerBeats, m_trackerBpm, m_onset, m_level, hop), m_low, hop);
     const beats::Meter meter = beats::findMeter(result.ms, m_low, hop);
     result.meter = meter.meter;
     result.downbeat = meter.downbeat;

@@ -7,6 +7,17 @@ namespace vc::beats {
 
 namespace {
 
+// The low band's peak in the few hops after ms (a kick's or a bass note's
+// energy builds over its first tens of ms).
+double lowAt(double ms, const QVector<float> &low, double hopSeconds)
+{
+    const int h = static_cast<int>(std::floor(ms / 1000.0 / hopSeconds));
+    double peak = 0;
+    for (int j = std::max(0, h - 1); j <= h + 3 && j < low.size(); ++j)
+        peak = std::max(peak, double(low[j]));
+    return peak;
+}
+
 // How much stronger the beats at phase p of every m-th beat are than the
 // others: the ratio of their means, and the phase where it is greatest.
 double contrast(const QVector<double> &accent, int m, int *phase)
@@ -43,16 +54,9 @@ Meter findMeter(const QVector<int> &beats, const QVector<float> &low, double hop
     // Two bars of six at least, so that every phase is heard twice.
     if (beats.size() < 12 || low.isEmpty() || hopSeconds <= 0)
         return result;
-    // A beat's accent: the low band's peak in the few hops after it (a
-    // kick's energy builds over its first tens of ms).
     QVector<double> accent;
-    for (int ms : beats) {
-        const int h = static_cast<int>(std::floor(ms / 1000.0 / hopSeconds));
-        double peak = 0;
-        for (int j = std::max(0, h - 1); j <= h + 3 && j < low.size(); ++j)
-            peak = std::max(peak, double(low[j]));
-        accent.append(peak);
-    }
+    for (int ms : beats)
+        accent.append(lowAt(ms, low, hopSeconds));
     int p2 = 0, p3 = 0, p4 = 0, p6 = 0;
     const double c2 = contrast(accent, 2, &p2);
     const double c3 = contrast(accent, 3, &p3);
@@ -80,6 +84,42 @@ Meter findMeter(const QVector<int> &beats, const QVector<float> &low, double hop
     result.meter = 4;
     result.downbeat = c4 >= c2 ? p4 : p2;
     return result;
+}
+
+SongBeats followBass(const SongBeats &beats, const QVector<float> &low, double hopSeconds)
+{
+    if (beats.ms.size() < 8 || low.isEmpty() || hopSeconds <= 0)
+        return beats;
+    const double floor = 1e-3 * *std::max_element(low.cbegin(), low.cend());
+    const QVector<int> &ms = beats.ms;
+    double on = 0, between = 0;
+    for (int i = 0; i + 1 < ms.size(); ++i) {
+        on += lowAt(ms[i], low, hopSeconds);
+        between += lowAt((ms[i] + ms[i + 1]) / 2.0, low, hopSeconds);
+    }
+    SongBeats out = beats;
+    // The beats sit between the bass notes: move them half a beat on.
+    if (between > 2 * on + floor * ms.size()) {
+        out.ms.clear();
+        const int lead = ms[0] - (ms[1] - ms[0]) / 2;
+        if (lead >= 0)
+            out.ms.append(lead);
+        for (int i = 0; i + 1 < ms.size(); ++i)
+            out.ms.append((ms[i] + ms[i + 1]) / 2);
+    }
+    if (out.bpm <= 140 || out.bpm / 2 < 60)
+        return out;
+    double even = 0, odd = 0;
+    for (int i = 0; i < out.ms.size(); ++i)
+        (i % 2 ? odd : even) += lowAt(out.ms[i], low, hopSeconds);
+    if (std::min(even, odd) + floor * out.ms.size() >= 0.4 * std::max(even, odd))
+        return out;
+    QVector<int> slower;
+    for (int i = odd > even ? 1 : 0; i < out.ms.size(); i += 2)
+        slower.append(out.ms[i]);
+    out.ms = slower;
+    out.bpm /= 2;
+    return out;
 }
 
 } // namespace vc::beats

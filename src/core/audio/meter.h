@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/audio/beattracker.h"
+
 #include <QVector>
 
 namespace vc::beats {
@@ -18,5 +20,12 @@ struct Meter
 // tell (too few beats, or all alike) the bars are of four, from the first
 // beat.
 Meter findMeter(const QVector<int> &beats, const QVector<float> &low, double hopSeconds);
+
+// The pulse a listener taps where the bass and the onsets disagree: beats
+// that fall between the bass notes move onto them, and above 140 BPM a
+// grid whose every other beat carries the bass keeps only those (the
+// slower pulse, with the louder clicks as off-beats). `low` as for
+// findMeter.
+SongBeats followBass(const SongBeats &beats, const QVector<float> &low, double hopSeconds);
 
 } // namespace vc::beats
