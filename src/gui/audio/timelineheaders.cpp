@@ -144,6 +144,11 @@ void TimelineHeaders::handleMove(const QPoint &pos, bool leftHeld)
 
 void TimelineHeaders::mouseMoveEvent(QMouseEvent *event)
 {
+    if (m_dragBeat >= 0) {
+        m_dragDx = event->pos().x() - m_dragStartX;
+        update();
+        return;
+    }
     handleMove(event->pos(),
                (event->buttons() & Qt::LeftButton) || event->button() == Qt::LeftButton);
 }
@@ -155,11 +160,34 @@ void TimelineHeaders::trackMouse(QMouseEvent *event)
 
 void TimelineHeaders::mousePressEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton) {
+    if (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ControlModifier)) {
+        // Ctrl on a beat mark drags the grid.
+        const int beat = vc::beats::nearestBeat(m_beats, qint64(event->pos().x() * msPerPixel()),
+                                                qint64(4 * msPerPixel()), qint64(4 * msPerPixel()));
+        if (beat >= 0) {
+            m_dragBeat = beat;
+            m_dragStartX = event->pos().x();
+            m_dragDx = 0;
+            m_dragOnlyLater = event->modifiers() & Qt::ShiftModifier;
+        }
+    } else if (event->button() == Qt::LeftButton) {
         handleMove(event->pos(), true);
     } else if (event->button() == Qt::RightButton) {
         handleMove(event->pos(), false);
         openMenu(event->globalPos());
+    }
+    event->accept();
+}
+
+void TimelineHeaders::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (m_dragBeat >= 0 && event->button() == Qt::LeftButton) {
+        const int beat = m_dragBeat;
+        m_dragBeat = -1;
+        update();
+        const qint64 delta = qRound64((event->pos().x() - m_dragStartX) * msPerPixel());
+        if (delta != 0)
+            emit beatDragged(m_beats.value(beat), delta, m_dragOnlyLater);
     }
     event->accept();
 }
@@ -171,6 +199,7 @@ void TimelineHeaders::openMenu(const QPoint &globalPos)
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->addAction(tr("設定起始"), this, &TimelineHeaders::on_setStart_clicked);
     menu->addAction(tr("取消起始"), this, &TimelineHeaders::on_resetStart_clicked);
+    emit menuOpening(menu, qint64(mapFromGlobal(globalPos).x() * msPerPixel()));
     menu->popup(globalPos);
 }
 
@@ -249,16 +278,20 @@ void TimelineHeaders::drawBeatMarks(QPainter &p, const QRect &area) const
         while (numberEvery * barWidth < wanted && numberEvery < 4096)
             numberEvery *= 2;
     }
-    const qint64 from = static_cast<qint64>((area.left() - 40) * scale);
-    const qint64 to = static_cast<qint64>((area.right() + 6) * scale);
+    // While a mark is dragged, the beats it moves are drawn where it is.
+    const int reach = std::abs(m_dragBeat >= 0 ? m_dragDx : 0);
+    const qint64 from = static_cast<qint64>((area.left() - 40 - reach) * scale);
+    const qint64 to = static_cast<qint64>((area.right() + 6 + reach) * scale);
     const QColor amber(255, 170, 40);
     const QColor bar(255, 90, 30);
     p.save();
     p.setFont(font);
     const auto first = std::lower_bound(m_beats.cbegin(), m_beats.cend(), from);
     for (auto it = first; it != m_beats.cend() && *it <= to; ++it) {
-        const int number = m_bars.value(int(it - m_beats.cbegin()));
-        const qreal x = ts::msToX(*it, scale) + 0.5;
+        const int i = int(it - m_beats.cbegin());
+        const int number = m_bars.value(i);
+        const int dx = m_dragBeat >= 0 && (!m_dragOnlyLater || i >= m_dragBeat) ? m_dragDx : 0;
+        const qreal x = ts::msToX(*it, scale) + dx + 0.5;
         const qreal w = number > 0 ? 4.5 : 3;
         const QPointF head[3] = {{x - w, qreal(ts::RulerTop)},
                                  {x + w, qreal(ts::RulerTop)},
@@ -269,7 +302,7 @@ void TimelineHeaders::drawBeatMarks(QPainter &p, const QRect &area) const
         p.drawPolygon(head, 3);
         p.setRenderHint(QPainter::Antialiasing, false);
         p.setPen(QPen(number > 0 ? bar : amber, number > 0 ? 2 : 1));
-        const int ix = ts::msToX(*it, scale);
+        const int ix = ts::msToX(*it, scale) + dx;
         p.drawLine(ix, ts::RulerTop + 5, ix, height());
         if (number > 0 && (number - 1) % numberEvery == 0) {
             p.setPen(QColor(255, 220, 190));

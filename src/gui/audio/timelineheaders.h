@@ -5,6 +5,7 @@
 #include <QVector>
 #include <QWidget>
 
+class QMenu;
 class QPainter;
 
 namespace vc {
@@ -92,6 +93,12 @@ public:
 
 signals:
     void indicatorMoved(int x, bool byUser);
+    // A beat mark dragged with Ctrl held, from fromMs by deltaMs: the whole
+    // grid moves, or with Shift also held the beats from that one on.
+    void beatDragged(qint64 fromMs, qint64 deltaMs, bool onlyLater);
+    // The ruler's menu is about to open at the time ms: more entries may
+    // be added to it.
+    void menuOpening(QMenu *menu, qint64 ms);
 
 public slots:
     void on_setStart_clicked();
@@ -102,6 +109,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 public:
     // Mouse moves over the tracks are handed here so the hover line follows.
@@ -123,5 +131,10 @@ private:
     qint16 m_rulerTop = 17;
     QVector<int> m_beats;
     QVector<int> m_bars;
+    // A beat mark being dragged: its index (-1: none) and how far.
+    int m_dragBeat = -1;
+    int m_dragStartX = 0;
+    int m_dragDx = 0;
+    bool m_dragOnlyLater = false;
     bool m_snapToBeats = false;
 };
