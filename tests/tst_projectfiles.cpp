@@ -1,7 +1,9 @@
 #include "core/app/appsettings.h"
+#include "core/audio/beatgrid.h"
 #include "core/model/moderecord.h"
 #include "core/model/show.h"
 #include "core/project/legacyproject.h"
+#include "core/project/project.h"
 #include "core/project/projectformat.h"
 #include "core/project/projectlock.h"
 #include "core/timeline/timeaxis.h"
@@ -629,8 +631,16 @@ void TestProjectFiles::roundTripIsByteIdentical()
     d.add(colourRecord(300, 800, Qt::blue));
     d.prompter().fileNames << path(QStringLiteral("one.vtc3"));
     QVERIFY(d.files()->saveAs());
-
     const QByteArray first = fileBytes(path(QStringLiteral("one.vtc3")));
+
+    // A corrected beat grid goes beside the project: the project file is
+    // the same, and a reader of its format alone still reads it.
+    const QJsonObject grid = vc::BeatGrid::fromTimes({500, 1000, 1500, 2000}, 3, 1).toJson();
+    vc::Project::of(d.show())->setBeatGrid(grid);
+    QVERIFY(d.files()->save());
+    QCOMPARE(fileBytes(path(QStringLiteral("one.vtc3"))), first);
+    QVERIFY(QFile::exists(path(QStringLiteral("one.vtc3.json"))));
+    QVERIFY(vc::decodeProject(first).status.ok());
 
     Door loaded(door);
     if (loaded.isWindow()) {
@@ -642,6 +652,7 @@ void TestProjectFiles::roundTripIsByteIdentical()
         QCOMPARE(loaded.rig->songs->first().at(0).toString(), song);
     }
     QCOMPARE(loaded.show()->songPath(), song);
+    QCOMPARE(vc::Project::of(loaded.show())->beatGrid(), grid);
     QCOMPARE(loaded.layout(), QStringLiteral("1:0,1000 2:300"));
     QVERIFY(loaded.files()->save());
     QCOMPARE(fileBytes(path(QStringLiteral("one.vtc3"))), first);

@@ -28,6 +28,7 @@ class VideoExport;
 class Playback;
 class SongLoader;
 class TimelineView;
+class BeatCorrections;
 class BeatMarks;
 } // namespace vc
 
@@ -124,6 +125,7 @@ public:
     vc::TimelineView *timelineView() const { return m_timelineView; }
     ChartView *chartView() const { return m_chartView; }
     vc::BeatMarks *beatMarks() const { return m_beatMarks; }
+    vc::BeatCorrections *beatCorrections() const { return m_beatCorrections; }
     // Ctrl or Shift plus the wheel over the tracks: zoom or vertical scroll.
     void on_timeline_scrolled(int delta, bool ctrl);
     void timeline_vertical_scroll_changed(int min, int max);
@@ -330,4 +332,5 @@ private:
     vc::TimelineView *m_timelineView = nullptr;
     ChartView *m_chartView = nullptr;
     vc::BeatMarks *m_beatMarks = nullptr;
+    vc::BeatCorrections *m_beatCorrections = nullptr;
 };

@@ -1,11 +1,14 @@
 // Main-window set-up of the song's beat marks: the tempo beside the song's
-// time and the Edit menu's snapping entry.
+// time, the Edit menu's snapping entry, and the Beats menu whose
+// corrections are steps of the project.
 #include "gui/app/mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "gui/audio/beatcorrections.h"
 #include "gui/audio/beatmarks.h"
 
 #include <QLabel>
+#include <QMenu>
 
 void MainWindow::setupBeats()
 {
@@ -27,4 +30,21 @@ void MainWindow::setupBeats()
     w.tempo = tempo;
     w.snapToBeats = snap;
     m_beatMarks = new vc::BeatMarks(w, m_song, this);
+
+    vc::BeatCorrections::Widgets cw;
+    cw.ruler = ui->timeline_headers;
+    cw.waveform = m_chartView;
+    cw.tempo = tempo;
+    m_beatCorrections = new vc::BeatCorrections(cw, m_project, this);
+    connect(m_beatMarks, &vc::BeatMarks::beatsShown, m_beatCorrections,
+            &vc::BeatCorrections::setFound);
+    addAction(m_beatCorrections->tapAction());
+    // Built as it opens, so that it shows the grid as it is then.
+    auto *beats = new QMenu(tr("節拍"), ui->menuBar);
+    beats->setObjectName(QStringLiteral("menuBeats"));
+    ui->menuBar->insertMenu(ui->menu_2->menuAction(), beats);
+    connect(beats, &QMenu::aboutToShow, this, [this, beats] {
+        beats->clear();
+        m_beatCorrections->fillMenu(beats);
+    });
 }
