@@ -2,6 +2,7 @@
 #include "core/model/show.h"
 #include "core/timeline/timescale.h"
 #include "gui/app/mainwindow.h"
+#include "gui/audio/beatcorrections.h"
 #include "gui/audio/beatmarks.h"
 #include "gui/audio/chartview.h"
 #include "gui/audio/playback.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMediaPlayer>
+#include <QMenu>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -39,6 +41,8 @@ private slots:
     void undecodable();
     void cancel();
     void beatMarks();
+    void corrections_data();
+    void corrections();
     void secondLoadWhileDecoding();
     void secondSongReplacesChart();
     void relativePath();
@@ -381,6 +385,104 @@ void TestSong::beatMarks()
     QVERIFY(w.form()->timeline_headers->beats().isEmpty());
     QVERIFY(w.chartView()->beats().isEmpty());
     QVERIFY(tempo->text().isEmpty());
+}
+
+// Corrections of the found beats (120 BPM from 0.5 s, then 150 BPM from
+// 10.5 s) from the Beats menu, the tap key and a dragged beat mark: each is
+// one step, undone and redone, and the ruler shows the grid with its bars
+// and the tempo at the play position.
+void TestSong::corrections_data()
+{
+    QTest::addColumn<QString>("op");
+    QTest::addColumn<int>("count");     // beats on the ruler after it
+    QTest::addColumn<int>("second");    // the second beat, ms
+    QTest::addColumn<int>("bar2");      // the beat of bar 2, ms
+    QTest::addColumn<QString>("tempo"); // at 2 s
+    QTest::newRow("halve") << "速度減半" << 35 << 1500 << 4500 << "60 BPM";
+    QTest::newRow("double") << "速度加倍" << 137 << 750 << 1500 << "240 BPM";
+    QTest::newRow("bar starts at 1.6 s") << "小節從播放位置開始" << 69 << 1000 << 3500 << "120 BPM";
+    QTest::newRow("bars of three") << "3" << 69 << 1000 << 2000 << "120 BPM";
+    // Over the found beats' span, the bar starting at the first tap.
+    QTest::newRow("tapped 100 BPM") << "tap" << 48 << 1600 << 4000 << "100 BPM";
+    QTest::newRow("drag the whole grid") << "drag" << 69 << 1100 << 2600 << "120 BPM";
+    QTest::newRow("drag from beat 3 on") << "drag later" << 69 << 1000 << 2600 << "120 BPM";
+}
+
+void TestSong::corrections()
+{
+    QFETCH(QString, op);
+    QFETCH(int, count);
+    QFETCH(int, second);
+    QFETCH(int, bar2);
+    QFETCH(QString, tempo);
+    vc::test::ScriptedPrompter prompter;
+    MainWindow w;
+    TimelineHeaders *ruler = w.form()->timeline_headers;
+    auto *label = w.findChild<QLabel *>(QStringLiteral("song_tempo"));
+    vc::SongBeats found{120, {}};
+    for (int ms = 500; ms < 10500; ms += 500)
+        found.ms.append(ms);
+    for (int ms = 10500; ms < 30000; ms += 400)
+        found.ms.append(ms);
+    w.beatCorrections()->setFound(found);
+    const QVector<int> foundMarks = ruler->beats();
+    QCOMPARE(foundMarks, found.ms);
+    ruler->indicator()->placeAt(12000);
+    QCOMPARE(label->text(), QStringLiteral("150 BPM"));
+    ruler->indicator()->placeAt(1600);
+    QCOMPARE(label->text(), QStringLiteral("120 BPM"));
+
+    auto *menu = w.findChild<QMenu *>(QStringLiteral("menuBeats"));
+    QVERIFY(menu);
+    emit menu->aboutToShow();
+    const int x3 = qRound(1500 / ruler->msPerPixel());
+    if (op == "tap") {
+        for (int ms : {1600, 2200, 2800, 3400, 4000}) {
+            ruler->indicator()->placeAt(ms);
+            w.beatCorrections()->tapAction()->trigger();
+        }
+        w.beatCorrections()->finishTapping();
+    } else if (op.startsWith("drag")) {
+        const Qt::KeyboardModifiers keys =
+            op == "drag later" ? Qt::ControlModifier | Qt::ShiftModifier : Qt::ControlModifier;
+        QTest::mousePress(ruler, Qt::LeftButton, keys, {x3, 25});
+        QMouseEvent move(QEvent::MouseMove, QPoint(x3 + qRound(100 / ruler->msPerPixel()), 25),
+                         Qt::LeftButton, Qt::LeftButton, keys);
+        QApplication::sendEvent(ruler, &move);
+        QTest::mouseRelease(ruler, Qt::LeftButton, keys,
+                            {x3 + qRound(100 / ruler->msPerPixel()), 25});
+    } else {
+        QList<QAction *> actions = menu->actions();
+        for (QMenu *sub : menu->findChildren<QMenu *>())
+            actions += sub->actions();
+        auto it = std::find_if(actions.cbegin(), actions.cend(),
+                               [&op](QAction *a) { return a->text() == op; });
+        QVERIFY(it != actions.cend());
+        (*it)->trigger();
+    }
+    w.project()->flush();
+    ruler->indicator()->placeAt(2000);
+    const QVector<int> corrected = ruler->beats();
+    QVERIFY(!w.project()->beatGrid().isEmpty());
+    QCOMPARE(corrected.size(), count);
+    QVERIFY2(qAbs(corrected.value(1) - second) <= 1, qPrintable(QString::number(corrected[1])));
+    const int i2 = ruler->bars().indexOf(2);
+    QVERIFY2(i2 >= 0 && qAbs(corrected[i2] - bar2) <= 1, qPrintable(QString::number(i2)));
+    QCOMPARE(label->text(), tempo);
+
+    w.form()->actionUndo->trigger();
+    QCOMPARE(ruler->beats(), foundMarks);
+    QVERIFY(w.project()->beatGrid().isEmpty());
+    w.form()->actionRedo->trigger();
+    QCOMPARE(ruler->beats(), corrected);
+
+    // Reset is a step of its own, back to the beats found.
+    emit menu->aboutToShow();
+    menu->actions().last()->trigger();
+    w.project()->flush();
+    QCOMPARE(ruler->beats(), foundMarks);
+    w.form()->actionUndo->trigger();
+    QCOMPARE(ruler->beats(), corrected);
 }
 
 void TestSong::secondLoadWhileDecoding()

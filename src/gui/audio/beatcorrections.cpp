@@ -106,11 +106,14 @@ void BeatCorrections::finishTapping()
     m_tapTimer->stop();
     const QVector<double> taps = m_taps;
     m_taps.clear();
+    // Over the beats there are, or the whole timeline without any.
     const BeatGrid now = grid();
-    const double end = m_w.ruler       ? m_w.ruler->totalLength()
-                       : now.isEmpty() ? taps.value(taps.size() - 1)
-                                       : now.times().last();
-    store(BeatGrid::tapped(taps, 0, end, now.isEmpty() ? 4 : now.meter()));
+    const QVector<double> times = now.times();
+    const double from = times.isEmpty() ? 0 : times.first();
+    const double to = !times.isEmpty() ? times.last()
+                      : m_w.ruler      ? m_w.ruler->totalLength()
+                                       : taps.value(taps.size() - 1);
+    store(BeatGrid::tapped(taps, from, to, now.isEmpty() ? 4 : now.meter()));
 }
 
 void BeatCorrections::reset()
