@@ -659,6 +659,10 @@ The song &quot;%1&quot; that was loaded stays.</translation>
         <source>匯出影片...</source>
         <translation>Export video...</translation>
     </message>
+    <message>
+        <source>節拍</source>
+        <translation>Beats</translation>
+    </message>
 </context>
 <context>
     <name>Pass</name>
@@ -935,6 +939,45 @@ Restore this copy?</translation>
     <message>
         <source>稍後再說</source>
         <translation>Later</translation>
+    </message>
+</context>
+<context>
+    <name>vc::BeatCorrections</name>
+    <message>
+        <source>打拍子設定速度</source>
+        <translation>Tap Tempo</translation>
+    </message>
+    <message>
+        <source>節拍</source>
+        <translation>Beats</translation>
+    </message>
+    <message>
+        <source>速度減半</source>
+        <translation>Halve Tempo</translation>
+    </message>
+    <message>
+        <source>速度加倍</source>
+        <translation>Double Tempo</translation>
+    </message>
+    <message>
+        <source>小節從播放位置開始</source>
+        <translation>Bar Starts at Play Position</translation>
+    </message>
+    <message>
+        <source>小節從這裡開始</source>
+        <translation>Bar Starts Here</translation>
+    </message>
+    <message>
+        <source>每小節拍數</source>
+        <translation>Beats per Bar</translation>
+    </message>
+    <message>
+        <source>還原為找到的節拍</source>
+        <translation>Reset to Found Beats</translation>
+    </message>
+    <message>
+        <source>%1 BPM</source>
+        <translation>%1 BPM</translation>
     </message>
 </context>
 <context>
