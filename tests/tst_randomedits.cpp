@@ -8,6 +8,7 @@
 // failing seed is cut down to the shortest sequence that still fails, which
 // the failure message lists.
 
+#include "core/audio/beatlayout.h"
 #include "core/device/showimage.h"
 #include "core/device/trackshow.h"
 #include "core/model/history.h"
@@ -49,13 +50,15 @@ enum class Op
     Redo,
     Apply,
     Props,
+    FitToBeats,
+    SplitAtBeats,
     Count
 };
 
 const char *const OpNames[] = {
-    "insert",       "move",  "move to track", "resize start", "resize end",   "copy",
-    "cut",          "paste", "delete",        "add track",    "remove track", "duplicate track",
-    "select track", "undo",  "redo",          "apply",        "props"};
+    "insert", "move",   "move to track", "resize start", "resize end",      "copy",         "cut",
+    "paste",  "delete", "add track",     "remove track", "duplicate track", "select track", "undo",
+    "redo",   "apply",  "props",         "fit to beats", "split at beats"};
 static_assert(sizeof(OpNames) / sizeof(*OpNames) == int(Op::Count));
 
 // A step with raw random numbers, read modulo what the document holds when
@@ -301,6 +304,41 @@ private:
                              .record.encode() != m->bytes)
                 return QStringLiteral("applying a mode unchanged changed its record");
             break;
+        case Op::FitToBeats:
+        case Op::SplitAtBeats: {
+            // Bars of three from the second beat, the tempo changing half way.
+            QVector<double> beats;
+            for (double t = 130 + s.c % 200; t < SongMs + 12000; t += t < 4000 ? 410 : 530)
+                beats.append(t);
+            const vc::BeatGrid grid = vc::BeatGrid::fromTimes(beats, 3, 1);
+            const int units = int(s.d % 4) == 3 ? vc::beats::ToNextBar : 1 << (s.d % 3);
+            QVector<Show::Id> laid;
+            if (s.op == Op::SplitAtBeats) {
+                if (const Show::Mode *m = pickMode(s.a))
+                    laid = vc::beats::splitAtBeats(m_show, m->id, grid, units,
+                                                   s.c % 2 ? recordFor(s, 0, 1) : QByteArray());
+            } else {
+                Show::Id track = 0;
+                if (const Show::Mode *m = pickMode(s.a, &track)) {
+                    // A few modes of the track, from the picked one on.
+                    const QVector<Show::Mode> &modes = m_show.track(track)->modes;
+                    const int from = int(m - modes.constData());
+                    for (int i = from; i < modes.size() && i < from + 1 + int(s.c % 4); ++i)
+                        laid.append(modes[i].id);
+                    vc::beats::fitToBeats(m_show, laid, grid, units);
+                }
+            }
+            // What was laid out and is still there starts and ends on beats.
+            const QVector<int> marks = grid.beats();
+            for (Show::Id id : qAsConst(laid)) {
+                const Show::Mode *m = m_show.mode(id);
+                if (m && (!marks.contains(m->record.start) || !marks.contains(m->record.end)))
+                    return QStringLiteral("a mode laid on the beat runs %1 to %2, off them")
+                        .arg(m->record.start)
+                        .arg(m->record.end);
+            }
+            break;
+        }
         case Op::Count:
             break;
         }
