@@ -8,7 +8,11 @@
 #include "gui/audio/playback.h"
 #include "gui/audio/songloader.h"
 #include "gui/audio/timelineheaders.h"
+#include "gui/model/trackscontroller.h"
+#include "gui/timeline/timeline.h"
+#include "gui/timeline/timelineitem.h"
 #include "testsupport/audiofiles.h"
+#include "testsupport/records.h"
 #include "testsupport/scriptedprompter.h"
 #include "testsupport/testenv.h"
 #include "ui_mainwindow.h"
@@ -43,6 +47,7 @@ private slots:
     void beatMarks();
     void corrections_data();
     void corrections();
+    void layOutOnBeats();
     void secondLoadWhileDecoding();
     void secondSongReplacesChart();
     void relativePath();
@@ -483,6 +488,53 @@ void TestSong::corrections()
     QCOMPARE(ruler->beats(), foundMarks);
     w.form()->actionUndo->trigger();
     QCOMPARE(ruler->beats(), corrected);
+}
+
+// The selected mode split at every two beats, then the pieces fitted to one
+// beat each from the first on: one step each, on the grid.
+void TestSong::layOutOnBeats()
+{
+    vc::test::ScriptedPrompter prompter;
+    MainWindow w;
+    vc::SongBeats found{120, {}};
+    for (int ms = 500; ms < 20000; ms += 500)
+        found.ms.append(ms);
+    w.beatCorrections()->setFound(found);
+    vc::Show *show = w.project()->show();
+    const vc::Show::Id track = show->currentTrack();
+    show->insertMode(track, vc::test::colourMode(480, 2520, Qt::red).encode());
+    w.project()->flush();
+    auto layout = [&] {
+        QStringList spans;
+        for (const vc::ModeRecord &r : show->records(track))
+            spans << QStringLiteral("%1-%2").arg(r.start).arg(r.end);
+        return spans.join(' ');
+    };
+    auto select = [&](int index) {
+        w.tracks()->selectItem(
+            w.tracks()->currentTrack()->itemOf(show->track(track)->modes.at(index).id));
+    };
+    auto run = [&](const QString &menuText, int choice) {
+        auto *menu = w.findChild<QMenu *>(QStringLiteral("menuBeats"));
+        emit menu->aboutToShow();
+        for (QMenu *sub : menu->findChildren<QMenu *>()) {
+            if (sub->title() == menuText)
+                sub->actions().value(choice)->trigger();
+        }
+        w.project()->flush();
+    };
+    select(0);
+    run(QStringLiteral("在節拍分割"), 1);
+    QCOMPARE(layout(), QStringLiteral("500-1500 1500-2500"));
+    select(0);
+    run(QStringLiteral("依節拍排列"), 0);
+    QCOMPARE(layout(), QStringLiteral("500-1000 1000-1500"));
+    w.form()->actionUndo->trigger();
+    QCOMPARE(layout(), QStringLiteral("500-1500 1500-2500"));
+    w.form()->actionUndo->trigger();
+    QCOMPARE(layout(), QStringLiteral("480-2520"));
+    w.form()->actionRedo->trigger();
+    QCOMPARE(layout(), QStringLiteral("500-1500 1500-2500"));
 }
 
 void TestSong::secondLoadWhileDecoding()

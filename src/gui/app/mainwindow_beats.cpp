@@ -6,6 +6,8 @@
 
 #include "gui/audio/beatcorrections.h"
 #include "gui/audio/beatmarks.h"
+#include "gui/model/trackscontroller.h"
+#include "gui/timeline/timelineitem.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -39,6 +41,12 @@ void MainWindow::setupBeats()
     connect(m_beatMarks, &vc::BeatMarks::beatsShown, m_beatCorrections,
             &vc::BeatCorrections::setFound);
     addAction(m_beatCorrections->tapAction());
+    m_beatCorrections->setSelectedMode([this]() -> vc::Show::Id {
+        const TimelineItem *item = m_tracks->selectedItem();
+        return item ? item->modeId() : 0;
+    });
+    connect(m_beatCorrections, &vc::BeatCorrections::modesLaidOut, m_tracks,
+            &vc::TracksController::refreshCounters);
     // Built as it opens, so that it shows the grid as it is then.
     auto *beats = new QMenu(tr("節拍"), ui->menuBar);
     beats->setObjectName(QStringLiteral("menuBeats"));

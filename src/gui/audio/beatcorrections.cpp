@@ -1,5 +1,6 @@
 #include "gui/audio/beatcorrections.h"
 
+#include "core/audio/beatlayout.h"
 #include "core/project/project.h"
 #include "gui/audio/chartview.h"
 #include "gui/audio/timelineheaders.h"
@@ -124,6 +125,37 @@ void BeatCorrections::reset()
     m_project->setBeatGrid({});
 }
 
+void BeatCorrections::fitToBeats(int units)
+{
+    Show *show = m_project ? m_project->show() : nullptr;
+    Show::Id track = 0;
+    const Show::Mode *first = show && m_selected ? show->mode(m_selected(), &track) : nullptr;
+    if (!first)
+        return;
+    QVector<Show::Id> modes;
+    for (const Show::Mode &m : show->track(track)->modes) {
+        if (m.record.start >= first->record.start)
+            modes.append(m.id);
+    }
+    {
+        Project::Edit step(m_project);
+        beats::fitToBeats(*show, modes, grid(), units);
+    }
+    emit modesLaidOut();
+}
+
+void BeatCorrections::splitAtBeats(int units)
+{
+    Show *show = m_project ? m_project->show() : nullptr;
+    if (!show || !m_selected || !show->mode(m_selected()))
+        return;
+    {
+        Project::Edit step(m_project);
+        beats::splitAtBeats(*show, m_selected(), grid(), units);
+    }
+    emit modesLaidOut();
+}
+
 qint64 BeatCorrections::playMs() const
 {
     return m_w.ruler ? m_w.ruler->indicator()->msecs() : 0;
@@ -149,6 +181,21 @@ void BeatCorrections::fillMenu(QMenu *menu, qint64 atMs)
         group->addAction(a);
     }
     menu->addAction(m_tapAction);
+    menu->addSeparator();
+    const bool selected = some && m_selected && m_project && m_project->show()->mode(m_selected());
+    QMenu *fit = menu->addMenu(tr("依節拍排列"));
+    QMenu *split = menu->addMenu(tr("在節拍分割"));
+    for (QMenu *sub : {fit, split}) {
+        sub->setEnabled(selected);
+        const bool fitting = sub == fit;
+        for (int units : {1, 2, 4, int(beats::ToNextBar)}) {
+            const QString text =
+                units == beats::ToNextBar ? tr("每 1 小節") : tr("每 %1 拍").arg(units);
+            sub->addAction(text, this, [this, fitting, units] {
+                fitting ? fitToBeats(units) : splitAtBeats(units);
+            });
+        }
+    }
     menu->addSeparator();
     menu->addAction(tr("還原為找到的節拍"), this, &BeatCorrections::reset)
         ->setEnabled(isCorrected());

@@ -2,8 +2,12 @@
 
 #include "core/audio/beatgrid.h"
 
+#include "core/model/show.h"
+
 #include <QObject>
 #include <QVector>
+
+#include <functional>
 
 class ChartView;
 class QAction;
@@ -53,6 +57,14 @@ public:
     void finishTapping();
     void reset();
 
+    // The mode laying on the beat starts from: the selected one (0: none).
+    void setSelectedMode(std::function<Show::Id()> selected) { m_selected = std::move(selected); }
+    // The selected mode and the ones after it on its track, one after
+    // another on the grid, each `units` beats long (0: to the next bar).
+    void fitToBeats(int units);
+    // The selected mode cut into one mode per `units` beats (0: per bar).
+    void splitAtBeats(int units);
+
     // The Beats menu's entries, for the menu bar and the ruler's menu;
     // "bar starts here" acts at atMs, or at the play position when it is
     // negative.
@@ -63,6 +75,8 @@ public:
 signals:
     // The grid shown changed (found, corrected, undone, loaded).
     void gridShown(const vc::BeatGrid &grid);
+    // Modes were laid out on the beat (the selected one may be gone).
+    void modesLaidOut();
 
 private:
     void store(const BeatGrid &grid);
@@ -77,6 +91,7 @@ private:
     QVector<double> m_taps;
     QTimer *m_tapTimer = nullptr;
     QAction *m_tapAction = nullptr;
+    std::function<Show::Id()> m_selected;
     double m_shownTempo = -1;
 };
 

@@ -979,6 +979,22 @@ Restore this copy?</translation>
         <source>%1 BPM</source>
         <translation>%1 BPM</translation>
     </message>
+    <message>
+        <source>依節拍排列</source>
+        <translation>Fit to Beats</translation>
+    </message>
+    <message>
+        <source>在節拍分割</source>
+        <translation>Split at Beats</translation>
+    </message>
+    <message>
+        <source>每 1 小節</source>
+        <translation>Every Bar</translation>
+    </message>
+    <message>
+        <source>每 %1 拍</source>
+        <translation>Every %1 Beats</translation>
+    </message>
 </context>
 <context>
     <name>vc::BeatMarks</name>
