@@ -189,8 +189,9 @@ void BeatCorrections::fillMenu(QMenu *menu, qint64 atMs)
         sub->setEnabled(selected);
         const bool fitting = sub == fit;
         for (int units : {1, 2, 4, int(beats::ToNextBar)}) {
-            const QString text =
-                units == beats::ToNextBar ? tr("每 1 小節") : tr("每 %1 拍").arg(units);
+            const QString text = units == beats::ToNextBar ? tr("每 1 小節")
+                                 : units == 1              ? tr("每拍")
+                                                           : tr("每 %1 拍").arg(units);
             sub->addAction(text, this, [this, fitting, units] {
                 fitting ? fitToBeats(units) : splitAtBeats(units);
             });

@@ -995,6 +995,10 @@ Restore this copy?</translation>
         <source>每 %1 拍</source>
         <translation>Every %1 Beats</translation>
     </message>
+    <message>
+        <source>每拍</source>
+        <translation>Every Beat</translation>
+    </message>
 </context>
 <context>
     <name>vc::BeatMarks</name>
