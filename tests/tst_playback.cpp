@@ -341,9 +341,10 @@ void TestPlayback::startMarkMenu()
     QTRY_VERIFY(menu->isVisible());
     QCOMPARE(menu->title(), QStringLiteral("時間軸"));
     const QList<QAction *> actions = menu->actions();
-    QCOMPARE(actions.size(), 2);
+    QCOMPARE(actions.size(), 4); // then the Beats entries
     QCOMPARE(actions.at(0)->text(), QStringLiteral("設定起始"));
     QCOMPARE(actions.at(1)->text(), QStringLiteral("取消起始"));
+    QCOMPARE(actions.at(3)->text(), QStringLiteral("節拍"));
     actions.at(0)->trigger();
     // The mark is the indicator's x, not the click's.
     QCOMPARE(win.ruler()->startMark(), 400);

@@ -44,6 +44,7 @@ BeatCorrections::BeatCorrections(const Widgets &widgets, Project *project, QObje
 void BeatCorrections::setFound(const SongBeats &beats)
 {
     m_found = BeatGrid::fromSong(beats);
+    m_foundMs = beats.ms;
     refresh();
 }
 
@@ -205,10 +206,17 @@ void BeatCorrections::fillMenu(QMenu *menu, qint64 atMs)
 void BeatCorrections::refresh()
 {
     m_shown = grid();
-    if (m_w.ruler)
-        m_w.ruler->setBeatGrid(m_shown);
+    // The found beats as found: the grid's stretches may round them a ms off.
+    const QVector<int> marks = isCorrected() ? m_shown.beats() : m_foundMs;
+    QVector<int> bars;
+    for (int i = 0; i < marks.size(); ++i)
+        bars.append(m_shown.barOf(i));
+    if (m_w.ruler) {
+        m_w.ruler->setBeats(marks);
+        m_w.ruler->setBars(bars);
+    }
     if (m_w.waveform)
-        m_w.waveform->setBeats(m_shown.beats());
+        m_w.waveform->setBeats(marks);
     m_shownTempo = -1;
     showTempo();
     emit gridShown(m_shown);

@@ -87,6 +87,7 @@ private:
     Widgets m_w;
     Project *m_project = nullptr;
     BeatGrid m_found;
+    QVector<int> m_foundMs; // as found, unrounded by the grid
     BeatGrid m_shown;
     QVector<double> m_taps;
     QTimer *m_tapTimer = nullptr;

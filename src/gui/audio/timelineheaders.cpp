@@ -1,6 +1,6 @@
 #include "gui/audio/timelineheaders.h"
 
-#include "core/audio/beatgrid.h"
+#include "core/audio/beattracker.h"
 #include "core/model/show.h"
 #include "core/timeline/timeaxis.h"
 #include "core/timeline/timescale.h"
@@ -248,12 +248,9 @@ void TimelineHeaders::setBeats(const QVector<int> &beats)
     update();
 }
 
-void TimelineHeaders::setBeatGrid(const vc::BeatGrid &grid)
+void TimelineHeaders::setBars(const QVector<int> &bars)
 {
-    m_beats = grid.beats();
-    m_bars.clear();
-    for (int i = 0; i < m_beats.size(); ++i)
-        m_bars.append(grid.barOf(i));
+    m_bars = bars.size() == m_beats.size() ? bars : QVector<int>();
     update();
 }
 

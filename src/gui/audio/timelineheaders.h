@@ -9,7 +9,6 @@ class QMenu;
 class QPainter;
 
 namespace vc {
-class BeatGrid;
 class Show;
 class TimeAxis;
 } // namespace vc
@@ -79,9 +78,9 @@ public:
     // The song's beats (ms, ascending), marked along the ruler.
     void setBeats(const QVector<int> &beats);
     const QVector<int> &beats() const { return m_beats; }
-    // The beats of a grid, with the first beat of every bar drawn stronger
-    // under its bar number.
-    void setBeatGrid(const vc::BeatGrid &grid);
+    // The bar number of each beat of setBeats when it starts a bar, else 0:
+    // those beats are drawn stronger, their numbers beside them.
+    void setBars(const QVector<int> &bars);
     // The bar number of each beat when it starts a bar, else 0; empty
     // without bars.
     const QVector<int> &bars() const { return m_bars; }
