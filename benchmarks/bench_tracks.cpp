@@ -209,8 +209,7 @@ int main(int argc, char **argv)
             Timeline *t = k == 0 ? c->currentTrack() : c->addTimeline(1);
             fill(t, 500, k * 50);
         }
-        c->resetHistory();
-        c->refreshCounters();
+        c->project()->startHistory();
         std::vector<double> refresh, unchanged;
         for (int r = 0; r < reps; ++r) {
             Timeline *t = c->tracks().at(r % 20);

@@ -294,7 +294,6 @@ void TestProjectFiles::newProject()
     QCOMPARE(rig.replaced->size(), renewed ? 1 : 0);
     if (renewed) {
         QCOMPARE(rig.layoutText(), QStringLiteral("1:"));
-        QCOMPARE(rig.titles->size(), 1);
         QCOMPARE(rig.title(), QStringLiteral("VantorCreator"));
         QVERIFY(!rig.files->hasFileName());
         // The project path stays: the next Save As starts there.
@@ -400,7 +399,7 @@ void TestProjectFiles::saveAsNaming()
     QFile::remove(path(stored));
     QVERIFY(!rig.files->saveAs());
     QVERIFY(!QFile::exists(path(stored)));
-    QCOMPARE(rig.titles->size(), 1);
+    QCOMPARE(rig.project.path(), path(stored));
 }
 
 // The window's title through saves, edits and loads: the project's name,
@@ -824,7 +823,7 @@ void TestProjectFiles::failedSaveReported()
     QCOMPARE(rig.messages(), 1);
     QVERIFY(rig.lastMessage().contains(QStringLiteral("無法儲存專案")));
     // The title keeps its unsaved mark.
-    QVERIFY(rig.titles->isEmpty());
+    QVERIFY(rig.project.path().isEmpty());
     QVERIFY(rig.tracks->isModified());
     QVERIFY(!vc::settings::open().contains(vc::settings::CurrentFile));
     // The name it failed on is not taken: Save asks again.

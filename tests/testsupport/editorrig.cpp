@@ -97,7 +97,7 @@ EditorRig::EditorRig()
     tw.modeStart = w.start;
     tw.modeLength = w.duration;
     tw.dialogParent = &host;
-    tracks = new TracksController(tw, &show, &axis, &host);
+    tracks = new TracksController(tw, &project, &axis, &host);
 
     panel = new EditorPanel(w, &show, tracks, {pictures->tab, texts->tab, effects->tab},
                             &pictures->folder, &host, &host);

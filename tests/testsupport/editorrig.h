@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/model/show.h"
+#include "core/project/project.h"
 #include "core/timeline/timeaxis.h"
 #include "gui/model/editorpanel.h"
 #include "gui/model/trackscontroller.h"
@@ -56,7 +57,8 @@ struct EditorRig
     // The current track's modes as "start-end" in milliseconds.
     QString times() const;
 
-    Show show;
+    Project project;
+    Show &show = *project.show();
     TimeAxis axis;
     // Every widget's parent, and the parent of the panel's dialogs.
     QWidget host;

@@ -83,9 +83,10 @@ ProjectRig::ProjectRig()
     w.modeLength = new QDoubleSpinBox(&host);
     w.modeLength->setValue(5.0);
     w.dialogParent = &host;
-    tracks = new TracksController(w, &show, &axis, &host);
+    tracks = new TracksController(w, &project, &axis, &host);
 
     ProjectFiles::Services s;
+    s.project = &project;
     s.show = &show;
     s.tracks = tracks;
     s.pictures = &pictures;
@@ -94,7 +95,7 @@ ProjectRig::ProjectRig()
     files = new ProjectFiles(s, &host);
     files->panelState = [this] { return panel; };
 
-    titles = std::make_unique<QSignalSpy>(files, &ProjectFiles::titleChanged);
+    titles = std::make_unique<QSignalSpy>(&project, &Project::titleChanged);
     songs = std::make_unique<QSignalSpy>(files, &ProjectFiles::songRequested);
     props = std::make_unique<QSignalSpy>(files, &ProjectFiles::propRequested);
     replaced = std::make_unique<QSignalSpy>(files, &ProjectFiles::projectReplaced);

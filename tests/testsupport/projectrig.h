@@ -3,6 +3,7 @@
 #include "core/app/picturefolder.h"
 #include "core/model/show.h"
 #include "core/project/legacyimport.h"
+#include "core/project/project.h"
 #include "core/timeline/timeaxis.h"
 #include "testsupport/scriptedprompter.h"
 
@@ -51,7 +52,8 @@ struct ProjectRig
 
     // Installed first, so that nothing made here asks a real dialog.
     ScriptedPrompter prompter;
-    Show show;
+    Project project;
+    Show &show = *project.show();
     TimeAxis axis;
     PictureFolder pictures;
     LegacyPanelState panel;

@@ -15,6 +15,15 @@ Project::Project(QObject *parent) : QObject(parent), m_show(this)
 {
     connect(&m_show, &Show::modesChanged, this, &Project::touched);
     connect(&m_show, &Show::tracksChanged, this, &Project::touched);
+    // The prop and the song are saved with the project too, but are no
+    // undo step.
+    const auto saved = [this] {
+        if (!m_restoring && m_untracked == 0)
+            setModified(true);
+    };
+    connect(&m_show, &Show::ledsChanged, this, saved);
+    connect(&m_show, &Show::frameRateChanged, this, saved);
+    connect(&m_show, &Show::songPathChanged, this, saved);
     // An assignment goes with its track.
     connect(&m_show, &Show::tracksChanged, this, [this] {
         const auto gone = [this](const Prop &p) { return m_show.trackIndex(p.track) < 0; };
@@ -78,7 +87,7 @@ void Project::touched()
 
 void Project::flush()
 {
-    if (!m_pending || m_untracked > 0)
+    if (!m_pending || m_untracked > 0 || m_editDepth > 0)
         return;
     m_pending = false;
     record();
@@ -144,7 +153,7 @@ void Project::setModified(bool modified)
         return;
     m_modified = modified;
     emit modifiedChanged(m_modified);
-    emit titleChanged(title());
+    announceTitle();
 }
 
 // ---------------------------------------------------------------- file
@@ -155,13 +164,24 @@ void Project::setPath(const QString &path)
         return;
     m_path = path;
     emit pathChanged(m_path);
-    emit titleChanged(title());
+    announceTitle();
+}
+
+void Project::announceTitle()
+{
+    const QString t = title();
+    if (t == m_title)
+        return;
+    m_title = t;
+    emit titleChanged(t);
 }
 
 QString Project::title() const
 {
-    QString t = m_path.isEmpty() ? untitledWindowTitle() : projectWindowTitle(m_path);
-    if (m_modified && !t.isEmpty())
+    if (m_path.isEmpty())
+        return untitledWindowTitle(); // the plain program name is never marked
+    QString t = projectWindowTitle(m_path);
+    if (m_modified)
         t[t.size() - 1] = QLatin1Char('*');
     return t;
 }

@@ -7,6 +7,7 @@
 
 #include <QJsonObject>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 namespace vc {
@@ -52,7 +53,8 @@ public:
         Edit &operator=(const Edit &) = delete;
 
     private:
-        Project *m_project;
+        // A step left open by an object that outlives the project.
+        QPointer<Project> m_project;
     };
     // Changes made while it lives are part of where the history starts, not
     // a step (a load, a project being replaced). startHistory() follows.
@@ -142,6 +144,7 @@ private:
         QString port;
     };
     void touched();
+    void announceTitle();
     void record();
     QByteArray extrasBytes() const;
     void restoreExtras(const QByteArray &bytes);
@@ -151,6 +154,7 @@ private:
     History m_history;
     bool m_modified = false;
     QString m_path;
+    QString m_title = title();
     int m_gadgetRow = -1;
     PictureFolder m_pictures;
     QJsonObject m_beatGrid;

@@ -23,7 +23,8 @@ namespace {
 // cut short.
 const QByteArray Tag = QByteArrayLiteral("VantorCreator recovery copy");
 const QByteArray End = QByteArrayLiteral("end of copy");
-constexpr quint32 Version = 1;
+// Version 2 adds the extras after the project; a version 1 copy has none.
+constexpr quint32 Version = 2;
 
 // The name the copy's file is made from; the copy itself says where the
 // project belongs.
@@ -53,7 +54,8 @@ QByteArray encodeRecoveryCopy(const RecoveryCopy &copy)
     QDataStream out(&bytes, QIODevice::WriteOnly);
     out.writeRawData(Tag.constData(), Tag.size());
     out << Version << copy.projectPath << copy.hasFileName
-        << qint64(copy.writtenAt.toMSecsSinceEpoch()) << copy.session << copy.project;
+        << qint64(copy.writtenAt.toMSecsSinceEpoch()) << copy.session << copy.project
+        << copy.extras;
     out.writeRawData(End.constData(), End.size());
     return bytes;
 }
@@ -71,6 +73,7 @@ bool writeRecoveryCopy(QIODevice &device, const RecoveryCopy &copy, const Projec
     out << quint32(size);
     if (out.status() != QDataStream::Ok || !writeProject(device, project))
         return false;
+    out << copy.extras;
     out.writeRawData(End.constData(), End.size());
     return out.status() == QDataStream::Ok;
 }
@@ -86,9 +89,11 @@ bool decodeRecoveryCopy(const QByteArray &bytes, RecoveryCopy *copy)
     qint64 ms = 0;
     RecoveryCopy c;
     in >> version;
-    if (version != Version)
+    if (version < 1 || version > Version)
         return false;
     in >> c.projectPath >> c.hasFileName >> ms >> c.session >> c.project;
+    if (version >= 2)
+        in >> c.extras;
     if (in.status() != QDataStream::Ok || !in.atEnd())
         return false;
     c.writtenAt = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
@@ -121,18 +126,20 @@ RecoveryWriter::~RecoveryWriter()
     delete m_thread;
 }
 
-void RecoveryWriter::write(const ProjectData &project, const QString &projectPath, bool hasFileName)
+void RecoveryWriter::write(const ProjectData &project, const QString &projectPath, bool hasFileName,
+                           const QByteArray &extras)
 {
     // The records are shared, not copied: collecting them is all the
     // caller's thread pays.
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    QMetaObject::invokeMethod(m_context, [this, project, projectPath, hasFileName, now] {
+    QMetaObject::invokeMethod(m_context, [this, project, projectPath, hasFileName, now, extras] {
         RecoveryCopy copy;
         copy.projectPath = projectPath;
         copy.hasFileName = hasFileName;
         copy.writtenAt = now;
         copy.session = m_session;
         copy.project = encodeProject(project);
+        copy.extras = extras;
         const QByteArray bytes = encodeRecoveryCopy(copy);
 
         auto next = std::make_unique<KAutoSaveFile>(managedName(projectPath));

@@ -32,6 +32,8 @@ struct RecoveryCopy
     QByteArray session;
     // The project as its file would hold it (encodeProject).
     QByteArray project;
+    // What the project keeps beside its file (encodeExtras); empty for none.
+    QByteArray extras;
 };
 
 // The file content of a recovery copy: a tag, a version, the fields above
@@ -60,7 +62,8 @@ public:
     RecoveryWriter &operator=(const RecoveryWriter &) = delete;
 
     // Replaces the copy with this project (encoded on the writer's thread).
-    void write(const ProjectData &project, const QString &projectPath, bool hasFileName);
+    void write(const ProjectData &project, const QString &projectPath, bool hasFileName,
+               const QByteArray &extras = QByteArray());
     // Removes the copy (the project was saved, replaced or closed).
     void discard();
     // Takes over a copy left by an earlier run that is being restored: it

@@ -3,6 +3,7 @@
 
 #include "core/app/appsettings.h"
 #include "core/model/show.h"
+#include "core/project/projectnames.h"
 #include "core/timeline/timeaxis.h"
 #include "gui/about/startdialog.h"
 #include "gui/common/prompter.h"
@@ -25,6 +26,7 @@
 #include <QMimeData>
 #include <QRandomGenerator>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QTime>
 #include <QUrl>
 
@@ -41,8 +43,9 @@ QString loadStyleSheet()
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent, const QString &projectFile)
-    : QMainWindow(parent), ui(new Ui::MainWindow), m_show(new vc::Show(this)),
-      m_timeAxis(new vc::TimeAxis(this)), m_random(new QRandomGenerator(1))
+    : QMainWindow(parent), ui(new Ui::MainWindow), m_project(new vc::Project(this)),
+      m_show(m_project->show()), m_timeAxis(new vc::TimeAxis(this)),
+      m_random(new QRandomGenerator(1))
 {
     ui->setupUi(this);
     setupPatternTabs();
@@ -63,6 +66,23 @@ MainWindow::MainWindow(QWidget *parent, const QString &projectFile)
     m_languageGroup->addAction(ui->actionChinese);
     m_languageGroup->addAction(ui->actionEnglish);
     m_gadgetGroup = new QActionGroup(this);
+    // The title, the prop's boxes and the undo actions are views of the
+    // project: whatever changes it (an edit, a load, an undo, a script),
+    // they follow.
+    connect(m_project, &vc::Project::titleChanged, this, &QWidget::setWindowTitle);
+    connect(m_project, &vc::Project::historyChanged, this, [this] {
+        ui->actionUndo->setEnabled(m_project->canUndo());
+        ui->actionRedo->setEnabled(m_project->canRedo());
+    });
+    connect(m_show, &vc::Show::ledsChanged, this, [this](int leds) {
+        if (ui->Leds->value() != leds)
+            ui->Leds->setValue(leds);
+    });
+    connect(m_show, &vc::Show::frameRateChanged, this, [this](float rate) {
+        // The box shows whole numbers; the show keeps its own rate.
+        const QSignalBlocker block(ui->FPS_V);
+        ui->FPS_V->setValue(vc::truncatedFrameRate(rate));
+    });
     connect(m_show, &vc::Show::modeCountChanged, this, [this](int count) {
         ui->Saved_status->setText(tr("圖樣數：") + QString::number(count));
     });
@@ -141,7 +161,7 @@ void MainWindow::restoreGadget()
         languages.at(language - 1)->setChecked(true);
 
     const int gadget = s.value(vc::settings::Gadget, 0).toInt();
-    m_pictureFolder.restore();
+    m_project->pictures().restore();
     m_projectFiles->setCurrentFile(
         s.value(vc::settings::CurrentFile, vc::settings::defaultDocumentsPath()).toString());
 
@@ -163,6 +183,7 @@ void MainWindow::gadgetchange(QAction *action)
     if (!action || action->actionGroup() != m_gadgetGroup)
         return;
     const int data = action->data().toInt();
+    m_project->setGadgetRow(data - 1);
     if (data == -1) {
         ui->Leds->setEnabled(true);
         ui->FPS_V->setEnabled(true);

@@ -2,6 +2,7 @@
 
 #include "core/app/gadgets.h"
 #include "core/app/picturefolder.h"
+#include "core/project/project.h"
 
 #include <QColor>
 #include <QMainWindow>
@@ -61,6 +62,7 @@ public:
     // The show being edited (prop, colour pair, song) and the time axis's
     // zoom; the areas are views of them.
     vc::Show *document() const { return m_show; }
+    vc::Project *project() const { return m_project; }
     vc::TimeAxis *timeAxis() const { return m_timeAxis; }
     QRandomGenerator &random() { return *m_random; }
 
@@ -80,8 +82,8 @@ public:
     // --- project paths kept for the dialogs
     QString currentFile() const;
     void setCurrentFile(const QString &path);
-    QString currentPicPath() const { return m_pictureFolder.path(); }
-    void setCurrentPicPath(const QString &path) { m_pictureFolder.setPath(path); }
+    QString currentPicPath() const { return m_project->pictures().path(); }
+    void setCurrentPicPath(const QString &path) { m_project->pictures().setPath(path); }
 
     // Opens a dropped file by its extension (projects, songs, pictures).
     void openDroppedFile(const QString &fileName);
@@ -291,7 +293,6 @@ private:
     void setupBeats();
     void setupTracks();
     void setupProjectFiles();
-    void markUnsaved();
     // Selects the gadget of a loaded project: the custom entry with the
     // file's values, then the first catalogue row with the same LED count
     // and frame rate (compared as floats, or as whole numbers for the old
@@ -304,6 +305,7 @@ private:
     void setupEditor();
 
     Ui::MainWindow *ui = nullptr;
+    vc::Project *m_project = nullptr;
     vc::Show *m_show = nullptr;
     vc::TimeAxis *m_timeAxis = nullptr;
     QRandomGenerator *m_random = nullptr;
@@ -315,8 +317,6 @@ private:
     QVector<vc::GadgetInfo> m_gadgets;
     QActionGroup *m_languageGroup = nullptr;
     QActionGroup *m_gadgetGroup = nullptr;
-
-    vc::PictureFolder m_pictureFolder;
 
     ExportUpload *m_exportUpload = nullptr;
     vc::VideoExport *m_videoExport = nullptr;

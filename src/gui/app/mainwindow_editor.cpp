@@ -149,7 +149,7 @@ void MainWindow::setupEditor()
     w.pictureRevV = ui->Pic_revV;
     w.tracksScroll = ui->timeline_scroll;
     m_editor = new vc::EditorPanel(w, m_show, m_tracks, {m_pictureTab, m_textTab, m_effectTab},
-                                   &m_pictureFolder, this, this);
+                                   &m_project->pictures(), this, this);
 
     connect(m_editor, &vc::EditorPanel::previewPattern, this,
             [this](const QPixmap &pattern, double seconds, int loops) {

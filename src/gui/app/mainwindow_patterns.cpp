@@ -17,7 +17,7 @@ void MainWindow::setupPatternTabs()
     pw.revV = ui->Pic_revV;
     pw.gap = ui->Pic_Slide;
     pw.insert = ui->Add_Button;
-    m_pictureTab = new vc::PictureTab(pw, m_show, &m_pictureFolder, this, this);
+    m_pictureTab = new vc::PictureTab(pw, m_show, &m_project->pictures(), this, this);
 
     vc::EffectTab::Widgets ew;
     ew.colours = {ui->Spe_front,

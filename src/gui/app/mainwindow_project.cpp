@@ -16,9 +16,10 @@
 void MainWindow::setupProjectFiles()
 {
     vc::ProjectFiles::Services s;
+    s.project = m_project;
     s.show = m_show;
     s.tracks = m_tracks;
-    s.pictures = &m_pictureFolder;
+    s.pictures = &m_project->pictures();
     s.dialogParent = this;
     s.trackArea = ui->timeline_widget;
     m_projectFiles = new vc::ProjectFiles(s, this);
@@ -29,7 +30,6 @@ void MainWindow::setupProjectFiles()
         ui->Mode_t1->setTime(QTime(0, 0));
         ui->Mode_t2->setTime(QTime(0, 0, 5));
     });
-    connect(m_projectFiles, &vc::ProjectFiles::titleChanged, this, &QWidget::setWindowTitle);
     connect(m_projectFiles, &vc::ProjectFiles::songRequested, this, &MainWindow::readProjectSong);
     connect(m_projectFiles, &vc::ProjectFiles::propRequested, this, &MainWindow::selectProp);
     connect(m_projectFiles, &vc::ProjectFiles::legacyImported, this,
@@ -42,11 +42,6 @@ void MainWindow::setupProjectFiles()
     // the indicator in view.
     connect(m_projectFiles, &vc::ProjectFiles::loaded, this,
             [this] { m_timelineView->zoom(ui->timeline_scaler->value()); });
-    // A restored recovery copy is unsaved from the start.
-    connect(m_tracks, &vc::TracksController::modifiedChanged, this, [this](bool modified) {
-        if (modified)
-            markUnsaved();
-    });
     m_autoSave = new vc::AutoSave({m_show, m_tracks, m_projectFiles, this}, this);
 }
 

@@ -56,7 +56,9 @@ void MainWindow::setupTimeAxis()
         Timeline *track = m_tracks ? m_tracks->currentTrack() : nullptr;
         if (!track)
             return u;
-        if (auto *item = qobject_cast<TimelineItem *>(track->childAt(x, 10))) {
+        const int index = m_project->modeIndexUnder(track->trackId(), x, track->msPerPixel());
+        const vc::Show::Track *shown = index < 0 ? nullptr : m_show->track(track->trackId());
+        if (TimelineItem *item = shown ? track->itemOf(shown->modes.at(index).id) : nullptr) {
             u.item = item;
             u.pattern = item->thumbPixmap();
             u.start = item->startMs();
@@ -80,12 +82,6 @@ void MainWindow::setupTimeAxis()
     connect(m_playback, &vc::Playback::timelineLengthRequested, this,
             [this](int msecs) { ui->timeline_max->setTime(QTime(0, 0).addMSecs(msecs)); });
     connect(m_song, &vc::SongLoader::decoded, this, &MainWindow::songDecoded);
-    // A decoded song is an editing step: the mode count, an undo snapshot
-    // and the title mark are brought up to date.
-    connect(m_playback, &vc::Playback::songReady, this, [this] {
-        if (m_tracks)
-            m_tracks->refreshCounters();
-    });
     connect(m_chartView, &ChartView::chartClicked, this, &MainWindow::on_Song_Slider_sliderMoved);
 
     vc::TimelineView::Widgets tw;

@@ -23,7 +23,7 @@ void MainWindow::setupTracks()
     w.modeStart = ui->Mode_t1;
     w.modeLength = ui->Mode_last;
     w.dialogParent = this;
-    m_tracks = new vc::TracksController(w, m_show, m_timeAxis, this);
+    m_tracks = new vc::TracksController(w, m_project, m_timeAxis, this);
     connect(m_tracks, &vc::TracksController::selectionCancelled, this,
             &MainWindow::on_cancelSelect_clicked);
     connect(m_tracks, &vc::TracksController::itemOpened, this, &MainWindow::openItemInEditor);
@@ -33,26 +33,6 @@ void MainWindow::setupTracks()
     });
     connect(m_tracks, &vc::TracksController::previewNothing, this,
             [this] { Oviewer_change(0, 0, 0); });
-    connect(m_tracks, &vc::TracksController::edited, this, &MainWindow::markUnsaved);
-    // The prop and the song are saved with the project too.
-    auto propOrSongChanged = [this] {
-        m_tracks->setModified(true);
-        markUnsaved();
-    };
-    connect(m_show, &vc::Show::ledsChanged, this, propOrSongChanged);
-    connect(m_show, &vc::Show::frameRateChanged, this, propOrSongChanged);
-    connect(m_show, &vc::Show::songPathChanged, this, propOrSongChanged);
-}
-
-// The title carries the unsaved mark: "*" in place of its last character
-// (the plain program name is never marked).
-void MainWindow::markUnsaved()
-{
-    QString title = windowTitle();
-    if (title.size() > 13) {
-        title[title.size() - 1] = QLatin1Char('*');
-        setWindowTitle(title);
-    }
 }
 
 void MainWindow::addTimeline(short p)

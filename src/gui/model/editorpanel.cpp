@@ -384,6 +384,8 @@ bool EditorPanel::insertOrApply()
 
     const QSignalBlocker blockLoop(m_w.loops);
     const QByteArray bytes = built.record.encode();
+    // The mode, its placement and its pattern width: one undo step.
+    const Project::Edit step(m_tracks->project());
 
     if (item) {
         m_tracks->showInsertPreview(false);
@@ -417,6 +419,7 @@ void EditorPanel::startInsertRun()
 {
     m_run = InsertRun();
     m_run.active = true;
+    m_runStep = std::make_unique<Project::Edit>(m_tracks->project());
     m_run.from = msOf(m_w.start->time());
     if (TimelineItem *selected = m_tracks->selectedItem()) {
         // Applying would give the selected mode each picture in turn and
@@ -454,6 +457,7 @@ void EditorPanel::insertInRun()
 void EditorPanel::finishInsertRun()
 {
     m_run.active = false;
+    m_runStep.reset();
     m_tracks->refreshCounters();
     QString text = tr("圖片讀取完成!!");
     const QVector<QPair<int, int>> &placed = m_run.placed;

@@ -2,6 +2,7 @@
 
 #include "core/model/modebuilder.h"
 #include "core/project/legacyimport.h"
+#include "core/project/project.h"
 
 #include <QColor>
 #include <QObject>
@@ -10,6 +11,8 @@
 #include <QSet>
 #include <QTime>
 #include <QVector>
+
+#include <memory>
 
 class QAbstractButton;
 class QCheckBox;
@@ -171,6 +174,8 @@ private:
         QVector<QPair<int, int>> placed; // start and end of each new mode
     };
     InsertRun m_run;
+    // The modes of a run are one undo step.
+    std::unique_ptr<Project::Edit> m_runStep;
     // Modes whose missing picture was asked about.
     QSet<quintptr> m_askedMissing;
 };

@@ -21,9 +21,9 @@
 
 namespace vc {
 
-TracksController::TracksController(const Widgets &widgets, Show *show, const TimeAxis *axis,
+TracksController::TracksController(const Widgets &widgets, Project *project, const TimeAxis *axis,
                                    QObject *parent)
-    : QObject(parent), m_w(widgets), m_show(show), m_axis(axis)
+    : QObject(parent), m_w(widgets), m_project(project), m_show(project->show()), m_axis(axis)
 {
     connect(m_show, &Show::tracksChanged, this, &TracksController::syncTracks);
     connect(m_show, &Show::currentTrackChanged, this, &TracksController::syncCurrent);
@@ -176,9 +176,9 @@ void TracksController::renumber()
 
 void TracksController::addTrack()
 {
-    addTimeline(short(m_current ? layoutPosition(m_current) : -1));
     // An editing step: undo takes the new track away again.
-    refreshCounters();
+    const Project::Edit step(m_project);
+    addTimeline(short(m_current ? layoutPosition(m_current) : -1));
 }
 
 void TracksController::removeCurrentTrack()
@@ -231,9 +231,9 @@ void TracksController::duplicateTrack(Timeline *source)
     if (!source)
         return;
     // Directly above the current track, as a new track goes.
+    const Project::Edit step(m_project);
     m_show->duplicateTrack(source->trackId(),
                            showIndexAt(m_current ? layoutPosition(m_current) : -1));
-    refreshCounters();
 }
 
 void TracksController::makeCurrent(Timeline *track, bool byUser)
@@ -269,8 +269,13 @@ void TracksController::clearProject()
     emit selectionCancelled();
     m_selected = nullptr;
     m_previewed = nullptr;
-    m_show->clear();
-    resetHistory();
+    // The history names the tracks and modes that are about to go.
+    m_project->clearHistory();
+    {
+        const Project::Untracked replacing(m_project);
+        m_show->clear();
+    }
+    m_project->startHistory();
 }
 
 // ---------------------------------------------------------------- items
@@ -320,6 +325,7 @@ void TracksController::deleteSelected()
     if (!m_selected)
         return;
     const int scroll = horizontalScroll();
+    const Project::Edit step(m_project);
     TimelineItem *item = m_selected;
     if (Timeline *t = item->track())
         t->deleteTimelineItem(item);
@@ -344,46 +350,19 @@ void TracksController::refreshCounters()
 {
     if (m_selected && !isLive(m_selected))
         emit selectionCancelled();
-    if (m_history.record(m_show->snapshot())) {
-        setModified(true);
-        emit edited();
-    }
-}
-
-void TracksController::setModified(bool modified)
-{
-    if (modified == m_modified)
-        return;
-    m_modified = modified;
-    emit modifiedChanged(m_modified);
-}
-
-void TracksController::resetHistory()
-{
-    m_history.reset();
-}
-
-void TracksController::startHistory()
-{
-    m_history.reset();
-    m_history.record(m_show->snapshot());
-    setModified(false);
+    m_project->flush();
 }
 
 void TracksController::undo()
 {
-    if (const History::Snapshot *s = m_history.undo()) {
-        m_show->restore(*s);
+    if (m_project->undo())
         emit selectionCancelled();
-    }
 }
 
 void TracksController::redo()
 {
-    if (const History::Snapshot *s = m_history.redo()) {
-        m_show->restore(*s);
+    if (m_project->redo())
         emit selectionCancelled();
-    }
 }
 
 // ---------------------------------------------------------------- clipboard

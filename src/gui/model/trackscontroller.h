@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/model/history.h"
+#include "core/project/project.h"
 #include "gui/timeline/timelineitem.h"
 
 #include <QByteArray>
@@ -24,10 +25,11 @@ namespace vc {
 class Show;
 class TimeAxis;
 
-// The track area of the main window: a view of the show's tracks (one
+// The track area of the main window: a view of the project's tracks (one
 // Timeline per track, in the show's order, with its row label), the
-// selected and previewed items, the counters, the undo history and the
-// clipboard. The main window's track slots forward here.
+// selected and previewed items and the clipboard. Undo and redo are the
+// project's; the controller leaves the editor's apply mode around them.
+// The main window's track slots forward here.
 class TracksController : public QObject
 {
     Q_OBJECT
@@ -48,7 +50,7 @@ public:
         QWidget *dialogParent = nullptr;
     };
 
-    TracksController(const Widgets &widgets, Show *show, const TimeAxis *axis,
+    TracksController(const Widgets &widgets, Project *project, const TimeAxis *axis,
                      QObject *parent = nullptr);
     ~TracksController() override;
 
@@ -104,22 +106,17 @@ public:
     // The Delete key: takes the selected item off its track.
     void deleteSelected();
 
-    // --- counters and history
-    // The mode count label, an undo snapshot and the title mark.
+    // --- history (the project's)
+    // Leaves apply mode when the selected item is gone, and records what
+    // changed as an undo step now.
     void refreshCounters();
-    void resetHistory();
-    // The history starts again from the show as it is, which counts as
-    // unchanged (a project just made, loaded or saved).
-    void startHistory();
     void undo();
     void redo();
-    const History &history() const { return m_history; }
+    const History &history() const { return m_project->history(); }
     Show *document() const { return m_show; }
-    // Whether an edit was recorded since the flag was last cleared (Save
-    // and Load clear it). Kept here rather than as the window's modified
-    // state: the title carries its own "*" mark, without Qt's "[*]".
-    bool isModified() const { return m_modified; }
-    void setModified(bool modified);
+    Project *project() const { return m_project; }
+    bool isModified() const { return m_project->isModified(); }
+    void setModified(bool modified) { m_project->setModified(modified); }
 
     // --- clipboard
     void copySelected();
@@ -140,10 +137,6 @@ signals:
     // The preview shows an item, or nothing (black).
     void previewItem(TimelineItem *item);
     void previewNothing();
-    // An edit was recorded: the project has unsaved changes.
-    void edited();
-    // The project has, or no longer has, unsaved changes.
-    void modifiedChanged(bool modified);
 
 private:
     void connectTrack(Timeline *track);
@@ -159,6 +152,7 @@ private:
     int indicatorMs() const;
 
     Widgets m_w;
+    Project *m_project;
     Show *m_show;
     const TimeAxis *m_axis;
     QList<Timeline *> m_tracks;
@@ -166,9 +160,7 @@ private:
     Timeline *m_current = nullptr;
     QPointer<TimelineItem> m_selected;
     QPointer<TimelineItem> m_previewed;
-    History m_history;
     std::function<bool()> m_isPlaying;
-    bool m_modified = false;
 };
 
 } // namespace vc

@@ -32,8 +32,8 @@ AutoSave::AutoSave(const Services &services, QObject *parent) : QObject(parent),
             writeNow();
     });
 
-    connect(m_s.tracks, &TracksController::edited, this, &AutoSave::changed);
-    connect(m_s.tracks, &TracksController::modifiedChanged, this, &AutoSave::modifiedChanged);
+    connect(m_s.tracks->project(), &Project::edited, this, &AutoSave::changed);
+    connect(m_s.tracks->project(), &Project::modifiedChanged, this, &AutoSave::modifiedChanged);
     // The prop and the song are saved with the project too.
     connect(m_s.show, &Show::ledsChanged, this, &AutoSave::changed);
     connect(m_s.show, &Show::frameRateChanged, this, &AutoSave::changed);
@@ -80,7 +80,9 @@ void AutoSave::writeNow()
         m_writer.discard();
         return;
     }
-    m_writer.write(m_s.files->projectData(), m_s.files->projectPath(), m_s.files->hasFileName());
+    const ProjectExtras extras = m_s.tracks->project()->extras();
+    m_writer.write(m_s.files->projectData(), m_s.files->projectPath(), m_s.files->hasFileName(),
+                   extras.isEmpty() ? QByteArray() : encodeExtras(extras));
 }
 
 void AutoSave::offerRecovery()

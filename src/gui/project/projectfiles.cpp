@@ -8,6 +8,8 @@
 #include "core/project/legacyimport.h"
 #include "core/project/legacyproject.h"
 #include "core/project/picturelibrary.h"
+#include "core/project/project.h"
+#include "core/project/projectextras.h"
 #include "core/project/projectlock.h"
 #include "core/project/projectnames.h"
 #include "core/project/recoverycopy.h"
@@ -117,7 +119,6 @@ QString currentFormatName(const QString &oldName)
 ProjectFiles::ProjectFiles(const Services &services, QObject *parent)
     : QObject(parent), m_s(services)
 {
-    connect(this, &ProjectFiles::titleChanged, this, [this](const QString &t) { m_title = t; });
 }
 
 ProjectFiles::~ProjectFiles() = default;
@@ -128,7 +129,7 @@ bool ProjectFiles::newProject()
 {
     // Only unsaved changes are worth a question.
     const bool renew =
-        !m_s.tracks->isModified() ||
+        !m_s.project->isModified() ||
         prompter().warning(m_s.dialogParent, QString(),
                            tr("<font color='white'>未儲存部分將會流失，確定開啟新檔?</font>"),
                            QMessageBox::Yes | QMessageBox::Cancel,
@@ -139,8 +140,9 @@ bool ProjectFiles::newProject()
         return false;
     ++m_loadGeneration;
     m_s.tracks->clearProject();
+    clearExtras();
     emit projectReplaced();
-    emit titleChanged(untitledWindowTitle());
+    m_s.project->setPath(QString());
     m_hasFileName = false;
     m_untitled = true;
     m_lock.reset();
@@ -150,7 +152,7 @@ bool ProjectFiles::newProject()
 
 void ProjectFiles::load()
 {
-    if (m_s.tracks->isModified() &&
+    if (m_s.project->isModified() &&
         prompter().warning(m_s.dialogParent, QString(),
                            tr("<font color='white'>未儲存部分將會流失，確定讀取舊檔?</font>"),
                            QMessageBox::Yes | QMessageBox::Cancel,
@@ -216,6 +218,7 @@ bool ProjectFiles::loadCurrentFormat(const QString &path)
         return false;
     }
     replaceProject(read, path);
+    takeExtras(path, QByteArray());
     m_lock = std::move(lock);
     m_hasFileName = named;
     if (!read.status.ok()) {
@@ -236,7 +239,7 @@ bool ProjectFiles::restoreRecovery(const RecoveryCopy &copy)
     if (m_busy)
         return false;
     const Busy busy(&m_busy);
-    if (m_s.tracks->isModified() &&
+    if (m_s.project->isModified() &&
         prompter().warning(m_s.dialogParent, QString(),
                            tr("<font color='white'>未儲存部分將會流失，確定讀取舊檔?</font>"),
                            QMessageBox::Yes | QMessageBox::Cancel,
@@ -264,11 +267,13 @@ bool ProjectFiles::restoreRecovery(const RecoveryCopy &copy)
         }
     }
     replaceProject(read, aProject ? copy.projectPath : QString());
+    if (!copy.extras.isEmpty())
+        takeExtras(QString(), copy.extras);
     m_lock = std::move(lock);
     m_hasFileName = named && read.status.ok();
     finishLoad();
     // Nothing of it is saved yet.
-    m_s.tracks->setModified(true);
+    m_s.project->setModified(true);
     return true;
 }
 
@@ -358,18 +363,19 @@ bool ProjectFiles::loadLegacyFormat(const QString &path)
 void ProjectFiles::beginLoad(const QString &path)
 {
     m_s.tracks->clearProject();
+    clearExtras();
     emit projectReplaced();
     if (path.isEmpty()) {
         // A restored project that was never saved stays without a name.
         m_untitled = true;
-        emit titleChanged(untitledWindowTitle());
+        m_s.project->setPath(QString());
         return;
     }
     // The picture dialogs keep opening where pictures were loaded last;
     // only the picture library's folder dialogs start beside the project.
     m_currentFile = path;
     m_untitled = false;
-    emit titleChanged(projectWindowTitle(path));
+    m_s.project->setPath(path);
 }
 
 void ProjectFiles::finishLoad()
@@ -384,9 +390,8 @@ void ProjectFiles::finishLoad()
         m_damagedRecords = 0;
     }
     checkMissingPictures();
-    startHistory();
     // What the load itself changed (the song, the prop) is no unsaved change.
-    emit titleChanged(m_title);
+    startHistory();
     checkThumbsInBackground();
 }
 
@@ -594,9 +599,19 @@ bool ProjectFiles::writeTo(const QString &path)
             whitePlainText(tr("無法儲存專案 %1：%2").arg(path, fileErrorText(save.errorString()))));
         return false;
     }
-    emit titleChanged(projectWindowTitle(path));
+    // The beat grid and the props beside it; without them the project is
+    // not saved whole, and stays marked.
+    QString extrasError;
+    if (!writeExtras(path, m_s.project->extras(), &extrasError)) {
+        prompter().warning(
+            m_s.dialogParent, QString(),
+            whitePlainText(
+                tr("無法儲存專案 %1 的節拍與道具分配：%2").arg(path, fileErrorText(extrasError))));
+        return false;
+    }
+    m_s.project->setPath(path);
     settings::open().setValue(settings::CurrentFile, path);
-    m_s.tracks->setModified(false);
+    m_s.project->setModified(false);
     return true;
 }
 
@@ -604,7 +619,31 @@ bool ProjectFiles::writeTo(const QString &path)
 
 void ProjectFiles::startHistory()
 {
-    m_s.tracks->startHistory();
+    m_s.project->startHistory();
+}
+
+void ProjectFiles::clearExtras()
+{
+    const Project::Untracked replacing(m_s.project);
+    m_s.project->setExtras(ProjectExtras());
+}
+
+void ProjectFiles::takeExtras(const QString &path, const QByteArray &bytes)
+{
+    ProjectExtras extras;
+    QString error;
+    const bool read =
+        path.isEmpty() ? decodeExtras(bytes, &extras, &error) : readExtras(path, &extras, &error);
+    if (!read) {
+        // The project itself is whole; only what lies beside it is lost,
+        // and the next save writes it anew.
+        prompter().warning(m_s.dialogParent, QString(),
+                           whitePlainText(tr("無法讀取專案 %1 的節拍與道具分配：%2")
+                                              .arg(path.isEmpty() ? tr("復原副本") : path, error)));
+        return;
+    }
+    const Project::Untracked loading(m_s.project);
+    m_s.project->setExtras(extras);
 }
 
 // ---------------------------------------------------------------- pictures

@@ -17,6 +17,7 @@ class PictureFolder;
 class ProjectLock;
 struct RecoveryCopy;
 class PictureSearch;
+class Project;
 class Show;
 class TracksController;
 
@@ -33,8 +34,9 @@ class ProjectFiles : public QObject
 public:
     struct Services
     {
-        Show *show = nullptr;
-        TracksController *tracks = nullptr; // clears the tracks, keeps the history
+        Project *project = nullptr;         // the show, its history, path and extras
+        Show *show = nullptr;               // the project's
+        TracksController *tracks = nullptr; // clears the tracks
         PictureFolder *pictures = nullptr;  // where picture dialogs open
         QWidget *dialogParent = nullptr;
         QWidget *trackArea = nullptr; // painted once, when a load is complete
@@ -103,8 +105,6 @@ signals:
     // The project was replaced (New, or a load begins): the editor panel
     // starts again.
     void projectReplaced();
-    // The window's title for the project.
-    void titleChanged(const QString &title);
     // A loaded project's song; empty for a project without one (the song
     // there was goes).
     void songRequested(const QString &path);
@@ -138,6 +138,11 @@ private:
     };
 
     bool loadCurrentFormat(const QString &path);
+    // The beat grid and the props: none (a new project), or those beside a
+    // project file (path) or in a recovery copy (bytes), as where the
+    // history starts.
+    void clearExtras();
+    void takeExtras(const QString &path, const QByteArray &bytes);
     void replaceProject(const ProjectReadResult &read, const QString &path);
     static QVector<DecodedRecord> decodeRecords(const ProjectData &project);
     // This editor's mark on a project file: the one it holds, or a new try.
@@ -168,8 +173,6 @@ private:
 
     Services m_s;
     QString m_currentFile;
-    // The project's title as last announced (without the unsaved mark).
-    QString m_title;
     bool m_hasFileName = false;
     // No file of its own yet (a new project): the path above is only where
     // dialogs start.

@@ -65,6 +65,8 @@ public:
     // The item at pixel x (the one whose mode covers the time there), or
     // null.
     TimelineItem *itemAtX(int x) const;
+    // The item showing a mode of this track, or null.
+    TimelineItem *itemOf(vc::Show::Id mode) const { return m_views.value(mode); }
     // Bumped by every new zoom: an item laid out at an older one is laid
     // out again before it is shown.
     int layoutGeneration() const { return m_generation; }

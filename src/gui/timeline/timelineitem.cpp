@@ -1,5 +1,7 @@
 #include "gui/timeline/timelineitem.h"
 
+#include "core/project/project.h"
+
 #include "core/model/show.h"
 #include "core/timeline/timeaxis.h"
 #include "gui/timeline/timeline.h"
@@ -303,6 +305,8 @@ void TimelineItem::mousePressEvent(QMouseEvent *event)
         return;
     }
     QPointer<TimelineItem> self(this);
+    // Everything the drag changes, on any track, is one undo step.
+    const vc::Project::Edit step(vc::Project::of(showOf(this)));
     const QPoint pressPos = event->pos();
     QMimeData *mime = dragData(pressPos);
     m_pressed = true;

@@ -1192,6 +1192,18 @@ Open it anyway? Saving will then ask for another name, so that neither editor ov
         <source>未命名</source>
         <translation>Untitled</translation>
     </message>
+    <message>
+        <source>無法儲存專案 %1 的節拍與道具分配：%2</source>
+        <translation>Could not save the beats and props of project %1: %2</translation>
+    </message>
+    <message>
+        <source>無法讀取專案 %1 的節拍與道具分配：%2</source>
+        <translation>Could not read the beats and props of project %1: %2</translation>
+    </message>
+    <message>
+        <source>復原副本</source>
+        <translation>the recovery copy</translation>
+    </message>
 </context>
 <context>
     <name>vc::ProjectReader</name>
