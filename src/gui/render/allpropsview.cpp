@@ -71,6 +71,8 @@ void AllPropsView::setTime(int ms)
 
 void AllPropsView::follow(Prop &prop, bool jumped)
 {
+    if (prop.assignment.track > m_show->trackCount())
+        return; // a track removed: the new list of props follows
     const vc::Show::Track &track = m_show->tracks().at(prop.assignment.track - 1);
     const int index = m_show->modeIndexAt(track.id, m_time);
     const vc::Show::Mode *mode = index >= 0 ? &track.modes.at(index) : nullptr;
@@ -169,6 +171,12 @@ void AllPropsView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     wake();
+}
+
+void AllPropsView::closeEvent(QCloseEvent *event)
+{
+    QWidget::closeEvent(event);
+    emit closed();
 }
 
 void AllPropsView::hideEvent(QHideEvent *event)

@@ -39,7 +39,12 @@ public:
 
     QSize sizeHint() const override;
 
+signals:
+    // The user closed the view's window.
+    void closed();
+
 protected:
+    void closeEvent(QCloseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
