@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QTextStream>
@@ -36,7 +37,7 @@ QImage pattern(quint32 seed)
     return img;
 }
 
-vc::ModeRecord pictureMode(quint32 seed)
+vc::ModeRecord pictureMode(quint32 seed, const QString &picture = QStringLiteral("/p.png"))
 {
     vc::ModeRecord r;
     r.kind = vc::Picture;
@@ -44,7 +45,7 @@ vc::ModeRecord pictureMode(quint32 seed)
     r.end = 60000;
     r.loops = 20;
     r.thumb = pattern(seed);
-    r.params = vc::pictureParams(20, QStringLiteral("/p.png"), 20, true, false);
+    r.params = vc::pictureParams(20, picture, 20, true, false);
     return r;
 }
 
@@ -56,7 +57,10 @@ int writeShow(const QString &path)
     vc::ProjectExtras extras;
     const char *const names[] = {"Mei", "Jun", "Hana"};
     for (int t = 0; t < 3; ++t) {
-        data.tracks.append({pictureMode(t + 2).encode()});
+        // The picture beside the project, so that the editor finds it.
+        const QString picture = QFileInfo(path).absolutePath() + QStringLiteral("/p%1.png").arg(t);
+        pattern(t + 2).save(picture);
+        data.tracks.append(QVector<QByteArray>{pictureMode(t + 2, picture).encode()});
         extras.props.append({t + 1, QString::fromLatin1(names[t]), QString()});
     }
     QString error;

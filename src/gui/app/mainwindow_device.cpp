@@ -63,9 +63,11 @@ void MainWindow::setupDevice()
     menu->addAction(tr("道具分配..."), this, &MainWindow::editProps);
     QAction *view = menu->addAction(tr("全部道具"));
     view->setCheckable(true);
+    view->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+P")));
     connect(view, &QAction::toggled, m_allProps, &QWidget::setVisible);
     connect(m_allProps, &AllPropsView::closed, view, [view] { view->setChecked(false); });
-    menu->addAction(tr("全部上傳"), this, &MainWindow::uploadAll);
+    menu->addAction(tr("全部上傳"), this, &MainWindow::uploadAll,
+                    QKeySequence(QStringLiteral("Ctrl+Shift+U")));
     ui->menuBar->insertMenu(ui->menu_2->menuAction(), menu);
 }
 

@@ -87,8 +87,8 @@ void AllPropsView::follow(Prop &prop, bool jumped)
     }
     const vc::ModeRecord &r = mode->record;
     if (id != prop.mode)
-        prop.preview.setPattern(r.thumb, m_show->leds(), (r.end - r.start) / 1000.0, r.loops);
-    prop.preview.seek(m_time, r.start, r.end);
+        prop.preview.setPattern(r.thumbImage(), m_show->leds(), r.durationMs() / 1000.0, r.loops);
+    prop.preview.seek(m_time, r.startMs(), r.endMs());
     prop.mode = id;
 }
 
@@ -133,7 +133,10 @@ void AllPropsView::paintEvent(QPaintEvent *)
         return;
     }
     const int cellWidth = width() / m_props.size();
-    const int cellHeight = height() - LabelHeight;
+    // The preview lays out a disc and a staff side by side, each as high as
+    // the surface: a surface twice as wide as high, centred in its cell.
+    const int cellHeight = std::max(1, std::min(height() - LabelHeight, cellWidth / 2));
+    const int top = LabelHeight + (height() - LabelHeight - cellHeight) / 2;
     bool still = true;
     for (int i = 0; i < m_props.size(); ++i) {
         Prop &p = *m_props[i];
@@ -150,7 +153,7 @@ void AllPropsView::paintEvent(QPaintEvent *)
             p.preview.compose(cell, cellWidth, cellHeight, 0);
         }
         const int x = i * cellWidth;
-        painter.drawImage(x, LabelHeight, p.surface);
+        painter.drawImage(x, top, p.surface);
         const vc::PropAssignment &a = p.assignment;
         const QString label = a.name.isEmpty() ? tr("軌道 %1").arg(a.track)
                                                : tr("%1（軌道 %2）").arg(a.name).arg(a.track);
