@@ -13,6 +13,8 @@
 #include "core/model/history.h"
 #include "core/model/modebuilder.h"
 #include "core/model/show.h"
+#include "core/project/project.h"
+#include "core/project/projectextras.h"
 #include "core/project/projectformat.h"
 #include "core/project/showproject.h"
 #include "testsupport/records.h"
@@ -21,6 +23,8 @@
 #include <QLoggingCategory>
 #include <QRandomGenerator>
 #include <QTest>
+
+#include <optional>
 
 using vc::Show;
 
@@ -44,13 +48,14 @@ enum class Op
     Undo,
     Redo,
     Apply,
+    Props,
     Count
 };
 
-const char *const OpNames[] = {"insert",       "move",      "move to track", "resize start",
-                               "resize end",   "copy",      "cut",           "paste",
-                               "delete",       "add track", "remove track",  "duplicate track",
-                               "select track", "undo",      "redo",          "apply"};
+const char *const OpNames[] = {
+    "insert",       "move",  "move to track", "resize start", "resize end",   "copy",
+    "cut",          "paste", "delete",        "add track",    "remove track", "duplicate track",
+    "select track", "undo",  "redo",          "apply",        "props"};
 static_assert(sizeof(OpNames) / sizeof(*OpNames) == int(Op::Count));
 
 // A step with raw random numbers, read modulo what the document holds when
@@ -115,7 +120,8 @@ public:
     {
         m_show.setLeds(Leds);
         m_show.setFrameRate(FrameRate);
-        m_history.record(m_show.snapshot());
+        m_project.startHistory();
+        QObject::connect(&m_project, &vc::Project::edited, [this] { ++m_steps; });
         QObject::connect(&m_show, &Show::modesEdited,
                          [this](Show::Id t, const Show::ModeChange &c) {
                              if (c.reset) {
@@ -187,13 +193,38 @@ private:
         return m_show.tracks().at(int(n % quint32(m_show.trackCount()))).id;
     }
 
+    // The project as its files hold it.
+    QByteArray document() const
+    {
+        return vc::encodeProject(vc::projectOf(m_show)) + vc::encodeExtras(m_project.extras());
+    }
+
     QString step(const Step &s)
     {
-        const QByteArray before = vc::encodeProject(vc::projectOf(m_show));
+        const QByteArray before = document();
+        if (s.op == Op::Undo || s.op == Op::Redo) {
+            if (s.op == Op::Undo ? m_project.undo() : m_project.redo()) {
+                if (!m_project.isModified())
+                    return QStringLiteral("an undo or redo leaves the project unmodified");
+            } else if (document() != before) {
+                return QStringLiteral("an undo or redo with nothing to do changed the project");
+            }
+            return consistent();
+        }
+        m_project.setModified(false);
+        return edit(s);
+    }
+
+    QString edit(const Step &s)
+    {
+        const QByteArray before = document();
+        const int steps = m_steps;
         const Show::Id current = m_show.currentTrack();
         Show::Id watched = 0; // a mode that must play as it did
         Kept kept{};
         const int at = int(s.b % SongMs);
+        // Each step is one edit of the project, as a gesture in the window.
+        std::optional<vc::Project::Edit> bracket(std::in_place, &m_project);
         switch (s.op) {
         case Op::Insert: {
             const int length = 1 + int(s.c % 3000);
@@ -254,13 +285,15 @@ private:
             m_show.setCurrentTrack(pickTrack(s.a));
             break;
         case Op::Undo:
-            if (const auto *state = m_history.undo())
-                m_show.restore(*state);
-            return consistent();
         case Op::Redo:
-            if (const auto *state = m_history.redo())
-                m_show.restore(*state);
-            return consistent();
+            break;
+        case Op::Props:
+            if (s.c % 3 == 0)
+                m_project.setProps({});
+            else
+                m_project.setProps({{int(s.a % quint32(m_show.trackCount())) + 1,
+                                     QString::number(s.c % 5), QString::number(s.d % 2)}});
+            break;
         case Op::Apply: // as the editor opened it
             if (const Show::Mode *m = pickMode(s.a);
                 m && vc::ModeBuilder({Leds, FrameRate})
@@ -271,6 +304,18 @@ private:
         case Op::Count:
             break;
         }
+        bracket.reset();
+        // One step exactly when the project changed (removing a track is
+        // final: no step), and unsaved changes exactly then.
+        const bool changed = document() != before;
+        if (m_steps - steps != (changed && s.op != Op::RemoveTrack ? 1 : 0))
+            return QStringLiteral("%1 undo steps recorded for a %2 project")
+                .arg(m_steps - steps)
+                .arg(changed ? "changed" : "unchanged");
+        if (m_project.isModified() != changed)
+            return QStringLiteral("the modified flag is %1 for a %2 project")
+                .arg(m_project.isModified())
+                .arg(changed ? "changed" : "unchanged");
 
         QString failed = consistent();
         if (!failed.isEmpty())
@@ -292,18 +337,17 @@ private:
                     .arg(m->record.loops);
         }
 
-        // Every recorded step can be undone and redone exactly. Removing a
-        // track is final: it records nothing.
-        const QByteArray after = vc::encodeProject(vc::projectOf(m_show));
-        if (!m_history.record(m_show.snapshot()))
+        // Every recorded step can be undone and redone exactly.
+        const QByteArray after = document();
+        if (after == before || s.op == Op::RemoveTrack)
             return {};
-        m_show.restore(*m_history.undo());
-        if (vc::encodeProject(vc::projectOf(m_show)) != before)
+        m_project.undo();
+        if (document() != before)
             return QStringLiteral("undo does not give back the document");
         if (!(failed = consistent()).isEmpty())
             return QStringLiteral("after undo: ") + failed;
-        m_show.restore(*m_history.redo());
-        if (vc::encodeProject(vc::projectOf(m_show)) != after)
+        m_project.redo();
+        if (document() != after)
             return QStringLiteral("redo does not give back the document");
         return consistent();
     }
@@ -379,9 +423,10 @@ private:
         return {};
     }
 
-    Show m_show;
+    vc::Project m_project;
+    Show &m_show = *m_project.show();
     QHash<Show::Id, QHash<Show::Id, QByteArray>> m_seen;
-    vc::History m_history;
+    int m_steps = 0;
     QByteArray m_clipboard;
 };
 

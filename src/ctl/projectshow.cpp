@@ -1,8 +1,10 @@
 #include "ctl/projectshow.h"
 
 #include "core/device/trackshow.h"
-#include "core/model/trackorder.h"
+#include "core/model/show.h"
+#include "core/project/project.h"
 #include "core/project/projectnames.h"
+#include "core/project/showproject.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -39,7 +41,10 @@ bool openProject(const QString &path, Project *project, QString *error)
                                             "convert it first with \"vantorctl convert\""));
         return false;
     }
-    const ProjectReadResult read = loadProjectFile(path);
+    // The same reading as the editor's: the same tracks, in the same order.
+    vc::Project document;
+    QString extrasError;
+    const ProjectReadResult read = readProject(path, &document, &extrasError);
     switch (read.status.code) {
     case ProjectReadStatus::Ok:
         break;
@@ -56,21 +61,29 @@ bool openProject(const QString &path, Project *project, QString *error)
 
     project->path = path;
     project->data = read.project;
+    project->extras = document.extras();
+    project->extrasError =
+        extrasError.isEmpty() ? QString() : named(extrasPathFor(path), extrasError);
     project->tracks.clear();
     project->damaged.clear();
-    for (const QVector<QByteArray> &records : read.project.tracks) {
+    const QVector<Show::Track> &tracks = document.show()->tracks();
+    for (int t = 0; t < tracks.size(); ++t) {
         QVector<ModeRecord> track;
-        QVector<int> damaged;
-        track.reserve(records.size());
-        for (const QByteArray &bytes : records) {
-            bool ok = false;
-            track.append(ModeRecord::decode(bytes, &ok));
-            if (!ok)
-                damaged.append(track.size());
+        track.reserve(tracks.at(t).modes.size());
+        bool whole = true;
+        for (const Show::Mode &m : tracks.at(t).modes) {
+            track.append(m.record);
+            whole = whole && m.complete;
         }
-        // As the editor loads a track: in start order, nothing placed yet.
-        if (damaged.isEmpty())
-            orderByStart(track);
+        // Damaged records are named by their place in the file.
+        QVector<int> damaged;
+        const QVector<QByteArray> &records = read.project.tracks.at(t);
+        for (int i = 0; !whole && i < records.size(); ++i) {
+            bool ok = false;
+            ModeRecord::decode(records.at(i), &ok, nullptr, ModeRecord::ThumbChecked);
+            if (!ok)
+                damaged.append(i + 1);
+        }
         project->tracks.append(track);
         project->damaged.append(damaged);
     }

@@ -24,8 +24,13 @@ Project::Project(QObject *parent) : QObject(parent), m_show(this)
     connect(&m_show, &Show::ledsChanged, this, saved);
     connect(&m_show, &Show::frameRateChanged, this, saved);
     connect(&m_show, &Show::songPathChanged, this, saved);
+    // Removing or moving a track is no undo step, but the file holds the
+    // tracks in their order: it is an unsaved change all the same.
+    connect(&m_show, &Show::tracksChanged, this, saved);
     // An assignment goes with its track.
     connect(&m_show, &Show::tracksChanged, this, [this] {
+        // (Its entry stays, unseen: removing a track is final, and an entry
+        // that changed here would make the next step differ from the last.)
         const auto gone = [this](const Prop &p) { return m_show.trackIndex(p.track) < 0; };
         if (!m_restoring && std::any_of(m_props.cbegin(), m_props.cend(), gone))
             emit propsChanged();
@@ -125,6 +130,10 @@ void Project::restore(const History::Snapshot *state)
     restoreExtras(m_history.currentExtra());
     m_restoring = false;
     emit historyChanged();
+    // The project is no longer what was saved (when it was saved after the
+    // step taken back, closing must still ask).
+    setModified(true);
+    emit edited();
 }
 
 bool Project::undo()
@@ -244,6 +253,10 @@ void Project::setProps(const QVector<PropAssignment> &props)
         const Id id = m_show.tracks().at(a.track - 1).id;
         if (std::none_of(next.cbegin(), next.cend(), [id](const Prop &p) { return p.track == id; }))
             next.append({id, a.name, a.port});
+    }
+    for (const Prop &p : qAsConst(m_props)) {
+        if (m_show.trackIndex(p.track) < 0)
+            next.append(p);
     }
     const auto same = [](const Prop &a, const Prop &b) {
         return a.track == b.track && a.name == b.name && a.port == b.port;

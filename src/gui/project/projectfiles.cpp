@@ -283,7 +283,9 @@ void ProjectFiles::replaceProject(const ProjectReadResult &read, const QString &
     // Everything that takes time happens before the project is touched;
     // from clearing it to the last item nothing else may run against the
     // half-built tracks, so no events are let through in between.
-    const QVector<DecodedRecord> decoded = decodeRecords(project);
+    // The thumbs are left packed: each is unpacked when its item is first
+    // painted, exported or copied, so a large project opens at once.
+    const QVector<DecodedRecord> decoded = decodeRecords(project, ModeRecord::ThumbLater);
     m_damagedRecords = int(std::count_if(decoded.begin(), decoded.end(),
                                          [](const DecodedRecord &d) { return !d.complete; }));
     beginLoad(path);
@@ -435,60 +437,14 @@ void ProjectFiles::checkThumbsInBackground()
     }));
 }
 
-QVector<ProjectFiles::DecodedRecord> ProjectFiles::decodeRecords(const ProjectData &project)
-{
-    QVector<QByteArray> records;
-    records.reserve(project.recordCount());
-    for (const auto &track : project.tracks)
-        records += track;
-    // The thumbs are left packed: each is unpacked when its item is first
-    // painted, exported or copied, so a large project opens at once.
-    QVector<DecodedRecord> out(records.size());
-    for (int i = 0; i < records.size(); ++i) {
-        DecodedRecord &d = out[i];
-        d.record = ModeRecord::decode(records.at(i), &d.complete, &d.used, ModeRecord::ThumbLater);
-    }
-    return out;
-}
-
 void ProjectFiles::addRecords(const ProjectData &project, const QVector<DecodedRecord> &decoded)
 {
-    TracksController *tracks = m_s.tracks;
     // The track area is painted once, when it is complete.
     QWidget *area = m_s.trackArea;
     const bool updates = !area || area->updatesEnabled();
     if (area)
         area->setUpdatesEnabled(false);
-
-    Show *show = m_s.show;
-    {
-        // The items are made once per track, when its modes are all there.
-        const Show::Batch batch(show);
-        int index = 0;
-        for (int t = 0; t < project.tracks.size(); ++t) {
-            if (t > 0) {
-                // The next track goes directly above the one just filled, so
-                // track 1 ends up at the bottom again.
-                Timeline *current = tracks->currentTrack();
-                tracks->addTimeline(short(current ? tracks->layoutPosition(current) : -1));
-            }
-            const Show::Id track = show->currentTrack();
-            for (int i = 0; i < project.tracks.at(t).size(); ++i, ++index) {
-                const DecodedRecord &d = decoded.at(index);
-                show->appendMode(track, project.tracks.at(t).at(i), d.record, d.complete, d.used);
-            }
-            // A file from elsewhere may list a track out of order.
-            show->orderTrack(track);
-        }
-    }
-    // Export and upload take the current track: the one to work on is the
-    // lowest that holds modes, not the (often empty) last one read.
-    for (const Show::Track &t : show->tracks()) {
-        if (!t.modes.isEmpty()) {
-            show->setCurrentTrack(t.id);
-            break;
-        }
-    }
+    fillTracks(*m_s.show, project, decoded);
     if (area)
         area->setUpdatesEnabled(updates);
 }

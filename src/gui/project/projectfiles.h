@@ -3,6 +3,7 @@
 #include "core/model/moderecord.h"
 #include "core/project/legacyimport.h"
 #include "core/project/projectformat.h"
+#include "core/project/showproject.h"
 
 #include <QList>
 #include <QObject>
@@ -118,12 +119,6 @@ signals:
     void loaded();
 
 private:
-    struct DecodedRecord
-    {
-        ModeRecord record;
-        bool complete = false;
-        int used = 0;
-    };
     // Sets a flag for as long as it lives.
     class Busy
     {
@@ -144,7 +139,6 @@ private:
     void clearExtras();
     void takeExtras(const QString &path, const QByteArray &bytes);
     void replaceProject(const ProjectReadResult &read, const QString &path);
-    static QVector<DecodedRecord> decodeRecords(const ProjectData &project);
     // This editor's mark on a project file: the one it holds, or a new try.
     std::unique_ptr<ProjectLock> lockFor(const QString &path);
     bool loadLegacyFormat(const QString &path);
