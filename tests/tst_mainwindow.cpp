@@ -1,4 +1,5 @@
 #include "core/app/appsettings.h"
+#include "core/model/show.h"
 #include "gui/app/mainwindow.h"
 #include "gui/app/startup.h"
 #include "gui/model/trackscontroller.h"
@@ -42,6 +43,7 @@ private slots:
     void menuEntries();
     void aboutFromMenu();
     void widgetDefaults();
+    void followsTheProject();
     void closeQuestion_data();
     void closeQuestion();
     void geometryRestored();
@@ -215,6 +217,29 @@ void TestMainWindow::widgetDefaults()
     QCOMPARE(ui->Font_size->currentIndex(), 9);
     QCOMPARE(ui->Song_play->shortcut().toString(), QStringLiteral("Space"));
     QVERIFY(!ui->Song_play_2->associatedWidgets().contains(&w)); // belongs to no menu
+}
+
+// The prop's boxes and the undo actions are views of the project.
+void TestMainWindow::followsTheProject()
+{
+    vc::test::ScriptedPrompter prompter;
+    MainWindow w;
+    auto *ui = w.form();
+    QVERIFY(!ui->actionUndo->isEnabled());
+    w.document()->setLeds(48);
+    w.document()->setFrameRate(1333.7f);
+    QCOMPARE(ui->Leds->value(), 48);
+    QCOMPARE(ui->FPS_V->value(), 1333);
+    QCOMPARE(w.document()->frameRate(), 1333.7f);
+    w.document()->addTrack(1);
+    w.project()->flush();
+    QVERIFY(ui->actionUndo->isEnabled());
+    QVERIFY(w.windowTitle() == QStringLiteral("VantorCreator"));
+    w.project()->setPath(QStringLiteral("/x/a.vtc3"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("VantorCreator - a.vtc3 *"));
+    ui->actionUndo->trigger();
+    QVERIFY(!ui->actionUndo->isEnabled());
+    QVERIFY(ui->actionRedo->isEnabled());
 }
 
 void TestMainWindow::closeQuestion_data()

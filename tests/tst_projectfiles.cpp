@@ -2,8 +2,11 @@
 #include "core/model/moderecord.h"
 #include "core/model/show.h"
 #include "core/project/legacyproject.h"
+#include "core/project/project.h"
+#include "core/project/projectextras.h"
 #include "core/project/projectformat.h"
 #include "core/project/projectlock.h"
+#include "core/project/showproject.h"
 #include "core/timeline/timeaxis.h"
 #include "gui/app/mainwindow.h"
 #include "gui/app/startup.h"
@@ -187,6 +190,7 @@ private slots:
     void formatChosenByName();
     void unreadableFileKeepsProject_data();
     void unreadableFileKeepsProject();
+    void extrasBesideTheProject();
     void truncatedFileLoadsWholeRecords();
     void damagedThumbLoadsAndIsReported();
     void thumbNoEditorMakesIsDamage();
@@ -728,6 +732,54 @@ void TestProjectFiles::unreadableFileKeepsProject()
     QVERIFY(rig.files->hasFileName());
     QCOMPARE(rig.tracks->history().size(), history);
     QVERIFY(rig.tracks->isModified());
+}
+
+// The beat grid and the props live beside the project: saved with it,
+// loaded with it, undone as edits; the project file itself stays what every
+// reader of it reads, and the command-line tool's reading gives the same
+// show as the editor's.
+void TestProjectFiles::extrasBesideTheProject()
+{
+    const QString file = path(QStringLiteral("troupe.vtc3"));
+    const vc::ProjectExtras extras{QJsonObject{{"bpm", 120}},
+                                   {{1, QStringLiteral("Ana"), QStringLiteral("/dev/ttyACM0")}},
+                                   QJsonObject{{"later", true}}};
+    {
+        ProjectRig rig;
+        rig.add(colourRecord(2000, 3000));
+        rig.add(colourRecord(0, 1000));
+        rig.project.setExtras(extras);
+        rig.project.flush();
+        QVERIFY(rig.project.isModified());
+        rig.prompter.fileNames << file;
+        QVERIFY(rig.files->saveAs());
+        QVERIFY(QFile::exists(vc::extrasPathFor(file)));
+        QVERIFY(vc::loadProjectFile(file).status.ok());
+    }
+    ProjectRig rig;
+    QVERIFY(rig.files->loadFile(file));
+    QCOMPARE(rig.project.extras(), extras);
+    QVERIFY(!rig.project.canUndo());
+    vc::Project tool;
+    QString error;
+    QVERIFY(vc::readProject(file, &tool, &error).status.ok());
+    QCOMPARE(vc::encodeProject(vc::projectOf(*tool.show())),
+             vc::encodeProject(vc::projectOf(rig.show)));
+    QCOMPARE(tool.extras(), extras);
+
+    rig.project.setProps({});
+    rig.project.flush();
+    QVERIFY(rig.project.undo());
+    QCOMPARE(rig.project.props(), extras.props);
+    // Nothing left to keep beside it: the file goes.
+    rig.project.setExtras({});
+    QVERIFY(rig.files->save());
+    QVERIFY(!QFile::exists(vc::extrasPathFor(file)));
+    // One that cannot be read is reported; the project loads all the same.
+    writeFile(vc::extrasPathFor(file), "{");
+    QVERIFY(rig.files->loadFile(file));
+    QCOMPARE(rig.messages(), 1);
+    QVERIFY(rig.lastMessage().contains(QStringLiteral("節拍與道具分配")));
 }
 
 void TestProjectFiles::truncatedFileLoadsWholeRecords()

@@ -1,6 +1,7 @@
 #include "core/app/fileerrors.h"
 #include "core/model/moderecord.h"
 #include "core/project/legacyproject.h"
+#include "core/project/projectextras.h"
 #include "core/project/projectformat.h"
 #include "core/project/projectnames.h"
 #include "core/project/recoverycopy.h"
@@ -94,6 +95,8 @@ private slots:
     void cancelledSaveKeepsOldFile_data();
     void cancelledSaveKeepsOldFile();
     void recoveryCopyCutShortIsRefused();
+    void extrasFile_data();
+    void extrasFile();
 
     void nameRules_data();
     void nameRules();
@@ -412,6 +415,46 @@ void TestProjectFormat::cancelledSaveKeepsOldFile()
     QCOMPARE(vc::test::fileBytes(path), readData("three-tracks.vtc3"));
 }
 
+void TestProjectFormat::extrasFile_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<QString>("read"); // "props|other members", or "refused"
+    const QByteArray head = R"({"format": "vantorcreator-project-extras", "version": 1)";
+    QTest::newRow("props, unknown members kept")
+        << head + R"(, "props": [{"track": 2, "name": "B", "port": "p"}], "later": [1]})"
+        << "2:B:p|later";
+    QTest::newRow("a track named twice keeps its first; no track is dropped")
+        << head + R"(, "props": [{"track": 1, "name": "A"}, {"track": 1, "name": "X"},
+                                  {"name": "none"}, {"track": 0}]})"
+        << "1:A:|";
+    QTest::newRow("not JSON") << QByteArray(R"({"format":)") << "refused";
+    QTest::newRow("another file") << QByteArray(R"({"format": "x", "version": 1})") << "refused";
+    QTest::newRow("a later version")
+        << QByteArray(R"({"format": "vantorcreator-project-extras", "version": 2})") << "refused";
+}
+
+void TestProjectFormat::extrasFile()
+{
+    QFETCH(QByteArray, json);
+    vc::ProjectExtras extras;
+    QString error;
+    if (!vc::decodeExtras(json, &extras, &error)) {
+        QTEST(QStringLiteral("refused"), "read");
+        QVERIFY(!error.isEmpty());
+        return;
+    }
+    QStringList props;
+    for (const vc::PropAssignment &p : extras.props)
+        props << QStringLiteral("%1:%2:%3").arg(p.track).arg(p.name, p.port);
+    QTEST(props.join(QLatin1Char(',')) + QLatin1Char('|') +
+              extras.other.keys().join(QLatin1Char(',')),
+          "read");
+    // Written again, nothing of it is lost.
+    vc::ProjectExtras again;
+    QVERIFY(vc::decodeExtras(vc::encodeExtras(extras), &again, &error));
+    QCOMPARE(again, extras);
+}
+
 // A copy whose writing never finished is no copy, wherever it was cut.
 void TestProjectFormat::recoveryCopyCutShortIsRefused()
 {
@@ -421,6 +464,7 @@ void TestProjectFormat::recoveryCopyCutShortIsRefused()
     copy.writtenAt = QDateTime::fromMSecsSinceEpoch(1700000000123, Qt::UTC);
     copy.session = QByteArray(16, 's');
     copy.project = readData("three-tracks.vtc3");
+    copy.extras = QByteArrayLiteral("{}");
     const QByteArray bytes = vc::encodeRecoveryCopy(copy);
     // Written straight from the records, it is the same.
     QByteArray streamed;
@@ -437,6 +481,7 @@ void TestProjectFormat::recoveryCopyCutShortIsRefused()
     QCOMPARE(back.writtenAt, copy.writtenAt);
     QCOMPARE(back.session, copy.session);
     QCOMPARE(back.project, copy.project);
+    QCOMPARE(back.extras, copy.extras);
     for (int size = 0; size < bytes.size(); ++size)
         QVERIFY2(!vc::decodeRecoveryCopy(bytes.left(size), &back),
                  qPrintable(QString::number(size)));

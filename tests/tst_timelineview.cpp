@@ -1,6 +1,7 @@
 #include "core/model/moderecord.h"
 #include "core/model/show.h"
 #include "core/timeline/timeaxis.h"
+#include "core/timeline/timescale.h"
 #include "gui/app/mainwindow.h"
 #include "gui/audio/timelineheaders.h"
 #include "gui/model/trackscontroller.h"
@@ -167,6 +168,8 @@ private slots:
     void dropIsNeverAccepted();
     void timesFromGeometry_data();
     void timesFromGeometry();
+    void modeUnderIndicator_data();
+    void modeUnderIndicator();
     void geometryFollowsZoom_data();
     void geometryFollowsZoom();
     void doubleClickWalksIndicator_data();
@@ -712,6 +715,38 @@ void TestTimelineView::timesFromGeometry()
     QCOMPARE(ended.count(), 1);
     QCOMPARE(ended.first().at(0).toByteArray(), before);
     QCOMPARE(ended.first().at(2).value<QWidget *>(), w.current());
+}
+
+void TestTimelineView::modeUnderIndicator_data()
+{
+    QTest::addColumn<int>("zoom");
+    QTest::addColumn<QList<int>>("times"); // start, end, start, end...
+    QTest::newRow("10 ms/px, apart") << 80 << ints({0, 1000, 1500, 3000});
+    QTest::newRow("10 ms/px, end to end") << 80 << ints({0, 1000, 1000, 1005, 1005, 2000});
+    // At 40 ms/px a 30 ms mode is drawn 50 pixels wide: over its neighbour.
+    QTest::newRow("40 ms/px, narrow under the minimum width")
+        << 40 << ints({1000, 1030, 1030, 1100, 1100, 3000});
+    QTest::newRow("6.4 ms/px, off the pixel grid")
+        << 100 << ints({3, 1001, 1001, 1007, 2500, 2501});
+}
+
+// The play indicator previews the mode the track draws under it: the
+// project answers as the widgets do.
+void TestTimelineView::modeUnderIndicator()
+{
+    QFETCH(int, zoom);
+    QFETCH(QList<int>, times);
+    Window w;
+    w.ui()->timeline_scaler->setValue(zoom);
+    for (int i = 0; i + 1 < times.size(); i += 2)
+        w.insert(times.at(i), times.at(i + 1));
+    Timeline *track = w.current();
+    const vc::Show::Track *modes = w.w.document()->track(track->trackId());
+    for (int x = 0; x < vc::timescale::msToX(times.last(), track->msPerPixel()) + 60; ++x) {
+        const int index = w.w.project()->modeIndexUnder(track->trackId(), x, track->msPerPixel());
+        TimelineItem *fromProject = index < 0 ? nullptr : track->itemOf(modes->modes.at(index).id);
+        QCOMPARE(fromProject, qobject_cast<TimelineItem *>(track->childAt(x, 10)));
+    }
 }
 
 void TestTimelineView::geometryFollowsZoom_data()
