@@ -157,8 +157,8 @@ int main(int argc, char **argv)
     // Edits on the current track, in the middle of the song.
     Timeline *track = ctl->currentTrack();
     auto someStart = [&] { return int(rng.bounded(spanMs / 4, spanMs * 3 / 4)); };
-    const QByteArray record =
-        track->items().isEmpty() ? QByteArray() : track->items().first()->data();
+    const vc::Show::Track *modes = show->track(track->trackId());
+    const QByteArray record = modes->modes.isEmpty() ? QByteArray() : modes->modes.first().bytes;
 
     report("place", timed(reps, [&](int) {
                auto *item = new TimelineItem(record, track);

@@ -438,8 +438,8 @@ void EditorPanel::insertInRun()
     if (!m_run.active || !track)
         return;
     QVector<placement::Span> taken;
-    for (const TimelineItem *item : track->items())
-        taken.append({item->startMs(), item->endMs()});
+    for (const ModeRecord &r : m_show->records(track->trackId()))
+        taken.append({r.startMs(), r.endMs()});
     const int length = std::max(msOf(m_w.end->time()) - msOf(m_w.start->time()), 0);
     const int start = placement::firstFreeStart(taken, m_run.from, length);
     {

@@ -66,7 +66,30 @@ TimelineItem *Timeline::itemAt(int ms) const
 {
     const int i = m_show->modeIndexAt(m_trackId, ms);
     const vc::Show::Track *track = i < 0 ? nullptr : m_show->track(m_trackId);
-    return track ? m_views.value(track->modes.at(i).id) : nullptr;
+    return track ? viewOf(track->modes.at(i)) : nullptr;
+}
+
+TimelineItem *Timeline::itemOf(vc::Show::Id mode) const
+{
+    vc::Show::Id holder = 0;
+    const vc::Show::Mode *m = m_show->mode(mode, &holder);
+    return m && holder == m_trackId ? viewOf(*m) : nullptr;
+}
+
+TimelineItem *Timeline::viewOf(const vc::Show::Mode &mode) const
+{
+    if (TimelineItem *item = m_views.value(mode.id))
+        return item;
+    // A mode gets its item when it is first seen or asked for: a long show
+    // holds far more modes than a screen shows, and an item is a widget.
+    auto *self = const_cast<Timeline *>(this);
+    auto *item = new TimelineItem(mode.bytes, mode.record, mode.complete,
+                                  mode.complete ? int(mode.bytes.size()) : 0, self, false);
+    self->m_views.insert(mode.id, item);
+    self->m_itemsStale = true;
+    item->showMode(mode);
+    self->adopt(item);
+    return item;
 }
 
 TimelineItem *Timeline::itemAtX(int x) const
@@ -83,8 +106,7 @@ const QList<TimelineItem *> &Timeline::items() const
     if (const vc::Show::Track *track = m_show->track(m_trackId)) {
         m_items.reserve(track->modes.size());
         for (const vc::Show::Mode &m : track->modes) {
-            if (TimelineItem *item = m_views.value(m.id))
-                m_items.append(item);
+            m_items.append(viewOf(m));
         }
     }
     return m_items;
@@ -191,12 +213,10 @@ void Timeline::applyChange(const vc::Show::ModeChange &change)
             continue;
         }
         if (!item) {
-            // Shown when it comes into view: showing a widget looks for the
-            // one under the pointer among all the track's items.
-            item = new TimelineItem(m->bytes, m->record, m->complete,
-                                    m->complete ? int(m->bytes.size()) : 0, this, false);
-            m_views.insert(id, item);
-            adopt(item);
+            // Made when it comes into view (many: by the layout below).
+            if (!many && inView(m->record.startMs(), m->record.endMs()))
+                viewOf(*m);
+            continue;
         }
         item->showMode(*m);
         if (!many)
@@ -240,10 +260,9 @@ void Timeline::layOutSeen()
     }
     QSet<TimelineItem *> shown;
     for (int i = range.first; i < range.second; ++i) {
-        if (TimelineItem *item = m_views.value(track->modes.at(i).id)) {
-            reveal(item);
-            shown.insert(item);
-        }
+        TimelineItem *item = viewOf(track->modes.at(i));
+        reveal(item);
+        shown.insert(item);
     }
     m_laidPixels = {fromX, toX};
     // Items that scrolled out of view stay where they are, unless a new
@@ -300,13 +319,17 @@ void Timeline::adopt(TimelineItem *item)
 
 void Timeline::settle(TimelineItem *item)
 {
+    if (inView(item->startMs(), item->endMs()) || !item->isHidden())
+        reveal(item);
+}
+
+bool Timeline::inView(int startMs, int endMs) const
+{
     namespace ts = vc::timescale;
     const float scale = msPerPixel();
-    const int left = ts::itemX(item->startMs(), scale);
-    const int right = std::max(ts::itemX(item->endMs(), scale), left + int(20.0f / scale));
-    const bool inView = right >= m_laidPixels.first && left <= m_laidPixels.second;
-    if (inView || !item->isHidden())
-        reveal(item);
+    const int left = ts::itemX(startMs, scale);
+    const int right = std::max(ts::itemX(endMs, scale), left + int(20.0f / scale));
+    return right >= m_laidPixels.first && left <= m_laidPixels.second;
 }
 
 void Timeline::detach(TimelineItem *item)
@@ -427,7 +450,7 @@ void Timeline::on_itemPaste_clicked()
     // placed as Insert places a mode: it wins against what it overlaps.
     const quintptr id =
         m_show->pasteMode(m_trackId, mime->data(TimelineItem::MimeType), indicatorMs());
-    if (TimelineItem *item = m_views.value(id))
+    if (TimelineItem *item = id ? itemOf(id) : nullptr)
         emit itemDragEnd(QByteArray(), item, nullptr);
 }
 

@@ -65,8 +65,9 @@ public:
     // The item at pixel x (the one whose mode covers the time there), or
     // null.
     TimelineItem *itemAtX(int x) const;
-    // The item showing a mode of this track, or null.
-    TimelineItem *itemOf(vc::Show::Id mode) const { return m_views.value(mode); }
+    // The item showing a mode of this track (made now if the mode has had
+    // none yet), or null for a mode of no track or another one.
+    TimelineItem *itemOf(vc::Show::Id mode) const;
     // Bumped by every new zoom: an item laid out at an older one is laid
     // out again before it is shown.
     int layoutGeneration() const { return m_generation; }
@@ -156,6 +157,10 @@ private:
     // Reveals an item shown already or in view; one not shown yet stays
     // hidden until it comes into view.
     void settle(TimelineItem *item);
+    // Whether a mode at these times is drawn within the laid-out pixels.
+    bool inView(int startMs, int endMs) const;
+    // The item of a mode of this track, made if it has none yet.
+    TimelineItem *viewOf(const vc::Show::Mode &mode) const;
     // The pixels [left, right) of the track in view; all of it while the
     // track is not shown.
     QPair<int, int> seenPixels() const;
