@@ -252,6 +252,8 @@ private slots:
     void propAssignments();
     void uploadAllToTroupe_data();
     void uploadAllToTroupe();
+    void allPropsFollowIndicator_data();
+    void allPropsFollowIndicator();
 
 private:
     // The example show behind `door` with its stream files in the temporary
@@ -1149,6 +1151,53 @@ void TestUpload::uploadAllToTroupe()
     QVERIFY(project->undo());
     QVERIFY(project->props().isEmpty());
     QCOMPARE(rig.w.allPropsView()->propCount(), 0);
+}
+
+// Each preview of the All props view plays the mode of its own track under
+// the indicator; a prop whose track does not exist is left out, and the
+// view draws only while it is shown and something moves.
+void TestUpload::allPropsFollowIndicator_data()
+{
+    QTest::addColumn<int>("ms");
+    QTest::addColumn<QVector<int>>("playing"); // per prop: its track's mode, -1 none
+    QTest::newRow("start") << 0 << QVector<int>{0, -1, -1};
+    QTest::newRow("both tracks") << 700 << QVector<int>{0, 0, -1};
+    QTest::newRow("next mode") << 1200 << QVector<int>{1, 0, -1};
+    QTest::newRow("one left") << 1600 << QVector<int>{1, -1, -1};
+    QTest::newRow("after the show") << 2500 << QVector<int>{-1, -1, -1};
+}
+
+void TestUpload::allPropsFollowIndicator()
+{
+    QFETCH(int, ms);
+    QFETCH(QVector<int>, playing);
+    vc::Show show;
+    show.setLeds(2);
+    show.addTrack(1);
+    show.addTrack(2);
+    const QVector<QVector<QPair<int, int>>> spans{{{0, 1000}, {1000, 2000}}, {{500, 1500}}, {}};
+    QVector<QVector<vc::Show::Id>> ids(3);
+    for (int t = 0; t < 3; ++t)
+        for (const auto &span : spans.at(t))
+            ids[t] << show.appendMode(
+                show.tracks().at(t).id,
+                vc::test::colourMode(span.first, span.second, Qt::red).encode());
+    AllPropsView view(&show);
+    view.setProps({{1, "Ann", ""}, {2, "", "/dev/x"}, {3, "Cy", ""}, {9, "Gone", ""}});
+    QCOMPARE(view.propCount(), 3);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    view.setTime(ms);
+    bool moving = false;
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(view.playing(i), playing.at(i) < 0 ? 0 : ids.at(i).at(playing.at(i)));
+        moving = moving || playing.at(i) >= 0;
+    }
+    // Nothing to play: the black previews stop the timer once drawn.
+    if (!moving)
+        QVERIFY(QTest::qWaitFor([&] { return !view.isAnimating(); }, 2000));
+    view.hide();
+    QVERIFY(!view.isAnimating());
 }
 
 VC_TEST_MAIN(TestUpload)
