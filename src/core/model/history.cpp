@@ -67,7 +67,21 @@ bool History::differs(const Snapshot &state, const QByteArray &extra) const
 
 bool History::record(Snapshot state, const QByteArray &extra)
 {
-    normalize(state);
+    // A track's list shared with the current snapshot is sorted already:
+    // recording a step looks only at the tracks that changed.
+    if (const Snapshot *cur = current()) {
+        auto byId = [](const auto &a, const auto &b) { return a.id < b.id; };
+        if (!std::is_sorted(state.cbegin(), state.cend(), byId))
+            std::sort(state.begin(), state.end(), byId);
+        for (Track &t : state) {
+            const Track *old = find(*cur, t.id);
+            if ((!old || old->items.constData() != t.items.constData()) &&
+                !std::is_sorted(t.items.cbegin(), t.items.cend(), byId))
+                std::sort(t.items.begin(), t.items.end(), byId);
+        }
+    } else {
+        normalize(state);
+    }
     if (!differs(state, extra))
         return false;
     // A new step drops the redo branch.

@@ -567,11 +567,16 @@ void Show::restore(const History::Snapshot &state)
     // A track holding exactly the snapshot's modes, with their bytes, in
     // the order restoring gives them (by start, then identity) is left as
     // it is: undoing one edit touches one or two tracks of many.
-    auto unchanged = [](const Track &t, const History::Track *entry) {
+    auto unchanged = [this](const Track &t, const History::Track *entry) {
         if (!entry)
             return t.modes.isEmpty();
         if (entry->items.size() != t.modes.size())
             return false;
+        // Untouched since it gave this very entry: nothing to compare.
+        const auto cached = m_snapshotTracks.constFind(t.id);
+        if (cached != m_snapshotTracks.cend() &&
+            cached->items.constData() == entry->items.constData())
+            return true;
         QVector<const Mode *> byId;
         byId.reserve(t.modes.size());
         for (int i = 0; i < t.modes.size(); ++i) {
