@@ -17,17 +17,18 @@ struct BeatTracker::Aubio
     cvec_t *spectrum = nullptr;
     fvec_t *strength = nullptr;
 
-    Aubio()
+    Aubio(int rate, int scale)
     {
-        tempo = new_aubio_tempo("default", WindowSize, HopSize, SampleRate);
+        const uint_t hop = HopSize / scale;
+        tempo = new_aubio_tempo("default", WindowSize / scale, hop, rate);
         // An onset strength of our own, on the same windows, to place the
         // grid and to tell the beat from the half and double beat.
         // Half the tracker's window: finer in time, and half the work.
-        pvoc = new_aubio_pvoc(OnsetWindowSize, HopSize);
-        flux = new_aubio_specdesc("specflux", OnsetWindowSize);
-        in = new_fvec(HopSize);
+        pvoc = new_aubio_pvoc(OnsetWindowSize / scale, hop);
+        flux = new_aubio_specdesc("specflux", OnsetWindowSize / scale);
+        in = new_fvec(hop);
         beat = new_fvec(1);
-        spectrum = new_cvec(OnsetWindowSize);
+        spectrum = new_cvec(OnsetWindowSize / scale);
         strength = new_fvec(1);
     }
     ~Aubio()
@@ -50,7 +51,20 @@ struct BeatTracker::Aubio
     bool ok() const { return tempo && pvoc && flux && in && beat && spectrum && strength; }
 };
 
-BeatTracker::BeatTracker() : m_aubio(std::make_unique<Aubio>()) {}
+bool BeatTracker::isRate(int rate)
+{
+    for (int scale = 1; scale <= 8; scale *= 2) {
+        if (rate * scale == SampleRate)
+            return true;
+    }
+    return false;
+}
+
+BeatTracker::BeatTracker(int rate)
+    : m_rate(isRate(rate) ? rate : SampleRate), m_hop(HopSize * m_rate / SampleRate),
+      m_aubio(std::make_unique<Aubio>(m_rate, SampleRate / m_rate))
+{
+}
 
 BeatTracker::~BeatTracker() = default;
 
@@ -62,13 +76,13 @@ void BeatTracker::feedSamples(const Sample *samples, qint64 count, Convert conve
         return;
     fvec_t *in = m_aubio->in;
     while (count > 0) {
-        const int n = static_cast<int>(std::min<qint64>(count, HopSize - m_filled));
+        const int n = static_cast<int>(std::min<qint64>(count, m_hop - m_filled));
         for (int i = 0; i < n; ++i)
             in->data[m_filled + i] = convert(samples[i]);
         m_filled += n;
         samples += n;
         count -= n;
-        if (m_filled == HopSize) {
+        if (m_filled == m_hop) {
             runHop();
             m_filled = 0;
         }
@@ -89,7 +103,7 @@ void BeatTracker::runHop()
 {
     Aubio &a = *m_aubio;
     double energy = 0;
-    for (int i = 0; i < HopSize; ++i)
+    for (int i = 0; i < m_hop; ++i)
         energy += double(a.in->data[i]) * a.in->data[i];
     aubio_tempo_do(a.tempo, a.in, a.beat);
     if (a.beat->data[0] != 0) {
@@ -99,7 +113,7 @@ void BeatTracker::runHop()
     aubio_pvoc_do(a.pvoc, a.in, a.spectrum);
     aubio_specdesc_do(a.flux, a.spectrum, a.strength);
     m_onset.append(a.strength->data[0]);
-    m_level.append(static_cast<float>(energy / HopSize));
+    m_level.append(static_cast<float>(energy / m_hop));
 }
 
 SongBeats BeatTracker::finish()
@@ -108,12 +122,12 @@ SongBeats BeatTracker::finish()
         return {};
     // The last part hop, padded with silence.
     if (m_filled > 0) {
-        std::fill(m_aubio->in->data + m_filled, m_aubio->in->data + HopSize, 0.0f);
+        std::fill(m_aubio->in->data + m_filled, m_aubio->in->data + m_hop, 0.0f);
         runHop();
         m_filled = 0;
     }
     return beats::fromTracker(m_trackerBeats, m_trackerBpm, m_onset, m_level,
-                              double(HopSize) / SampleRate);
+                              double(m_hop) / m_rate);
 }
 
 namespace beats {
