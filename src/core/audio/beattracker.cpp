@@ -10,7 +10,10 @@ namespace vc {
 struct BeatTracker::Aubio
 {
     aubio_tempo_t *tempo = nullptr;
-    aubio_pvoc_t *pvoc = nullptr;
+    aubio_fft_t *fft = nullptr;
+    fvec_t *window = nullptr;
+    fvec_t *frame = nullptr;
+    fvec_t *complex = nullptr;
     aubio_specdesc_t *flux = nullptr;
     fvec_t *in = nullptr;
     fvec_t *beat = nullptr;
@@ -24,7 +27,13 @@ struct BeatTracker::Aubio
         // An onset strength of our own, on the same windows, to place the
         // grid and to tell the beat from the half and double beat.
         // Half the tracker's window: finer in time, and half the work.
-        pvoc = new_aubio_pvoc(OnsetWindowSize / scale, hop);
+        // As a phase vocoder whose window is its hop would do it, without
+        // the phases (the flux needs the magnitudes only).
+        static_assert(OnsetWindowSize == HopSize, "the onset window is one hop");
+        fft = new_aubio_fft(OnsetWindowSize / scale);
+        window = new_aubio_window(const_cast<char_t *>("hanningz"), OnsetWindowSize / scale);
+        frame = new_fvec(OnsetWindowSize / scale);
+        complex = new_fvec(OnsetWindowSize / scale);
         flux = new_aubio_specdesc("specflux", OnsetWindowSize / scale);
         in = new_fvec(hop);
         beat = new_fvec(1);
@@ -35,8 +44,12 @@ struct BeatTracker::Aubio
     {
         if (tempo)
             del_aubio_tempo(tempo);
-        if (pvoc)
-            del_aubio_pvoc(pvoc);
+        if (fft)
+            del_aubio_fft(fft);
+        for (fvec_t *v : {window, frame, complex}) {
+            if (v)
+                del_fvec(v);
+        }
         if (flux)
             del_aubio_specdesc(flux);
         if (in)
@@ -48,7 +61,11 @@ struct BeatTracker::Aubio
         if (strength)
             del_fvec(strength);
     }
-    bool ok() const { return tempo && pvoc && flux && in && beat && spectrum && strength; }
+    bool ok() const
+    {
+        return tempo && fft && window && frame && complex && flux && in && beat && spectrum &&
+               strength;
+    }
 };
 
 bool BeatTracker::isRate(int rate)
@@ -110,7 +127,12 @@ void BeatTracker::runHop()
         m_trackerBeats.append(aubio_tempo_get_last_s(a.tempo));
         m_trackerBpm.append(aubio_tempo_get_bpm(a.tempo));
     }
-    aubio_pvoc_do(a.pvoc, a.in, a.spectrum);
+    fvec_copy(a.in, a.frame);
+    fvec_weight(a.frame, a.window);
+    // Centred on the window's middle, as the vocoder does.
+    std::swap_ranges(a.frame->data, a.frame->data + m_hop / 2, a.frame->data + m_hop / 2);
+    aubio_fft_do_complex(a.fft, a.frame, a.complex);
+    aubio_fft_get_norm(a.complex, a.spectrum);
     aubio_specdesc_do(a.flux, a.spectrum, a.strength);
     m_onset.append(a.strength->data[0]);
     m_level.append(static_cast<float>(energy / m_hop));
