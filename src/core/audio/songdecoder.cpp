@@ -180,7 +180,7 @@ void SongDecoder::poll()
     gst_object_unref(bus);
     if (waveEnded && !m_waveSent && m_output == Both) {
         m_waveSent = true;
-        emit waveformReady(m_points, m_peak, songDuration());
+        emit waveformReady(m_points, m_peak, songDuration(reportedDuration()));
     }
     gint64 d = 0, p = 0;
     if (gst_element_query_duration(m_pipeline, GST_FORMAT_TIME, &d) && d > 0 &&
@@ -208,22 +208,29 @@ void SongDecoder::end(bool ok)
     m_ended = true;
     if (m_poll)
         m_poll->stop();
-    const qint64 d = ok ? songDuration() : 0;
+    const qint64 reported = ok ? reportedDuration() : 0;
     // Joins the streaming threads: the outputs are complete after it.
     if (m_pipeline)
         gst_element_set_state(m_pipeline, GST_STATE_NULL);
+    const qint64 d = ok ? songDuration(reported) : 0;
     const SongBeats beats = ok && (m_output & Beats) ? m_tracker.finish() : SongBeats();
     emit finished(m_points, m_peak, d, ok, beats, ok ? QString() : m_missing);
     m_points = QVector<QPointF>();
 }
 
-qint64 SongDecoder::songDuration()
+qint64 SongDecoder::reportedDuration() const
 {
     gint64 ns = 0;
-    qint64 d = m_duration;
     if (m_pipeline && gst_element_query_duration(m_pipeline, GST_FORMAT_TIME, &ns) && ns > 0)
-        d = ns / 1000000;
-    // A song is never shorter than what was decoded of it.
+        return ns / 1000000;
+    return m_duration;
+}
+
+qint64 SongDecoder::songDuration(qint64 reported) const
+{
+    qint64 d = reported;
+    // A song is never shorter than what was decoded of it (read the points
+    // only once their branch has ended).
     if (m_points.size() >= 2)
         d = qMax(d, static_cast<qint64>(m_points.last().x() / 0.48));
     return d;

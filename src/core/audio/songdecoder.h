@@ -61,7 +61,8 @@ private:
     void poll();
     void end(bool ok);
     void takeWaveform(const qint16 *samples, int count, qint64 ptsNs);
-    qint64 songDuration();
+    qint64 reportedDuration() const;
+    qint64 songDuration(qint64 reported) const;
 
     QString m_path;
     Output m_output;
