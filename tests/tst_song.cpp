@@ -359,6 +359,10 @@ void TestSong::beatMarks()
     QVERIFY(tempo->text().isEmpty());
     QSignalSpy decoded(w.song(), &vc::SongLoader::decoded);
     QSignalSpy shown(w.beatMarks(), &vc::BeatMarks::beatsShown);
+    // The waveform comes first; the beats follow it.
+    int waveformsBeforeBeats = -1;
+    connect(w.song(), &vc::SongLoader::beatsFound, this,
+            [&] { waveformsBeforeBeats = decoded.count(); });
     w.ReadSong(clicks);
     QVERIFY(waitDecoded(decoded));
     QElapsedTimer t;
@@ -371,6 +375,7 @@ void TestSong::beatMarks()
     QCOMPARE(w.form()->timeline_headers->beats(), beats);
     QCOMPARE(w.chartView()->beats(), beats);
     QCOMPARE(tempo->text(), QStringLiteral("120 BPM"));
+    QCOMPARE(waveformsBeforeBeats, 1);
 
     // A file that is no song leaves the song there was, marks and all.
     const QString text = m_dir.filePath(QStringLiteral("notes.mp3"));

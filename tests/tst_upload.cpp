@@ -1,14 +1,21 @@
 #include "core/device/serialprotocol.h"
 #include "core/device/showimage.h"
 #include "core/device/streamfiles.h"
+#include "core/device/trackshow.h"
 #include "core/device/workerthread.h"
 #include "core/model/moderecord.h"
 #include "core/model/show.h"
+#include "core/project/project.h"
+#include "core/project/projectformat.h"
 #include "core/timeline/timeaxis.h"
 #include "gui/app/mainwindow.h"
 #include "gui/audio/timelineheaders.h"
 #include "gui/device/exportupload.h"
+#include "gui/device/propsdialog.h"
+#include "gui/device/uploadall.h"
 #include "gui/model/trackscontroller.h"
+#include "gui/project/projectfiles.h"
+#include "gui/render/allpropsview.h"
 #include "gui/render/mygl.h"
 #include "gui/timeline/timeline.h"
 #include "gui/timeline/timelineitem.h"
@@ -24,6 +31,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
@@ -239,6 +247,13 @@ private slots:
     void exportWaitsForUpload();
     // the main window's part
     void windowChecksPicturesBeforeExport();
+    // the props of a troupe
+    void propAssignments_data();
+    void propAssignments();
+    void uploadAllToTroupe_data();
+    void uploadAllToTroupe();
+    void allPropsFollowIndicator_data();
+    void allPropsFollowIndicator();
 
 private:
     // The example show behind `door` with its stream files in the temporary
@@ -1022,6 +1037,167 @@ void TestUpload::windowChecksPicturesBeforeExport()
     QCOMPARE(prompter.calls.size(), 2);
     QCOMPARE(prompter.calls.first().title, QStringLiteral("圖片遺失"));
     QCOMPARE(prompter.calls.last().kind, QStringLiteral("save"));
+}
+
+// ---------------------------------------------------------------- troupe
+
+void TestUpload::propAssignments_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("ports");
+    QTest::addColumn<QString>("expected"); // track:name:port, ...
+    QTest::newRow("none") << QStringList{"", " "} << QStringList{"", ""} << "";
+    QTest::newRow("trimmed, unassigned left out")
+        << QStringList{" Ann ", "", "Bo"} << QStringList{"/dev/a", "", " "} << "1:Ann:/dev/a,3:Bo:";
+    QTest::newRow("a port without a name")
+        << QStringList{"", ""} << QStringList{"", "/dev/b"} << "2::/dev/b";
+}
+
+void TestUpload::propAssignments()
+{
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, ports);
+    QStringList got;
+    for (const vc::PropAssignment &p : ::propAssignments(names, ports))
+        got << QStringLiteral("%1:%2:%3").arg(p.track).arg(p.name, p.port);
+    QTEST(got.join(','), "expected");
+}
+
+// Two props given two tracks through the Props dialog, then "Upload all":
+// each gets exactly its own track's show; a prop that refuses its slot
+// fails alone; a missing port stops everything before a byte goes out.
+void TestUpload::uploadAllToTroupe_data()
+{
+    QTest::addColumn<QString>("trouble"); // "", "refused", "missing"
+    QTest::newRow("both answer") << "";
+    QTest::newRow("one refuses its slot") << "refused";
+    QTest::newRow("one port missing") << "missing";
+}
+
+void TestUpload::uploadAllToTroupe()
+{
+    QFETCH(QString, trouble);
+    vc::test::ScriptedPrompter prompter;
+    WindowRig rig;
+    vc::Project *project = rig.w.project();
+    vc::Show *show = project->show();
+    // Different lengths and colours: each prop must get its own.
+    const vc::ModeRecord modes[] = {vc::test::colourMode(0, 480, Qt::red),
+                                    vc::test::colourMode(0, 300, Qt::blue)};
+    show->addTrack(show->trackCount());
+    QVector<QByteArray> wires;
+    for (int t = 0; t < 2; ++t) {
+        show->appendMode(show->tracks().at(t).id, modes[t].encode());
+        const StreamFiles files{m_dir.filePath("h"), m_dir.filePath("f")};
+        QVERIFY(writeStreamFiles(trackShowItems(show->records(show->tracks().at(t).id), 10, 2),
+                                 rig.exportUpload->currentSettings(), files)
+                    .ok());
+        wires << QByteArray("\x01") + headerWireBytes(fileBytes(files.headerPath)) +
+                     fileBytes(files.framePath);
+    }
+    PropSimulator a, b;
+    PropSimulator *props[] = {&a, &b};
+    for (int i : {0, 1}) {
+        props[i]->setGreeting("Vantor");
+        props[i]->setSlotAnswer(trouble == "refused" && i == 1 ? "slot ERR" : "OK");
+        props[i]->setFinalAnswer("END", wires.at(i).size() - 1);
+    }
+    const QString portB = trouble == "missing" ? m_dir.filePath("gone") : b.portName();
+    prompter.onExec = [&](QDialog *d) {
+        auto *dialog = qobject_cast<PropsDialog *>(d);
+        dialog->nameField(1)->setText("Ann");
+        dialog->portField(1)->setCurrentText(a.portName());
+        dialog->nameField(2)->setText("Bo");
+        dialog->portField(2)->setCurrentText(portB);
+        return int(QDialog::Accepted);
+    };
+    rig.w.editProps();
+    const QVector<vc::PropAssignment> assigned{{1, "Ann", a.portName()}, {2, "Bo", portB}};
+    QCOMPARE(project->props(), assigned);
+    QCOMPARE(rig.w.allPropsView()->propCount(), 2);
+    // Saved beside the project: a load brings them back, and the project
+    // file itself is read as before.
+    const QString path = m_dir.filePath("troupe.vtc3");
+    prompter.fileNames << path;
+    QVERIFY(rig.w.projectFiles()->saveAs());
+    QCOMPARE(vc::loadProjectFile(path).project.tracks.size(), 2);
+    {
+        WindowRig other;
+        other.w.LoadFile(path);
+        QCOMPARE(other.w.project()->props(), assigned);
+    }
+
+    UploadAllDialog *dialog = rig.w.uploadAllDialog();
+    dialog->setTimings(quickTimings());
+    rig.w.uploadAll();
+    if (trouble == "missing") {
+        QVERIFY(!dialog->isRunning());
+        QVERIFY2(prompter.messageTexts().join("").contains("gone"),
+                 qPrintable(prompter.messageTexts().join("|")));
+        QTest::qWait(300);
+        QCOMPARE(a.sessionCount(), 0);
+    } else {
+        QVERIFY(PropSimulator::waitUntil([&] { return !dialog->isRunning(); }, 15000));
+        QCOMPARE(a.received(), wires.at(0));
+        QCOMPARE(b.received(), trouble == "refused" ? QByteArray("\x01") : wires.at(1));
+        QCOMPARE(dialog->progressBar(0)->value(), 100);
+        QCOMPARE(dialog->summary(), trouble == "refused"
+                                        ? QString("已收到表演：Ann。沒有收到：Bo。")
+                                        : QString("已收到表演：Ann、Bo。"));
+        QVERIFY(dialog->resultText(1).contains(trouble == "refused" ? "ERROR02" : "完成"));
+        dialog->close();
+    }
+    // One step of the history: its undo leaves no prop assigned.
+    QVERIFY(project->undo());
+    QVERIFY(project->props().isEmpty());
+    QCOMPARE(rig.w.allPropsView()->propCount(), 0);
+}
+
+// Each preview of the All props view plays the mode of its own track under
+// the indicator; a prop whose track does not exist is left out, and the
+// view draws only while it is shown and something moves.
+void TestUpload::allPropsFollowIndicator_data()
+{
+    QTest::addColumn<int>("ms");
+    QTest::addColumn<QVector<int>>("playing"); // per prop: its track's mode, -1 none
+    QTest::newRow("start") << 0 << QVector<int>{0, -1, -1};
+    QTest::newRow("both tracks") << 700 << QVector<int>{0, 0, -1};
+    QTest::newRow("next mode") << 1200 << QVector<int>{1, 0, -1};
+    QTest::newRow("one left") << 1600 << QVector<int>{1, -1, -1};
+    QTest::newRow("after the show") << 2500 << QVector<int>{-1, -1, -1};
+}
+
+void TestUpload::allPropsFollowIndicator()
+{
+    QFETCH(int, ms);
+    QFETCH(QVector<int>, playing);
+    vc::Show show;
+    show.setLeds(2);
+    show.addTrack(1);
+    show.addTrack(2);
+    const QVector<QVector<QPair<int, int>>> spans{{{0, 1000}, {1000, 2000}}, {{500, 1500}}, {}};
+    QVector<QVector<vc::Show::Id>> ids(3);
+    for (int t = 0; t < 3; ++t)
+        for (const auto &span : spans.at(t))
+            ids[t] << show.appendMode(
+                show.tracks().at(t).id,
+                vc::test::colourMode(span.first, span.second, Qt::red).encode());
+    AllPropsView view(&show);
+    view.setProps({{1, "Ann", ""}, {2, "", "/dev/x"}, {3, "Cy", ""}, {9, "Gone", ""}});
+    QCOMPARE(view.propCount(), 3);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    view.setTime(ms);
+    bool moving = false;
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(view.playing(i), playing.at(i) < 0 ? 0 : ids.at(i).at(playing.at(i)));
+        moving = moving || playing.at(i) >= 0;
+    }
+    // Nothing to play: the black previews stop the timer once drawn.
+    if (!moving)
+        QVERIFY(QTest::qWaitFor([&] { return !view.isAnimating(); }, 2000));
+    view.hide();
+    QVERIFY(!view.isAnimating());
 }
 
 VC_TEST_MAIN(TestUpload)

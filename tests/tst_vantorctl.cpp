@@ -176,8 +176,8 @@ private slots:
     void convertGivesStoredRecords_data();
     void convertGivesStoredRecords();
 
+    void uploadToTwoProps_data();
     void uploadToTwoProps();
-    void oneOfTwoPropsRefuses();
     void uploadSearchesCandidates();
     void uploadStoppedByTerminate();
 
@@ -524,6 +524,14 @@ void TestVantorctl::badInput_data()
         "--final-timeout-s needs a number");
     row("port twice", {"upload", show, "--port", "/dev/null", "--port", "/dev/null"}, 2,
         "given twice");
+    row("port twice in --to", {"upload", show, "--to", "/dev/null=1", "--to", "/dev/null=2"}, 2,
+        "given twice");
+    row("--to and --port", {"upload", show, "--to", "/dev/null=1", "--port", "/dev/null"}, 2,
+        "without --port");
+    row("--to without a track", {"upload", show, "--to", "/dev/null"}, 2, "DEVICE=N");
+    row("--to an empty track", {"upload", show, "--to", "/dev/null=3"}, 1, "track 3 is empty");
+    row("--to a missing port", {"upload", show, "--to", m_dir.filePath("gone") + "=1"}, 1,
+        "nothing was sent: gone: not found");
 }
 
 void TestVantorctl::badInput()
@@ -810,39 +818,67 @@ QString label(const PropSimulator &prop)
 
 } // namespace
 
-void TestVantorctl::uploadToTwoProps()
+// How the two props are named: both by --port (the same show), by --to
+// (a track each) or by the props stored beside the project.
+void TestVantorctl::uploadToTwoProps_data()
 {
-    PropSimulator a, b;
-    QVERIFY(a.isValid() && b.isValid());
-    answerExample(a);
-    answerExample(b);
-    const Run r = runCtl({"upload", exampleProject(), "--port", a.portName(), "--port",
-                          b.portName(), "--final-timeout-s", "5"});
-    QVERIFY(r.ended);
-    QCOMPARE(r.status, 0);
-    QCOMPARE(a.received(), exampleWire());
-    QCOMPARE(b.received(), exampleWire());
-    const QString err = QString::fromUtf8(r.err);
-    QVERIFY2(err.contains(label(a) + ": Upload finished\n"), qPrintable(err));
-    QVERIFY(err.contains(label(b) + ": Upload finished\n"));
-    QVERIFY(err.contains(label(a) + ": 100%\n"));
-    QVERIFY(err.endsWith("2 of 2 props answered\n"));
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("refusing"); // the second prop refuses its slot
+    for (bool refusing : {false, true})
+        for (const char *how : {"port", "to", "stored"})
+            QTest::newRow(qPrintable(QStringLiteral("%1%2").arg(how, refusing ? ", refused" : "")))
+                << QString::fromLatin1(how) << refusing;
 }
 
-void TestVantorctl::oneOfTwoPropsRefuses()
+void TestVantorctl::uploadToTwoProps()
 {
-    PropSimulator good, refusing;
-    answerExample(good);
-    refusing.setGreeting("Vantor");
-    refusing.setSlotAnswer("slot ERR");
-    const Run r = runCtl({"upload", exampleProject(), "--port", good.portName(), "--port",
-                          refusing.portName(), "--final-timeout-s", "5"});
-    QCOMPARE(r.status, 1);
-    QCOMPARE(good.received(), exampleWire());
-    QCOMPARE(refusing.received(), QByteArray("\x01"));
+    QFETCH(QString, how);
+    QFETCH(bool, refusing);
+    // Two tracks of different lengths: each prop must get its own.
+    const QString project =
+        how == "port"
+            ? exampleProject()
+            : save(how + ".vtc3",
+                   makeProject(2, 10.0f,
+                               {{colourMode(0, 480, Qt::red)}, {colourMode(0, 300, Qt::blue)}}));
+    QVector<QByteArray> wires;
+    for (int track : {1, 2}) {
+        const QString h = m_dir.filePath("h"), f = m_dir.filePath("f");
+        QCOMPARE(runCtl({"streams", project, "--track", QString::number(how == "port" ? 1 : track),
+                         "--header", h, "--frames", f})
+                     .status,
+                 0);
+        wires << QByteArray("\x01") + vc::device::headerWireBytes(fileBytes(h)) + fileBytes(f);
+    }
+    PropSimulator a, b;
+    QVERIFY(a.isValid() && b.isValid());
+    PropSimulator *props[] = {&a, &b};
+    for (int i : {0, 1}) {
+        props[i]->setGreeting("Vantor");
+        props[i]->setSlotAnswer(refusing && i == 1 ? "slot ERR" : "OK");
+        props[i]->setFinalAnswer("END", wires.at(i).size() - 1);
+    }
+    QStringList args{"upload", project, "--final-timeout-s", "5"};
+    QString error;
+    if (how == "port")
+        args << "--port" << a.portName() << "--port" << b.portName();
+    else if (how == "to")
+        args << "--to" << a.portName() + "=1"
+             << "--to" << b.portName() + "=2";
+    else
+        QVERIFY(vc::writeExtras(
+            project, {{}, {{1, "Ann", a.portName()}, {2, "Bo", b.portName()}}, {}}, &error));
+    const Run r = runCtl(args);
+    QVERIFY(r.ended);
+    QCOMPARE(r.status, refusing ? 1 : 0);
+    QCOMPARE(a.received(), wires.at(0));
+    QCOMPARE(b.received(), refusing ? QByteArray("\x01") : wires.at(1));
     const QString err = QString::fromUtf8(r.err);
-    QVERIFY2(err.contains(label(refusing) + ": ERROR02"), qPrintable(err));
-    QVERIFY(err.endsWith("1 of 2 props answered\n"));
+    const QString names[] = {how == "stored" ? " (Ann)" : "", how == "stored" ? " (Bo)" : ""};
+    QVERIFY2(err.contains(label(a) + names[0] + ": Upload finished\n"), qPrintable(err));
+    QVERIFY(err.contains(label(a) + names[0] + ": 100%\n"));
+    QVERIFY(err.contains(label(b) + names[1] + (refusing ? ": ERROR02" : ": Upload finished\n")));
+    QVERIFY(err.endsWith(refusing ? "1 of 2 props answered\n" : "2 of 2 props answered\n"));
 }
 
 void TestVantorctl::uploadSearchesCandidates()

@@ -3,6 +3,7 @@
 #include "core/about/versionfile.h"
 #include "core/audio/beatgrid.h"
 #include "core/audio/songdecoder.h"
+#include "core/device/multiupload.h"
 #include "core/device/portline.h"
 #include "core/device/showfile.h"
 #include "core/device/streamfiles.h"
@@ -15,7 +16,6 @@
 #include "core/project/showproject.h"
 #include "core/render/textpattern.h"
 #include "core/video/videoencoder.h"
-#include "ctl/multiupload.h"
 #include "ctl/projectshow.h"
 
 #include <QCommandLineParser>
@@ -296,6 +296,13 @@ struct PrivateStreams
         return {dir.filePath(QStringLiteral("extemp2.tmp")),
                 dir.filePath(QStringLiteral("extemp.tmp"))};
     }
+    // A pair of its own for each prop of a troupe.
+    device::StreamFiles files(int prop) const
+    {
+        const QString n = QString::number(prop);
+        return {dir.filePath(QStringLiteral("extemp2-%1.tmp").arg(n)),
+                dir.filePath(QStringLiteral("extemp-%1.tmp").arg(n))};
+    }
 };
 
 // ---------------------------------------------------------------- commands
@@ -408,6 +415,21 @@ int streamsCommand(const QStringList &args, const Streams &s)
     return buildStreams(cl.positional(), options, {headerPath, framePath}, s) ? ExitOk : ExitFailed;
 }
 
+// "PORT=TRACK": the port may itself hold "=", the track is after the last.
+bool parsePropTarget(const QString &text, PropAssignment *prop)
+{
+    const int eq = text.lastIndexOf(QLatin1Char('='));
+    if (eq <= 0)
+        return false;
+    prop->port = text.left(eq);
+    return parseInt(text.mid(eq + 1), &prop->track) && prop->track >= 1;
+}
+
+bool samePort(const QString &a, const QString &b)
+{
+    return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
+}
+
 int uploadCommand(const QStringList &args, const Streams &s)
 {
     CommandLine cl = projectCommand(
@@ -416,13 +438,21 @@ int uploadCommand(const QStringList &args, const Streams &s)
             "Uploads the track's show to a prop as the editor's upload button does.\n"
             "Without --port the prop is searched for as the editor searches (the variable\n"
             "VANTOR_SERIAL_PORTS replaces the system's port list). With several --port the\n"
-            "show goes to all of them at once, one line of progress each; the exit status\n"
-            "is 0 only when every prop confirmed the show. Ctrl+C stops the uploads."));
+            "show goes to all of them at once, one line of progress each. With --to each\n"
+            "port gets the show of its own track; without --port and --to, the props the\n"
+            "project assigns to its tracks (the editor's Props dialog) get theirs. Ports\n"
+            "that are missing or busy are reported before anything is sent. The exit\n"
+            "status is 0 only when every prop confirmed the show. Ctrl+C stops the uploads."));
     addShowOptions(cl);
     const QCommandLineOption port(
         QStringLiteral("port"),
         QStringLiteral("A serial port with a prop on it (repeat for several props)."),
         QStringLiteral("DEVICE"));
+    const QCommandLineOption to(
+        QStringLiteral("to"),
+        QStringLiteral("Upload track N to the prop on port DEVICE (repeat for several props; "
+                       "instead of --port and --track)."),
+        QStringLiteral("DEVICE=N"));
     const int editorFinalS = device::SerialTimings{}.finalAnswerMs / 1000;
     const QCommandLineOption finalTimeout(
         QStringLiteral("final-timeout-s"),
@@ -431,6 +461,7 @@ int uploadCommand(const QStringList &args, const Streams &s)
             .arg(editorFinalS),
         QStringLiteral("T"));
     cl.add(port);
+    cl.add(to);
     cl.add(finalTimeout);
     ShowOptions options;
     const int parsed = parseShowCommand(cl, args, s, &options);
@@ -450,34 +481,89 @@ int uploadCommand(const QStringList &args, const Streams &s)
         }
         timings.finalAnswerMs = seconds == 0 ? -1 : qMax(1, int(seconds * 1000));
     }
-    const QStringList ports = cl.parser().values(port);
-    QVector<QStringList> targets;
-    for (const QString &p : ports) {
-        for (const QStringList &t : qAsConst(targets)) {
-            if (QFileInfo(t.first()).absoluteFilePath() == QFileInfo(p).absoluteFilePath()) {
-                usageError(s, cl.command(), QStringLiteral("--port %1 is given twice").arg(p));
+    if (cl.parser().isSet(to) && (cl.parser().isSet(port) || cl.parser().isSet(TrackOption))) {
+        usageError(s, cl.command(), QStringLiteral("--to goes without --port and --track"));
+        return ExitUsage;
+    }
+
+    // The props: one per --to, else the project's own when no port is given.
+    QVector<PropAssignment> props;
+    for (const QString &text : cl.parser().values(to)) {
+        PropAssignment prop;
+        if (!parsePropTarget(text, &prop)) {
+            usageError(
+                s, cl.command(),
+                QStringLiteral("--to needs DEVICE=N with a track N from 1, not \"%1\"").arg(text));
+            return ExitUsage;
+        }
+        props.append(prop);
+    }
+    if (props.isEmpty() && !cl.parser().isSet(port)) {
+        ProjectExtras extras;
+        QString error;
+        if (!readExtras(cl.positional(), &extras, &error)) {
+            failure(s, QDir::toNativeSeparators(extrasPathFor(cl.positional())) +
+                           QLatin1String(": ") + error);
+            return ExitFailed;
+        }
+        for (const PropAssignment &prop : qAsConst(extras.props))
+            if (!prop.port.isEmpty())
+                props.append(prop);
+    }
+    for (const QString &p : cl.parser().values(port)) {
+        PropAssignment prop;
+        prop.port = p;
+        prop.track = options.track;
+        props.append(prop);
+    }
+    for (int i = 0; i < props.size(); ++i) {
+        for (int j = 0; j < i; ++j) {
+            if (samePort(props.at(i).port, props.at(j).port)) {
+                usageError(s, cl.command(),
+                           QStringLiteral("the port %1 is given twice").arg(props.at(i).port));
                 return ExitUsage;
             }
         }
-        targets.append(QStringList{p});
     }
-    if (targets.isEmpty())
-        targets.append(device::systemPortCandidates());
 
     PrivateStreams streams;
     if (!streams.ready(s))
         return ExitFailed;
-    if (!buildStreams(cl.positional(), options, streams.files(), s))
+    QVector<device::MultiUpload::Target> targets;
+    if (props.isEmpty()) {
+        if (!buildStreams(cl.positional(), options, streams.files(), s))
+            return ExitFailed;
+        targets.append({device::systemPortCandidates(), streams.files(), QString()});
+    }
+    // Every show is built and every port checked before the first byte goes
+    // out, so that a refusal leaves all props as they were.
+    QStringList ports;
+    for (int i = 0; i < props.size(); ++i) {
+        ShowOptions own = options;
+        own.track = props.at(i).track;
+        // Props playing the same track share its files.
+        int same = 0;
+        while (props.at(same).track != own.track)
+            ++same;
+        if (same == i && !buildStreams(cl.positional(), own, streams.files(i), s))
+            return ExitFailed;
+        targets.append({{props.at(i).port}, streams.files(same), props.at(i).name});
+        ports << props.at(i).port;
+    }
+    const QStringList unavailable = device::unavailablePorts(ports);
+    if (!unavailable.isEmpty()) {
+        failure(s, QLatin1String("nothing was sent: ") + unavailable.join(QLatin1String("; ")));
         return ExitFailed;
+    }
 
     // From here on Ctrl+C (or a termination request) stops the workers, so
     // that the ports are released; a second one ends the program at once.
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
-    MultiUpload upload(streams.files(), timings, s.err, g_errIsTerminal);
+    device::MultiUpload upload(timings, &s.err, g_errIsTerminal);
     upload.setInterruptCheck(&interrupted);
-    const QVector<MultiUpload::Outcome> outcomes = upload.run(targets);
-    for (const MultiUpload::Outcome &o : outcomes)
+    const QVector<device::MultiUpload::Outcome> outcomes = upload.run(targets);
+    for (const device::MultiUpload::Outcome &o : outcomes)
         if (!o.success)
             return ExitFailed;
     return ExitOk;

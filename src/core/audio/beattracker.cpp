@@ -12,32 +12,46 @@ namespace vc {
 struct BeatTracker::Aubio
 {
     aubio_tempo_t *tempo = nullptr;
-    aubio_pvoc_t *pvoc = nullptr;
+    aubio_fft_t *fft = nullptr;
+    fvec_t *window = nullptr;
+    fvec_t *frame = nullptr;
+    fvec_t *complex = nullptr;
     aubio_specdesc_t *flux = nullptr;
     fvec_t *in = nullptr;
     fvec_t *beat = nullptr;
     cvec_t *spectrum = nullptr;
     fvec_t *strength = nullptr;
 
-    Aubio()
+    Aubio(int rate, int scale)
     {
-        tempo = new_aubio_tempo("default", WindowSize, HopSize, SampleRate);
+        const uint_t hop = HopSize / scale;
+        tempo = new_aubio_tempo("default", WindowSize / scale, hop, rate);
         // An onset strength of our own, on the same windows, to place the
         // grid and to tell the beat from the half and double beat.
         // Half the tracker's window: finer in time, and half the work.
-        pvoc = new_aubio_pvoc(OnsetWindowSize, HopSize);
-        flux = new_aubio_specdesc("specflux", OnsetWindowSize);
-        in = new_fvec(HopSize);
+        // As a phase vocoder whose window is its hop would do it, without
+        // the phases (the flux needs the magnitudes only).
+        static_assert(OnsetWindowSize == HopSize, "the onset window is one hop");
+        fft = new_aubio_fft(OnsetWindowSize / scale);
+        window = new_aubio_window(const_cast<char_t *>("hanningz"), OnsetWindowSize / scale);
+        frame = new_fvec(OnsetWindowSize / scale);
+        complex = new_fvec(OnsetWindowSize / scale);
+        flux = new_aubio_specdesc("specflux", OnsetWindowSize / scale);
+        in = new_fvec(hop);
         beat = new_fvec(1);
-        spectrum = new_cvec(OnsetWindowSize);
+        spectrum = new_cvec(OnsetWindowSize / scale);
         strength = new_fvec(1);
     }
     ~Aubio()
     {
         if (tempo)
             del_aubio_tempo(tempo);
-        if (pvoc)
-            del_aubio_pvoc(pvoc);
+        if (fft)
+            del_aubio_fft(fft);
+        for (fvec_t *v : {window, frame, complex}) {
+            if (v)
+                del_fvec(v);
+        }
         if (flux)
             del_aubio_specdesc(flux);
         if (in)
@@ -49,10 +63,27 @@ struct BeatTracker::Aubio
         if (strength)
             del_fvec(strength);
     }
-    bool ok() const { return tempo && pvoc && flux && in && beat && spectrum && strength; }
+    bool ok() const
+    {
+        return tempo && fft && window && frame && complex && flux && in && beat && spectrum &&
+               strength;
+    }
 };
 
-BeatTracker::BeatTracker() : m_aubio(std::make_unique<Aubio>()) {}
+bool BeatTracker::isRate(int rate)
+{
+    for (int scale = 1; scale <= 8; scale *= 2) {
+        if (rate * scale == SampleRate)
+            return true;
+    }
+    return false;
+}
+
+BeatTracker::BeatTracker(int rate)
+    : m_rate(isRate(rate) ? rate : SampleRate), m_hop(HopSize * m_rate / SampleRate),
+      m_aubio(std::make_unique<Aubio>(m_rate, SampleRate / m_rate))
+{
+}
 
 BeatTracker::~BeatTracker() = default;
 
@@ -64,13 +95,13 @@ void BeatTracker::feedSamples(const Sample *samples, qint64 count, Convert conve
         return;
     fvec_t *in = m_aubio->in;
     while (count > 0) {
-        const int n = static_cast<int>(std::min<qint64>(count, HopSize - m_filled));
+        const int n = static_cast<int>(std::min<qint64>(count, m_hop - m_filled));
         for (int i = 0; i < n; ++i)
             in->data[m_filled + i] = convert(samples[i]);
         m_filled += n;
         samples += n;
         count -= n;
-        if (m_filled == HopSize) {
+        if (m_filled == m_hop) {
             runHop();
             m_filled = 0;
         }
@@ -91,23 +122,29 @@ void BeatTracker::runHop()
 {
     Aubio &a = *m_aubio;
     double energy = 0;
-    for (int i = 0; i < HopSize; ++i)
+    for (int i = 0; i < m_hop; ++i)
         energy += double(a.in->data[i]) * a.in->data[i];
     aubio_tempo_do(a.tempo, a.in, a.beat);
     if (a.beat->data[0] != 0) {
         m_trackerBeats.append(aubio_tempo_get_last_s(a.tempo));
         m_trackerBpm.append(aubio_tempo_get_bpm(a.tempo));
     }
-    aubio_pvoc_do(a.pvoc, a.in, a.spectrum);
+    fvec_copy(a.in, a.frame);
+    fvec_weight(a.frame, a.window);
+    // Centred on the window's middle, as the vocoder does.
+    std::swap_ranges(a.frame->data, a.frame->data + m_hop / 2, a.frame->data + m_hop / 2);
+    aubio_fft_do_complex(a.fft, a.frame, a.complex);
+    aubio_fft_get_norm(a.complex, a.spectrum);
     aubio_specdesc_do(a.flux, a.spectrum, a.strength);
     m_onset.append(a.strength->data[0]);
-    // The first bins of the onset spectrum: up to about 200 Hz.
+    // The first bins of the onset spectrum: up to about 200 Hz (the bins
+    // are as wide at every rate: the window shrinks with it).
     const int lowBins = std::min<int>(a.spectrum->length, 200 * OnsetWindowSize / SampleRate + 1);
     float low = 0;
     for (int b = 0; b < lowBins; ++b)
         low += a.spectrum->norm[b] * a.spectrum->norm[b];
     m_low.append(low);
-    m_level.append(static_cast<float>(energy / HopSize));
+    m_level.append(static_cast<float>(energy / m_hop));
 }
 
 SongBeats BeatTracker::finish()
@@ -116,11 +153,11 @@ SongBeats BeatTracker::finish()
         return {};
     // The last part hop, padded with silence.
     if (m_filled > 0) {
-        std::fill(m_aubio->in->data + m_filled, m_aubio->in->data + HopSize, 0.0f);
+        std::fill(m_aubio->in->data + m_filled, m_aubio->in->data + m_hop, 0.0f);
         runHop();
         m_filled = 0;
     }
-    const double hop = double(HopSize) / SampleRate;
+    const double hop = double(m_hop) / m_rate;
     SongBeats result = beats::followBass(
         beats::fromTracker(m_trackerBeats, m_trackerBpm, m_onset, m_level, hop), m_low, hop);
     const beats::Meter meter = beats::findMeter(result.ms, m_low, hop);

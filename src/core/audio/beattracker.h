@@ -26,13 +26,18 @@ class BeatTracker
 {
 public:
     // The tracker's window sizes are made for this rate; at lower rates it
-    // misjudges the tempo badly.
+    // misjudges the tempo badly unless they shrink with it.
     static constexpr int SampleRate = 44100;
     static constexpr int WindowSize = 1024;
     static constexpr int HopSize = 512;
     static constexpr int OnsetWindowSize = 512;
+    // A rate of SampleRate divided by a power of two: the windows shrink by
+    // the same factor, so they span the same time and the tempo and beat
+    // times keep their resolution; half the rate is about half the work.
+    static bool isRate(int rate);
 
-    BeatTracker();
+    // Samples come at `rate` (see isRate(); any other rate counts as SampleRate).
+    explicit BeatTracker(int rate = SampleRate);
     ~BeatTracker();
     BeatTracker(const BeatTracker &) = delete;
     BeatTracker &operator=(const BeatTracker &) = delete;
@@ -53,6 +58,8 @@ private:
     void feedSamples(const Sample *samples, qint64 count, Convert convert);
 
     struct Aubio;
+    int m_rate = SampleRate;
+    int m_hop = HopSize;
     std::unique_ptr<Aubio> m_aubio;
     int m_filled = 0;               // samples in the tracker's input hop so far
     QVector<double> m_trackerBeats; // seconds

@@ -17,19 +17,32 @@ namespace vc {
 namespace {
 
 // Both outputs share the decoder and the channel mix; each resamples on
-// its own branch.
-const char *const BothPipeline =
-    "uridecodebin name=src ! audioconvert ! tee name=t "
-    "t. ! queue max-size-time=0 max-size-bytes=0 max-size-buffers=200 ! audioresample ! "
-    "audio/x-raw,format=S16LE,rate=480,channels=1 ! appsink name=wave sync=false "
-    "t. ! queue max-size-time=0 max-size-bytes=0 max-size-buffers=200 ! audioresample ! "
-    "audio/x-raw,format=S16LE,rate=44100,channels=1 ! appsink name=beats sync=false";
-const char *const WavePipeline =
-    "uridecodebin name=src ! audioconvert ! audioresample ! "
-    "audio/x-raw,format=S16LE,rate=480,channels=1 ! appsink name=wave sync=false";
-const char *const BeatsPipeline =
-    "uridecodebin name=src ! audioconvert ! audioresample ! "
-    "audio/x-raw,format=S16LE,rate=44100,channels=1 ! appsink name=beats sync=false";
+// its own branch, behind a queue, so each has a streaming thread of its
+// own: the waveform's branch keeps up with the decoder and ends with it,
+// while the beat tracker works through its samples alongside. The beat
+// branch's queue has no limit so that the tracker never holds the decoder
+// back (a full queue would stop the tee); it keeps a few MB per minute of
+// song at most.
+QByteArray pipeline(SongDecoder::Output output)
+{
+    const QByteArray source = "uridecodebin name=src ! audioconvert ! ";
+    const QByteArray wave = "audioresample ! audio/x-raw,format=S16LE,rate=480,channels=1 ! "
+                            "appsink name=wave sync=false";
+    const QByteArray beats = "audioresample ! audio/x-raw,format=S16LE,rate=" +
+                             QByteArray::number(SongDecoder::BeatRate) +
+                             ",channels=1 ! appsink name=beats sync=false";
+    switch (output) {
+    case SongDecoder::Waveform:
+        return source + wave;
+    case SongDecoder::Beats:
+        return source + beats;
+    case SongDecoder::Both:
+        break;
+    }
+    return source +
+           "tee name=t t. ! queue max-size-time=0 max-size-bytes=0 max-size-buffers=200 ! " + wave +
+           " t. ! queue max-size-time=0 max-size-bytes=0 max-size-buffers=0 ! " + beats;
+}
 
 template <typename F> GstFlowReturn eachSample(GstAppSink *sink, F take)
 {
@@ -67,11 +80,8 @@ void SongDecoder::start()
 {
     if (!gst::init())
         return end(false);
-    const char *description = m_output == Both       ? BothPipeline
-                              : m_output == Waveform ? WavePipeline
-                                                     : BeatsPipeline;
     QString why;
-    m_pipeline = gst::parse(description, &why);
+    m_pipeline = gst::parse(pipeline(m_output).constData(), &why);
     if (!m_pipeline) {
         qDebug() << "song decoder:" << why;
         return end(false);
@@ -86,6 +96,9 @@ void SongDecoder::start()
             return eachSample(sink, [self](const qint16 *s, int n, qint64 pts) {
                 static_cast<SongDecoder *>(self)->takeWaveform(s, n, pts);
             });
+        };
+        callbacks.eos = [](GstAppSink *, gpointer self) {
+            static_cast<SongDecoder *>(self)->m_waveEnded.store(true, std::memory_order_release);
         };
         gst_app_sink_set_callbacks(GST_APP_SINK(wave), &callbacks, this, nullptr);
         gst_object_unref(wave);
@@ -132,6 +145,9 @@ void SongDecoder::poll()
 {
     if (m_ended || !m_pipeline)
         return;
+    // Read before the bus: an error that stops the decoder is posted before
+    // the end of the stream reaches the waveform, and then wins.
+    const bool waveEnded = m_waveEnded.load(std::memory_order_acquire);
     GstBus *bus = gst_element_get_bus(m_pipeline);
     while (GstMessage *msg = gst_bus_pop(bus)) {
         bool done = false, ok = false;
@@ -162,6 +178,10 @@ void SongDecoder::poll()
         }
     }
     gst_object_unref(bus);
+    if (waveEnded && !m_waveSent && m_output == Both) {
+        m_waveSent = true;
+        emit waveformReady(m_points, m_peak, songDuration(reportedDuration()));
+    }
     gint64 d = 0, p = 0;
     if (gst_element_query_duration(m_pipeline, GST_FORMAT_TIME, &d) && d > 0 &&
         d / 1000000 != m_duration) {
@@ -188,22 +208,32 @@ void SongDecoder::end(bool ok)
     m_ended = true;
     if (m_poll)
         m_poll->stop();
-    qint64 d = 0;
-    if (m_pipeline) {
-        gint64 ns = 0;
-        if (ok && gst_element_query_duration(m_pipeline, GST_FORMAT_TIME, &ns) && ns > 0)
-            d = ns / 1000000;
-        // Joins the streaming threads: the outputs are complete after it.
+    const qint64 reported = ok ? reportedDuration() : 0;
+    // Joins the streaming threads: the outputs are complete after it.
+    if (m_pipeline)
         gst_element_set_state(m_pipeline, GST_STATE_NULL);
-    }
-    if (ok && d <= 0)
-        d = m_duration;
-    // A song is never shorter than what was decoded of it.
-    if (ok && m_points.size() >= 2)
-        d = qMax(d, static_cast<qint64>(m_points.last().x() / 0.48));
+    const qint64 d = ok ? songDuration(reported) : 0;
     const SongBeats beats = ok && (m_output & Beats) ? m_tracker.finish() : SongBeats();
-    emit finished(m_points, m_peak, ok ? d : 0, ok, beats, ok ? QString() : m_missing);
+    emit finished(m_points, m_peak, d, ok, beats, ok ? QString() : m_missing);
     m_points = QVector<QPointF>();
+}
+
+qint64 SongDecoder::reportedDuration() const
+{
+    gint64 ns = 0;
+    if (m_pipeline && gst_element_query_duration(m_pipeline, GST_FORMAT_TIME, &ns) && ns > 0)
+        return ns / 1000000;
+    return m_duration;
+}
+
+qint64 SongDecoder::songDuration(qint64 reported) const
+{
+    qint64 d = reported;
+    // A song is never shorter than what was decoded of it (read the points
+    // only once their branch has ended).
+    if (m_points.size() >= 2)
+        d = qMax(d, static_cast<qint64>(m_points.last().x() / 0.48));
+    return d;
 }
 
 bool SongDecoder::searchBeats(const QString &path, SongBeats *beats)

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QVector>
 
+#include <atomic>
+
 typedef struct _GstElement GstElement;
 
 class QTimer;
@@ -15,8 +17,10 @@ namespace vc {
 
 // Decodes one song in a single pass, on the thread it lives on: into the
 // 480-samples-per-second mono waveform drawn under the tracks and, side by
-// side, into the mono samples at the beat tracker's rate, whose beats come
-// with the waveform. Runs as a BackgroundJob worker or on its own (search()).
+// side, into the mono samples the beat tracker takes. The two branches run
+// on threads of their own, so the waveform is handed over as soon as it is
+// complete (waveformReady) and the beats follow with `finished`. Runs as a
+// BackgroundJob worker or on its own (searchBeats()).
 class SongDecoder : public QObject
 {
     Q_OBJECT
@@ -27,6 +31,10 @@ public:
         Beats = 2,
         Both = Waveform | Beats
     };
+    // The rate the beat tracker gets: half the work of 44.1 kHz, with the
+    // tracker's windows spanning the same time.
+    static constexpr int BeatRate = BeatTracker::SampleRate / 2;
+
     explicit SongDecoder(const QString &absolutePath, Output output = Both);
     ~SongDecoder() override;
 
@@ -39,6 +47,9 @@ public slots:
     void stop();
 
 signals:
+    // The waveform is complete (emitted before `finished`, and only when no
+    // error came before it); the beats are still being looked for.
+    void waveformReady(const QVector<QPointF> &points, double peak, qint64 durationMs);
     void positionChanged(qint64 msecs);
     void durationChanged(qint64 msecs);
     // Decoding ended; ok is false when the file could not be decoded, and
@@ -50,6 +61,8 @@ private:
     void poll();
     void end(bool ok);
     void takeWaveform(const qint16 *samples, int count, qint64 ptsNs);
+    qint64 reportedDuration() const;
+    qint64 songDuration(qint64 reported) const;
 
     QString m_path;
     Output m_output;
@@ -59,8 +72,11 @@ private:
     double m_peak = 0;
     qint64 m_samplesSeen = 0;
     qint64 m_duration = 0;
-    BeatTracker m_tracker;
+    BeatTracker m_tracker{BeatRate};
     QString m_missing;
+    // Set by the waveform's streaming thread once its last sample is in.
+    std::atomic<bool> m_waveEnded{false};
+    bool m_waveSent = false;
     bool m_ended = false;
 };
 

@@ -9,7 +9,9 @@
 #include <QTime>
 #include <QVector>
 
+class AllPropsView;
 class DeviceMaintenance;
+class UploadAllDialog;
 class ExportUpload;
 class ChartView;
 class QActionGroup;
@@ -92,6 +94,11 @@ public:
     // --- show export, upload and prop maintenance
     ExportUpload *exportUpload() const { return m_exportUpload; }
     DeviceMaintenance *maintenance() const { return m_maintenance; }
+    // --- the props of a troupe: their dialog, their view, the upload to all
+    void editProps();
+    void uploadAll();
+    AllPropsView *allPropsView() const { return m_allProps; }
+    UploadAllDialog *uploadAllDialog() const { return m_uploadAll; }
     // The firmware update proper (after the password).
     void updatesystem();
     // --- project files (mainwindow_project.cpp)
@@ -323,6 +330,8 @@ private:
     ExportUpload *m_exportUpload = nullptr;
     vc::VideoExport *m_videoExport = nullptr;
     DeviceMaintenance *m_maintenance = nullptr;
+    AllPropsView *m_allProps = nullptr;
+    UploadAllDialog *m_uploadAll = nullptr;
 
     vc::TracksController *m_tracks = nullptr;
     vc::ProjectFiles *m_projectFiles = nullptr;

@@ -14,6 +14,8 @@ BeatMarks::BeatMarks(const Widgets &widgets, SongLoader *song, QObject *parent)
     : QObject(parent), m_w(widgets), m_song(song)
 {
     connect(m_song, &SongLoader::decoded, this, &BeatMarks::songDecoded);
+    connect(m_song, &SongLoader::beatsFound, this,
+            [this](const SongBeats &beats) { show(beats, m_song->sourceFile()); });
     // A cancelled load leaves the song there was, and its marks with it.
     connect(m_song, &SongLoader::cancelled, this, &BeatMarks::keepOnlyPresentSong);
     connect(m_song, &SongLoader::unloaded, this, [this] { show({}, {}); });
@@ -44,8 +46,9 @@ void BeatMarks::songDecoded(qint64 durationMs)
         keepOnlyPresentSong();
         return;
     }
-    // The beats come from the pass that drew the waveform.
-    show(m_song->beats(), m_song->sourceFile());
+    // A new song's waveform takes the old marks away; its own beats come
+    // a little later, from the same pass (beatsFound).
+    show({}, {});
 }
 
 void BeatMarks::keepOnlyPresentSong()

@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QtCharts/QChart>
 
+#include <memory>
+
 namespace ts = vc::timescale;
 using namespace QtCharts;
 
@@ -30,7 +32,7 @@ SongLoader::~SongLoader()
         delete m_series;
 }
 
-void SongLoader::retireDecoder(bool wait)
+void SongLoader::closeDialog()
 {
     if (m_dialog) {
         m_dialog->disconnect(this);
@@ -38,6 +40,11 @@ void SongLoader::retireDecoder(bool wait)
         m_dialog->deleteLater();
         m_dialog = nullptr;
     }
+}
+
+void SongLoader::retireDecoder(bool wait)
+{
+    closeDialog();
     m_job.stop();
     // Going away: every thread must end before its QThread object does.
     if (wait)
@@ -71,15 +78,31 @@ void SongLoader::load(const QString &path)
     // Reports still queued when the next load starts carry an old
     // generation and are dropped.
     const int gen = m_generation;
+    // The waveform is shown as soon as it is complete; the decoder goes on
+    // for the beats. Without a waveform (no song), `finished` decides.
+    auto shown = std::make_shared<bool>(false);
+    connect(worker, &SongDecoder::waveformReady, this,
+            [this, gen, shown](const QVector<QPointF> &points, double peak, qint64 d) {
+                if (gen != m_generation || !m_job.isRunning() || points.size() < 2)
+                    return;
+                *shown = true;
+                audioPlotting(points, peak, d, true);
+            });
     connect(worker, &SongDecoder::finished, this,
-            [this, gen](const QVector<QPointF> &points, double peak, qint64 d, bool ok,
-                        const SongBeats &beats, const QString &missing) {
+            [this, gen, shown](const QVector<QPointF> &points, double peak, qint64 d, bool ok,
+                               const SongBeats &beats, const QString &missing) {
                 if (gen != m_generation || !m_job.isRunning())
                     return;
-                m_missing = missing;
-                if (ok && points.size() >= 2)
+                retireDecoder();
+                if (!*shown) {
+                    m_missing = missing;
+                    audioPlotting(points, peak, d, ok);
+                    *shown = ok && points.size() >= 2;
+                }
+                if (ok && *shown) {
                     m_beats = beats;
-                audioPlotting(points, peak, d, ok);
+                    emit beatsFound(m_beats);
+                }
             });
     connect(worker, &SongDecoder::positionChanged, this, [this, gen](qint64 ms) {
         if (gen == m_generation && m_job.isRunning())
@@ -119,7 +142,8 @@ void SongLoader::durationChanged(qint64 msecs)
 void SongLoader::audioPlotting(const QVector<QPointF> &points, double peak, qint64 durationMs,
                                bool ok)
 {
-    retireDecoder();
+    // The decoder may still be looking for the beats; only the dialog goes.
+    closeDialog();
     if (!ok || points.size() < 2) {
         // Not a song: the one there was (if any) stays, waveform and all.
         qDebug() << "song not decoded" << m_requested;
@@ -129,6 +153,7 @@ void SongLoader::audioPlotting(const QVector<QPointF> &points, double peak, qint
     m_source = m_requested;
     m_points = points;
     m_peak = peak;
+    m_beats = SongBeats(); // until beatsFound()
 
     if (m_series && !m_series->chart())
         delete m_series;

@@ -22,7 +22,7 @@ class TimeAxis;
 
 // Decodes a song once, in the background, into a 480-samples-per-second
 // mono stream and turns it into the waveform drawn under the tracks; the
-// song's beats come from the same pass.
+// song's beats come from the same pass, a little after the waveform.
 // Every load gets its own decoder on its own thread; a decoder of an
 // earlier load is stopped and cut off, so nothing of it reaches the new
 // song's waveform, progress dialog or time range.
@@ -47,7 +47,8 @@ public:
     int generation() const { return m_generation; }
     const QVector<QPointF> &points() const { return m_points; }
     double peak() const { return m_peak; }
-    // The beats of the song decoded last, found in the same pass.
+    // The beats of the song decoded last, found in the same pass; empty
+    // until beatsFound().
     const SongBeats &beats() const { return m_beats; }
     // Why the last load failed when a decoder is missing (names the package).
     QString missingDecoder() const { return m_missing; }
@@ -65,6 +66,8 @@ signals:
     // Decoding ended; durationMs is 0 when the file could not be decoded
     // (the song before it, if any, is still there).
     void decoded(qint64 durationMs);
+    // The beats of the song decoded last were found (after its decoded()).
+    void beatsFound(const vc::SongBeats &beats);
     // A load began (the file's absolute path), or was cancelled (the song
     // there was, if any, stays); the song went (no song is present).
     void loading(const QString &absolutePath);
@@ -82,6 +85,7 @@ public slots:
 
 private:
     void retireDecoder(bool wait = false);
+    void closeDialog();
 
     ChartView *m_view = nullptr;
     const TimeAxis *m_axis = nullptr;

@@ -2,6 +2,25 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="zh_TW">
 <context>
+    <name>AllPropsView</name>
+    <message>
+        <source>全部道具</source>
+        <translation>All props</translation>
+    </message>
+    <message>
+        <source>沒有分配道具的軌道（裝置 &gt; 道具分配）</source>
+        <translation>No track has a prop (Device &gt; Props)</translation>
+    </message>
+    <message>
+        <source>軌道 %1</source>
+        <translation>Track %1</translation>
+    </message>
+    <message>
+        <source>%1（軌道 %2）</source>
+        <translation>%1 (track %2)</translation>
+    </message>
+</context>
+<context>
     <name>DeviceMaintenance</name>
     <message>
         <source>偵測不到裝置！</source>
@@ -662,6 +681,20 @@ The song &quot;%1&quot; that was loaded stays.</translation>
     <message>
         <source>節拍</source>
         <translation>Beats</translation>
+        <source>裝置</source>
+        <translation>Device</translation>
+    </message>
+    <message>
+        <source>道具分配...</source>
+        <translation>Props...</translation>
+    </message>
+    <message>
+        <source>全部道具</source>
+        <translation>All props</translation>
+    </message>
+    <message>
+        <source>全部上傳</source>
+        <translation>Upload all</translation>
     </message>
 </context>
 <context>
@@ -677,6 +710,37 @@ The song &quot;%1&quot; that was loaded stays.</translation>
     <message>
         <source>密碼錯誤</source>
         <translation>wrong password</translation>
+    </message>
+</context>
+<context>
+    <name>PropsDialog</name>
+    <message>
+        <source>道具分配</source>
+        <translation>Props</translation>
+    </message>
+    <message>
+        <source>軌道</source>
+        <translation>Track</translation>
+    </message>
+    <message>
+        <source>表演者</source>
+        <translation>Performer</translation>
+    </message>
+    <message>
+        <source>序列埠</source>
+        <translation>Serial port</translation>
+    </message>
+    <message>
+        <source>未分配</source>
+        <translation>not assigned</translation>
+    </message>
+    <message>
+        <source>軌道 %1</source>
+        <translation>Track %1</translation>
+    </message>
+    <message>
+        <source>每條軌道可交給一位表演者的道具；沒有序列埠的軌道不會上傳。</source>
+        <translation>Each track can go to one performer&apos;s prop; tracks without a serial port are not uploaded.</translation>
     </message>
 </context>
 <context>
@@ -762,6 +826,57 @@ end time: </translation>
     <message>
         <source>剪下</source>
         <translation>cut</translation>
+    </message>
+</context>
+<context>
+    <name>UploadAllDialog</name>
+    <message>
+        <source>全部上傳</source>
+        <translation>Upload all</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>軌道 %1</source>
+        <translation>track %1</translation>
+    </message>
+    <message>
+        <source>沒有軌道分配了道具的序列埠（裝置 &gt; 道具分配）。</source>
+        <translation>No track has a prop&apos;s serial port (Device &gt; Props).</translation>
+    </message>
+    <message>
+        <source>%1 的軌道 %2 無法轉檔，沒有送出任何資料。</source>
+        <translation>Track %2 of %1 cannot be converted; nothing was sent.</translation>
+    </message>
+    <message>
+        <source>這些序列埠找不到或正被使用，沒有送出任何資料：</source>
+        <translation>These serial ports are missing or in use; nothing was sent:</translation>
+    </message>
+    <message>
+        <source>等待道具</source>
+        <translation>waiting for the prop</translation>
+    </message>
+    <message>
+        <source>完成</source>
+        <translation>done</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>已收到表演：%1。</source>
+        <translation>Got the show: %1. </translation>
+    </message>
+    <message>
+        <source>沒有收到：%1。</source>
+        <translation>Did not get it: %1.</translation>
+    </message>
+    <message>
+        <source>關閉</source>
+        <translation>Close</translation>
     </message>
 </context>
 <context>
@@ -1478,7 +1593,7 @@ Open it anyway? Saving will then ask for another name, so that neither editor ov
     </message>
 </context>
 <context>
-    <name>vc::ctl::MultiUpload</name>
+    <name>vc::device::MultiUpload</name>
     <message>
         <source>上傳完成</source>
         <translation>Upload finished</translation>
