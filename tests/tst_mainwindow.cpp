@@ -66,7 +66,7 @@ void TestMainWindow::windowBasics()
     QVERIFY(!w.styleSheet().isEmpty());
     QVERIFY(w.styleSheet().contains(QLatin1String("rgb(50, 55, 60)")));
     QCOMPARE(w.form()->statusBar->currentMessage(), QStringLiteral("WELCOME!!"));
-    QCOMPARE(w.form()->menuBar->actions().size(), 4);
+    QCOMPARE(w.form()->menuBar->actions().size(), 5);
 }
 
 void TestMainWindow::menuEntries_data()
