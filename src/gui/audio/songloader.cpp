@@ -23,6 +23,8 @@ SongLoader::SongLoader(ChartView *view, QWidget *dialogParent, QObject *parent)
     : QObject(parent), m_view(view), m_dialogParent(dialogParent), m_job(this)
 {
     qRegisterMetaType<QVector<QPointF>>();
+    // The beats travel in queued signals and are watched by name.
+    qRegisterMetaType<vc::SongBeats>();
 }
 
 SongLoader::~SongLoader()
