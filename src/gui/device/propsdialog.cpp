@@ -55,6 +55,11 @@ PropsDialog::PropsDialog(int trackCount, const QVector<vc::PropAssignment> &prop
     scroll->setWidget(rows);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
+    // The rows stand on the dialog's own dark ground, where its light
+    // labels and fields can be read (a scroll area fills them with the
+    // light default palette).
+    rows->setAutoFillBackground(false);
+    scroll->viewport()->setAutoFillBackground(false);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
