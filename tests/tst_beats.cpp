@@ -20,6 +20,7 @@ private slots:
     void silence_data();
     void silence();
     void changingTempo();
+    void unheardEnds();
     void octave_data();
     void octave();
     void foldTempo_data();
@@ -136,6 +137,33 @@ void TestBeats::silence()
 
 // A song that speeds up half way: both halves keep their beats away from
 // the change, which the tracker takes a few seconds to follow.
+// A pad before the drums and the ring-out of a chord after them sound, but
+// hold no beat: the marks start and stop with the drums.
+void TestBeats::unheardEnds()
+{
+    constexpr int Rate = vc::BeatTracker::SampleRate;
+    const auto tone = [](double seconds, double decay) {
+        QVector<float> t(int(seconds * Rate));
+        for (int i = 0; i < t.size(); ++i)
+            t[i] = float(0.3 * std::exp(-decay * i / Rate) * std::sin(2 * M_PI * 220.0 * i / Rate));
+        return t;
+    };
+    QVector<float> drums = vc::test::beatSong(BeatSong::Drums, 120, 30, 0.5);
+    drums.resize(30 * Rate);
+    const vc::SongBeats beats = track(tone(6, 0) + drums + tone(6, 0.7));
+    QVector<double> expected;
+    for (double t : vc::test::beatSongBeats(120, 30, 0.5))
+        expected.append(6000 + t);
+    QVERIFY(!beats.ms.isEmpty());
+    QVERIFY2(beats.ms.first() > expected.first() - 100,
+             qPrintable(QString::number(beats.ms.first())));
+    QVERIFY2(beats.ms.last() < expected.last() + 100, qPrintable(QString::number(beats.ms.last())));
+    int missing = 0, extra = 0;
+    match(expected, beats.ms, &missing, &extra);
+    QVERIFY2(missing <= 2 && extra <= 2,
+             qPrintable(QStringLiteral("%1 missing, %2 extra").arg(missing).arg(extra)));
+}
+
 void TestBeats::changingTempo()
 {
     QVector<float> song = vc::test::beatSong(BeatSong::Drums, 100, 30, 0.5);

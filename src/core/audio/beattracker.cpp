@@ -423,6 +423,28 @@ bool soundSpan(const QVector<float> &level, double hop, double *from, double *to
     return true;
 }
 
+// Marks start at the first beat that is heard and stop at the last: a pad
+// before the drums come in, or the ring-out of the last chord, sounds, but
+// nobody taps along with it, and on a prop a mark there is a flash with
+// nothing to see it on. A beat is heard where its onset is at least a
+// quarter of the song's typical onset at its beats.
+QVector<int> heardBeats(const QVector<int> &ms, const Strength &strength)
+{
+    if (ms.size() < 8)
+        return ms;
+    QVector<double> at;
+    at.reserve(ms.size());
+    for (int t : ms)
+        at.append(strength.at(t / 1000.0));
+    const double floor = median(at) / 4;
+    int first = 0, last = ms.size() - 1;
+    while (first < last && at[first] < floor)
+        ++first;
+    while (last > first && at[last] < floor)
+        --last;
+    return ms.mid(first, last - first + 1);
+}
+
 QVector<int> gridBeats(const Grid &g, double from, double to)
 {
     QVector<int> ms;
@@ -547,13 +569,13 @@ SongBeats fromTracker(const QVector<double> &trackerBeats, const QVector<double>
         const Grid settled = alignToOnsets(settleOctave(g, from, to, strength), from, to, strength);
         if (keepsTempo(settled, from, to, strength, onset, trackerBeats, periods)) {
             result.bpm = 60.0 / settled.period;
-            result.ms = gridBeats(settled, from, to);
+            result.ms = heardBeats(gridBeats(settled, from, to), strength);
             return result;
         }
     }
     // The tempo moves: the tracker's beats, with even runs where it holds.
     // Its tempo is the one most of its beats keep.
-    result.ms = segmentedBeats(trackerBeats, periods, strength, from, to);
+    result.ms = heardBeats(segmentedBeats(trackerBeats, periods, strength, from, to), strength);
     QVector<double> intervals;
     for (int i = 1; i < result.ms.size(); ++i)
         intervals.append((result.ms[i] - result.ms[i - 1]) / 1000.0);
