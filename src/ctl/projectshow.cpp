@@ -42,6 +42,8 @@ bool openProject(const QString &path, Project *project, QString *error)
         return false;
     }
     // The same reading as the editor's: the same tracks, in the same order.
+    // (What is kept beside the file is read by the commands that need it,
+    // which report it there.)
     vc::Project document;
     QString extrasError;
     const ProjectReadResult read = readProject(path, &document, &extrasError);
@@ -61,9 +63,6 @@ bool openProject(const QString &path, Project *project, QString *error)
 
     project->path = path;
     project->data = read.project;
-    project->extras = document.extras();
-    project->extrasError =
-        extrasError.isEmpty() ? QString() : named(extrasPathFor(path), extrasError);
     project->tracks.clear();
     project->damaged.clear();
     const QVector<Show::Track> &tracks = document.show()->tracks();

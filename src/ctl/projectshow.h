@@ -3,7 +3,6 @@
 #include "core/device/showimage.h"
 #include "core/device/streamfiles.h"
 #include "core/model/moderecord.h"
-#include "core/project/projectextras.h"
 #include "core/project/projectformat.h"
 
 #include <QString>
@@ -22,10 +21,6 @@ struct Project
     QVector<QVector<ModeRecord>> tracks;
     // Per track, the 1-based numbers of records that could not be read whole.
     QVector<QVector<int>> damaged;
-    // The beat grid and the props kept beside the project file; when that
-    // file is there but cannot be read, why (a line naming it).
-    ProjectExtras extras;
-    QString extrasError;
 };
 
 // Reads a project in the current format, as the editor reads it. Fails (with *error) when the file

@@ -17,8 +17,8 @@ class SongLoader;
 // The song's beats on the time axis: found while every song loaded decodes,
 // marked along the ruler and across the waveform once the
 // waveform is there, with the tempo beside the song's time; and the
-// setting that makes edits snap to them. Nothing of it is stored with the
-// project: every load finds the beats again.
+// setting that makes edits snap to them. The found beats are not stored
+// with the project; a corrected grid is (see BeatCorrections).
 class BeatMarks : public QObject
 {
     Q_OBJECT
