@@ -537,6 +537,18 @@ void Show::orderTrack(Id track)
 
 // ---------------------------------------------------------------- history
 
+History::Track Show::entryOf(const Track &t)
+{
+    History::Track track;
+    track.id = t.id;
+    track.items.reserve(t.modes.size());
+    for (const Mode &m : t.modes)
+        track.items.append(History::Item{m.id, m.bytes});
+    std::sort(track.items.begin(), track.items.end(),
+              [](const History::Item &a, const History::Item &b) { return a.id < b.id; });
+    return track;
+}
+
 History::Snapshot Show::snapshot() const
 {
     History::Snapshot s;
@@ -545,128 +557,142 @@ History::Snapshot Show::snapshot() const
         // A track no change touched since the last snapshot gives the same
         // entry again, shared, not copied.
         auto it = m_snapshotTracks.find(t.id);
-        if (it == m_snapshotTracks.end()) {
-            History::Track track;
-            track.id = t.id;
-            track.items.reserve(t.modes.size());
-            for (const Mode &m : t.modes)
-                track.items.append(History::Item{m.id, m.bytes});
-            std::sort(track.items.begin(), track.items.end(),
-                      [](const History::Item &a, const History::Item &b) { return a.id < b.id; });
-            it = m_snapshotTracks.insert(t.id, track);
-        }
+        if (it == m_snapshotTracks.end())
+            it = m_snapshotTracks.insert(t.id, entryOf(t));
         s.append(*it);
     }
     return s;
 }
 
+namespace {
+
+// Restoring orders a track by start, then identity.
+bool restoredBefore(const Show::Mode &a, const Show::Mode &b)
+{
+    return a.record.startMs() < b.record.startMs() ||
+           (a.record.startMs() == b.record.startMs() && a.id < b.id);
+}
+
+} // namespace
+
 void Show::restore(const History::Snapshot &state)
 {
     const Batch batch(this);
     restoreTracks(state);
-    // A track holding exactly the snapshot's modes, with their bytes, in
-    // the order restoring gives them (by start, then identity) is left as
-    // it is: undoing one edit touches one or two tracks of many.
-    auto unchanged = [this](const Track &t, const History::Track *entry) {
-        if (!entry)
-            return t.modes.isEmpty();
-        if (entry->items.size() != t.modes.size())
-            return false;
-        // Untouched since it gave this very entry: nothing to compare.
-        const auto cached = m_snapshotTracks.constFind(t.id);
-        if (cached != m_snapshotTracks.cend() &&
-            cached->items.constData() == entry->items.constData())
-            return true;
-        QVector<const Mode *> byId;
-        byId.reserve(t.modes.size());
-        for (int i = 0; i < t.modes.size(); ++i) {
-            const Mode &m = t.modes.at(i);
-            if (i > 0 && (t.modes.at(i - 1).record.startMs() > m.record.startMs() ||
-                          (t.modes.at(i - 1).record.startMs() == m.record.startMs() &&
-                           t.modes.at(i - 1).id > m.id)))
-                return false;
-            byId.append(&m);
-        }
-        std::sort(byId.begin(), byId.end(),
-                  [](const Mode *a, const Mode *b) { return a->id < b->id; });
-        for (int i = 0; i < byId.size(); ++i) {
-            const History::Item &item = entry->items.at(i);
-            if (byId.at(i)->id != item.id || !History::sameBytes(byId.at(i)->bytes, item.bytes))
-                return false;
-        }
-        return true;
-    };
-    QVector<int> changedTracks;
-    for (int k = 0; k < m_tracks.size(); ++k) {
-        if (!unchanged(m_tracks.at(k), History::find(state, m_tracks.at(k).id)))
-            changedTracks.append(k);
-    }
-    if (changedTracks.isEmpty())
-        return;
-    // Modes that keep their bytes keep their decoded fields, wherever they
-    // are now; only changed or returning ones are read again. A mode going
-    // from one track to another changes both, so the changed tracks hold
-    // every mode that can be kept. The new lists are made before any is set.
-    QHash<Id, const Mode *> present;
-    for (int k : qAsConst(changedTracks)) {
-        for (const Mode &m : m_tracks.at(k).modes)
-            present.insert(m.id, &m);
-    }
-    QVector<QVector<Mode>> lists;
-    for (int k : qAsConst(changedTracks)) {
-        const History::Track *entry = History::find(state, m_tracks.at(k).id);
-        QVector<Mode> modes;
-        if (entry) {
-            modes.reserve(entry->items.size());
-            for (const History::Item &i : entry->items) {
-                const Mode *kept = present.value(i.id);
-                if (kept && History::sameBytes(kept->bytes, i.bytes)) {
-                    modes.append(*kept);
-                    continue;
-                }
-                bool complete = false;
-                int used = 0;
-                const ModeRecord decoded =
-                    ModeRecord::decode(i.bytes, &complete, &used, ModeRecord::ThumbChecked);
-                Mode m{i.id, i.bytes, decoded, complete};
-                modes.append(m);
-            }
-            // Snapshots list modes by identity; the track lists them by start.
-            orderByStart(modes, [](const Mode &m) { return m.record.startMs(); });
-        }
-        lists.append(modes);
-    }
-    for (int n = 0; n < changedTracks.size(); ++n) {
-        Track &t = m_tracks[changedTracks.at(n)];
-        const QVector<Mode> &modes = lists.at(n);
-        // Announced as the difference: modes that come, go or change.
-        QHash<Id, int> now;
-        now.reserve(modes.size());
-        for (int i = 0; i < modes.size(); ++i)
-            now.insert(modes.at(i).id, i);
+    // Each track is compared with the snapshot by identity: its own entry
+    // (the last snapshot's, shared while no change touched the track)
+    // against the snapshot's. Lists that share their items are skipped
+    // cheaply, so undoing one edit costs what it changed, not the length
+    // of the track.
+    struct Difference
+    {
+        int track = 0;
+        const History::Track *entry = nullptr;
         QVector<Id> gone;
-        QVector<Id> altered;
-        // (A mode whose bytes stay stays as it was; where it stands in the
-        // list is the list's, which views read from it.)
-        for (int i = 0; i < t.modes.size(); ++i) {
-            const Mode &old = t.modes.at(i);
-            const auto it = now.constFind(old.id);
-            if (it == now.constEnd()) {
-                gone.append(old.id);
-                continue;
-            }
-            if (!History::sameBytes(modes.at(*it).bytes, old.bytes))
-                altered.append(old.id);
-            now.remove(old.id);
+        QVector<const History::Item *> altered;
+        QVector<const History::Item *> coming;
+    };
+    QVector<Difference> differences;
+    // Modes leaving a track keep their decoded fields for the track they
+    // go to (a mode moved between tracks changes both).
+    QHash<Id, Mode> leaving;
+    static const QVector<History::Item> none;
+    for (int k = 0; k < m_tracks.size(); ++k) {
+        const Track &t = m_tracks.at(k);
+        Difference d;
+        d.track = k;
+        d.entry = History::find(state, t.id);
+        const auto cached = m_snapshotTracks.constFind(t.id);
+        const History::Track own = cached != m_snapshotTracks.cend() ? *cached : entryOf(t);
+        const QVector<History::Item> &a = own.items;
+        const QVector<History::Item> &b = d.entry ? d.entry->items : none;
+        if (a.constData() == b.constData() && a.size() == b.size())
+            continue; // untouched since it gave this very entry
+        const auto same = [](const History::Item &x, const History::Item &y) {
+            return x.id == y.id && History::sameBytes(x.bytes, y.bytes);
+        };
+        int first = 0;
+        int endA = int(a.size());
+        int endB = int(b.size());
+        while (first < endA && first < endB && same(a.at(first), b.at(first)))
+            ++first;
+        while (endA > first && endB > first && same(a.at(endA - 1), b.at(endB - 1))) {
+            --endA;
+            --endB;
         }
-        t.modes = modes;
+        for (int i = first, j = first; i < endA || j < endB;) {
+            if (j >= endB || (i < endA && a.at(i).id < b.at(j).id)) {
+                d.gone.append(a.at(i++).id);
+            } else if (i >= endA || b.at(j).id < a.at(i).id) {
+                d.coming.append(&b.at(j++));
+            } else {
+                if (!History::sameBytes(a.at(i).bytes, b.at(j).bytes))
+                    d.altered.append(&b.at(j));
+                ++i;
+                ++j;
+            }
+        }
+        if (!d.gone.isEmpty()) {
+            QVector<Id> gone = d.gone; // ascending, as their entry lists them
+            for (const Mode &m : t.modes) {
+                if (std::binary_search(gone.cbegin(), gone.cend(), m.id))
+                    leaving.insert(m.id, m);
+            }
+        }
+        differences.append(d);
+    }
+    for (const Difference &d : qAsConst(differences)) {
+        Track &t = m_tracks[d.track];
+        // The modes that go or are read anew leave the list...
+        QVector<Id> out = d.gone;
+        for (const History::Item *i : d.altered)
+            out.append(i->id);
+        std::sort(out.begin(), out.end());
+        if (!out.isEmpty())
+            t.modes.erase(std::remove_if(t.modes.begin(), t.modes.end(),
+                                         [&out](const Mode &m) {
+                                             return std::binary_search(out.cbegin(), out.cend(),
+                                                                       m.id);
+                                         }),
+                          t.modes.end());
+        // ...and those that come or changed come in where they belong.
+        QVector<Mode> in;
+        in.reserve(d.altered.size() + d.coming.size());
+        const auto read = [&in, &leaving](const History::Item &i, bool reuse) {
+            const auto kept = reuse ? leaving.constFind(i.id) : leaving.cend();
+            if (kept != leaving.cend() && History::sameBytes(kept->bytes, i.bytes)) {
+                in.append(*kept);
+                return;
+            }
+            bool complete = false;
+            int used = 0;
+            const ModeRecord decoded =
+                ModeRecord::decode(i.bytes, &complete, &used, ModeRecord::ThumbChecked);
+            in.append(Mode{i.id, i.bytes, decoded, complete});
+        };
+        for (const History::Item *i : d.altered)
+            read(*i, false);
+        for (const History::Item *i : d.coming)
+            read(*i, true);
+        const bool ordered = std::is_sorted(t.modes.cbegin(), t.modes.cend(), restoredBefore);
+        if (ordered && in.size() <= 16) {
+            for (const Mode &m : qAsConst(in))
+                t.modes.insert(std::upper_bound(t.modes.begin(), t.modes.end(), m, restoredBefore),
+                               m);
+        } else {
+            t.modes += in;
+            std::sort(t.modes.begin(), t.modes.end(), restoredBefore);
+        }
         t.placed = isPlaced(t.modes);
-        for (Id id : qAsConst(gone))
+        for (Id id : d.gone)
             changed(t, Touch::Removed, id);
-        for (Id id : qAsConst(altered))
-            changed(t, Touch::Changed, id);
-        for (auto it = now.cbegin(); it != now.cend(); ++it)
-            changed(t, Touch::Inserted, it.key());
+        for (const History::Item *i : d.altered)
+            changed(t, Touch::Changed, i->id);
+        for (const History::Item *i : d.coming)
+            changed(t, Touch::Inserted, i->id);
+        // The track now holds exactly the entry: the next snapshot shares it.
+        if (d.entry)
+            m_snapshotTracks.insert(t.id, *d.entry);
     }
 }
 

@@ -228,6 +228,8 @@ private:
     Mode makeMode(Id id, const QByteArray &bytes, const ModeRecord &decoded, bool complete,
                   int used);
     void retime(Mode &m, int start, int end) const;
+    // A track as a snapshot lists it (by identity).
+    static History::Track entryOf(const Track &t);
     void applyPlacement(Track &t, int placed);
     // The tracks of a snapshot: later ones leave, taken-away ones return.
     void restoreTracks(const History::Snapshot &state);
