@@ -183,6 +183,7 @@ bool Show::removeTrack(Id id)
     m_tracks.removeAt(i);
     m_pending.remove(id);
     m_snapshotTracks.remove(id);
+    m_entryTouched.remove(id);
     emit tracksChanged();
     if (m_current == id) {
         m_current = m_tracks.first().id;
@@ -223,6 +224,8 @@ void Show::clear()
     m_pending.clear();
     m_stashed.clear();
     m_snapshotTracks.clear();
+    m_entryTouched.clear();
+    m_modeTracks.clear();
     m_tracks.append(Track{m_nextId++, {}});
     m_current = m_tracks.first().id;
     emit tracksChanged();
@@ -232,32 +235,57 @@ void Show::clear()
 
 // ---------------------------------------------------------------- modes
 
-const Show::Mode *Show::mode(Id id, Id *trackId) const
+QPair<int, int> Show::locate(Id id) const
 {
-    for (const Track &t : m_tracks) {
-        for (const Mode &m : t.modes) {
-            if (m.id == id) {
-                if (trackId)
-                    *trackId = t.id;
-                return &m;
-            }
+    const auto at = [this, id](int k) {
+        const QVector<Mode> &modes = m_tracks.at(k).modes;
+        for (int i = 0; i < modes.size(); ++i) {
+            if (modes.at(i).id == id)
+                return i;
+        }
+        return -1;
+    };
+    // The track a mode was last seen on first: a show of many tracks is
+    // not walked whole to find one mode.
+    const int hinted = trackIndex(m_modeTracks.value(id));
+    if (hinted >= 0) {
+        const int i = at(hinted);
+        if (i >= 0)
+            return {hinted, i};
+    }
+    for (int k = 0; k < m_tracks.size(); ++k) {
+        if (k == hinted)
+            continue;
+        const int i = at(k);
+        if (i >= 0) {
+            m_modeTracks.insert(id, m_tracks.at(k).id);
+            return {k, i};
         }
     }
-    return nullptr;
+    return {-1, -1};
 }
 
-Show::Mode *Show::findMode(Id id, Track **holder)
+const Show::Mode *Show::mode(Id id, Id *trackId) const
 {
-    for (Track &t : m_tracks) {
-        for (Mode &m : t.modes) {
-            if (m.id == id) {
-                if (holder)
-                    *holder = &t;
-                return &m;
-            }
-        }
-    }
-    return nullptr;
+    const QPair<int, int> at = locate(id);
+    if (at.first < 0)
+        return nullptr;
+    if (trackId)
+        *trackId = m_tracks.at(at.first).id;
+    return &m_tracks.at(at.first).modes.at(at.second);
+}
+
+Show::Mode *Show::findMode(Id id, Track **holder, int *index)
+{
+    const QPair<int, int> at = locate(id);
+    if (at.first < 0)
+        return nullptr;
+    Track &t = m_tracks[at.first];
+    if (holder)
+        *holder = &t;
+    if (index)
+        *index = at.second;
+    return &t.modes[at.second];
 }
 
 int Show::modeCount() const
@@ -310,6 +338,7 @@ Show::Id Show::appendMode(Id track, const QByteArray &bytes, const ModeRecord &d
         return 0;
     t->modes.append(makeMode(m_nextId++, bytes, decoded, complete, used));
     const Id id = t->modes.last().id;
+    m_modeTracks.insert(id, track);
     const int n = int(t->modes.size());
     const ModeRecord &r = t->modes.last().record;
     t->placed = t->placed && r.endMs() >= r.startMs() &&
@@ -431,6 +460,7 @@ bool Show::moveMode(Id id, Id toTrack)
                       from->modes.end());
     to->modes.append(moved);
     to->placed = false;
+    m_modeTracks.insert(id, toTrack);
     if (from == to) {
         changed(*to, Touch::Changed, id);
     } else {
@@ -448,6 +478,7 @@ bool Show::removeMode(Id id)
     t->modes.erase(std::remove_if(t->modes.begin(), t->modes.end(),
                                   [id](const Mode &x) { return x.id == id; }),
                    t->modes.end());
+    m_modeTracks.remove(id);
     changed(*t, Touch::Removed, id);
     return true;
 }
@@ -474,18 +505,58 @@ void Show::applyPlacement(Track &t, int placed)
             touched.append(t.modes.at(i).id);
     }
     const Id firstPiece = m_nextId;
-    t.modes = vc::applyPlacement(
-        t.modes, result,
-        [](const Mode &m) {
-            return placement::Span{m.record.start, m.record.end};
-        },
-        [this](Mode &m, int start, int end) { retime(m, start, end); },
-        [this](const Mode &m) {
-            // The second half of a split is a new mode with a copy of the record.
+    // Applied in place: a placement keeps nearly every mode where it is,
+    // so only what it touches is retimed, and only the part of the list it
+    // reorders is moved (never copied).
+    const int n = int(t.modes.size());
+    QHash<int, Mode> pieces;
+    for (int i = 0; i < n; ++i) {
+        const placement::Outcome &o = result.outcomes.at(i);
+        if (o.fate != placement::Fate::Retimed && o.fate != placement::Fate::Split)
+            continue;
+        Mode &m = t.modes[i];
+        if (o.fate == placement::Fate::Split) {
+            // The second half is a new mode with a copy of the record.
             Mode piece = m;
             piece.id = m_nextId++;
-            return piece;
-        });
+            pieces.insert(i, piece);
+        }
+        const placement::Span raw{m.record.start, m.record.end};
+        const placement::Span to = movedTimes(raw.start, raw.end, o.start, o.end);
+        if (to.start != raw.start || to.end != raw.end)
+            retime(m, to.start, to.end);
+        if (o.fate == placement::Fate::Split) {
+            Mode &piece = pieces[i];
+            retime(piece, o.pieceStart, o.pieceEnd);
+            m_modeTracks.insert(piece.id, t.id);
+        }
+    }
+    const QVector<placement::Slot> &order = result.order;
+    const int count = int(order.size());
+    const auto stays = [&order](int slot, int index) {
+        return !order.at(slot).piece && order.at(slot).index == index;
+    };
+    int head = 0;
+    while (head < count && head < n && stays(head, head))
+        ++head;
+    int tail = 0;
+    while (tail < count - head && tail < n - head && stays(count - 1 - tail, n - 1 - tail))
+        ++tail;
+    QVector<Mode> middle;
+    middle.reserve(count - head - tail);
+    for (int k = head; k < count - tail; ++k) {
+        const placement::Slot &slot = order.at(k);
+        middle.append(slot.piece ? std::move(pieces[slot.index]) : std::move(t.modes[slot.index]));
+    }
+    for (Id id : qAsConst(removed))
+        m_modeTracks.remove(id);
+    if (middle.size() == n - head - tail) {
+        std::move(middle.begin(), middle.end(), t.modes.begin() + head);
+    } else {
+        t.modes.erase(t.modes.begin() + head, t.modes.begin() + (n - tail));
+        t.modes.insert(head, int(middle.size()), Mode());
+        std::move(middle.begin(), middle.end(), t.modes.begin() + head);
+    }
     t.placed = isPlaced(t.modes);
     if (placed < 0) {
         // A sort may reorder anything.
@@ -503,14 +574,9 @@ void Show::applyPlacement(Track &t, int placed)
 void Show::placeMode(Id id)
 {
     Track *t = nullptr;
-    if (!findMode(id, &t))
-        return;
     int placed = -1;
-    for (int i = 0; i < t->modes.size(); ++i) {
-        if (t->modes.at(i).id == id)
-            placed = i;
-    }
-    applyPlacement(*t, placed);
+    if (findMode(id, &t, &placed))
+        applyPlacement(*t, placed);
 }
 
 void Show::sortTrack(Id track)
@@ -549,18 +615,56 @@ History::Track Show::entryOf(const Track &t)
     return track;
 }
 
+const History::Track &Show::entryFor(const Track &t) const
+{
+    auto it = m_snapshotTracks.find(t.id);
+    QVector<Id> touched = m_entryTouched.take(t.id);
+    if (it == m_snapshotTracks.end())
+        return *m_snapshotTracks.insert(t.id, entryOf(t));
+    if (touched.isEmpty())
+        return *it;
+    std::sort(touched.begin(), touched.end());
+    touched.erase(std::unique(touched.begin(), touched.end()), touched.end());
+    if (touched.size() > t.modes.size() / 8 + 16) {
+        *it = entryOf(t);
+        return *it;
+    }
+    // The last entry with the touched modes as they are now: a step that
+    // changed a few modes of a long track costs a walk of it, not a sort.
+    const auto isTouched = [&touched](Id id) {
+        return std::binary_search(touched.cbegin(), touched.cend(), id);
+    };
+    QVector<History::Item> now;
+    for (const Mode &m : t.modes) {
+        if (isTouched(m.id))
+            now.append(History::Item{m.id, m.bytes});
+    }
+    const auto byId = [](const History::Item &a, const History::Item &b) { return a.id < b.id; };
+    std::sort(now.begin(), now.end(), byId);
+    const QVector<History::Item> &before = it->items;
+    QVector<History::Item> items;
+    items.reserve(t.modes.size());
+    auto next = now.cbegin();
+    for (const History::Item &i : before) {
+        for (; next != now.cend() && next->id < i.id; ++next)
+            items.append(*next);
+        if (!isTouched(i.id))
+            items.append(i);
+    }
+    for (; next != now.cend(); ++next)
+        items.append(*next);
+    it->items = items;
+    return *it;
+}
+
 History::Snapshot Show::snapshot() const
 {
     History::Snapshot s;
     s.reserve(m_tracks.size());
-    for (const Track &t : m_tracks) {
-        // A track no change touched since the last snapshot gives the same
-        // entry again, shared, not copied.
-        auto it = m_snapshotTracks.find(t.id);
-        if (it == m_snapshotTracks.end())
-            it = m_snapshotTracks.insert(t.id, entryOf(t));
-        s.append(*it);
-    }
+    // A track no change touched since the last snapshot gives the same
+    // entry again, shared, not copied.
+    for (const Track &t : m_tracks)
+        s.append(entryFor(t));
     return s;
 }
 
@@ -602,8 +706,7 @@ void Show::restore(const History::Snapshot &state)
         Difference d;
         d.track = k;
         d.entry = History::find(state, t.id);
-        const auto cached = m_snapshotTracks.constFind(t.id);
-        const History::Track own = cached != m_snapshotTracks.cend() ? *cached : entryOf(t);
+        const History::Track own = entryFor(t);
         const QVector<History::Item> &a = own.items;
         const QVector<History::Item> &b = d.entry ? d.entry->items : none;
         if (a.constData() == b.constData() && a.size() == b.size())
@@ -688,11 +791,15 @@ void Show::restore(const History::Snapshot &state)
             changed(t, Touch::Removed, id);
         for (const History::Item *i : d.altered)
             changed(t, Touch::Changed, i->id);
-        for (const History::Item *i : d.coming)
+        for (const History::Item *i : d.coming) {
+            m_modeTracks.insert(i->id, t.id);
             changed(t, Touch::Inserted, i->id);
+        }
         // The track now holds exactly the entry: the next snapshot shares it.
-        if (d.entry)
+        if (d.entry) {
+            m_entryTouched.remove(t.id);
             m_snapshotTracks.insert(t.id, *d.entry);
+        }
     }
 }
 
@@ -753,7 +860,18 @@ bool Show::isPlaced(const QVector<Mode> &modes)
 
 void Show::changed(Track &t, Touch touch, Id mode)
 {
-    m_snapshotTracks.remove(t.id);
+    if (touch == Touch::Reset) {
+        m_snapshotTracks.remove(t.id);
+        m_entryTouched.remove(t.id);
+    } else if (m_snapshotTracks.contains(t.id)) {
+        QVector<Id> &touched = m_entryTouched[t.id];
+        touched.append(mode);
+        // Past a few, the entry is made anew when it is next asked for.
+        if (touched.size() > 64 && touched.size() > t.modes.size() / 8) {
+            m_snapshotTracks.remove(t.id);
+            m_entryTouched.remove(t.id);
+        }
+    }
     ModeChange single;
     ModeChange &c = m_batch > 0 ? m_pending[t.id] : single;
     switch (touch) {

@@ -224,12 +224,17 @@ signals:
 
 private:
     Track *findTrack(Id id);
-    Mode *findMode(Id id, Track **holder = nullptr);
+    // The indices of a mode's track and of the mode on it, or -1s.
+    QPair<int, int> locate(Id id) const;
+    Mode *findMode(Id id, Track **holder = nullptr, int *index = nullptr);
     Mode makeMode(Id id, const QByteArray &bytes, const ModeRecord &decoded, bool complete,
                   int used);
     void retime(Mode &m, int start, int end) const;
     // A track as a snapshot lists it (by identity).
     static History::Track entryOf(const Track &t);
+    // The track's entry as of now, made from the last one when a few
+    // modes changed since.
+    const History::Track &entryFor(const Track &t) const;
     void applyPlacement(Track &t, int placed);
     // The tracks of a snapshot: later ones leave, taken-away ones return.
     void restoreTracks(const History::Snapshot &state);
@@ -261,6 +266,10 @@ private:
     QHash<Id, ModeChange> m_pending;
     // Each track's entry of the last snapshot, until a change touches it.
     mutable QHash<Id, History::Track> m_snapshotTracks;
+    // The modes of a track touched since its entry there was made.
+    mutable QHash<Id, QVector<Id>> m_entryTouched;
+    // The track each mode was last seen on (a hint: it may be stale).
+    mutable QHash<Id, Id> m_modeTracks;
     // Tracks that restoring a snapshot took away, with where they stood,
     // for restoring a later one that names them.
     struct Stashed
