@@ -14,6 +14,7 @@
 #include "core/model/history.h"
 #include "core/model/modebuilder.h"
 #include "core/model/show.h"
+#include "core/model/trackorder.h"
 #include "core/project/project.h"
 #include "core/project/projectextras.h"
 #include "core/project/projectformat.h"
@@ -196,6 +197,45 @@ private:
         return m_show.tracks().at(int(n % quint32(m_show.trackCount()))).id;
     }
 
+    // Places a mode; the track must then hold the times the placement rules
+    // give for the whole of it (the show may work them out from fewer).
+    QString place(Show::Id id)
+    {
+        using vc::placement::Span;
+        Show::Id track = 0;
+        m_show.mode(id, &track);
+        const QVector<Show::Mode> &modes = m_show.track(track)->modes;
+        QVector<Span> spans;
+        int placed = -1;
+        for (int i = 0; i < modes.size(); ++i) {
+            spans.append({modes.at(i).record.start, modes.at(i).record.end});
+            placed = modes.at(i).id == id ? i : placed;
+        }
+        const auto same = [](const Span &s) { return s; };
+        const QVector<Span> expected = vc::applyPlacement(
+            spans, vc::placement::place(spans, placed), same,
+            [](Span &s, int start, int end) {
+                s = {start, end};
+            },
+            same);
+        m_show.placeMode(id);
+        const QVector<Show::Mode> &after = m_show.track(track)->modes;
+        for (int i = 0; i < std::max(after.size(), expected.size()); ++i) {
+            const Span got = i < after.size()
+                                 ? Span{after.at(i).record.start, after.at(i).record.end}
+                                 : Span{-2, -2};
+            const Span want = i < expected.size() ? expected.at(i) : Span{-2, -2};
+            if (got.start != want.start || got.end != want.end)
+                return QStringLiteral("placing gives mode %1 at %2-%3, the rules %4-%5")
+                    .arg(i)
+                    .arg(got.start)
+                    .arg(got.end)
+                    .arg(want.start)
+                    .arg(want.end);
+        }
+        return {};
+    }
+
     // The project as its files hold it.
     QByteArray document() const
     {
@@ -242,7 +282,8 @@ private:
                 if (s.op == Op::MoveToTrack)
                     m_show.moveMode(watched, pickTrack(s.c));
                 m_show.shiftMode(watched, at);
-                m_show.placeMode(watched);
+                if (const QString f = place(watched); !f.isEmpty())
+                    return f;
             }
             break;
         case Op::ResizeStart:
@@ -252,7 +293,8 @@ private:
                 const int start = s.op == Op::ResizeStart ? at : m->record.start;
                 const int end = s.op == Op::ResizeEnd ? at : m->record.end;
                 m_show.retimeMode(id, std::min(start, end), std::max(start, end) + 1);
-                m_show.placeMode(id);
+                if (const QString f = place(id); !f.isEmpty())
+                    return f;
             }
             break;
         case Op::Copy:

@@ -483,14 +483,79 @@ bool Show::removeMode(Id id)
     return true;
 }
 
+bool Show::placeLocally(const Track &t, int placed, placement::Result &result)
+{
+    const QVector<Mode> &modes = t.modes;
+    const int n = int(modes.size());
+    if (placed < 0 || placed >= n)
+        return false;
+    // The others in order, each starting after the one before starts and
+    // ends: then the placement rules touch only the modes around the
+    // placed one (the one before it, those starting before it ends) and
+    // keep every other where it is. Anything else is placed whole.
+    int lastStart = -1;
+    int lastEnd = 0;
+    for (int i = 0; i < n; ++i) {
+        if (i == placed)
+            continue;
+        const ModeRecord &r = modes.at(i).record;
+        if (r.endMs() < r.startMs() || r.startMs() <= lastStart || r.startMs() < lastEnd)
+            return false;
+        lastStart = r.startMs();
+        lastEnd = r.endMs();
+    }
+    // Index into the list of the o-th other mode.
+    const auto listIndex = [placed](int o) { return o < placed ? o : o + 1; };
+    const auto firstStarting = [&](auto after) {
+        int lo = 0;
+        int hi = n - 1;
+        while (lo < hi) {
+            const int mid = (lo + hi) / 2;
+            if (after(modes.at(listIndex(mid)).record.startMs()))
+                hi = mid;
+            else
+                lo = mid + 1;
+        }
+        return lo;
+    };
+    const ModeRecord &x = modes.at(placed).record;
+    const int reach = std::max(x.startMs(), x.endMs());
+    const int from = std::max(0, firstStarting([&x](int s) { return s >= x.startMs(); }) - 1);
+    const int to = std::min(n - 1, firstStarting([reach](int s) { return s > reach; }) + 1);
+    QVector<placement::Span> spans;
+    spans.reserve(to - from + 1);
+    for (int o = from; o < to; ++o) {
+        const ModeRecord &r = modes.at(listIndex(o)).record;
+        spans.append(placement::Span{r.start, r.end});
+    }
+    spans.append(placement::Span{x.start, x.end});
+    const placement::Result near = placement::place(spans, int(spans.size()) - 1);
+    const auto fromNear = [&](int k) { return k < to - from ? listIndex(from + k) : placed; };
+    result.outcomes = QVector<placement::Outcome>(n);
+    for (int k = 0; k < near.outcomes.size(); ++k)
+        result.outcomes[fromNear(k)] = near.outcomes.at(k);
+    result.order.clear();
+    result.order.reserve(n + 1);
+    for (int o = 0; o < from; ++o)
+        result.order.append(placement::Slot{listIndex(o), false});
+    for (const placement::Slot &slot : near.order)
+        result.order.append(placement::Slot{fromNear(slot.index), slot.piece});
+    for (int o = to; o < n - 1; ++o)
+        result.order.append(placement::Slot{listIndex(o), false});
+    return true;
+}
+
 void Show::applyPlacement(Track &t, int placed)
 {
     const Batch batch(this); // one announcement
-    QVector<placement::Span> spans;
-    spans.reserve(t.modes.size());
-    for (const Mode &m : qAsConst(t.modes))
-        spans.append(placement::Span{m.record.start, m.record.end});
-    const placement::Result result = placement::place(spans, placed);
+    placement::Result result;
+    if (!placeLocally(t, placed, result)) {
+        QVector<placement::Span> spans;
+        spans.reserve(t.modes.size());
+        for (const Mode &m : qAsConst(t.modes))
+            spans.append(placement::Span{m.record.start, m.record.end});
+        result = placement::place(spans, placed);
+    }
     // What the placement touches: the placed mode (its place in the list),
     // modes retimed, split or removed, and the second halves of splits.
     QVector<Id> touched;

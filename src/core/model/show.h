@@ -2,6 +2,7 @@
 
 #include "core/model/history.h"
 #include "core/model/moderecord.h"
+#include "core/model/placement.h"
 
 #include <QColor>
 #include <QHash>
@@ -236,6 +237,9 @@ private:
     // modes changed since.
     const History::Track &entryFor(const Track &t) const;
     void applyPlacement(Track &t, int placed);
+    // The placement of one mode worked out from its neighbours alone, when
+    // the rest of its track is in order; false when it is not.
+    static bool placeLocally(const Track &t, int placed, placement::Result &result);
     // The tracks of a snapshot: later ones leave, taken-away ones return.
     void restoreTracks(const History::Snapshot &state);
     enum class Touch
