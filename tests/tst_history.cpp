@@ -1,6 +1,12 @@
 #include "core/model/history.h"
 #include "testsupport/testenv.h"
 
+#include <QMap>
+#include <QRandomGenerator>
+#include <QSet>
+
+#include <algorithm>
+
 using vc::History;
 
 namespace {
@@ -53,6 +59,8 @@ private slots:
     void namesWhatItKeeps();
     void sharesRecordBytes();
     void resetEmpties();
+    void patchesLongTracks_data();
+    void patchesLongTracks();
 };
 
 void TestHistory::whatCountsAsAChange_data()
@@ -186,6 +194,78 @@ void TestHistory::resetEmpties()
     QVERIFY(!h.undo());
     QVERIFY(h.record(state("1:a=2")));
     QCOMPARE(h.index(), 0);
+}
+
+void TestHistory::patchesLongTracks_data()
+{
+    QTest::addColumn<int>("items");
+    QTest::addColumn<int>("touched"); // at most, per step
+    QTest::newRow("empty, growing") << 0 << 40;
+    QTest::newRow("a few in a long track") << 1000 << 3;
+    QTest::newRow("many in a long track") << 1000 << 300;
+}
+
+// Patched items hold what a plain list patched the same way holds, and
+// comparing two steps names exactly the identities that differ.
+void TestHistory::patchesLongTracks()
+{
+    QFETCH(int, items);
+    QFETCH(int, touched);
+    QRandomGenerator rng(items + touched);
+    QMap<History::Id, QByteArray> model;
+    for (int i = 0; i < items; ++i)
+        model.insert(History::Id(2 * i + 2), QByteArray::number(i));
+    QVector<History::Item> plain;
+    for (auto it = model.cbegin(); it != model.cend(); ++it)
+        plain.append({it.key(), it.value()});
+    History::Items now(plain);
+    for (int step = 0; step < 60; ++step) {
+        QMap<History::Id, QByteArray> next = model;
+        QSet<History::Id> differ;
+        QVector<History::Id> gone;
+        QVector<History::Item> fresh;
+        const int n = int(rng.bounded(touched + 1));
+        for (int k = 0; k < n; ++k) {
+            // Any identity up to a little past the last: gone, new or rewritten.
+            const History::Id id = rng.bounded(quint32(2 * (items + 20 * step) + 50)) + 1;
+            if (differ.contains(id))
+                continue;
+            differ.insert(id);
+            if (next.contains(id) && rng.bounded(2)) {
+                next.remove(id);
+                gone.append(id);
+            } else {
+                next.insert(id, QByteArray::number(step) + '.' + QByteArray::number(k));
+                fresh.append({id, next.value(id)});
+            }
+        }
+        std::sort(gone.begin(), gone.end());
+        std::sort(fresh.begin(), fresh.end(),
+                  [](const auto &a, const auto &b) { return a.id < b.id; });
+        const History::Items patched = now.patched(gone, fresh);
+        QVector<History::Item> want;
+        for (auto it = next.cbegin(); it != next.cend(); ++it)
+            want.append({it.key(), it.value()});
+        const QVector<History::Item> got = patched.toVector();
+        QCOMPARE(got.size(), want.size());
+        QCOMPARE(patched.size(), want.size());
+        for (int i = 0; i < got.size(); ++i) {
+            QCOMPARE(got.at(i).id, want.at(i).id);
+            QCOMPARE(got.at(i).bytes, want.at(i).bytes);
+        }
+        QSet<History::Id> named;
+        History::compare(now, patched, [&](const History::Item *a, const History::Item *b) {
+            named.insert(a ? a->id : b->id);
+            return true;
+        });
+        for (History::Id id : QSet<History::Id>(differ)) {
+            if (model.value(id, "-") == next.value(id, "-"))
+                differ.remove(id); // a gone identity that was never there
+        }
+        QCOMPARE(named, differ);
+        model = next;
+        now = patched;
+    }
 }
 
 VC_TEST_MAIN(TestHistory)

@@ -670,14 +670,13 @@ void Show::orderTrack(Id track)
 
 History::Track Show::entryOf(const Track &t)
 {
-    History::Track track;
-    track.id = t.id;
-    track.items.reserve(t.modes.size());
+    QVector<History::Item> items;
+    items.reserve(t.modes.size());
     for (const Mode &m : t.modes)
-        track.items.append(History::Item{m.id, m.bytes});
-    std::sort(track.items.begin(), track.items.end(),
+        items.append(History::Item{m.id, m.bytes});
+    std::sort(items.begin(), items.end(),
               [](const History::Item &a, const History::Item &b) { return a.id < b.id; });
-    return track;
+    return History::Track{t.id, History::Items(items)};
 }
 
 const History::Track &Show::entryFor(const Track &t) const
@@ -695,30 +694,21 @@ const History::Track &Show::entryFor(const Track &t) const
         return *it;
     }
     // The last entry with the touched modes as they are now: a step that
-    // changed a few modes of a long track costs a walk of it, not a sort.
-    const auto isTouched = [&touched](Id id) {
-        return std::binary_search(touched.cbegin(), touched.cend(), id);
-    };
+    // changed a few modes of a long track copies the runs holding them.
     QVector<History::Item> now;
     for (const Mode &m : t.modes) {
-        if (isTouched(m.id))
+        if (std::binary_search(touched.cbegin(), touched.cend(), m.id))
             now.append(History::Item{m.id, m.bytes});
     }
-    const auto byId = [](const History::Item &a, const History::Item &b) { return a.id < b.id; };
-    std::sort(now.begin(), now.end(), byId);
-    const QVector<History::Item> &before = it->items;
-    QVector<History::Item> items;
-    items.reserve(t.modes.size());
-    auto next = now.cbegin();
-    for (const History::Item &i : before) {
-        for (; next != now.cend() && next->id < i.id; ++next)
-            items.append(*next);
-        if (!isTouched(i.id))
-            items.append(i);
+    std::sort(now.begin(), now.end(),
+              [](const History::Item &a, const History::Item &b) { return a.id < b.id; });
+    QVector<Id> gone;
+    for (Id id : qAsConst(touched)) {
+        if (std::none_of(now.cbegin(), now.cend(),
+                         [id](const History::Item &i) { return i.id == id; }))
+            gone.append(id);
     }
-    for (; next != now.cend(); ++next)
-        items.append(*next);
-    it->items = items;
+    it->items = it->items.patched(gone, now);
     return *it;
 }
 
@@ -765,41 +755,25 @@ void Show::restore(const History::Snapshot &state)
     // Modes leaving a track keep their decoded fields for the track they
     // go to (a mode moved between tracks changes both).
     QHash<Id, Mode> leaving;
-    static const QVector<History::Item> none;
     for (int k = 0; k < m_tracks.size(); ++k) {
         const Track &t = m_tracks.at(k);
         Difference d;
         d.track = k;
         d.entry = History::find(state, t.id);
         const History::Track own = entryFor(t);
-        const QVector<History::Item> &a = own.items;
-        const QVector<History::Item> &b = d.entry ? d.entry->items : none;
-        if (a.constData() == b.constData() && a.size() == b.size())
+        static const History::Items none;
+        const History::Items &wanted = d.entry ? d.entry->items : none;
+        if (own.items.shares(wanted))
             continue; // untouched since it gave this very entry
-        const auto same = [](const History::Item &x, const History::Item &y) {
-            return x.id == y.id && History::sameBytes(x.bytes, y.bytes);
-        };
-        int first = 0;
-        int endA = int(a.size());
-        int endB = int(b.size());
-        while (first < endA && first < endB && same(a.at(first), b.at(first)))
-            ++first;
-        while (endA > first && endB > first && same(a.at(endA - 1), b.at(endB - 1))) {
-            --endA;
-            --endB;
-        }
-        for (int i = first, j = first; i < endA || j < endB;) {
-            if (j >= endB || (i < endA && a.at(i).id < b.at(j).id)) {
-                d.gone.append(a.at(i++).id);
-            } else if (i >= endA || b.at(j).id < a.at(i).id) {
-                d.coming.append(&b.at(j++));
-            } else {
-                if (!History::sameBytes(a.at(i).bytes, b.at(j).bytes))
-                    d.altered.append(&b.at(j));
-                ++i;
-                ++j;
-            }
-        }
+        History::compare(own.items, wanted, [&d](const History::Item *a, const History::Item *b) {
+            if (!b)
+                d.gone.append(a->id);
+            else if (!a)
+                d.coming.append(b);
+            else
+                d.altered.append(b);
+            return true;
+        });
         if (!d.gone.isEmpty()) {
             QVector<Id> gone = d.gone; // ascending, as their entry lists them
             for (const Mode &m : t.modes) {
