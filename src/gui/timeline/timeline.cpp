@@ -13,11 +13,13 @@
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSet>
+#include <QTimer>
 #include <QToolTip>
 
 #include <algorithm>
@@ -47,7 +49,7 @@ Timeline::Timeline(QWidget *parent, TimelineHeaders *ruler, const vc::TimeAxis *
         connect(m_axis, &vc::TimeAxis::scaleChanged, this, &Timeline::timelineMultiUpdated);
     connect(this, &Timeline::timelineMultiUpdated, this, [this] {
         ++m_generation;
-        layOutSeen();
+        layOut(true);
     });
     setFixedHeight(TrackHeight);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -243,28 +245,56 @@ QPair<int, int> Timeline::seenPixels() const
     return {left, std::max(left, right)};
 }
 
+QPair<int, int> Timeline::modesBetween(int fromX, int toX) const
+{
+    const vc::Show::Track *track = m_show->track(m_trackId);
+    if (!track)
+        return {0, 0};
+    const float scale = msPerPixel();
+    return m_show->modeRange(m_trackId, int(float(std::max(fromX, 0)) * scale),
+                             int(float(toX) * scale) + 1);
+}
+
 void Timeline::layOutSeen()
 {
+    layOut(false);
+}
+
+void Timeline::layOut(bool marginLater)
+{
     const QPair<int, int> seen = seenPixels();
-    const float scale = msPerPixel();
     const bool all = seen.second == std::numeric_limits<int>::max();
     const int margin = seen.second - seen.first;
     const int fromX = all ? 0 : seen.first - margin;
     const int toX = all ? seen.second : seen.second + margin;
     QPair<int, int> range{0, 0};
+    QPair<int, int> inView{0, 0};
     const vc::Show::Track *track = m_show->track(m_trackId);
     if (track) {
-        range = all ? QPair<int, int>{0, int(track->modes.size())}
-                    : m_show->modeRange(m_trackId, int(float(std::max(fromX, 0)) * scale),
-                                        int(float(toX) * scale) + 1);
+        range = all ? QPair<int, int>{0, int(track->modes.size())} : modesBetween(fromX, toX);
+        inView = all ? range : modesBetween(seen.first, seen.second);
     }
+    // Items in view are made now; after a new zoom, those a screen either
+    // side of it that have none yet are made while the editor is idle, so
+    // the zoom waits only for what it shows.
     QSet<TimelineItem *> shown;
+    bool later = false;
     for (int i = range.first; i < range.second; ++i) {
-        TimelineItem *item = viewOf(track->modes.at(i));
+        const vc::Show::Mode &m = track->modes.at(i);
+        const bool now = !marginLater || (i >= inView.first && i < inView.second);
+        TimelineItem *item = now ? viewOf(m) : m_views.value(m.id);
+        if (!item) {
+            later = true;
+            continue;
+        }
         reveal(item);
         shown.insert(item);
     }
-    m_laidPixels = {fromX, toX};
+    m_laidPixels = later ? seen : QPair<int, int>{fromX, toX};
+    if (later && !m_madeLater) {
+        m_madeLater = true;
+        QTimer::singleShot(0, this, &Timeline::makeLater);
+    }
     // Items that scrolled out of view stay where they are, unless a new
     // zoom left them at the old one or they are many more than those in
     // view: then they are parked out of sight.
@@ -280,6 +310,34 @@ void Timeline::layOutSeen()
             item->park();
     }
     m_shown = shown;
+}
+
+void Timeline::makeLater()
+{
+    m_madeLater = false;
+    const QPair<int, int> seen = seenPixels();
+    const vc::Show::Track *track = m_show->track(m_trackId);
+    if (!track || seen.second == std::numeric_limits<int>::max())
+        return;
+    const int margin = seen.second - seen.first;
+    const int fromX = seen.first - margin;
+    const int toX = seen.second + margin;
+    const QPair<int, int> range = modesBetween(fromX, toX);
+    // A few milliseconds at a time, so that input is never kept waiting.
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = range.first; i < range.second; ++i) {
+        const vc::Show::Mode &m = track->modes.at(i);
+        if (m_views.contains(m.id))
+            continue;
+        if (clock.elapsed() >= 4) {
+            m_madeLater = true;
+            QTimer::singleShot(0, this, &Timeline::makeLater);
+            return;
+        }
+        reveal(viewOf(m));
+    }
+    m_laidPixels = {fromX, toX};
 }
 
 void Timeline::reveal(TimelineItem *item)
@@ -300,7 +358,8 @@ void Timeline::showEvent(QShowEvent *event)
 void Timeline::resizeEvent(QResizeEvent *event)
 {
     QFrame::resizeEvent(event);
-    layOutSeen();
+    // (A new zoom changes the width.)
+    layOut(true);
 }
 
 void Timeline::adopt(TimelineItem *item)

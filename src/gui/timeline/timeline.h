@@ -148,6 +148,8 @@ protected:
 
 private slots:
     void on_itemRemoveRequested(TimelineItem *item);
+    // Makes the items a screen either side of the view that have none yet.
+    void makeLater();
 
 private:
     void press(Qt::MouseButton button, const QPoint &globalPos);
@@ -157,6 +159,11 @@ private:
     // Reveals an item shown already or in view; one not shown yet stays
     // hidden until it comes into view.
     void settle(TimelineItem *item);
+    // Lays out what is in view, and a screen either side of it now or,
+    // for the items not made yet, when the editor is idle.
+    void layOut(bool marginLater);
+    // The indices [first, last) of the track's modes drawn between two x.
+    QPair<int, int> modesBetween(int fromX, int toX) const;
     // Whether a mode at these times is drawn within the laid-out pixels.
     bool inView(int startMs, int endMs) const;
     // The item of a mode of this track, made if it has none yet.
@@ -179,6 +186,7 @@ private:
     int m_shownGeneration = 0;
     // The pixels the shown items cover, as the last layOutSeen set them.
     QPair<int, int> m_laidPixels{0, std::numeric_limits<int>::max()};
+    bool m_madeLater = false; // makeLater() is queued
     TimelineItem *m_dragged = nullptr;
     MyLabel *m_rowLabel = nullptr;
     TimelineHeaders *m_ruler = nullptr;
