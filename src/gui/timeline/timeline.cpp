@@ -709,7 +709,8 @@ void Timeline::paintEvent(QPaintEvent *event)
     // Brought into view by a way nothing announced (a scroll bar other than
     // the tracks' own, say): laid out right after this paint.
     if (event->rect().left() < m_laidPixels.first || event->rect().right() >= m_laidPixels.second)
-        QMetaObject::invokeMethod(this, &Timeline::layOutSeen, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { layOut(true); }, Qt::QueuedConnection);
     QPainter p(this);
     const QRect r(-2, 0, width() + 4, height());
     if (m_active)
