@@ -89,6 +89,10 @@ void TestBeats::steadySongs_data()
     QTest::newRow("accented off-beats 80") << int(BeatSong::OffBeats) << 80.0 << 0.5;
     QTest::newRow("accented off-beats 75") << int(BeatSong::OffBeats) << 75.0 << 0.5;
     QTest::newRow("accented off-beats 90") << int(BeatSong::OffBeats) << 90.0 << 0.5;
+    // A waltz's accompaniment under a tune in dotted quarters: one pulse,
+    // the accompaniment's, not two beats a bar.
+    QTest::newRow("waltz 120") << int(BeatSong::Waltz) << 120.0 << 0.5;
+    QTest::newRow("accented waltz 165") << int(BeatSong::AccentedWaltz) << 165.0 << 0.5;
     // Silence before the first beat gets no marks.
     QTest::newRow("drums 120 after 5 s") << int(BeatSong::Drums) << 120.0 << 5.0;
 }

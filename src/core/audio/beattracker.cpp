@@ -387,6 +387,39 @@ Grid settleOctave(const Grid &g, double from, double to, const Strength &strengt
     return settled;
 }
 
+// Three beats in the time of two: a tune in dotted quarters over a
+// waltz's oom-pah-pah draws the tracker to a beat one and a half beats
+// long, on the bar's first beat and half way through its second. The
+// beat a listener taps is the accompaniment's, three in the time of two
+// such beats. Where four in five of the beats that grid adds carry an
+// onset of a tenth of the found beats' at least, and twice what sounds half
+// way between, that is the beat.
+Grid settleTriple(const Grid &g, double from, double to, const Strength &strength)
+{
+    const double period = g.period * 2 / 3;
+    // (A grid found a hair slower than the beat.)
+    if (60.0 / period > MaxBpm + 1)
+        return g;
+    for (const double phase : {0.0, g.period}) {
+        const Grid fast{g.t0 + phase, period};
+        QVector<double> added, between;
+        for (double k = std::ceil((from - fast.t0) / period); fast.at(k) <= to; ++k) {
+            if (std::fmod(std::abs(k), 3) != 0)
+                added.append(strength.at(fast.at(k)));
+            between.append(strength.at(fast.at(k) + period / 2));
+        }
+        if (added.size() < 8)
+            continue;
+        std::sort(added.begin(), added.end());
+        std::sort(between.begin(), between.end());
+        const double weakest = added[added.size() / 5];
+        if (weakest >= 0.1 * strength.along(g, 0, from, to) &&
+            weakest >= 2 * between[between.size() / 5])
+            return fast;
+    }
+    return g;
+}
+
 // Moves the grid to where the onsets are strongest, within a fraction of a
 // beat: the tracker places its beats a little off the onsets.
 Grid alignToOnsets(Grid g, double from, double to, const Strength &strength)
@@ -566,8 +599,14 @@ SongBeats fromTracker(const QVector<double> &trackerBeats, const QVector<double>
     // One grid for the whole song when the song keeps to it.
     Grid g = combGrid(onset, hopSeconds, guess, from, to);
     if (g.period > 0.8 * guess && g.period < 1.25 * guess) {
-        const Grid settled = alignToOnsets(settleOctave(g, from, to, strength), from, to, strength);
-        if (keepsTempo(settled, from, to, strength, onset, trackerBeats, periods)) {
+        const Grid octave = settleOctave(g, from, to, strength);
+        const Grid triple = settleTriple(octave, from, to, strength);
+        const Grid settled = alignToOnsets(triple, from, to, strength);
+        // The tracker's beats are the dotted ones: its tempo is judged so.
+        QVector<double> own = periods;
+        for (double &p : own)
+            p *= triple.period / octave.period;
+        if (keepsTempo(settled, from, to, strength, onset, trackerBeats, own)) {
             result.bpm = 60.0 / settled.period;
             result.ms = heardBeats(gridBeats(settled, from, to), strength);
             return result;
