@@ -66,11 +66,9 @@ QVector<double> beatSongBeats(double bpm, double seconds, double firstBeat, doub
     QVector<double> ms;
     double period = 60.0 / bpm;
     for (double t = firstBeat; t < seconds - period; t += period) {
-        if (then > 0 && t >= stepAt - period / 2 && period != 60.0 / then) {
-            t = stepAt;
-            period = 60.0 / then;
-        }
         ms.append(t * 1000);
+        if (then > 0 && t >= stepAt)
+            period = 60.0 / then;
     }
     return ms;
 }

@@ -40,8 +40,8 @@ QVector<float> beatSong(BeatSong kind, const QVector<double> &beats, double seco
 // `accentFrom` on: bars a listener hears by their bass.
 QVector<float> barSong(double bpm, int meter, int accentFrom, double seconds,
                        double firstBeat = 0.5);
-// The beat times of such a song, in ms; from `stepAt` seconds on (a beat
-// falls there) at `then` BPM.
+// The beat times of such a song, in ms; from the first beat at or after
+// `stepAt` seconds on at `then` BPM.
 QVector<double> beatSongBeats(double bpm, double seconds, double firstBeat = 0.5, double then = 0,
                               double stepAt = 0);
 // A sample function for writeWav playing `song` (at 44.1 kHz) on every channel.

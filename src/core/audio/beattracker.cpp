@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace vc {
 
@@ -490,12 +491,45 @@ QVector<int> gridBeats(const Grid &g, double from, double to)
     return ms;
 }
 
+// The grid through the onset peaks nearest its beats within [from, to]:
+// finer than the comb's bins where a run is short.
+Grid fitToOnsets(const Grid &g, double from, double to, const QVector<float> &onset, double hop)
+{
+    double mean = 0;
+    for (float v : onset)
+        mean += v;
+    mean /= std::max(1, int(onset.size()));
+    const int reach = std::max(1, int(g.period / 8 / hop));
+    QVector<double> t, n;
+    for (double k = std::ceil((from - g.t0) / g.period); g.at(k) <= to; ++k) {
+        const int c = static_cast<int>(std::lround(g.at(k) / hop));
+        int best = -1;
+        for (int j = std::max(0, c - reach); j <= c + reach && j < onset.size(); ++j) {
+            if (best < 0 || onset[j] > onset[best])
+                best = j;
+        }
+        if (best >= 0 && onset[best] > mean) {
+            t.append(best * hop);
+            n.append(k);
+        }
+    }
+    if (t.size() < 8)
+        return g;
+    const Grid fitted = fitLine(t, n);
+    return fitted.period > 0.98 * g.period && fitted.period < 1.02 * g.period ? fitted : g;
+}
+
 // Runs of the beats that keep one tempo get an even grid each, carried on
-// into the gaps around them as long as the onsets are there (the tracker
-// takes a few seconds to follow a change); the beats between runs, where
-// the tempo moves, stay as the tracker put them.
+// into the gaps around them as long as the onsets are there; the beats
+// between runs, where the tempo moves, stay as the tracker put them. Where
+// one run follows another within a few beats, the tempo stepped there: the
+// tracker follows a step a few seconds late, keeping the old tempo past it
+// and taking up the new one late, so the step goes where the two grids
+// together fall best on the onsets, the old one's beats before it and the
+// new one's from it.
 QVector<int> segmentedBeats(const QVector<double> &beats, const QVector<double> &periods,
-                            const Strength &strength, double from, double to)
+                            const Strength &strength, const QVector<float> &onset, double from,
+                            double to)
 {
     struct Piece
     {
@@ -503,6 +537,8 @@ QVector<int> segmentedBeats(const QVector<double> &beats, const QVector<double> 
         double lastK = 0; // the run's beats are k = 0 .. lastK
         double first = 0; // time of its first and last beat
         double last = 0;
+        double mean = 0;             // onset strength at its beats
+        double start = -1, end = -1; // where a step to or from it lies
     };
     QVector<Piece> pieces;
     constexpr int MinRun = 8;
@@ -530,10 +566,27 @@ QVector<int> segmentedBeats(const QVector<double> &beats, const QVector<double> 
         }
         Piece piece;
         if (t.size() >= MinRun) {
-            piece.g = g;
-            piece.lastK = n.last();
-            piece.first = g.at(0);
-            piece.last = g.at(n.last());
+            // On the onsets from its first beat to the tracker's next: the
+            // tracker's beats give the tempo roughly only, and may sit on the
+            // off-beats.
+            const double until = j < beats.size() ? beats[j] : to;
+            const Grid placed = combGrid(onset, strength.hop(), g.period, g.at(0), until);
+            if (placed.period > 0) {
+                const Grid aligned =
+                    alignToOnsets(fitToOnsets(placed, g.at(0), until, onset, strength.hop()),
+                                  g.at(0), until, strength);
+                const double k0 = std::round((g.t0 - aligned.t0) / aligned.period);
+                piece.g = {aligned.at(k0), aligned.period};
+                piece.lastK = std::round((g.at(n.last()) - piece.g.t0) / piece.g.period);
+            } else {
+                piece.g = g;
+                piece.lastK = n.last();
+            }
+            piece.first = piece.g.at(0);
+            piece.last = piece.g.at(piece.lastK);
+            for (double k = 0; k <= piece.lastK; ++k)
+                piece.mean += strength.at(piece.g.at(k));
+            piece.mean /= piece.lastK + 1;
             i = j;
         } else {
             piece.first = piece.last = beats[i];
@@ -542,29 +595,91 @@ QVector<int> segmentedBeats(const QVector<double> &beats, const QVector<double> 
         pieces.append(piece);
     }
 
+    // Steps between runs a few beats apart: every beat counts one when it
+    // falls on an onset and minus one when not.
+    const auto score = [&](const Piece &p, double k) {
+        return strength.at(p.g.at(k)) >= 0.3 * p.mean ? 1 : -1;
+    };
+    for (int a = 0, b = 1; b < pieces.size(); ++b) {
+        if (pieces[b].g.period <= 0)
+            continue;
+        if (pieces[a].g.period > 0) {
+            Piece &pa = pieces[a];
+            Piece &pb = pieces[b];
+            const Grid &ga = pa.g;
+            const Grid &gb = pb.g;
+            const double gap = std::min(ga.period, gb.period) / 2;
+            if (pb.first - pa.last <= 16 * std::max(ga.period, gb.period)) {
+                const double lo = std::max(pa.first, std::min(pa.last, pb.first - 16 * ga.period));
+                const double hi = std::min(pb.last, pb.first + 8 * gb.period);
+                int best = std::numeric_limits<int>::min();
+                for (double k = std::ceil((lo - gb.t0) / gb.period); gb.at(k) <= hi; ++k) {
+                    int sum = 0;
+                    for (double m = std::ceil((lo - ga.t0) / ga.period); ga.at(m) < gb.at(k) - gap;
+                         ++m)
+                        sum += score(pa, m);
+                    for (double m = k; gb.at(m) <= hi; ++m)
+                        sum += score(pb, m);
+                    if (sum > best) {
+                        best = sum;
+                        pb.start = gb.at(k);
+                        pa.end = gb.at(k) - gap;
+                    }
+                }
+            }
+        }
+        a = b;
+    }
+
+    // A run goes on into the gaps around it while its beats are heard: a
+    // beat a little weak in its hop, with the next one strong, counts.
+    const auto heard = [&](const Piece &p, double k, double dir) {
+        return score(p, k) > 0 || score(p, k + dir) > 0;
+    };
+    // Where its beats are heard, a run's grid wins over the tracker's single
+    // beats around it: those are where it had not yet found the beat.
     QVector<double> out;
+    bool stepping = false; // between two runs with a step between them
+    double runEnd = from;  // the last beat a run gave
+    double spacing = 0.15; // the closest two beats may come
     for (int p = 0; p < pieces.size(); ++p) {
         const Piece &piece = pieces[p];
         if (piece.g.period <= 0) {
-            out.append(piece.first);
+            if (!stepping && (out.isEmpty() || piece.first >= out.last() + spacing))
+                out.append(piece.first);
             continue;
         }
         const Grid &g = piece.g;
-        double mean = 0;
-        for (double k = 0; k <= piece.lastK; ++k)
-            mean += strength.at(g.at(k));
-        mean /= piece.lastK + 1;
-        const double lower = (out.isEmpty() ? from - g.period / 4 : out.last() + g.period / 2);
+        spacing = g.period / 2;
+        double k = 0;
+        if (piece.start >= 0) {
+            k = std::ceil((piece.start - g.t0) / g.period - 1e-6);
+        } else {
+            QVector<double> before{g.at(0)};
+            const double lower = std::max(from - g.period / 4, runEnd + spacing);
+            for (double b = -1; g.at(b) > lower && heard(piece, b, -1); --b)
+                before.prepend(g.at(b));
+            while (!out.isEmpty() && out.last() > before.first() - spacing)
+                out.removeLast();
+            out += before.mid(0, before.size() - 1);
+        }
+        stepping = piece.end >= 0;
+        if (stepping) {
+            for (; g.at(k) < piece.end; ++k)
+                out.append(g.at(k));
+            runEnd = out.last();
+            continue;
+        }
+        for (; k <= piece.lastK; ++k)
+            out.append(g.at(k));
+        int next = p + 1;
+        while (next < pieces.size() && pieces[next].g.period <= 0)
+            ++next;
         const double upper =
-            (p + 1 < pieces.size() ? pieces[p + 1].first - g.period / 2 : to + g.period / 4);
-        QVector<double> before;
-        for (double k = -1; g.at(k) > lower && strength.at(g.at(k)) >= 0.3 * mean; --k)
-            before.prepend(g.at(k));
-        out += before;
-        for (double k = 0; k <= piece.lastK; ++k)
+            (next < pieces.size() ? pieces[next].first - spacing : to + g.period / 4);
+        for (; g.at(k) < upper && heard(piece, k, 1); ++k)
             out.append(g.at(k));
-        for (double k = piece.lastK + 1; g.at(k) < upper && strength.at(g.at(k)) >= 0.3 * mean; ++k)
-            out.append(g.at(k));
+        runEnd = out.last();
     }
     QVector<int> ms;
     for (double t : out) {
@@ -614,7 +729,8 @@ SongBeats fromTracker(const QVector<double> &trackerBeats, const QVector<double>
     }
     // The tempo moves: the tracker's beats, with even runs where it holds.
     // Its tempo is the one most of its beats keep.
-    result.ms = heardBeats(segmentedBeats(trackerBeats, periods, strength, from, to), strength);
+    result.ms =
+        heardBeats(segmentedBeats(trackerBeats, periods, strength, onset, from, to), strength);
     QVector<double> intervals;
     for (int i = 1; i < result.ms.size(); ++i)
         intervals.append((result.ms[i] - result.ms[i - 1]) / 1000.0);
