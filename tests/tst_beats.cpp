@@ -94,6 +94,10 @@ void TestBeats::steadySongs_data()
     // the accompaniment's, not two beats a bar.
     QTest::newRow("waltz 120") << int(BeatSong::Waltz) << 120.0 << 0.5;
     QTest::newRow("accented waltz 165") << int(BeatSong::AccentedWaltz) << 165.0 << 0.5;
+    // Piano chords on every half beat, changing on the beat: the changes
+    // tell the beat from the half beat (80: not 160) and from the off-beat.
+    QTest::newRow("piano 80") << int(BeatSong::Piano) << 80.0 << 0.5;
+    QTest::newRow("piano 110") << int(BeatSong::Piano) << 110.0 << 0.5;
     // Silence before the first beat gets no marks.
     QTest::newRow("drums 120 after 5 s") << int(BeatSong::Drums) << 120.0 << 5.0;
 }
@@ -217,23 +221,29 @@ void TestBeats::changingTempo()
 
 // The tracker locked onto the double or half tempo of a steady song: the
 // onsets tell which one a listener taps. Onset peaks on a beat grid, every
-// `weakEvery`-th one (counting from the first) at a tenth of the strength.
+// `weakEvery`-th one (counting from the first) weaker.
 void TestBeats::octave_data()
 {
     QTest::addColumn<double>("onsetBpm");   // how often there are onsets
     QTest::addColumn<int>("weakEvery");     // 0: all as strong
+    QTest::addColumn<double>("weak");       // their strength
     QTest::addColumn<double>("trackerBpm"); // what the tracker says
     QTest::addColumn<double>("bpm");        // what a listener taps
-    QTest::newRow("half speed: every other onset weak") << 160.0 << 2 << 160.0 << 80.0;
-    QTest::newRow("double speed: every onset as strong") << 150.0 << 0 << 75.0 << 150.0;
-    QTest::newRow("even onsets at the tracker's tempo") << 160.0 << 0 << 160.0 << 160.0;
-    QTest::newRow("tracker at half: even onsets") << 100.0 << 0 << 50.0 << 100.0;
+    QTest::newRow("half speed: every other onset weak") << 160.0 << 2 << 0.1 << 160.0 << 80.0;
+    QTest::newRow("double speed: every onset as strong") << 150.0 << 0 << 0.1 << 75.0 << 150.0;
+    QTest::newRow("even onsets at the tracker's tempo") << 160.0 << 0 << 0.1 << 160.0 << 160.0;
+    // Where the onsets nearly decide, the tempo between 60 and 140 BPM.
+    QTest::newRow("160: every other onset at 45 %") << 160.0 << 2 << 0.45 << 160.0 << 80.0;
+    QTest::newRow("120: every other onset at 45 %") << 120.0 << 2 << 0.45 << 120.0 << 120.0;
+    QTest::newRow("75: off-beats at 65 %") << 150.0 << 2 << 0.65 << 75.0 << 75.0;
+    QTest::newRow("tracker at half: even onsets") << 100.0 << 0 << 0.1 << 50.0 << 100.0;
 }
 
 void TestBeats::octave()
 {
     QFETCH(double, onsetBpm);
     QFETCH(int, weakEvery);
+    QFETCH(double, weak);
     QFETCH(double, trackerBpm);
     QFETCH(double, bpm);
     const double hop = 512.0 / 44100;
@@ -243,7 +253,7 @@ void TestBeats::octave()
     const double period = 60.0 / onsetBpm;
     int k = 0;
     for (double t = 1.0; t < seconds - 1; t += period, ++k)
-        onset[int(std::lround(t / hop))] = weakEvery && k % weakEvery == 1 ? 0.1f : 1.0f;
+        onset[int(std::lround(t / hop))] = weakEvery && k % weakEvery == 1 ? float(weak) : 1.0f;
     QVector<double> tracker, trackerBpms;
     for (double t = 1.0; t < seconds - 1; t += 60.0 / trackerBpm) {
         tracker.append(t);

@@ -97,13 +97,19 @@ QVector<float> beatSong(BeatSong kind, const QVector<double> &beats, double seco
     // overtones, fading.
     auto chord = [&](double at, std::initializer_list<int> notes, double gain,
                      double decay = 0.15) {
+        const int from = static_cast<int>(at * rate);
+        const int to = qMin(out.size(), from + static_cast<int>(4 * decay * rate));
         for (int n : notes) {
-            const double f = 220 * qPow(2, n / 12.0);
-            add(at, 4 * decay, [f, gain, decay](double s) {
-                return float(gain * qExp(-s / decay) *
-                             (qSin(2 * M_PI * f * s) + 0.5 * qSin(4 * M_PI * f * s) +
-                              0.25 * qSin(6 * M_PI * f * s)));
-            });
+            // sin x + sin 2x / 2 + sin 3x / 4, the sine turned a step at a time.
+            const double step = 2 * M_PI * 220 * qPow(2, n / 12.0) / rate;
+            const double fade = qExp(-1 / (decay * rate));
+            double s = 0, c = 1, level = gain;
+            for (int i = from; i < to; ++i, level *= fade) {
+                out[i] += float(level * s * (1 + c + 0.25 * (3 - 4 * s * s)));
+                const double next = s * qCos(step) + c * qSin(step);
+                c = c * qCos(step) - s * qSin(step);
+                s = next;
+            }
         }
     };
     for (int b = 0; b < beats.size(); ++b) {

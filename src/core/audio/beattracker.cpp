@@ -1,5 +1,6 @@
 #include "core/audio/beattracker.h"
 
+#include "core/audio/harmony.h"
 #include "core/audio/meter.h"
 
 #include <aubio/aubio.h>
@@ -22,6 +23,11 @@ struct BeatTracker::Aubio
     fvec_t *beat = nullptr;
     cvec_t *spectrum = nullptr;
     fvec_t *strength = nullptr;
+    aubio_fft_t *chromaFft = nullptr;
+    fvec_t *chromaWindow = nullptr;
+    fvec_t *history = nullptr; // the last chroma window of samples
+    fvec_t *chromaFrame = nullptr;
+    cvec_t *chromaSpectrum = nullptr;
 
     Aubio(int rate, int scale)
     {
@@ -42,6 +48,12 @@ struct BeatTracker::Aubio
         beat = new_fvec(1);
         spectrum = new_cvec(OnsetWindowSize / scale);
         strength = new_fvec(1);
+        const uint_t chroma = ChromaWindowSize / scale;
+        chromaFft = new_aubio_fft(chroma);
+        chromaWindow = new_aubio_window(const_cast<char_t *>("hanningz"), chroma);
+        history = new_fvec(chroma);
+        chromaFrame = new_fvec(chroma);
+        chromaSpectrum = new_cvec(chroma);
     }
     ~Aubio()
     {
@@ -63,11 +75,19 @@ struct BeatTracker::Aubio
             del_cvec(spectrum);
         if (strength)
             del_fvec(strength);
+        if (chromaFft)
+            del_aubio_fft(chromaFft);
+        for (fvec_t *v : {chromaWindow, history, chromaFrame}) {
+            if (v)
+                del_fvec(v);
+        }
+        if (chromaSpectrum)
+            del_cvec(chromaSpectrum);
     }
     bool ok() const
     {
         return tempo && fft && window && frame && complex && flux && in && beat && spectrum &&
-               strength;
+               strength && chromaFft && chromaWindow && history && chromaFrame && chromaSpectrum;
     }
 };
 
@@ -82,7 +102,9 @@ bool BeatTracker::isRate(int rate)
 
 BeatTracker::BeatTracker(int rate)
     : m_rate(isRate(rate) ? rate : SampleRate), m_hop(HopSize * m_rate / SampleRate),
-      m_aubio(std::make_unique<Aubio>(m_rate, SampleRate / m_rate))
+      m_aubio(std::make_unique<Aubio>(m_rate, SampleRate / m_rate)),
+      m_pitchClasses(beats::pitchClasses(ChromaWindowSize * m_rate / SampleRate / 2 + 1,
+                                         double(SampleRate) / ChromaWindowSize))
 {
 }
 
@@ -146,6 +168,16 @@ void BeatTracker::runHop()
         low += a.spectrum->norm[b] * a.spectrum->norm[b];
     m_low.append(low);
     m_level.append(static_cast<float>(energy / m_hop));
+
+    fvec_t *h = a.history;
+    std::copy(h->data + m_hop, h->data + h->length, h->data);
+    std::copy(a.in->data, a.in->data + m_hop, h->data + h->length - m_hop);
+    if (m_level.size() % ChromaStep == 0) {
+        fvec_copy(h, a.chromaFrame);
+        fvec_weight(a.chromaFrame, a.chromaWindow);
+        aubio_fft_do(a.chromaFft, a.chromaFrame, a.chromaSpectrum);
+        m_chroma.append(beats::chromaOf(a.chromaSpectrum->norm, m_pitchClasses));
+    }
 }
 
 SongBeats BeatTracker::finish()
@@ -161,6 +193,10 @@ SongBeats BeatTracker::finish()
     const double hop = double(m_hop) / m_rate;
     SongBeats result = beats::followBass(
         beats::fromTracker(m_trackerBeats, m_trackerBpm, m_onset, m_level, hop), m_low, hop);
+    // A chroma frame is centred half its window before the hop it ends.
+    const double frame = ChromaStep * hop;
+    result = beats::followHarmony(result, m_chroma, frame,
+                                  frame - double(ChromaWindowSize) / SampleRate / 2, m_onset, hop);
     const beats::Meter meter = beats::findMeter(result.ms, m_low, hop);
     result.meter = meter.meter;
     result.downbeat = meter.downbeat;
@@ -369,9 +405,11 @@ Grid settleOctave(const Grid &g, double from, double to, const Strength &strengt
     const double on = strength.along(g, 0, from, to);
     if (on <= 0)
         return settled;
+    // Where the onsets nearly decide, people tap between 60 and 140 BPM:
+    // going above it takes a little more, coming back into it a little less.
     if (bpm * 2 <= MaxBpm) {
         const double off = strength.along(g, g.period / 2, from, to);
-        if (off >= 0.6 * on) {
+        if (off >= (bpm * 2 > PreferredMaxBpm ? 0.7 : 0.6) * on) {
             settled.period = g.period / 2;
             return settled;
         }
@@ -379,7 +417,7 @@ Grid settleOctave(const Grid &g, double from, double to, const Strength &strengt
     if (bpm / 2 >= MinBpm) {
         const double even = strength.along(g, 0, from, to, 2);
         const double odd = strength.along(g, g.period, from, to, 2);
-        if (std::min(even, odd) < 0.4 * std::max(even, odd)) {
+        if (std::min(even, odd) < (bpm > PreferredMaxBpm ? 0.5 : 0.4) * std::max(even, odd)) {
             settled.period = g.period * 2;
             if (odd > even)
                 settled.t0 = g.t0 + g.period;
