@@ -27,7 +27,7 @@ struct BeatTracker::Aubio
     fvec_t *chromaWindow = nullptr;
     fvec_t *history = nullptr; // the last chroma window of samples
     fvec_t *chromaFrame = nullptr;
-    cvec_t *chromaSpectrum = nullptr;
+    fvec_t *chromaComplex = nullptr;
 
     Aubio(int rate, int scale)
     {
@@ -53,7 +53,7 @@ struct BeatTracker::Aubio
         chromaWindow = new_aubio_window(const_cast<char_t *>("hanningz"), chroma);
         history = new_fvec(chroma);
         chromaFrame = new_fvec(chroma);
-        chromaSpectrum = new_cvec(chroma);
+        chromaComplex = new_fvec(chroma);
     }
     ~Aubio()
     {
@@ -77,17 +77,15 @@ struct BeatTracker::Aubio
             del_fvec(strength);
         if (chromaFft)
             del_aubio_fft(chromaFft);
-        for (fvec_t *v : {chromaWindow, history, chromaFrame}) {
+        for (fvec_t *v : {chromaWindow, history, chromaFrame, chromaComplex}) {
             if (v)
                 del_fvec(v);
         }
-        if (chromaSpectrum)
-            del_cvec(chromaSpectrum);
     }
     bool ok() const
     {
         return tempo && fft && window && frame && complex && flux && in && beat && spectrum &&
-               strength && chromaFft && chromaWindow && history && chromaFrame && chromaSpectrum;
+               strength && chromaFft && chromaWindow && history && chromaFrame && chromaComplex;
     }
 };
 
@@ -175,8 +173,9 @@ void BeatTracker::runHop()
     if (m_level.size() % ChromaStep == 0) {
         fvec_copy(h, a.chromaFrame);
         fvec_weight(a.chromaFrame, a.chromaWindow);
-        aubio_fft_do(a.chromaFft, a.chromaFrame, a.chromaSpectrum);
-        m_chroma.append(beats::chromaOf(a.chromaSpectrum->norm, m_pitchClasses));
+        // The spectrum only: its phases would cost more than the rest.
+        aubio_fft_do_complex(a.chromaFft, a.chromaFrame, a.chromaComplex);
+        m_chroma.append(beats::chromaOf(a.chromaComplex->data, m_pitchClasses));
     }
 }
 

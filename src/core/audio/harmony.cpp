@@ -21,12 +21,13 @@ QVector<qint8> pitchClasses(int bins, double binHz)
     return classes;
 }
 
-Chroma chromaOf(const float *magnitudes, const QVector<qint8> &classes)
+Chroma chromaOf(const float *spectrum, const QVector<qint8> &classes)
 {
     Chroma c{};
-    for (int b = 0; b < classes.size(); ++b) {
+    const int n = 2 * (classes.size() - 1);
+    for (int b = 1; b < n / 2; ++b) {
         if (classes[b] >= 0)
-            c[classes[b]] += magnitudes[b] * magnitudes[b];
+            c[classes[b]] += spectrum[b] * spectrum[b] + spectrum[n - b] * spectrum[n - b];
     }
     return c;
 }

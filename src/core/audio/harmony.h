@@ -16,8 +16,10 @@ using Chroma = std::array<float, 12>;
 // -1 for bins too low to tell one note from the next or too high to matter.
 QVector<qint8> pitchClasses(int bins, double binHz);
 
-// The chroma of one spectrum (magnitudes) with the bins' pitch classes.
-Chroma chromaOf(const float *magnitudes, const QVector<qint8> &classes);
+// The chroma of one window's spectrum, as the FFT gives it (the real parts
+// of bins 0 to n/2, then the imaginary ones from bin n/2 - 1 down to 1, n
+// = 2 x (classes' size - 1)), with the bins' pitch classes.
+Chroma chromaOf(const float *spectrum, const QVector<qint8> &classes);
 
 // The pulse a listener taps where the chords tell it and the onsets do not:
 // chords change on the beat, rarely half way between. Beats that fall half
