@@ -632,8 +632,9 @@ QVector<int> segmentedBeats(const QVector<double> &beats, const QVector<double> 
         pieces.append(piece);
     }
 
-    // Steps between runs a few beats apart: every beat counts one when it
-    // falls on an onset and minus one when not.
+    // Steps between runs at most 16 beats apart, searched from 16 beats
+    // before the later run to 8 into it: every beat counts one when it falls
+    // on an onset and minus one when not.
     const auto score = [&](const Piece &p, double k) {
         return strength.at(p.g.at(k)) >= 0.3 * p.mean ? 1 : -1;
     };
@@ -677,8 +678,8 @@ QVector<int> segmentedBeats(const QVector<double> &beats, const QVector<double> 
     // beats around it: those are where it had not yet found the beat.
     QVector<double> out;
     bool stepping = false; // between two runs with a step between them
-    double runEnd = from;  // the last beat a run gave
-    double spacing = 0.15; // the closest two beats may come
+    double runEnd = std::numeric_limits<double>::lowest(); // the last beat a run gave
+    double spacing = 0.15;                                 // the closest two beats may come
     for (int p = 0; p < pieces.size(); ++p) {
         const Piece &piece = pieces[p];
         if (piece.g.period <= 0) {
@@ -704,7 +705,7 @@ QVector<int> segmentedBeats(const QVector<double> &beats, const QVector<double> 
         if (stepping) {
             for (; g.at(k) < piece.end; ++k)
                 out.append(g.at(k));
-            runEnd = out.last();
+            runEnd = out.isEmpty() ? runEnd : out.last();
             continue;
         }
         for (; k <= piece.lastK; ++k)
@@ -716,7 +717,7 @@ QVector<int> segmentedBeats(const QVector<double> &beats, const QVector<double> 
             (next < pieces.size() ? pieces[next].first - spacing : to + g.period / 4);
         for (; g.at(k) < upper && heard(piece, k, 1); ++k)
             out.append(g.at(k));
-        runEnd = out.last();
+        runEnd = out.isEmpty() ? runEnd : out.last();
     }
     QVector<int> ms;
     for (double t : out) {
