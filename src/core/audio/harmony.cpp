@@ -91,23 +91,34 @@ SongBeats followHarmony(const SongBeats &beats, const QVector<Chroma> &chroma, d
     if (ms.size() < 8 || chroma.isEmpty() || frameSeconds <= 0 || hopSeconds <= 0)
         return beats;
     const Chords chords(chroma, frameSeconds, firstSeconds);
-    double on = 0, between = 0, onsetOn = 0, onsetBetween = 0;
-    for (int i = 0; i + 1 < ms.size(); ++i) {
-        const double half = (ms[i + 1] - ms[i]) / 2.0;
-        on += chords.change(ms[i], half);
-        between += chords.change(ms[i] + half, half);
-        onsetOn += strengthAt(ms[i], onset, hopSeconds);
-        onsetBetween += strengthAt(ms[i] + half, onset, hopSeconds);
-    }
-    const int n = ms.size() - 1;
+    // Each stretch where the tempo holds is judged on its own: the tracker
+    // may sit between the changes in one and on them in the next.
     SongBeats out = beats;
-    if (between > 2 * on + 0.1 * n && onsetBetween >= 0.7 * onsetOn) {
-        out.ms.clear();
-        const int lead = ms[0] - (ms[1] - ms[0]) / 2;
-        if (lead >= 0)
+    out.ms.clear();
+    const auto interval = [&](int i) { return ms[i + 1] - ms[i]; };
+    for (int a = 0, b = 0; a < ms.size(); a = b + 1) {
+        b = a;
+        while (b + 1 < ms.size() &&
+               (b == a || std::abs(interval(b) - interval(b - 1)) <= 0.05 * interval(b - 1)))
+            ++b;
+        double on = 0, between = 0, onsetOn = 0, onsetBetween = 0;
+        for (int i = a; i < b; ++i) {
+            const double half = interval(i) / 2.0;
+            on += chords.change(ms[i], half);
+            between += chords.change(ms[i] + half, half);
+            onsetOn += strengthAt(ms[i], onset, hopSeconds);
+            onsetBetween += strengthAt(ms[i] + half, onset, hopSeconds);
+        }
+        const int n = b - a;
+        if (n < 8 || between <= 2 * on + 0.1 * n || onsetBetween < 0.7 * onsetOn) {
+            out.ms += ms.mid(a, n + 1);
+            continue;
+        }
+        const int lead = ms[a] - interval(a) / 2;
+        if (lead >= 0 && (out.ms.isEmpty() || lead - out.ms.last() >= 0.4 * interval(a)))
             out.ms.append(lead);
-        for (int i = 0; i + 1 < ms.size(); ++i)
-            out.ms.append((ms[i] + ms[i + 1]) / 2);
+        for (int i = a; i < b; ++i)
+            out.ms.append(ms[i] + interval(i) / 2);
     }
     if (out.bpm <= 140 || out.bpm / 2 < 60)
         return out;
