@@ -45,13 +45,26 @@ int fitToBeats(Show &show, QVector<Show::Id> modes, const BeatGrid &grid, int un
     int k = std::max(0, grid.nearestBeat(show.mode(modes.first())->record.start));
     // All retimed first and placed after: placing one while the others still
     // stand where they were could cover one of them.
+    QVector<QPair<int, int>> spans;
     for (Show::Id id : qAsConst(modes)) {
         const int next = nextBoundary(grid, k, units);
-        show.retimeMode(id, beatMs(grid, times, k), beatMs(grid, times, next));
+        spans.append({beatMs(grid, times, k), beatMs(grid, times, next)});
+        show.retimeMode(id, spans.last().first, spans.last().second);
         k = next;
     }
     for (Show::Id id : qAsConst(modes))
         show.placeMode(id);
+    // Placing one can trim another mode of the track onto the start of a
+    // later one that is not placed yet, and that one then loses the tie.
+    // Once the track is settled, placing again on the beats touches only
+    // what lies under each (the laid modes never overlap each other).
+    for (int i = 0; i < modes.size(); ++i) {
+        const Show::Mode *m = show.mode(modes.at(i));
+        if (m && (m->record.start != spans.at(i).first || m->record.end != spans.at(i).second)) {
+            show.retimeMode(modes.at(i), spans.at(i).first, spans.at(i).second);
+            show.placeMode(modes.at(i));
+        }
+    }
     return modes.size();
 }
 
