@@ -12,7 +12,9 @@
 #include <gst/app/gstappsink.h>
 #include <gst/gst.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -64,13 +66,14 @@ template <typename F> GstFlowReturn eachSample(GstAppSink *sink, F take)
 // The beat tracker's share of the decoding. The decoder's thread only
 // queues what comes out of the channel mix (its buffers and events, by
 // reference); a thread of this feed replays them into a resampler to the
-// tracker's rate and the tracker. While the waveform is still being made,
-// that thread runs at the lowest priority, so on a busy processor the
-// decoder, and with it the waveform, goes first; once the waveform is out,
-// a thread at normal priority takes over what is left. (A thread's
-// priority can be lowered but, without privileges, not raised again: hence
-// two threads of our own rather than one of GStreamer's, which go back to
-// its pool.)
+// tracker's rate and the tracker (the same elements the beats were found
+// with inside the decoder's pipeline, so the beats are the same). While
+// the waveform is still being made, that thread runs at a lower priority
+// than the decoder, so where the two meet on one processor the decoder,
+// and with it the waveform, goes first; once the waveform is out, a thread
+// at normal priority takes over what is left. (A thread's priority can be
+// lowered but, without privileges, not raised again: hence two threads of
+// our own rather than one of GStreamer's, which go back to its pool.)
 class SongDecoder::BeatFeed
 {
 public:
@@ -79,7 +82,7 @@ public:
     BeatFeed(const BeatFeed &) = delete;
     BeatFeed &operator=(const BeatFeed &) = delete;
 
-    // Builds the resampler and starts the feed's thread, at the lowest
+    // Builds the resampler and starts the feed's thread, at a lower
     // priority when `yield`; false with the reason when it cannot.
     bool start(bool yield, QString *why);
     // On the decoder's streaming thread: one buffer or event of the mix.
@@ -92,6 +95,7 @@ public:
 private:
     void run(bool slow);
     void push(GstMiniObject *object);
+    static constexpr int YieldBy = 5; // nice steps
 
     BeatTracker &m_tracker;
     SongDecoder *m_decoder; // told when the beats are done
@@ -203,8 +207,16 @@ void SongDecoder::BeatFeed::run(bool slow)
 {
 #ifdef Q_OS_LINUX
     pthread_setname_np(pthread_self(), "beat tracker");
-    if (slow && m_yield)
-        setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 19);
+    if (slow && m_yield) {
+        // Five steps below the decoder: about a third of its share where the
+        // two meet on one processor. Lower still, and on a machine that is
+        // not idle the tracker has too much left when the waveform is out.
+        const id_t thread = static_cast<id_t>(syscall(SYS_gettid));
+        errno = 0;
+        const int nice = getpriority(PRIO_PROCESS, thread);
+        if (errno == 0)
+            setpriority(PRIO_PROCESS, thread, std::min(19, nice + YieldBy));
+    }
 #endif
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
