@@ -19,6 +19,7 @@ private slots:
     void steadySongs();
     void silence_data();
     void silence();
+    void changingTempo_data();
     void changingTempo();
     void unheardEnds();
     void octave_data();
@@ -89,6 +90,14 @@ void TestBeats::steadySongs_data()
     QTest::newRow("accented off-beats 80") << int(BeatSong::OffBeats) << 80.0 << 0.5;
     QTest::newRow("accented off-beats 75") << int(BeatSong::OffBeats) << 75.0 << 0.5;
     QTest::newRow("accented off-beats 90") << int(BeatSong::OffBeats) << 90.0 << 0.5;
+    // A waltz's accompaniment under a tune in dotted quarters: one pulse,
+    // the accompaniment's, not two beats a bar.
+    QTest::newRow("waltz 120") << int(BeatSong::Waltz) << 120.0 << 0.5;
+    QTest::newRow("accented waltz 165") << int(BeatSong::AccentedWaltz) << 165.0 << 0.5;
+    // Piano chords on every half beat, changing on the beat: the changes
+    // tell the beat from the half beat (80: not 160) and from the off-beat.
+    QTest::newRow("piano 80") << int(BeatSong::Piano) << 80.0 << 0.5;
+    QTest::newRow("piano 110") << int(BeatSong::Piano) << 110.0 << 0.5;
     // Silence before the first beat gets no marks.
     QTest::newRow("drums 120 after 5 s") << int(BeatSong::Drums) << 120.0 << 5.0;
 }
@@ -135,8 +144,6 @@ void TestBeats::silence()
     QVERIFY(beats.isEmpty());
 }
 
-// A song that speeds up half way: both halves keep their beats away from
-// the change, which the tracker takes a few seconds to follow.
 // A pad before the drums and the ring-out of a chord after them sound, but
 // hold no beat: the marks start and stop with the drums.
 void TestBeats::unheardEnds()
@@ -164,53 +171,79 @@ void TestBeats::unheardEnds()
              qPrintable(QStringLiteral("%1 missing, %2 extra").arg(missing).arg(extra)));
 }
 
+// A song whose tempo steps half way: the marks follow the step within a
+// bar, and the grid shows the new tempo from there.
+void TestBeats::changingTempo_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<double>("bpm");
+    QTest::addColumn<double>("then");
+    QTest::newRow("drums 100 to 120") << int(BeatSong::Drums) << 100.0 << 120.0;
+    QTest::newRow("drums 120 to 100") << int(BeatSong::Drums) << 120.0 << 100.0;
+    QTest::newRow("drums 100 to 140") << int(BeatSong::Drums) << 100.0 << 140.0;
+    QTest::newRow("clicks 100 to 120") << int(BeatSong::Clicks) << 100.0 << 120.0;
+}
+
 void TestBeats::changingTempo()
 {
-    QVector<float> song = vc::test::beatSong(BeatSong::Drums, 100, 30, 0.5);
-    song.resize(30 * 44100);
-    song += vc::test::beatSong(BeatSong::Drums, 140, 30, 0.0);
-    const vc::SongBeats beats = track(song);
-    QVector<double> expected;
-    for (double t : vc::test::beatSongBeats(100, 30, 0.5)) {
-        if (t >= 5000 && t <= 28000)
-            expected.append(t);
+    QFETCH(int, kind);
+    QFETCH(double, bpm);
+    QFETCH(double, then);
+    const double seconds = 60;
+    const QVector<double> all = vc::test::beatSongBeats(bpm, seconds, 0.5, then, seconds / 2);
+    const double step = *std::lower_bound(all.cbegin(), all.cend(), seconds / 2 * 1000);
+    const double bar = 4 * 60000 / then;
+    for (const int rate : {int(vc::BeatTracker::SampleRate), int(vc::SongDecoder::BeatRate)}) {
+        const vc::SongBeats beats =
+            track(vc::test::beatSong(BeatSong(kind), all, seconds, rate), 4096, rate);
+        // Away from the song's ends, and but for the first bar after the step.
+        const auto within = [&](double t) {
+            return t >= 2000 && t <= (seconds - 2) * 1000 && (t < step || t >= step + bar);
+        };
+        QVector<double> expected;
+        std::copy_if(all.cbegin(), all.cend(), std::back_inserter(expected), within);
+        QVector<int> found;
+        std::copy_if(beats.ms.cbegin(), beats.ms.cend(), std::back_inserter(found), within);
+        int missing = 0, extra = 0;
+        match(expected, found, &missing, &extra);
+        QVERIFY2(missing <= 2 && extra <= 2, qPrintable(QStringLiteral("%1 of %2 missing, %3 extra")
+                                                            .arg(missing)
+                                                            .arg(expected.size())
+                                                            .arg(extra)));
+        const vc::BeatGrid grid = vc::BeatGrid::fromSong(beats);
+        QVERIFY2(qAbs(grid.tempoAt(step - bar) - bpm) < 0.5 &&
+                     qAbs(grid.tempoAt(step + bar) - then) < 0.5,
+                 qPrintable(QStringLiteral("%1, %2")
+                                .arg(grid.tempoAt(step - bar))
+                                .arg(grid.tempoAt(step + bar))));
     }
-    for (double t : vc::test::beatSongBeats(140, 30, 0.0)) {
-        if (t >= 10000 && t <= 26000)
-            expected.append(30000 + t);
-    }
-    QVector<int> found;
-    for (int t : beats.ms) {
-        if ((t >= 5000 && t <= 28000) || (t >= 40000 && t <= 56000))
-            found.append(t);
-    }
-    int missing = 0, extra = 0;
-    match(expected, found, &missing, &extra);
-    QVERIFY2(missing <= 2 && extra <= 2, qPrintable(QStringLiteral("%1 of %2 missing, %3 extra")
-                                                        .arg(missing)
-                                                        .arg(expected.size())
-                                                        .arg(extra)));
 }
 
 // The tracker locked onto the double or half tempo of a steady song: the
 // onsets tell which one a listener taps. Onset peaks on a beat grid, every
-// `weakEvery`-th one (counting from the first) at a tenth of the strength.
+// `weakEvery`-th one (counting from the first) weaker.
 void TestBeats::octave_data()
 {
     QTest::addColumn<double>("onsetBpm");   // how often there are onsets
     QTest::addColumn<int>("weakEvery");     // 0: all as strong
+    QTest::addColumn<double>("weak");       // their strength
     QTest::addColumn<double>("trackerBpm"); // what the tracker says
     QTest::addColumn<double>("bpm");        // what a listener taps
-    QTest::newRow("half speed: every other onset weak") << 160.0 << 2 << 160.0 << 80.0;
-    QTest::newRow("double speed: every onset as strong") << 150.0 << 0 << 75.0 << 150.0;
-    QTest::newRow("even onsets at the tracker's tempo") << 160.0 << 0 << 160.0 << 160.0;
-    QTest::newRow("tracker at half: even onsets") << 100.0 << 0 << 50.0 << 100.0;
+    QTest::newRow("half speed: every other onset weak") << 160.0 << 2 << 0.1 << 160.0 << 80.0;
+    QTest::newRow("double speed: every onset as strong") << 150.0 << 0 << 0.1 << 75.0 << 150.0;
+    QTest::newRow("even onsets at the tracker's tempo") << 160.0 << 0 << 0.1 << 160.0 << 160.0;
+    // Where the onsets nearly decide, the tempo between 60 and 140 BPM.
+    QTest::newRow("160: every other onset at 45 %") << 160.0 << 2 << 0.45 << 160.0 << 80.0;
+    QTest::newRow("120: every other onset at 45 %") << 120.0 << 2 << 0.45 << 120.0 << 120.0;
+    QTest::newRow("75: off-beats at 65 %") << 150.0 << 2 << 0.65 << 75.0 << 75.0;
+    QTest::newRow("tracker at half: even onsets") << 100.0 << 0 << 0.1 << 50.0 << 100.0;
 }
 
 void TestBeats::octave()
 {
     QFETCH(double, onsetBpm);
     QFETCH(int, weakEvery);
+    QFETCH(double, weak);
     QFETCH(double, trackerBpm);
     QFETCH(double, bpm);
     const double hop = 512.0 / 44100;
@@ -220,7 +253,7 @@ void TestBeats::octave()
     const double period = 60.0 / onsetBpm;
     int k = 0;
     for (double t = 1.0; t < seconds - 1; t += period, ++k)
-        onset[int(std::lround(t / hop))] = weakEvery && k % weakEvery == 1 ? 0.1f : 1.0f;
+        onset[int(std::lround(t / hop))] = weakEvery && k % weakEvery == 1 ? float(weak) : 1.0f;
     QVector<double> tracker, trackerBpms;
     for (double t = 1.0; t < seconds - 1; t += 60.0 / trackerBpm) {
         tracker.append(t);

@@ -540,6 +540,16 @@ void TestSong::layOutOnBeats()
     QCOMPARE(layout(), QStringLiteral("480-2520"));
     w.form()->actionRedo->trigger();
     QCOMPARE(layout(), QStringLiteral("500-1500 1500-2500"));
+    // Every other beat plays the pattern of the mode after it.
+    show->insertMode(track, vc::test::colourMode(4000, 5000, Qt::blue).encode());
+    w.project()->flush();
+    select(1);
+    run(QStringLiteral("在節拍分割，與下一個模式交替"), 0);
+    QCOMPARE(layout(), QStringLiteral("500-1500 1500-2000 2000-2500 4000-5000"));
+    QCOMPARE(show->records(track).at(1).colour, QColor(Qt::red));
+    QCOMPARE(show->records(track).at(2).colour, QColor(Qt::blue));
+    w.form()->actionUndo->trigger();
+    QCOMPARE(layout(), QStringLiteral("500-1500 1500-2500 4000-5000"));
 }
 
 void TestSong::secondLoadWhileDecoding()

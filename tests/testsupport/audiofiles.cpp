@@ -60,16 +60,25 @@ QString encodeMp3(const QString &wavPath, const QString &mp3Path)
     return {};
 }
 
-QVector<double> beatSongBeats(double bpm, double seconds, double firstBeat)
+QVector<double> beatSongBeats(double bpm, double seconds, double firstBeat, double then,
+                              double stepAt)
 {
     QVector<double> ms;
-    const double period = 60.0 / bpm;
-    for (double t = firstBeat; t < seconds - period; t += period)
+    double period = 60.0 / bpm;
+    for (double t = firstBeat; t < seconds - period; t += period) {
         ms.append(t * 1000);
+        if (then > 0 && t >= stepAt)
+            period = 60.0 / then;
+    }
     return ms;
 }
 
 QVector<float> beatSong(BeatSong kind, double bpm, double seconds, double firstBeat, int rate)
+{
+    return beatSong(kind, beatSongBeats(bpm, seconds, firstBeat), seconds, rate);
+}
+
+QVector<float> beatSong(BeatSong kind, const QVector<double> &beats, double seconds, int rate)
 {
     QVector<float> out(static_cast<int>(seconds * rate), 0.0f);
     // Fixed noise, so every run hears the same song.
@@ -84,10 +93,30 @@ QVector<float> beatSong(BeatSong kind, double bpm, double seconds, double firstB
         for (int i = qMax(0, from); i < to; ++i)
             out[i] += sound(double(i - from) / rate);
     };
-    const double period = 60.0 / bpm;
-    const QVector<double> beats = beatSongBeats(bpm, seconds, firstBeat);
+    // A piano-like chord: notes (semitones from A 220 Hz) with their
+    // overtones, fading.
+    auto chord = [&](double at, std::initializer_list<int> notes, double gain,
+                     double decay = 0.15) {
+        const int from = static_cast<int>(at * rate);
+        const int to = qMin(out.size(), from + static_cast<int>(4 * decay * rate));
+        for (int n : notes) {
+            // sin x + sin 2x / 2 + sin 3x / 4, the sine turned a step at a time.
+            const double step = 2 * M_PI * 220 * qPow(2, n / 12.0) / rate;
+            const double fade = qExp(-1 / (decay * rate));
+            double s = 0, c = 1, level = gain;
+            for (int i = from; i < to; ++i, level *= fade) {
+                out[i] += float(level * s * (1 + c + 0.25 * (3 - 4 * s * s)));
+                const double next = s * qCos(step) + c * qSin(step);
+                c = c * qCos(step) - s * qSin(step);
+                s = next;
+            }
+        }
+    };
     for (int b = 0; b < beats.size(); ++b) {
         const double t = beats[b] / 1000.0;
+        const double period =
+            (b + 1 < beats.size() ? beats[b + 1] - beats[b] : beats[b] - beats.value(b - 1, 0)) /
+            1000.0;
         if (kind == BeatSong::Clicks) {
             add(t, 0.03,
                 [](double s) { return float(0.8 * qSin(2 * M_PI * 1000 * s) * qExp(-s / 0.006)); });
@@ -98,6 +127,33 @@ QVector<float> beatSong(BeatSong kind, double bpm, double seconds, double firstB
                 [](double s) { return float(0.6 * qSin(2 * M_PI * 70 * s) * qExp(-s / 0.1)); });
             add(t + period / 2, 0.03,
                 [](double s) { return float(0.9 * qSin(2 * M_PI * 2500 * s) * qExp(-s / 0.008)); });
+            continue;
+        }
+        if (kind == BeatSong::Waltz || kind == BeatSong::AccentedWaltz) {
+            // G major and D seventh, a bar each, under a tune in dotted
+            // quarters (on 1 and half way through 2).
+            const bool tonic = b / 3 % 2 == 0;
+            if (b % 3 == 0) {
+                const double f = tonic ? 98 : 73.4;
+                add(t, 0.5,
+                    [f](double s) { return float(0.5 * qSin(2 * M_PI * f * s) * qExp(-s / 0.2)); });
+                const int note = 12 + b / 3 % 4 * 2;
+                chord(t, {note}, 0.12, 0.3);
+                chord(t + 1.5 * period, {note + 2}, 0.12, 0.3);
+            }
+            if (b % 3 != 0 || kind == BeatSong::AccentedWaltz)
+                chord(t,
+                      tonic ? std::initializer_list<int>{10, 14, 17}
+                            : std::initializer_list<int>{12, 15, 17},
+                      b % 3 == 0 ? 0.08 : 0.04);
+            continue;
+        }
+        if (kind == BeatSong::Piano) {
+            // C, A minor, F, G: one a beat, struck again half a beat on.
+            static const int notes[4][3] = {{3, 7, 10}, {0, 3, 7}, {-4, 0, 3}, {-2, 2, 5}};
+            const int *n = notes[b % 4];
+            for (double at : {t, t + period / 2})
+                chord(at, {n[0] + 12, n[1] + 12, n[2] + 12}, 0.06);
             continue;
         }
         if (b % 2 == 0) {

@@ -1,11 +1,13 @@
 #include "core/audio/beattracker.h"
 
+#include "core/audio/harmony.h"
 #include "core/audio/meter.h"
 
 #include <aubio/aubio.h>
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace vc {
 
@@ -21,6 +23,11 @@ struct BeatTracker::Aubio
     fvec_t *beat = nullptr;
     cvec_t *spectrum = nullptr;
     fvec_t *strength = nullptr;
+    aubio_fft_t *chromaFft = nullptr;
+    fvec_t *chromaWindow = nullptr;
+    fvec_t *history = nullptr; // the last chroma window of samples
+    fvec_t *chromaFrame = nullptr;
+    fvec_t *chromaComplex = nullptr;
 
     Aubio(int rate, int scale)
     {
@@ -41,6 +48,12 @@ struct BeatTracker::Aubio
         beat = new_fvec(1);
         spectrum = new_cvec(OnsetWindowSize / scale);
         strength = new_fvec(1);
+        const uint_t chroma = ChromaWindowSize / scale;
+        chromaFft = new_aubio_fft(chroma);
+        chromaWindow = new_aubio_window(const_cast<char_t *>("hanningz"), chroma);
+        history = new_fvec(chroma);
+        chromaFrame = new_fvec(chroma);
+        chromaComplex = new_fvec(chroma);
     }
     ~Aubio()
     {
@@ -62,11 +75,17 @@ struct BeatTracker::Aubio
             del_cvec(spectrum);
         if (strength)
             del_fvec(strength);
+        if (chromaFft)
+            del_aubio_fft(chromaFft);
+        for (fvec_t *v : {chromaWindow, history, chromaFrame, chromaComplex}) {
+            if (v)
+                del_fvec(v);
+        }
     }
     bool ok() const
     {
         return tempo && fft && window && frame && complex && flux && in && beat && spectrum &&
-               strength;
+               strength && chromaFft && chromaWindow && history && chromaFrame && chromaComplex;
     }
 };
 
@@ -81,7 +100,9 @@ bool BeatTracker::isRate(int rate)
 
 BeatTracker::BeatTracker(int rate)
     : m_rate(isRate(rate) ? rate : SampleRate), m_hop(HopSize * m_rate / SampleRate),
-      m_aubio(std::make_unique<Aubio>(m_rate, SampleRate / m_rate))
+      m_aubio(std::make_unique<Aubio>(m_rate, SampleRate / m_rate)),
+      m_pitchClasses(beats::pitchClasses(ChromaWindowSize * m_rate / SampleRate / 2 + 1,
+                                         double(SampleRate) / ChromaWindowSize))
 {
 }
 
@@ -145,6 +166,17 @@ void BeatTracker::runHop()
         low += a.spectrum->norm[b] * a.spectrum->norm[b];
     m_low.append(low);
     m_level.append(static_cast<float>(energy / m_hop));
+
+    fvec_t *h = a.history;
+    std::copy(h->data + m_hop, h->data + h->length, h->data);
+    std::copy(a.in->data, a.in->data + m_hop, h->data + h->length - m_hop);
+    if (m_level.size() % ChromaStep == 0) {
+        fvec_copy(h, a.chromaFrame);
+        fvec_weight(a.chromaFrame, a.chromaWindow);
+        // The spectrum only: its phases would cost more than the rest.
+        aubio_fft_do_complex(a.chromaFft, a.chromaFrame, a.chromaComplex);
+        m_chroma.append(beats::chromaOf(a.chromaComplex->data, m_pitchClasses));
+    }
 }
 
 SongBeats BeatTracker::finish()
@@ -160,6 +192,10 @@ SongBeats BeatTracker::finish()
     const double hop = double(m_hop) / m_rate;
     SongBeats result = beats::followBass(
         beats::fromTracker(m_trackerBeats, m_trackerBpm, m_onset, m_level, hop), m_low, hop);
+    // A chroma frame is centred half its window before the hop it ends.
+    const double frame = ChromaStep * hop;
+    result = beats::followHarmony(result, m_chroma, frame,
+                                  frame - double(ChromaWindowSize) / SampleRate / 2, m_onset, hop);
     const beats::Meter meter = beats::findMeter(result.ms, m_low, hop);
     result.meter = meter.meter;
     result.downbeat = meter.downbeat;
@@ -368,9 +404,11 @@ Grid settleOctave(const Grid &g, double from, double to, const Strength &strengt
     const double on = strength.along(g, 0, from, to);
     if (on <= 0)
         return settled;
+    // Where the onsets nearly decide, people tap between 60 and 140 BPM:
+    // going above it takes a little more, coming back into it a little less.
     if (bpm * 2 <= MaxBpm) {
         const double off = strength.along(g, g.period / 2, from, to);
-        if (off >= 0.6 * on) {
+        if (off >= (bpm * 2 > PreferredMaxBpm ? 0.7 : 0.6) * on) {
             settled.period = g.period / 2;
             return settled;
         }
@@ -378,13 +416,46 @@ Grid settleOctave(const Grid &g, double from, double to, const Strength &strengt
     if (bpm / 2 >= MinBpm) {
         const double even = strength.along(g, 0, from, to, 2);
         const double odd = strength.along(g, g.period, from, to, 2);
-        if (std::min(even, odd) < 0.4 * std::max(even, odd)) {
+        if (std::min(even, odd) < (bpm > PreferredMaxBpm ? 0.5 : 0.4) * std::max(even, odd)) {
             settled.period = g.period * 2;
             if (odd > even)
                 settled.t0 = g.t0 + g.period;
         }
     }
     return settled;
+}
+
+// Three beats in the time of two: a tune in dotted quarters over a
+// waltz's oom-pah-pah draws the tracker to a beat one and a half beats
+// long, on the bar's first beat and half way through its second. The
+// beat a listener taps is the accompaniment's, three in the time of two
+// such beats. Where four in five of the beats that grid adds carry an
+// onset of a tenth of the found beats' at least, and twice what sounds half
+// way between, that is the beat.
+Grid settleTriple(const Grid &g, double from, double to, const Strength &strength)
+{
+    const double period = g.period * 2 / 3;
+    // (A grid found a hair slower than the beat.)
+    if (60.0 / period > MaxBpm + 1)
+        return g;
+    for (const double phase : {0.0, g.period}) {
+        const Grid fast{g.t0 + phase, period};
+        QVector<double> added, between;
+        for (double k = std::ceil((from - fast.t0) / period); fast.at(k) <= to; ++k) {
+            if (std::fmod(std::abs(k), 3) != 0)
+                added.append(strength.at(fast.at(k)));
+            between.append(strength.at(fast.at(k) + period / 2));
+        }
+        if (added.size() < 8)
+            continue;
+        std::sort(added.begin(), added.end());
+        std::sort(between.begin(), between.end());
+        const double weakest = added[added.size() / 5];
+        if (weakest >= 0.1 * strength.along(g, 0, from, to) &&
+            weakest >= 2 * between[between.size() / 5])
+            return fast;
+    }
+    return g;
 }
 
 // Moves the grid to where the onsets are strongest, within a fraction of a
@@ -457,12 +528,45 @@ QVector<int> gridBeats(const Grid &g, double from, double to)
     return ms;
 }
 
+// The grid through the onset peaks nearest its beats within [from, to]:
+// finer than the comb's bins where a run is short.
+Grid fitToOnsets(const Grid &g, double from, double to, const QVector<float> &onset, double hop)
+{
+    double mean = 0;
+    for (float v : onset)
+        mean += v;
+    mean /= std::max(1, int(onset.size()));
+    const int reach = std::max(1, int(g.period / 8 / hop));
+    QVector<double> t, n;
+    for (double k = std::ceil((from - g.t0) / g.period); g.at(k) <= to; ++k) {
+        const int c = static_cast<int>(std::lround(g.at(k) / hop));
+        int best = -1;
+        for (int j = std::max(0, c - reach); j <= c + reach && j < onset.size(); ++j) {
+            if (best < 0 || onset[j] > onset[best])
+                best = j;
+        }
+        if (best >= 0 && onset[best] > mean) {
+            t.append(best * hop);
+            n.append(k);
+        }
+    }
+    if (t.size() < 8)
+        return g;
+    const Grid fitted = fitLine(t, n);
+    return fitted.period > 0.98 * g.period && fitted.period < 1.02 * g.period ? fitted : g;
+}
+
 // Runs of the beats that keep one tempo get an even grid each, carried on
-// into the gaps around them as long as the onsets are there (the tracker
-// takes a few seconds to follow a change); the beats between runs, where
-// the tempo moves, stay as the tracker put them.
+// into the gaps around them as long as the onsets are there; the beats
+// between runs, where the tempo moves, stay as the tracker put them. Where
+// one run follows another within a few beats, the tempo stepped there: the
+// tracker follows a step a few seconds late, keeping the old tempo past it
+// and taking up the new one late, so the step goes where the two grids
+// together fall best on the onsets, the old one's beats before it and the
+// new one's from it.
 QVector<int> segmentedBeats(const QVector<double> &beats, const QVector<double> &periods,
-                            const Strength &strength, double from, double to)
+                            const Strength &strength, const QVector<float> &onset, double from,
+                            double to)
 {
     struct Piece
     {
@@ -470,6 +574,8 @@ QVector<int> segmentedBeats(const QVector<double> &beats, const QVector<double> 
         double lastK = 0; // the run's beats are k = 0 .. lastK
         double first = 0; // time of its first and last beat
         double last = 0;
+        double mean = 0;             // onset strength at its beats
+        double start = -1, end = -1; // where a step to or from it lies
     };
     QVector<Piece> pieces;
     constexpr int MinRun = 8;
@@ -497,10 +603,27 @@ QVector<int> segmentedBeats(const QVector<double> &beats, const QVector<double> 
         }
         Piece piece;
         if (t.size() >= MinRun) {
-            piece.g = g;
-            piece.lastK = n.last();
-            piece.first = g.at(0);
-            piece.last = g.at(n.last());
+            // On the onsets from its first beat to the tracker's next: the
+            // tracker's beats give the tempo roughly only, and may sit on the
+            // off-beats.
+            const double until = j < beats.size() ? beats[j] : to;
+            const Grid placed = combGrid(onset, strength.hop(), g.period, g.at(0), until);
+            if (placed.period > 0) {
+                const Grid aligned =
+                    alignToOnsets(fitToOnsets(placed, g.at(0), until, onset, strength.hop()),
+                                  g.at(0), until, strength);
+                const double k0 = std::round((g.t0 - aligned.t0) / aligned.period);
+                piece.g = {aligned.at(k0), aligned.period};
+                piece.lastK = std::round((g.at(n.last()) - piece.g.t0) / piece.g.period);
+            } else {
+                piece.g = g;
+                piece.lastK = n.last();
+            }
+            piece.first = piece.g.at(0);
+            piece.last = piece.g.at(piece.lastK);
+            for (double k = 0; k <= piece.lastK; ++k)
+                piece.mean += strength.at(piece.g.at(k));
+            piece.mean /= piece.lastK + 1;
             i = j;
         } else {
             piece.first = piece.last = beats[i];
@@ -509,29 +632,92 @@ QVector<int> segmentedBeats(const QVector<double> &beats, const QVector<double> 
         pieces.append(piece);
     }
 
+    // Steps between runs at most 16 beats apart, searched from 16 beats
+    // before the later run to 8 into it: every beat counts one when it falls
+    // on an onset and minus one when not.
+    const auto score = [&](const Piece &p, double k) {
+        return strength.at(p.g.at(k)) >= 0.3 * p.mean ? 1 : -1;
+    };
+    for (int a = 0, b = 1; b < pieces.size(); ++b) {
+        if (pieces[b].g.period <= 0)
+            continue;
+        if (pieces[a].g.period > 0) {
+            Piece &pa = pieces[a];
+            Piece &pb = pieces[b];
+            const Grid &ga = pa.g;
+            const Grid &gb = pb.g;
+            const double gap = std::min(ga.period, gb.period) / 2;
+            if (pb.first - pa.last <= 16 * std::max(ga.period, gb.period)) {
+                const double lo = std::max(pa.first, std::min(pa.last, pb.first - 16 * ga.period));
+                const double hi = std::min(pb.last, pb.first + 8 * gb.period);
+                int best = std::numeric_limits<int>::min();
+                for (double k = std::ceil((lo - gb.t0) / gb.period); gb.at(k) <= hi; ++k) {
+                    int sum = 0;
+                    for (double m = std::ceil((lo - ga.t0) / ga.period); ga.at(m) < gb.at(k) - gap;
+                         ++m)
+                        sum += score(pa, m);
+                    for (double m = k; gb.at(m) <= hi; ++m)
+                        sum += score(pb, m);
+                    if (sum > best) {
+                        best = sum;
+                        pb.start = gb.at(k);
+                        pa.end = gb.at(k) - gap;
+                    }
+                }
+            }
+        }
+        a = b;
+    }
+
+    // A run goes on into the gaps around it while its beats are heard: a
+    // beat a little weak in its hop, with the next one strong, counts.
+    const auto heard = [&](const Piece &p, double k, double dir) {
+        return score(p, k) > 0 || score(p, k + dir) > 0;
+    };
+    // Where its beats are heard, a run's grid wins over the tracker's single
+    // beats around it: those are where it had not yet found the beat.
     QVector<double> out;
+    bool stepping = false; // between two runs with a step between them
+    double runEnd = std::numeric_limits<double>::lowest(); // the last beat a run gave
+    double spacing = 0.15;                                 // the closest two beats may come
     for (int p = 0; p < pieces.size(); ++p) {
         const Piece &piece = pieces[p];
         if (piece.g.period <= 0) {
-            out.append(piece.first);
+            if (!stepping && (out.isEmpty() || piece.first >= out.last() + spacing))
+                out.append(piece.first);
             continue;
         }
         const Grid &g = piece.g;
-        double mean = 0;
-        for (double k = 0; k <= piece.lastK; ++k)
-            mean += strength.at(g.at(k));
-        mean /= piece.lastK + 1;
-        const double lower = (out.isEmpty() ? from - g.period / 4 : out.last() + g.period / 2);
+        spacing = g.period / 2;
+        double k = 0;
+        if (piece.start >= 0) {
+            k = std::ceil((piece.start - g.t0) / g.period - 1e-6);
+        } else {
+            QVector<double> before{g.at(0)};
+            const double lower = std::max(from - g.period / 4, runEnd + spacing);
+            for (double b = -1; g.at(b) > lower && heard(piece, b, -1); --b)
+                before.prepend(g.at(b));
+            while (!out.isEmpty() && out.last() > before.first() - spacing)
+                out.removeLast();
+            out += before.mid(0, before.size() - 1);
+        }
+        stepping = piece.end >= 0;
+        if (stepping) {
+            for (; g.at(k) < piece.end; ++k)
+                out.append(g.at(k));
+            runEnd = out.isEmpty() ? runEnd : out.last();
+            continue;
+        }
+        for (; k <= piece.lastK; ++k)
+            out.append(g.at(k));
+        int next = p + 1;
+        while (next < pieces.size() && pieces[next].g.period <= 0)
+            ++next;
         const double upper =
-            (p + 1 < pieces.size() ? pieces[p + 1].first - g.period / 2 : to + g.period / 4);
-        QVector<double> before;
-        for (double k = -1; g.at(k) > lower && strength.at(g.at(k)) >= 0.3 * mean; --k)
-            before.prepend(g.at(k));
-        out += before;
-        for (double k = 0; k <= piece.lastK; ++k)
+            (next < pieces.size() ? pieces[next].first - spacing : to + g.period / 4);
+        for (; g.at(k) < upper && heard(piece, k, 1); ++k)
             out.append(g.at(k));
-        for (double k = piece.lastK + 1; g.at(k) < upper && strength.at(g.at(k)) >= 0.3 * mean; ++k)
-            out.append(g.at(k));
+        runEnd = out.isEmpty() ? runEnd : out.last();
     }
     QVector<int> ms;
     for (double t : out) {
@@ -566,8 +752,14 @@ SongBeats fromTracker(const QVector<double> &trackerBeats, const QVector<double>
     // One grid for the whole song when the song keeps to it.
     Grid g = combGrid(onset, hopSeconds, guess, from, to);
     if (g.period > 0.8 * guess && g.period < 1.25 * guess) {
-        const Grid settled = alignToOnsets(settleOctave(g, from, to, strength), from, to, strength);
-        if (keepsTempo(settled, from, to, strength, onset, trackerBeats, periods)) {
+        const Grid octave = settleOctave(g, from, to, strength);
+        const Grid triple = settleTriple(octave, from, to, strength);
+        const Grid settled = alignToOnsets(triple, from, to, strength);
+        // The tracker's beats are the dotted ones: its tempo is judged so.
+        QVector<double> own = periods;
+        for (double &p : own)
+            p *= triple.period / octave.period;
+        if (keepsTempo(settled, from, to, strength, onset, trackerBeats, own)) {
             result.bpm = 60.0 / settled.period;
             result.ms = heardBeats(gridBeats(settled, from, to), strength);
             return result;
@@ -575,7 +767,8 @@ SongBeats fromTracker(const QVector<double> &trackerBeats, const QVector<double>
     }
     // The tempo moves: the tracker's beats, with even runs where it holds.
     // Its tempo is the one most of its beats keep.
-    result.ms = heardBeats(segmentedBeats(trackerBeats, periods, strength, from, to), strength);
+    result.ms =
+        heardBeats(segmentedBeats(trackerBeats, periods, strength, onset, from, to), strength);
     QVector<double> intervals;
     for (int i = 1; i < result.ms.size(); ++i)
         intervals.append((result.ms[i] - result.ms[i - 1]) / 1000.0);

@@ -3,6 +3,7 @@
 #include <QVector>
 #include <QtGlobal>
 
+#include <array>
 #include <memory>
 
 namespace vc {
@@ -31,6 +32,9 @@ public:
     static constexpr int WindowSize = 1024;
     static constexpr int HopSize = 512;
     static constexpr int OnsetWindowSize = 512;
+    // The chords are told apart in longer windows, every few hops.
+    static constexpr int ChromaWindowSize = 2048;
+    static constexpr int ChromaStep = 4;
     // A rate of SampleRate divided by a power of two: the windows shrink by
     // the same factor, so they span the same time and the tempo and beat
     // times keep their resolution; half the rate is about half the work.
@@ -61,12 +65,14 @@ private:
     int m_rate = SampleRate;
     int m_hop = HopSize;
     std::unique_ptr<Aubio> m_aubio;
-    int m_filled = 0;               // samples in the tracker's input hop so far
-    QVector<double> m_trackerBeats; // seconds
-    QVector<double> m_trackerBpm;   // the tracker's tempo at each beat
-    QVector<float> m_onset;         // onset strength, one value per hop
-    QVector<float> m_level;         // mean square level, one value per hop
-    QVector<float> m_low;           // low-band energy, one value per hop
+    int m_filled = 0;                        // samples in the tracker's input hop so far
+    QVector<double> m_trackerBeats;          // seconds
+    QVector<double> m_trackerBpm;            // the tracker's tempo at each beat
+    QVector<float> m_onset;                  // onset strength, one value per hop
+    QVector<float> m_level;                  // mean square level, one value per hop
+    QVector<float> m_low;                    // low-band energy, one value per hop
+    QVector<std::array<float, 12>> m_chroma; // pitch classes, every ChromaStep hops
+    QVector<qint8> m_pitchClasses;           // of each bin of the chroma window
 };
 
 namespace beats {
@@ -74,6 +80,8 @@ namespace beats {
 // Tempos outside [MinBpm, MaxBpm] are halved or doubled into it.
 constexpr double MinBpm = 70;
 constexpr double MaxBpm = 180;
+// Where nothing else decides, the tempo people tap lies at most here.
+constexpr double PreferredMaxBpm = 140;
 double foldTempo(double bpm);
 
 // Turns the tracker's beats (seconds) and its tempo at each of them into

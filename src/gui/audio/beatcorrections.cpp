@@ -145,16 +145,34 @@ void BeatCorrections::fitToBeats(int units)
     emit modesLaidOut();
 }
 
-void BeatCorrections::splitAtBeats(int units)
+void BeatCorrections::splitAtBeats(int units, bool alternate)
 {
     Show *show = m_project ? m_project->show() : nullptr;
     if (!show || !m_selected || !show->mode(m_selected()))
         return;
+    const Show::Mode *next = alternate ? nextMode() : nullptr;
+    if (alternate && !next)
+        return;
+    // A copy: the split moves the track's modes.
+    const QByteArray second = next ? next->bytes : QByteArray();
     {
         Project::Edit step(m_project);
-        beats::splitAtBeats(*show, m_selected(), grid(), units);
+        beats::splitAtBeats(*show, m_selected(), grid(), units, second);
     }
     emit modesLaidOut();
+}
+
+const Show::Mode *BeatCorrections::nextMode() const
+{
+    const Show *show = m_project ? m_project->show() : nullptr;
+    Show::Id track = 0;
+    const Show::Mode *selected = show && m_selected ? show->mode(m_selected(), &track) : nullptr;
+    if (!selected)
+        return nullptr;
+    // The track's modes are kept in the order of their starts.
+    const QVector<Show::Mode> &modes = show->track(track)->modes;
+    const int at = int(selected - modes.constData());
+    return at + 1 < modes.size() ? &modes[at + 1] : nullptr;
 }
 
 qint64 BeatCorrections::playMs() const
@@ -186,15 +204,16 @@ void BeatCorrections::fillMenu(QMenu *menu, qint64 atMs)
     const bool selected = some && m_selected && m_project && m_project->show()->mode(m_selected());
     QMenu *fit = menu->addMenu(tr("依節拍排列"));
     QMenu *split = menu->addMenu(tr("在節拍分割"));
-    for (QMenu *sub : {fit, split}) {
-        sub->setEnabled(selected);
-        const bool fitting = sub == fit;
+    // Every other piece plays the pattern of the mode after it on the track.
+    QMenu *alternate = menu->addMenu(tr("在節拍分割，與下一個模式交替"));
+    for (QMenu *sub : {fit, split, alternate}) {
+        sub->setEnabled(selected && (sub != alternate || nextMode()));
         for (int units : {1, 2, 4, int(beats::ToNextBar)}) {
             const QString text = units == beats::ToNextBar ? tr("每 1 小節")
                                  : units == 1              ? tr("每拍")
                                                            : tr("每 %1 拍").arg(units);
-            sub->addAction(text, this, [this, fitting, units] {
-                fitting ? fitToBeats(units) : splitAtBeats(units);
+            sub->addAction(text, this, [this, sub, fit, alternate, units] {
+                sub == fit ? fitToBeats(units) : splitAtBeats(units, sub == alternate);
             });
         }
     }

@@ -62,8 +62,10 @@ public:
     // The selected mode and the ones after it on its track, one after
     // another on the grid, each `units` beats long (0: to the next bar).
     void fitToBeats(int units);
-    // The selected mode cut into one mode per `units` beats (0: per bar).
-    void splitAtBeats(int units);
+    // The selected mode cut into one mode per `units` beats (0: per bar);
+    // with `alternate`, every other one plays the pattern of the next mode
+    // on its track.
+    void splitAtBeats(int units, bool alternate = false);
 
     // The Beats menu's entries, for the menu bar and the ruler's menu;
     // "bar starts here" acts at atMs, or at the play position when it is
@@ -79,6 +81,8 @@ signals:
     void modesLaidOut();
 
 private:
+    // The mode after the selected one on its track, or null.
+    const Show::Mode *nextMode() const;
     void store(const BeatGrid &grid);
     void refresh();
     void showTempo();

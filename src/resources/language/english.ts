@@ -679,8 +679,6 @@ The song &quot;%1&quot; that was loaded stays.</translation>
         <translation>Export video...</translation>
     </message>
     <message>
-        <source>節拍</source>
-        <translation>Beats</translation>
         <source>裝置</source>
         <translation>Device</translation>
     </message>
@@ -695,6 +693,10 @@ The song &quot;%1&quot; that was loaded stays.</translation>
     <message>
         <source>全部上傳</source>
         <translation>Upload all</translation>
+    </message>
+    <message>
+        <source>節拍</source>
+        <translation>Beats</translation>
     </message>
 </context>
 <context>
@@ -1113,6 +1115,10 @@ Restore this copy?</translation>
     <message>
         <source>每拍</source>
         <translation>Every Beat</translation>
+    </message>
+    <message>
+        <source>在節拍分割，與下一個模式交替</source>
+        <translation>Split at Beats, Alternating with the Next Mode</translation>
     </message>
 </context>
 <context>
