@@ -19,6 +19,7 @@
 #include <QLoggingCategory>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <cstdio>
 #include <ctime>
@@ -30,8 +31,13 @@ template <typename F> void waitFor(F done)
 {
     QElapsedTimer t;
     t.start();
+    // Sleeps until the next event (the overload with a time limit never
+    // sleeps and would take a processor away from the decoder); the timer
+    // wakes it to look at the clock.
+    QTimer tick;
+    tick.start(100);
     while (!done() && t.elapsed() < 60000)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 } // namespace

@@ -82,8 +82,11 @@ double loaderDecodeMs(MainWindow &w, const QString &path, int *points, double *b
                               [&] { *beatsMs = t.nsecsElapsed() / 1e6; });
     t.start();
     w.ReadSong(path);
+    // Sleeps until the next event, as the editor's event loop does: the
+    // overload with a time limit never sleeps, and a waiting loop that spins
+    // takes a processor away from the decoder.
     while (waveMs < 0 || *beatsMs < 0)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QObject::disconnect(c);
     QObject::disconnect(b);
     *points = w.song()->points().size();

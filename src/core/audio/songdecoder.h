@@ -7,7 +7,7 @@
 #include <QString>
 #include <QVector>
 
-#include <atomic>
+#include <memory>
 
 typedef struct _GstElement GstElement;
 
@@ -17,9 +17,10 @@ namespace vc {
 
 // Decodes one song in a single pass, on the thread it lives on: into the
 // 480-samples-per-second mono waveform drawn under the tracks and, side by
-// side, into the mono samples the beat tracker takes. The two branches run
-// on threads of their own, so the waveform is handed over as soon as it is
-// complete (waveformReady) and the beats follow with `finished`. Runs as a
+// side, into the mono samples the beat tracker takes. The waveform is made
+// on the decoder's own thread; the beat tracker works on a thread of its
+// own that gives way to the decoder until the waveform is complete
+// (waveformReady), and the beats follow with `finished`. Runs as a
 // BackgroundJob worker or on its own (searchBeats()).
 class SongDecoder : public QObject
 {
@@ -58,6 +59,7 @@ signals:
                   const vc::SongBeats &beats, const QString &missing);
 
 private:
+    class BeatFeed;
     void poll();
     void end(bool ok);
     void takeWaveform(const qint16 *samples, int count, qint64 ptsNs);
@@ -73,10 +75,9 @@ private:
     qint64 m_samplesSeen = 0;
     qint64 m_duration = 0;
     BeatTracker m_tracker{BeatRate};
+    std::unique_ptr<BeatFeed> m_beats;
     QString m_missing;
-    // Set by the waveform's streaming thread once its last sample is in.
-    std::atomic<bool> m_waveEnded{false};
-    bool m_waveSent = false;
+    bool m_decoded = false; // the whole song went through the decoder
     bool m_ended = false;
 };
 
