@@ -6,6 +6,8 @@
 #include "testsupport/testenv.h"
 
 #include <QtTest>
+#include <cmath>
+#include <cstring>
 
 using vc::test::BeatSong;
 
@@ -28,6 +30,8 @@ private slots:
     void foldTempo();
     void nearestBeat_data();
     void nearestBeat();
+    void periodRemainder_data();
+    void periodRemainder();
     void bars_data();
     void bars();
     void corrections_data();
@@ -289,6 +293,30 @@ void TestBeats::foldTempo()
     QFETCH(double, bpm);
     QFETCH(double, folded);
     QCOMPARE(vc::beats::foldTempo(bpm), folded);
+}
+
+void TestBeats::periodRemainder_data()
+{
+    QTest::addColumn<double>("period");
+    QTest::newRow("whole hops") << 512.0 / 44100 * 43;
+    QTest::newRow("near a tenth") << std::nextafter(0.1, 1.0);
+    QTest::newRow("fine step") << 0.5 + 0.023 / 4 / 600;
+    QTest::newRow("long") << 1.7;
+}
+
+// The beats must not move by a bit: every time against std::fmod, among
+// them multiples of the period where the quotient rounds to a whole number.
+void TestBeats::periodRemainder()
+{
+    QFETCH(double, period);
+    for (int j = 0; j < 40000; ++j) {
+        for (double t : {j * (512.0 / 44100), j * period, std::nextafter(j * period, 0.0)}) {
+            const double got = vc::beats::periodRemainder(t, period), want = std::fmod(t, period);
+            if (std::memcmp(&got, &want, sizeof got) != 0)
+                QFAIL(
+                    qPrintable(QString("t %1: %2, not %3").arg(t, 0, 'g', 17).arg(got).arg(want)));
+        }
+    }
 }
 
 void TestBeats::nearestBeat_data()

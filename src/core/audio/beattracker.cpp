@@ -333,7 +333,7 @@ Grid combGrid(const QVector<float> &onset, double hop, double guess, double from
         for (double period = low; period <= high; period += step) {
             std::fill(bins, bins + Bins, 0.0);
             for (const Peak &p : peaks) {
-                const double phase = std::fmod(p.t, period) / period;
+                const double phase = beats::periodRemainder(p.t, period) / period;
                 bins[std::min(Bins - 1, int(phase * Bins))] += p.strength;
             }
             for (int b = 0; b < Bins; ++b) {
@@ -775,6 +775,24 @@ SongBeats fromTracker(const QVector<double> &trackerBeats, const QVector<double>
     const double typical = median(intervals);
     result.bpm = foldTempo(typical > 0 ? 60.0 / typical : 60.0 / guess);
     return result;
+}
+
+double periodRemainder(double t, double period)
+{
+    // fmod's result, t - n * period for the whole n that puts it in
+    // [0, period), is always representable, so one fused multiply-add with
+    // that n gives it without rounding. The rounded quotient can put n off
+    // by one; the result's range shows which way.
+    double n = std::floor(t / period);
+    double r = std::fma(-n, period, t);
+    if (r < 0) {
+        n -= 1;
+        r = std::fma(-n, period, t);
+    } else if (r >= period) {
+        n += 1;
+        r = std::fma(-n, period, t);
+    }
+    return r;
 }
 
 int nearestBeat(const QVector<int> &beats, qint64 ms, qint64 before, qint64 after)

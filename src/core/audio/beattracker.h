@@ -91,6 +91,11 @@ double foldTempo(double bpm);
 SongBeats fromTracker(const QVector<double> &trackerBeats, const QVector<double> &trackerBpm,
                       const QVector<float> &onset, const QVector<float> &level, double hopSeconds);
 
+// std::fmod(t, period) for t >= 0 and period > 0, bit for bit, in a few
+// times less time: the grid fit takes it for every onset peak and every
+// trial period, and fmod's loop made up most of the fit.
+double periodRemainder(double t, double period);
+
 // Index of the beat nearest `ms` whose time lies within [ms - before,
 // ms + after], or -1 when none does. `beats` is ascending.
 int nearestBeat(const QVector<int> &beats, qint64 ms, qint64 before, qint64 after);
