@@ -777,6 +777,16 @@ SongBeats fromTracker(const QVector<double> &trackerBeats, const QVector<double>
     return result;
 }
 
+SongBeats halfTempo(SongBeats beats, bool fromSecond)
+{
+    QVector<int> slower;
+    for (int i = fromSecond ? 1 : 0; i < beats.ms.size(); i += 2)
+        slower.append(beats.ms[i]);
+    beats.ms = slower;
+    beats.bpm /= 2;
+    return beats;
+}
+
 double periodRemainder(double t, double period)
 {
     // fmod's result, t - n * period for the whole n that puts it in

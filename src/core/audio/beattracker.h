@@ -91,6 +91,10 @@ double foldTempo(double bpm);
 SongBeats fromTracker(const QVector<double> &trackerBeats, const QVector<double> &trackerBpm,
                       const QVector<float> &onset, const QVector<float> &level, double hopSeconds);
 
+// The beats at half the tempo: every other beat, from the second when
+// `fromSecond`.
+SongBeats halfTempo(SongBeats beats, bool fromSecond);
+
 // std::fmod(t, period) for t >= 0 and period > 0, bit for bit, in a few
 // times less time: the grid fit takes it for every onset peak and every
 // trial period, and fmod's loop made up most of the fit.

@@ -133,12 +133,7 @@ SongBeats followHarmony(const SongBeats &beats, const QVector<Chroma> &chroma, d
     odd /= std::max(1, odds);
     if (std::max(even, odd) < 0.1 || std::min(even, odd) >= 0.25 * std::max(even, odd))
         return out;
-    QVector<int> slower;
-    for (int i = odd > even ? 1 : 0; i < out.ms.size(); i += 2)
-        slower.append(out.ms[i]);
-    out.ms = slower;
-    out.bpm /= 2;
-    return out;
+    return halfTempo(out, odd > even);
 }
 
 } // namespace vc::beats

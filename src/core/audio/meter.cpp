@@ -114,12 +114,7 @@ SongBeats followBass(const SongBeats &beats, const QVector<float> &low, double h
         (i % 2 ? odd : even) += lowAt(out.ms[i], low, hopSeconds);
     if (std::min(even, odd) + floor * out.ms.size() >= 0.4 * std::max(even, odd))
         return out;
-    QVector<int> slower;
-    for (int i = odd > even ? 1 : 0; i < out.ms.size(); i += 2)
-        slower.append(out.ms[i]);
-    out.ms = slower;
-    out.bpm /= 2;
-    return out;
+    return halfTempo(out, odd > even);
 }
 
 } // namespace vc::beats
