@@ -85,8 +85,11 @@ TimelineItem *Timeline::viewOf(const vc::Show::Mode &mode) const
     // A mode gets its item when it is first seen or asked for: a long show
     // holds far more modes than a screen shows, and an item is a widget.
     auto *self = const_cast<Timeline *>(this);
+    // Made without a parent and adopted after: a button asks its style for
+    // its margins as it is made, which under the window's style sheet means
+    // matching every rule once more than polishing it does anyway.
     auto *item = new TimelineItem(mode.bytes, mode.record, mode.complete,
-                                  mode.complete ? int(mode.bytes.size()) : 0, self, false);
+                                  mode.complete ? int(mode.bytes.size()) : 0, nullptr, false);
     self->m_views.insert(mode.id, item);
     self->m_itemsStale = true;
     item->showMode(mode);

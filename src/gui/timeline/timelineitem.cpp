@@ -246,6 +246,19 @@ void TimelineItem::on_itemCut_clicked()
     emit itemDeleted(this);
 }
 
+bool TimelineItem::event(QEvent *event)
+{
+    // An item paints itself without the style, so a new style (the window's
+    // style sheet reaching it as its track adopts it) only needs a repaint.
+    // A button would ask the style sheet for its layout margins here: the
+    // same rule matching its polish does again as it is shown.
+    if (event->type() == QEvent::StyleChange) {
+        update();
+        return true;
+    }
+    return QPushButton::event(event);
+}
+
 void TimelineItem::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
