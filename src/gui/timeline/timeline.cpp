@@ -68,14 +68,21 @@ TimelineItem *Timeline::itemAt(int ms) const
 {
     const int i = m_show->modeIndexAt(m_trackId, ms);
     const vc::Show::Track *track = i < 0 ? nullptr : m_show->track(m_trackId);
-    return track ? viewOf(track->modes.at(i)) : nullptr;
+    return track ? handOut(viewOf(track->modes.at(i))) : nullptr;
 }
 
 TimelineItem *Timeline::itemOf(vc::Show::Id mode) const
 {
     vc::Show::Id holder = 0;
     const vc::Show::Mode *m = m_show->mode(mode, &holder);
-    return m && holder == m_trackId ? viewOf(*m) : nullptr;
+    return m && holder == m_trackId ? handOut(viewOf(*m)) : nullptr;
+}
+
+TimelineItem *Timeline::handOut(TimelineItem *item) const
+{
+    item->keep();
+    m_spares.remove(item);
+    return item;
 }
 
 TimelineItem *Timeline::viewOf(const vc::Show::Mode &mode) const
@@ -85,6 +92,18 @@ TimelineItem *Timeline::viewOf(const vc::Show::Mode &mode) const
     // A mode gets its item when it is first seen or asked for: a long show
     // holds far more modes than a screen shows, and an item is a widget.
     auto *self = const_cast<Timeline *>(this);
+    if (!m_spares.isEmpty()) {
+        // Out of view and held by nobody: it shows this mode from now on
+        // (its own mode gets an item again when it is seen again).
+        TimelineItem *item = *m_spares.cbegin();
+        m_spares.erase(m_spares.cbegin());
+        self->m_views.remove(item->modeId());
+        self->m_views.insert(mode.id, item);
+        self->m_itemsStale = true;
+        item->showMode(mode);
+        self->settle(item);
+        return item;
+    }
     // Made without a parent and adopted after: a button asks its style for
     // its margins as it is made, which under the window's style sheet means
     // matching every rule once more than polishing it does anyway.
@@ -114,6 +133,10 @@ const QList<TimelineItem *> &Timeline::items() const
             m_items.append(viewOf(m));
         }
     }
+    // Handed out, every one of them.
+    for (TimelineItem *item : qAsConst(m_items))
+        item->keep();
+    m_spares.clear();
     return m_items;
 }
 
@@ -309,8 +332,11 @@ void Timeline::layOut(bool marginLater)
     if (m_dragged && m_shown.contains(m_dragged))
         shown.insert(m_dragged);
     for (TimelineItem *item : qAsConst(m_shown)) {
-        if (!shown.contains(item))
-            item->park();
+        if (shown.contains(item))
+            continue;
+        item->park();
+        if (!item->isKept() && !item->isPressed() && !item->selected())
+            m_spares.insert(item);
     }
     m_shown = shown;
 }
@@ -350,6 +376,7 @@ void Timeline::reveal(TimelineItem *item)
     if (item->isHidden())
         item->show();
     m_shown.insert(item);
+    m_spares.remove(item);
 }
 
 void Timeline::showEvent(QShowEvent *event)
@@ -399,6 +426,7 @@ void Timeline::detach(TimelineItem *item)
     if (m_dragged == item)
         m_dragged = nullptr;
     m_shown.remove(item);
+    m_spares.remove(item);
     m_itemsStale = true;
     disconnect(item, nullptr, this, nullptr);
     disconnect(this, nullptr, item, nullptr);
@@ -413,6 +441,7 @@ TimelineItem *Timeline::releaseView(quintptr modeId)
     if (item) {
         m_itemsStale = true;
         m_shown.remove(item);
+        m_spares.remove(item);
         if (m_dragged == item)
             m_dragged = nullptr;
         disconnect(item, nullptr, this, nullptr);
@@ -436,6 +465,7 @@ void Timeline::addTimelineItem(TimelineItem *item)
 {
     if (!item)
         return;
+    item->keep(); // the caller has it
     Timeline *old = item->track();
     const quintptr id = item->modeId();
     if (old && id && old->m_views.value(id) == item) {

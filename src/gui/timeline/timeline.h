@@ -166,8 +166,12 @@ private:
     QPair<int, int> modesBetween(int fromX, int toX) const;
     // Whether a mode at these times is drawn within the laid-out pixels.
     bool inView(int startMs, int endMs) const;
-    // The item of a mode of this track, made if it has none yet.
+    // The item of a mode of this track, made if it has none yet (or one
+    // parked that nobody holds, given this mode to show instead).
     TimelineItem *viewOf(const vc::Show::Mode &mode) const;
+    // An item on its way out of the track's hands: kept for its mode from
+    // now on.
+    TimelineItem *handOut(TimelineItem *item) const;
     // The pixels [left, right) of the track in view; all of it while the
     // track is not shown.
     QPair<int, int> seenPixels() const;
@@ -182,6 +186,11 @@ private:
     // Items laid out at m_generation; every other item is parked out of
     // sight (showing and hiding widgets costs more than moving them).
     QSet<TimelineItem *> m_shown;
+    // Parked items nothing outside the track holds: a mode coming into view
+    // takes one of these before a new widget is made, so scrolling through
+    // a long show reuses a screenful of items instead of making (and
+    // keeping) one per mode it passes.
+    mutable QSet<TimelineItem *> m_spares;
     int m_generation = 0;
     int m_shownGeneration = 0;
     // The pixels the shown items cover, as the last layOutSeen set them.

@@ -302,6 +302,7 @@ void TimelineItem::park()
 
 void TimelineItem::mousePressEvent(QMouseEvent *event)
 {
+    keep(); // every press hands the item to the editor
     raise();
     if (event->button() == Qt::RightButton) {
         QMenu menu; // no parent: removing the item must not take the menu with it
@@ -373,6 +374,7 @@ QMimeData *TimelineItem::dragData(const QPoint &pressPos) const
 
 TimelineItem::DragStart TimelineItem::beginDrag(const QPoint &pressPos)
 {
+    keep();
     setSelected(true);
     DragStart start;
     start.orig = m_data;
@@ -406,6 +408,7 @@ void TimelineItem::finishDrag(const DragStart &start)
 
 void TimelineItem::mouseDoubleClickEvent(QMouseEvent *event)
 {
+    keep();
     if (event->button() == Qt::LeftButton)
         emit itemDoubleClicked(this);
 }

@@ -89,6 +89,11 @@ public:
     // comes into view) and lets go of its painted tile.
     void park();
     bool isParked() const { return m_parked; }
+    // Whether something outside its track may hold the item: it was handed
+    // out by the track or pressed. Only an item nobody holds may be given
+    // another mode to show when it is out of view.
+    bool isKept() const { return m_kept; }
+    void keep() { m_kept = true; }
     qint16 edge() const { return Edge; }
     QPoint dragOrigin() const { return m_dragOrigin; }
     void setDragOrigin(const QPoint &p) { m_dragOrigin = p; }
@@ -198,6 +203,7 @@ private:
     quintptr m_modeId = 0;
     int m_laidOutAt = -1;
     bool m_parked = false;
+    bool m_kept = false;
     // The thumb as the last paint tiled it, with what it was made for: a
     // repaint does not unpack and scale the picture again.
     QImage m_tile;
