@@ -2,13 +2,16 @@
 // line per operation, "<operation>: median <ms> ms, worst <ms> ms". Needs a
 // display (run it under xvfb-run).
 //
-//   bench_scale [items] [tracks] [repetitions] [load]   (default 2000 10 30)
+//   bench_scale [items] [tracks] [repetitions] [load] [beats]
+//                                                  (default 2000 10 30)
 //
 // The show holds `items` picture and colour modes spread over `tracks`
-// tracks, at least five minutes long. Before the figures it prints how long
-// filling the show took: one placed item at a time, as a person adds them,
-// with one history step at the end; with `load`, all at once as opening a
-// project puts them on their tracks.
+// tracks, at least five minutes long, so a larger show packs more modes
+// into each screen; with `beats`, one mode a beat at 120 BPM whatever its
+// size, so a larger show is a longer one with as many modes to a screen.
+// Before the figures it prints how long filling the show took: one placed
+// item at a time, as a person adds them, with one history step at the end;
+// with `load`, all at once as opening a project puts them on their tracks.
 #include "bench_timeline_items.h"
 #include "core/model/moderecord.h"
 #include "core/model/show.h"
@@ -25,6 +28,7 @@
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QScrollBar>
+#include <QSet>
 
 #include <algorithm>
 #include <cstdio>
@@ -143,11 +147,14 @@ int main(int argc, char **argv)
     vc::TracksController *ctl = w.tracks();
     vc::Show *show = w.document();
 
+    QSet<QByteArray> words;
+    for (int i = 4; i < argc; ++i)
+        words.insert(argv[i]);
+    const bool load = words.contains("load");
     const int perTrack = (items + trackCount - 1) / trackCount;
-    const int spanMs = std::max(300000, perTrack * 300);
+    const int spanMs = words.contains("beats") ? perTrack * 500 : std::max(300000, perTrack * 300);
     QElapsedTimer fillTimer;
     fillTimer.start();
-    const bool load = argc > 4 && QByteArray(argv[4]) == "load";
     const int placed = fill(w, items, trackCount, spanMs, load);
     QCoreApplication::processEvents();
     std::printf("show: %d items over %d tracks, filled in %.0f ms\n", placed, trackCount,
@@ -200,12 +207,25 @@ int main(int argc, char **argv)
     report("repaint", timed(reps, [&](int) { viewport->repaint(); }));
 
     // A page to the right (from the start again at the end) and the paint of
-    // what it brings into view.
-    report("scroll", timed(reps, [&](int) {
-               bar->setValue(bar->value() >= bar->maximum() ? 0 : bar->value() + bar->pageStep());
-               QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-               viewport->repaint();
-           }));
+    // what it brings into view. A short show comes round to pages it has
+    // laid out already, which cost next to nothing: "scroll to new pages"
+    // times only the steps to a page not seen before, as a long show's are.
+    QSet<int> seenPages{bar->value()};
+    std::vector<double> toNew;
+    const std::vector<double> scrolls = timed(reps, [&](int) {
+        const int to = bar->value() >= bar->maximum() ? 0 : bar->value() + bar->pageStep();
+        QElapsedTimer t;
+        t.start();
+        bar->setValue(to);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        viewport->repaint();
+        if (!seenPages.contains(to))
+            toNew.push_back(t.nsecsElapsed() / 1e6);
+        seenPages.insert(to);
+    });
+    report("scroll", scrolls);
+    if (!toNew.empty())
+        report("scroll to new pages", toNew);
 
     report("snapshot", timed(reps, [&](int) {
                const vc::History::Snapshot s = show->snapshot();

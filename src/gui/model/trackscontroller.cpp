@@ -296,10 +296,18 @@ bool TracksController::isLive(const TimelineItem *item) const
     return t && m_tracks.contains(t) && t->holds(item);
 }
 
+void TracksController::setPreviewedItem(TimelineItem *item)
+{
+    if (item)
+        item->keep(); // named by the preview, it must not show another mode
+    m_previewed = item;
+}
+
 void TracksController::selectItem(TimelineItem *item)
 {
     if (!item)
         return;
+    item->keep();
     if (m_selected && m_selected != item)
         m_selected->setSelected(false);
     m_selected = item;

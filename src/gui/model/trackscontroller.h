@@ -92,7 +92,7 @@ public:
     // --- items
     TimelineItem *selectedItem() const { return m_selected; }
     TimelineItem *previewedItem() const { return m_previewed; }
-    void setPreviewedItem(TimelineItem *item) { m_previewed = item; }
+    void setPreviewedItem(TimelineItem *item);
     // The item of the current track under a time, or null.
     TimelineItem *itemAt(int ms) const;
     int itemCount() const;

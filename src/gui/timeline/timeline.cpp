@@ -92,11 +92,13 @@ TimelineItem *Timeline::viewOf(const vc::Show::Mode &mode) const
     // A mode gets its item when it is first seen or asked for: a long show
     // holds far more modes than a screen shows, and an item is a widget.
     auto *self = const_cast<Timeline *>(this);
-    if (!m_spares.isEmpty()) {
+    while (!m_spares.isEmpty()) {
         // Out of view and held by nobody: it shows this mode from now on
         // (its own mode gets an item again when it is seen again).
         TimelineItem *item = *m_spares.cbegin();
         m_spares.erase(m_spares.cbegin());
+        if (item->isKept() || item->isPressed() || item->selected())
+            continue; // handed out since it was parked
         self->m_views.remove(item->modeId());
         self->m_views.insert(mode.id, item);
         self->m_itemsStale = true;
@@ -125,18 +127,20 @@ const QList<TimelineItem *> &Timeline::items() const
 {
     if (!m_itemsStale)
         return m_items;
-    m_itemsStale = false;
     m_items.clear();
+    // Handed out, every one of them: no item may take another mode while
+    // the list is made.
+    for (TimelineItem *item : qAsConst(m_spares))
+        item->keep();
+    m_spares.clear();
     if (const vc::Show::Track *track = m_show->track(m_trackId)) {
         m_items.reserve(track->modes.size());
         for (const vc::Show::Mode &m : track->modes) {
             m_items.append(viewOf(m));
+            m_items.last()->keep();
         }
     }
-    // Handed out, every one of them.
-    for (TimelineItem *item : qAsConst(m_items))
-        item->keep();
-    m_spares.clear();
+    m_itemsStale = false;
     return m_items;
 }
 
@@ -465,7 +469,6 @@ void Timeline::addTimelineItem(TimelineItem *item)
 {
     if (!item)
         return;
-    item->keep(); // the caller has it
     Timeline *old = item->track();
     const quintptr id = item->modeId();
     if (old && id && old->m_views.value(id) == item) {

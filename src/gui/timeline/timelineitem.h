@@ -90,8 +90,8 @@ public:
     void park();
     bool isParked() const { return m_parked; }
     // Whether something outside its track may hold the item: it was handed
-    // out by the track or pressed. Only an item nobody holds may be given
-    // another mode to show when it is out of view.
+    // out by the track, pressed, selected or previewed. Only an item nobody
+    // holds may be given another mode to show when it is out of view.
     bool isKept() const { return m_kept; }
     void keep() { m_kept = true; }
     qint16 edge() const { return Edge; }
