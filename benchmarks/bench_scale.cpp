@@ -206,14 +206,17 @@ int main(int argc, char **argv)
     QWidget *viewport = ui->timeline_scroll->viewport();
     report("repaint", timed(reps, [&](int) { viewport->repaint(); }));
 
-    // A page to the right (from the start again at the end) and the paint of
-    // what it brings into view. A short show comes round to pages it has
-    // laid out already, which cost next to nothing: "scroll to new pages"
-    // times only the steps to a page not seen before, as a long show's are.
+    // A page to the right, from the start again at the end of the show (the
+    // pages past it hold nothing), and the paint of what it brings into
+    // view. A short show comes round to pages it has laid out already,
+    // which cost next to nothing: "scroll to new pages" times only the steps
+    // to a page not seen before, as a long show's are.
+    const int showEndX = track->width() > 0 ? int(float(spanMs) / track->msPerPixel()) : 0;
     QSet<int> seenPages{bar->value()};
     std::vector<double> toNew;
     const std::vector<double> scrolls = timed(reps, [&](int) {
-        const int to = bar->value() >= bar->maximum() ? 0 : bar->value() + bar->pageStep();
+        const int next = bar->value() + bar->pageStep();
+        const int to = next >= std::min(bar->maximum(), showEndX) ? 0 : next;
         QElapsedTimer t;
         t.start();
         bar->setValue(to);

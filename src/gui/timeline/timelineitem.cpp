@@ -58,9 +58,12 @@ void TimelineItem::setDragRunner(DragRunner runner)
     dragRunner() = std::move(runner);
 }
 
-TimelineItem::TimelineItem(const QByteArray &record, QWidget *parent) : QPushButton(parent)
+TimelineItem::TimelineItem(const QByteArray &record, QWidget *parent) : QPushButton(nullptr)
 {
+    // Made first and given its track after, so that the window's style
+    // sheet is matched against it once, as it is polished (see event()).
     setUp();
+    setParent(parent);
     setData(record);
     show();
 }
