@@ -92,11 +92,12 @@ TimelineItem *Timeline::viewOf(const vc::Show::Mode &mode) const
     // A mode gets its item when it is first seen or asked for: a long show
     // holds far more modes than a screen shows, and an item is a widget.
     auto *self = const_cast<Timeline *>(this);
-    while (!m_spares.isEmpty()) {
+    while (!m_spares.isEmpty() && m_spareHead < m_spareOrder.size()) {
         // Out of view and held by nobody: it shows this mode from now on
         // (its own mode gets an item again when it is seen again).
-        TimelineItem *item = *m_spares.cbegin();
-        m_spares.erase(m_spares.cbegin());
+        TimelineItem *item = m_spareOrder.at(m_spareHead++);
+        if (!m_spares.remove(item))
+            continue; // shown again or gone since it was parked
         if (item->isKept() || item->isPressed() || item->selected())
             continue; // handed out since it was parked
         self->m_views.remove(item->modeId());
@@ -133,6 +134,8 @@ const QList<TimelineItem *> &Timeline::items() const
     for (TimelineItem *item : qAsConst(m_spares))
         item->keep();
     m_spares.clear();
+    m_spareOrder.clear();
+    m_spareHead = 0;
     if (const vc::Show::Track *track = m_show->track(m_trackId)) {
         m_items.reserve(track->modes.size());
         for (const vc::Show::Mode &m : track->modes) {
@@ -335,14 +338,38 @@ void Timeline::layOut(bool marginLater)
     // The dragged item stays where the pointer has it.
     if (m_dragged && m_shown.contains(m_dragged))
         shown.insert(m_dragged);
+    QVector<QPair<int, TimelineItem *>> parked;
+    const int centreMs = int(float(seen.first / 2 + seen.second / 2) * msPerPixel());
     for (TimelineItem *item : qAsConst(m_shown)) {
         if (shown.contains(item))
             continue;
         item->park();
         if (!item->isKept() && !item->isPressed() && !item->selected())
-            m_spares.insert(item);
+            parked.append({-std::abs(item->startMs() - centreMs), item});
     }
     m_shown = shown;
+    std::sort(parked.begin(), parked.end());
+    if (m_spareOrder.size() - m_spareHead > 2 * m_spares.size() + 256) {
+        // Mostly items shown again or gone since: keep the spares, once each.
+        QVector<TimelineItem *> live;
+        QSet<TimelineItem *> once;
+        for (int i = m_spareHead; i < m_spareOrder.size(); ++i) {
+            TimelineItem *item = m_spareOrder.at(i);
+            if (m_spares.contains(item) && !once.contains(item)) {
+                once.insert(item);
+                live.append(item);
+            }
+        }
+        m_spareOrder = live;
+        m_spareHead = 0;
+    } else if (m_spareHead > m_spareOrder.size() / 2) {
+        m_spareOrder.remove(0, m_spareHead);
+        m_spareHead = 0;
+    }
+    for (const auto &p : qAsConst(parked)) {
+        m_spares.insert(p.second);
+        m_spareOrder.append(p.second);
+    }
 }
 
 void Timeline::makeLater()

@@ -191,6 +191,12 @@ private:
     // a long show reuses a screenful of items instead of making (and
     // keeping) one per mode it passes.
     mutable QSet<TimelineItem *> m_spares;
+    // The order spares are taken in: those parked longest ago first, and of
+    // those parked together the farthest from the view, so that a scroll
+    // takes the items of modes it has left behind, not those of modes it is
+    // coming to. An entry no longer in m_spares is skipped.
+    mutable QVector<TimelineItem *> m_spareOrder;
+    mutable int m_spareHead = 0;
     int m_generation = 0;
     int m_shownGeneration = 0;
     // The pixels the shown items cover, as the last layOutSeen set them.
