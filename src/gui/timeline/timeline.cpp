@@ -328,12 +328,13 @@ void Timeline::layOut(bool marginLater)
         m_madeLater = true;
         QTimer::singleShot(0, this, &Timeline::makeLater);
     }
-    // Items that scrolled out of view stay where they are, unless a new
-    // zoom left them at the old one or they are many more than those in
-    // view: then they are parked out of sight.
+    // Items that scrolled out of the laid-out pixels stay where they are
+    // while they are a few, so that a small scroll back finds them; a new
+    // zoom, or more of them, parks them out of sight, where the modes a
+    // scroll brings into view can take them over.
     const bool stale = m_shownGeneration != m_generation;
     m_shownGeneration = m_generation;
-    if (!stale && m_shown.size() <= 4 * shown.size() + 64)
+    if (!stale && m_shown.size() <= shown.size() + 64)
         return;
     // The dragged item stays where the pointer has it.
     if (m_dragged && m_shown.contains(m_dragged))
