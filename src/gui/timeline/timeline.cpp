@@ -98,7 +98,7 @@ TimelineItem *Timeline::viewOf(const vc::Show::Mode &mode) const
         TimelineItem *item = m_spareOrder.at(m_spareHead++);
         if (!m_spares.remove(item))
             continue; // shown again or gone since it was parked
-        if (item->isKept() || item->isPressed() || item->selected())
+        if (item->isKept())
             continue; // handed out since it was parked
         self->m_views.remove(item->modeId());
         self->m_views.insert(mode.id, item);
@@ -345,7 +345,7 @@ void Timeline::layOut(bool marginLater)
         if (shown.contains(item))
             continue;
         item->park();
-        if (!item->isKept() && !item->isPressed() && !item->selected())
+        if (!item->isKept())
             parked.append({-std::abs(item->startMs() - centreMs), item});
     }
     m_shown = shown;

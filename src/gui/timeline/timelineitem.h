@@ -92,7 +92,7 @@ public:
     // Whether something outside its track may hold the item: it was handed
     // out by the track, pressed, selected or previewed. Only an item nobody
     // holds may be given another mode to show when it is out of view.
-    bool isKept() const { return m_kept; }
+    bool isKept() const { return m_kept || m_pressed || m_selected; }
     void keep() { m_kept = true; }
     qint16 edge() const { return Edge; }
     QPoint dragOrigin() const { return m_dragOrigin; }
