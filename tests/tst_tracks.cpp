@@ -777,13 +777,14 @@ void TestTracks::viewsFollowRandomEdits()
         }
     };
     QVector<QPair<QPointer<TimelineItem>, quintptr>> held; // items handed out, their modes
+    quintptr previewed = 0;
     QRandomGenerator rng(11);
     for (int step = 0; step < 300 && !QTest::currentTestFailed(); ++step) {
         Timeline *t = x.tracks()->tracks().at(int(rng.bounded(2)));
         x.tracks()->makeCurrent(t, false);
         const QVector<vc::Show::Mode> modes = show->track(t->trackId())->modes;
         const int at = int(rng.bounded(120000));
-        const quint32 op = rng.bounded(7);
+        const quint32 op = rng.bounded(8);
         // Only a move or a delete asks for an item, so most stay unheld.
         TimelineItem *some =
             op == 1 || op == 2
@@ -820,12 +821,18 @@ void TestTracks::viewsFollowRandomEdits()
         case 6:
             bar->setValue(int(rng.bounded(quint32(bar->maximum() + 1))));
             break;
+        case 7: // the preview names an item nobody else was given
+            previewed = modes.at(int(rng.bounded(modes.size()))).id;
+            x.tracks()->setPreviewedItem(t->itemShowing(previewed));
+            break;
         }
         QCoreApplication::processEvents();
         for (Timeline *v : x.tracks()->tracks())
             laidOutAgrees(v);
         for (const auto &h : qAsConst(held))
             QVERIFY(!h.first || h.first->modeId() == h.second);
+        if (TimelineItem *p = x.tracks()->previewedItem())
+            QCOMPARE(p->modeId(), previewed);
     }
     x.ui()->timeline_scaler->setValue(x.ui()->timeline_scaler->maximum()); // spares
     QCoreApplication::processEvents();

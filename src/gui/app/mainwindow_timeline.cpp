@@ -58,7 +58,7 @@ void MainWindow::setupTimeAxis()
             return u;
         const int index = m_project->modeIndexUnder(track->trackId(), x, track->msPerPixel());
         const vc::Show::Track *shown = index < 0 ? nullptr : m_show->track(track->trackId());
-        if (TimelineItem *item = shown ? track->itemOf(shown->modes.at(index).id) : nullptr) {
+        if (TimelineItem *item = shown ? track->itemShowing(shown->modes.at(index).id) : nullptr) {
             u.item = item;
             u.pattern = item->thumbPixmap();
             u.start = item->startMs();

@@ -108,7 +108,7 @@ void TracksController::syncTracks()
         if (m_selected && m_selected->track() == t)
             emit selectionCancelled();
         if (m_previewed && m_previewed->track() == t)
-            m_previewed = nullptr;
+            setPreviewedItem(nullptr);
         t->hideGhost();
         t->hide();
         m_w.layout->removeWidget(t);
@@ -245,7 +245,7 @@ void TracksController::makeCurrent(Timeline *track, bool byUser)
         return;
     emit selectionCancelled();
     if (TimelineItem *item = track->itemAt(indicatorMs())) {
-        m_previewed = item;
+        setPreviewedItem(item);
         emit previewItem(item);
     } else {
         emit previewNothing();
@@ -268,7 +268,7 @@ void TracksController::clearProject()
 {
     emit selectionCancelled();
     m_selected = nullptr;
-    m_previewed = nullptr;
+    setPreviewedItem(nullptr);
     // The history names the tracks and modes that are about to go.
     m_project->clearHistory();
     {
@@ -298,8 +298,11 @@ bool TracksController::isLive(const TimelineItem *item) const
 
 void TracksController::setPreviewedItem(TimelineItem *item)
 {
+    // Named by the preview, an item must not show another mode.
+    if (m_previewed && m_previewed != item)
+        m_previewed->setPreviewed(false);
     if (item)
-        item->keep(); // named by the preview, it must not show another mode
+        item->setPreviewed(true);
     m_previewed = item;
 }
 
@@ -311,7 +314,7 @@ void TracksController::selectItem(TimelineItem *item)
     if (m_selected && m_selected != item)
         m_selected->setSelected(false);
     m_selected = item;
-    m_previewed = item;
+    setPreviewedItem(item);
     emit itemOpened(item);
 }
 

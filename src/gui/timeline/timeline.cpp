@@ -78,6 +78,13 @@ TimelineItem *Timeline::itemOf(vc::Show::Id mode) const
     return m && holder == m_trackId ? handOut(viewOf(*m)) : nullptr;
 }
 
+TimelineItem *Timeline::itemShowing(vc::Show::Id mode) const
+{
+    vc::Show::Id holder = 0;
+    const vc::Show::Mode *m = m_show->mode(mode, &holder);
+    return m && holder == m_trackId ? viewOf(*m) : nullptr;
+}
+
 TimelineItem *Timeline::handOut(TimelineItem *item) const
 {
     item->keep();

@@ -68,6 +68,11 @@ public:
     // The item showing a mode of this track (made now if the mode has had
     // none yet), or null for a mode of no track or another one.
     TimelineItem *itemOf(vc::Show::Id mode) const;
+    // The same for a look at it now: unlike itemOf's, the item is not kept
+    // for its mode and may show another one once out of view, so it is not
+    // to be held past the present event (the preview marks the one it
+    // shows).
+    TimelineItem *itemShowing(vc::Show::Id mode) const;
     // Bumped by every new zoom: an item laid out at an older one is laid
     // out again before it is shown.
     int layoutGeneration() const { return m_generation; }

@@ -90,10 +90,12 @@ public:
     void park();
     bool isParked() const { return m_parked; }
     // Whether something outside its track may hold the item: it was handed
-    // out by the track, pressed, selected or previewed. Only an item nobody
+    // out by the track, pressed or selected, or is previewed. Only an item nobody
     // holds may be given another mode to show when it is out of view.
-    bool isKept() const { return m_kept || m_pressed || m_selected; }
+    bool isKept() const { return m_kept || m_pressed || m_selected || m_previewed; }
     void keep() { m_kept = true; }
+    // Named by the preview (held while it is).
+    void setPreviewed(bool on) { m_previewed = on; }
     qint16 edge() const { return Edge; }
     QPoint dragOrigin() const { return m_dragOrigin; }
     void setDragOrigin(const QPoint &p) { m_dragOrigin = p; }
@@ -204,6 +206,7 @@ private:
     int m_laidOutAt = -1;
     bool m_parked = false;
     bool m_kept = false;
+    bool m_previewed = false;
     // The thumb as the last paint tiled it, with what it was made for: a
     // repaint does not unpack and scale the picture again.
     QImage m_tile;
