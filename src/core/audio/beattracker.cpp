@@ -787,6 +787,15 @@ SongBeats halfTempo(SongBeats beats, bool fromSecond)
     return beats;
 }
 
+double peakNear(double ms, const QVector<float> &perHop, double hopSeconds, int hopsAfter)
+{
+    const int h = static_cast<int>(std::floor(ms / 1000.0 / hopSeconds));
+    double peak = 0;
+    for (int j = std::max(0, h - 1); j <= h + hopsAfter && j < perHop.size(); ++j)
+        peak = std::max(peak, double(perHop[j]));
+    return peak;
+}
+
 double periodRemainder(double t, double period)
 {
     // fmod's result, t - n * period for the whole n that puts it in

@@ -95,6 +95,10 @@ SongBeats fromTracker(const QVector<double> &trackerBeats, const QVector<double>
 // `fromSecond`.
 SongBeats halfTempo(SongBeats beats, bool fromSecond);
 
+// The largest of `perHop` (one value a hop of `hopSeconds`) from the hop
+// before the one holding `ms` to `hopsAfter` hops after it.
+double peakNear(double ms, const QVector<float> &perHop, double hopSeconds, int hopsAfter);
+
 // std::fmod(t, period) for t >= 0 and period > 0, bit for bit, in a few
 // times less time: the grid fit takes it for every onset peak and every
 // trial period, and fmod's loop made up most of the fit.

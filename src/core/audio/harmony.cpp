@@ -75,11 +75,7 @@ private:
 
 double strengthAt(double ms, const QVector<float> &onset, double hopSeconds)
 {
-    const int h = static_cast<int>(std::floor(ms / 1000.0 / hopSeconds));
-    double best = 0;
-    for (int j = std::max(0, h - 1); j <= h + 1 && j < onset.size(); ++j)
-        best = std::max(best, double(onset[j]));
-    return best;
+    return peakNear(ms, onset, hopSeconds, 1);
 }
 
 } // namespace

@@ -11,11 +11,7 @@ namespace {
 // energy builds over its first tens of ms).
 double lowAt(double ms, const QVector<float> &low, double hopSeconds)
 {
-    const int h = static_cast<int>(std::floor(ms / 1000.0 / hopSeconds));
-    double peak = 0;
-    for (int j = std::max(0, h - 1); j <= h + 3 && j < low.size(); ++j)
-        peak = std::max(peak, double(low[j]));
-    return peak;
+    return peakNear(ms, low, hopSeconds, 3);
 }
 
 // How much stronger the beats at phase p of every m-th beat are than the
